@@ -1,0 +1,2 @@
+// simhost: placeholder until the stand-in host lands.
+#include "simhost.h"

@@ -1,0 +1,33 @@
+// Tintwell colour: colour models and conversions (single precision).
+#pragma once
+
+#include "plugin/abi.h"
+#include "plugin/plugin_state.h"
+
+ColourTriple PixelToRgb(const PluginContext* context, Pixel pixel);
+Pixel RgbToPixel(const PluginContext* context, ColourTriple rgb);
+Pixel InvertPixel(const PluginContext* context, Pixel pixel);
+ColourTriple RgbToHsv(ColourTriple rgb);
+ColourTriple HsvToRgb(ColourTriple hsv);
+ColourTriple RgbToXyz(ColourTriple rgb);
+ColourTriple XyzToRgb(ColourTriple xyz);
+ColourTriple XyzToLab(ColourTriple xyz);
+ColourTriple LabToXyz(ColourTriple lab);
+ColourTriple RgbToLab(ColourTriple rgb);
+ColourTriple LabToRgb(ColourTriple lab);
+ColourTriple PixelToXyz(const PluginContext* context, Pixel pixel);
+Pixel XyzToPixel(const PluginContext* context, ColourTriple xyz);
+ColourTriple XyzToYxy(ColourTriple xyz);
+ColourTriple YxyToXyz(ColourTriple yxy);
+ColourTriple RgbToCieHsv(ColourTriple rgb);
+ColourTriple CieHsvToRgb(ColourTriple cieHsv);
+ColourTriple RgbToPickerHsv(ColourTriple rgb);
+ColourTriple PickerHsvToRgb(ColourTriple hsv);
+ColourTriple PixelToPickerHsv(const PluginContext* context, Pixel pixel);
+Pixel PickerHsvToPixel(const PluginContext* context, ColourTriple hsv);
+ColourTriple RgbToYuv(ColourTriple rgb);
+ColourTriple PixelToYuv(const PluginContext* context, Pixel pixel);
+ColourTriple RgbToLumaDiff(ColourTriple rgb);
+ColourTriple PixelToLumaDiff(const PluginContext* context, Pixel pixel);
+ColourTriple LumaDiffToRgb(ColourTriple lumaDiff);
+int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel);

@@ -1,0 +1,21 @@
+// Tintwell host layer: formatting and reading the host's text commands.
+// Commands are one line of the host's command language; replies are plain
+// text split on single spaces. Every buffer here is bounded.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/abi.h"
+
+// Size of every reply buffer handed to the host (it writes at most 255 bytes
+// plus the terminator).
+constexpr int kReplySize = 256;
+
+// Formats a command with printf rules into a bounded buffer and sends it.
+// reply: null, or kReplySize bytes.
+HostWord SendCommandFormat(PluginContext* context, char* reply, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// Reads up to count leading integers from a reply the way "%d %d ..." scans
+// them; missing or unreadable numbers give 0. Returns how many were read.
+int ScanReplyIntegers(const char* reply, int32_t* values, int count);

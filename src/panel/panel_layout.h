@@ -1,0 +1,8 @@
+// Tintwell panel: gadgets of the main panel and whole-panel refreshes.
+#pragma once
+
+#include "plugin/abi.h"
+
+void LayoutPanel(PluginContext* context);
+void RefreshPanel(PluginContext* context);
+void SwapPens(PluginContext* context);

@@ -1,0 +1,141 @@
+// Tintwell plug-in frame: the one global state record.
+//
+// GState lives for as long as the library is loaded. It is touched only from
+// the host's user-interface thread, one call at a time, but a host call may
+// re-enter the plug-in (HostApplyFilter runs PI_Work, HostCloseRequester
+// delivers the closing event), so state must be consistent before every host
+// call. Everything reaches it as GState.Field.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "plugin/abi.h"
+
+// A colour in any of the colour spaces; conversions copy alpha unchanged.
+struct ColourTriple {
+  float c0;
+  float c1;
+  float c2;
+  int32_t alpha;  // alpha byte 0..255 of the colour it came from
+};
+
+// ModeFlags bits.
+constexpr int32_t kModeWeightedArmed = 0x1;   // weighted pick armed by a press on the current swatch
+constexpr int32_t kModePick = 0x2;            // canvas pick mode on
+constexpr int32_t kModeKeepBase = 0x4;        // start the pick mode without resetting the base colour
+constexpr int32_t kModePickPenDown = 0x8;     // the pick window saw the pen down
+constexpr int32_t kModeWeightedPick = 0x200;  // the pick is a weighted colour pick
+constexpr int32_t kModeSkippedDrag = 0x400;   // the last full-pressure drag event was skipped
+constexpr int32_t kModeBrush = 0x800;         // canvas brush mode on
+
+// PaintModeBits bits.
+constexpr int32_t kPaintLampOn = 0x01;       // lamp button: paint mode on
+constexpr int32_t kPaintLampAlt = 0x02;      // lamp button: second state
+constexpr int32_t kPaintDirt = 0x04;         // FX-brush "Dirt"
+constexpr int32_t kPaintLoad = 0x08;         // FX-brush "Load"
+constexpr int32_t kPaintRot = 0x10;          // FX-brush "Rot"
+constexpr int32_t kPaintCieDarken = 0x20;    // filter pass darkens
+constexpr int32_t kPaintCieLighten = 0x40;   // filter pass lightens
+constexpr int32_t kPaintSizeLock = 0x80;     // brush size lock
+constexpr int32_t kPaintAutoTrim = 0x100;    // auto trim
+
+// RingLockBits bits.
+constexpr int32_t kLockRing = 0x1;
+constexpr int32_t kLockHorizontal = 0x2;
+constexpr int32_t kLockVertical = 0x4;
+constexpr int32_t kLockAny = kLockRing | kLockHorizontal | kLockVertical;
+
+// DragTarget bits.
+constexpr int32_t kDragSlider = 0x40;  // the value slider is being dragged
+
+// Editing state of the colour-scheme slider (the palette slider mode).
+struct ColourSchemePoint {
+  uint8_t used;    // non-zero when the point is part of the scheme
+  float position;  // 0..1 along the slider
+  int32_t index;   // 0..7, fixed at initialisation
+  Pixel colour;
+};
+
+struct ColourSchemeState {
+  int32_t slot;           // scheme being edited; 0 at load
+  int32_t dragStartSlot;  // slot when a slot-switching drag began
+  int32_t state;          // editing state 0..8; 0 idle
+  float pressPos;         // pointer position at the last press, 0..1
+  float pointerPos;       // pointer position along the slider, 0..1, set by the panel
+  int32_t pressTime;      // millisecond clock at the last press
+  int32_t releaseTime;    // pressTime of the press the last release ended
+  int32_t selected;       // index into sorted of the point at or left of the pointer; -1 none
+  float gapLeft;          // see the slider's drag handling
+  float gapRight;
+  std::array<ColourSchemePoint, 8> points;
+  std::array<ColourSchemePoint*, 8> sorted;  // used points by ascending position
+  int32_t count;                             // used points in sorted, 1..8
+  uint8_t needsSort;                         // sorted must be rebuilt before drawing
+  uint8_t modified;                          // differs from the slot file
+  Pixel spareColour;                         // colour remembered to undo a click
+};
+
+struct PluginState {
+  Pixel BasePixel;     // colour last taken from the host's A pen
+  Pixel CurrentPixel;  // the colour being edited
+  Pixel LastAPen;      // A and B pens last sent to the host
+  Pixel LastBPen;
+  float ReferenceWhite[3] = {100.0f, 100.0f, 100.0f};  // Lab white X, Y, Z
+  int32_t ModeFlags;                                   // kMode* bits
+  int32_t CanvasSubMode;     // brush mode: 0 "S", 16 "R", more set by the brush-mode events
+  HostImage* SampleBuffer;   // canvas copy for sampling, or null
+  int32_t VectorscopeX;      // place of the vectorscope requester
+  int32_t VectorscopeY;
+  int32_t PressureSensitivity;  // 64..255, or <= 0 for mouse pressure mode
+  int32_t ShowPalette;          // palette section shown (non-zero)
+  int32_t ShowFxBrush;          // FX-brush section shown
+  int32_t PaintModeBits;        // kPaint* bits
+  int32_t AggressiveAutosample;
+  int32_t SliderMode;    // 0 hidden, 1 LAB value, 2 palette, 3 A-B gradient
+  int32_t LumaLock;      // slider lock
+  int32_t CieHsvMode;    // picker HSV from CIE LCh
+  int32_t FloodBackground;
+  int32_t HueRingMode;   // 0x1 ring shows current sat/value, 0x2 CIE ring with value compensation
+  int32_t XyzMixMode;    // mixing in XYZ
+  int32_t GamutMode;     // NTSC gamut warning 0, 1, 2
+  int32_t VectorscopeMode;  // 0 none, 1 waveform, 2 vectorscope
+  int32_t PopHelp;          // quick help on
+  int32_t SampleSourceFlags;  // bit 1 single layer, bit 2 frozen buffer
+  int32_t RingLockBits;       // kLock* bits
+  int32_t LightMode;          // lamp: 0 native, 1 CIE, 2 additive/colorize
+  int32_t AutoTrimPending;
+  ColourSchemeState ColourScheme;
+  int32_t Room;  // 1..4, 0 until the host names a room
+  RequesterHandle PanelRequester;
+  RequesterHandle PickRequester;
+  RequesterHandle BrushRequester;
+  RequesterHandle VectorscopeRequester;
+  RequesterHandle LabDialogRequester;
+  HostWord LocalisationHandle;  // open localisation file, or 0
+  HostImage* PickImage;         // overlay image of the pick window
+  int32_t PickPointer[2];       // 16.16 fixed point
+  HostImage* BrushImage;        // overlay image of the brush window
+  int32_t BrushPointer[2];      // 16.16 fixed point
+  int32_t BrushAnchor[2];       // 16.16 fixed point
+  float BrushRadiusOffset;
+  float BrushRadiusBase;
+  int32_t BrushFirstDraw;
+  int32_t BrushSizeLock;       // zoom percentage; 100 after "K", -1 after "k"
+  float BrushSizeLockSize;     // 0.0 after "K", -1.0 after "k"
+
+  // Colour records kept in step by the colour routines.
+  ColourTriple CurrentRgb;    // current colour, RGB 0..255 with alpha
+  ColourTriple CurrentHsv;    // picker HSV of the current colour; greys inherit its hue
+  ColourTriple HueRingHsv;    // picker HSV the hue ring is drawn from
+  ColourTriple SliderCoords;  // current colour in value-slider coordinates
+  std::array<Pixel, 256> GradientTable;  // the host's A-B range, entry 0 = position 255
+
+  int32_t DragTarget;       // what the panel drag moves; kDragSlider while the slider is dragged
+  int32_t LastReleaseKind;  // kind of the last panel release
+};
+
+extern PluginState GState;
+
+// Puts GState back to its load-time values (used at load and by tests).
+void ResetPluginState();

@@ -1,0 +1,4 @@
+// Placeholder bodies: this behaviour arrives with its own change.
+#include "store/shortcuts.h"
+
+void RegisterShortcuts(PluginContext*) {}
