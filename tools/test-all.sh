@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native build, the native build
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and the real 32-bit
+# Windows DLL with its tests under wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+export WINEDEBUG=-all
+jobs=$(nproc 2>/dev/null || echo 2)
+
+for preset in default asan; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$jobs"
+  ctest --preset "$preset" -j"$jobs"
+done
+
+echo "== win32"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j"$jobs"
+ctest --preset win32
+echo "All tests passed (native, sanitizers, Win32 under wine)."
