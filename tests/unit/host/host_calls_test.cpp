@@ -1,0 +1,256 @@
+// The host call layer: every operation writes exactly its pack words, zeros
+// up to its pack length, calls the dispatcher once and returns its word.
+// A capturing dispatcher stands in for the host here so that the layout of
+// each pack is checked on its own, word by word.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/host_calls.h"
+#include "host/host_commands.h"
+
+namespace {
+
+struct Capture {
+  int calls = 0;
+  int32_t function = 0;
+  std::vector<HostWord> pack;
+  HostWord result = 0x5a5a;
+  int packLength = 16;                       // how many words to copy out
+  std::function<void(HostWord*)> answer;     // lets a test fill answer words
+};
+
+Capture gCapture;
+
+HostWord TW_CALL CaptureDispatch(PluginContext*, int32_t function, HostWord* pack) {
+  ++gCapture.calls;
+  gCapture.function = function;
+  gCapture.pack.assign(pack, pack + gCapture.packLength);
+  if (gCapture.answer) gCapture.answer(pack);
+  return gCapture.result;
+}
+
+HostWord W(const void* p) { return reinterpret_cast<HostWord>(p); }
+
+const char kText[] = "text";
+const char kKey[] = "key";
+const char kValue[] = "value";
+char gBuffer[256];
+int32_t gInt = 7;
+Pixel gPixels[4];
+HostImage gImage{2, 2, {2, 1, 0, 3}, gPixels};
+const MenuItem gMenu[2] = {};
+const float kCorners[8] = {-1.5f, -2.5f, 1.5f, -2.5f, 1.5f, 2.5f, -1.5f, 2.5f};
+
+int32_t TW_CALL SomeCallback(PluginContext*, int32_t, HostWord, HostWord*) { return 1; }
+
+struct PackCase {
+  const char* name;
+  std::function<HostWord(PluginContext*)> call;
+  int32_t function;
+  std::vector<HostWord> words;  // listed words
+  int length;                   // pack length; zeros from words.size() up to it
+};
+
+std::vector<PackCase> PackCases() {
+  const HostWord f = FloatWord(1.25f), g = FloatWord(-3.5f);
+  return {
+      {"ApplyFilter", [](PluginContext* c) { return HostApplyFilter(c); }, 130, {0, 0, 0}, 3},
+      {"Message", [](PluginContext* c) { return HostMessage(c, kText); }, 134, {W(kText)}, 1},
+      {"AskInteger", [](PluginContext* c) { return HostAskInteger(c, kText, &gInt, 64, 255); }, 136,
+       {W(kText), W(&gInt), 64, 255}, 4},
+      {"UpdateArea", [](PluginContext* c) { return HostUpdateArea(c, 1, 2, 3, 4); }, 138, {1, 2, 3, 4}, 4},
+      {"SendCommand", [](PluginContext* c) { return HostSendCommand(c, kText, gBuffer); }, 139,
+       {W(kText), W(gBuffer)}, 2},
+      {"SendCommandNoReply", [](PluginContext* c) { return HostSendCommand(c, kText, nullptr); }, 139,
+       {W(kText), 0}, 2},
+      {"ReadProjectImage", [](PluginContext* c) { return HostReadProjectImage(c, gPixels, 640, 480); }, 140,
+       {W(gPixels), 0, 0, 640, 480, 0, 0}, 7},
+      {"OpenRequester", [](PluginContext* c) { return HostOpenRequester(c, 185, 185, 10, 20, 8, kText); }, 228,
+       {185, 185, 10, 20, 8, W(kText)}, 6},
+      {"CloseRequester", [](PluginContext* c) { return HostCloseRequester(c, 77); }, 229, {77}, 1},
+      {"OpenCallbackRequester",
+       [](PluginContext* c) { return HostOpenCallbackRequester(c, 185, 48, 128, 128, 0x900010, kText, SomeCallback); },
+       233, {185, 48, 128, 128, 0x900010, W(kText), reinterpret_cast<HostWord>(SomeCallback)}, 11},
+      {"StartCanvasEvents", [](PluginContext* c) { return HostStartCanvasEvents(c, 0x20001); }, 328, {0x20001, 0, 0}, 3},
+      {"StopCanvasEvents", [](PluginContext* c) { return HostStopCanvasEvents(c); }, 329, {0, 0, 0}, 3},
+      {"UnpackImage", [](PluginContext* c) { return HostUnpackImage(c, kText, gPixels, 32400); }, 429,
+       {W(kText), W(gPixels), 32400}, 3},
+      {"PopupMenu", [](PluginContext* c) { return HostPopupMenu(c, gMenu, 1); }, 528, {W(gMenu), 1, 0}, 3},
+      {"WriteUserString", [](PluginContext* c) { return HostWriteUserString(c, kText, kKey, kValue); }, 728,
+       {W(kText), W(kKey), W(kValue)}, 5},
+      {"ReadUserString", [](PluginContext* c) { return HostReadUserString(c, kText, kKey, gBuffer, kValue, 255); },
+       729, {W(kText), W(kKey), W(gBuffer), W(kValue), 255}, 5},
+      {"OpenConfigFile", [](PluginContext* c) { return HostOpenConfigFile(c, kText); }, 738, {W(kText), 0}, 6},
+      {"CloseConfigFile", [](PluginContext* c) { return HostCloseConfigFile(c, 99); }, 739, {99, 0}, 6},
+      {"ReadConfigString",
+       [](PluginContext* c) { return HostReadConfigString(c, 99, kText, kKey, gBuffer, kValue, 256); }, 740,
+       {99, W(kText), W(kKey), W(gBuffer), W(kValue), 256}, 8},
+      {"WriteConfigString", [](PluginContext* c) { return HostWriteConfigString(c, 99, kText, kKey, kValue); }, 741,
+       {99, W(kText), W(kKey), W(kValue)}, 9},
+      {"ReadLayerImage", [](PluginContext* c) { return HostReadLayerImage(c, gPixels, 16, 5); }, 778,
+       {W(gPixels), 16, 5, 1}, 5},
+      {"AllocImage", [](PluginContext* c) { return W(HostAllocImage(c, 49, 49)); }, 838, {49, 49, 0}, 8},
+      {"FreeImage", [](PluginContext* c) { return HostFreeImage(c, &gImage); }, 839, {W(&gImage)}, 8},
+      {"AddShortcut", [](PluginContext* c) { return HostAddShortcut(c, kText, kKey); }, 948, {W(kText), W(kKey)}, 6},
+      {"OpenLocalisation", [](PluginContext* c) { return HostOpenLocalisation(c, kText); }, 1228, {W(kText), 0}, 8},
+      {"CloseLocalisation", [](PluginContext* c) { return HostCloseLocalisation(c, 42); }, 1229, {42}, 8},
+      {"LocalisedString", [](PluginContext* c) { return W(HostLocalisedString(c, 42, 10000)); }, 1230, {42, 10000}, 8},
+      {"GetAPenPixel", [](PluginContext* c) { return HostGetAPenPixel(c, gPixels); }, 1698, {W(gPixels)}, 8},
+      {"SetRequesterTitle", [](PluginContext* c) { return HostSetRequesterTitle(c, 77, kText); }, 230,
+       {2, 77, W(kText)}, 6},
+      {"RaiseRequester", [](PluginContext* c) { return HostRaiseRequester(c, 77); }, 230, {3, 77}, 2},
+      {"SetRequesterPlace", [](PluginContext* c) { return HostSetRequesterPlace(c, 77, 1, 2, 185, 289); }, 230,
+       {6, 77, 1, 2, 185, 289}, 7},
+      {"AddGadget", [](PluginContext* c) { return HostAddGadget(c, 77, -2, -2, 50, 50, 120, 512, kText); }, 230,
+       {10, 77, -2, -2, 50, 50, 120, 512, W(kText)}, 9},
+      {"RemoveGadget", [](PluginContext* c) { return HostRemoveGadget(c, 77, 110); }, 230, {11, 77, 110}, 3},
+      {"SetGadgetHelp", [](PluginContext* c) { return HostSetGadgetHelp(c, 77, 100, kText); }, 230,
+       {13, 77, 100, W(kText)}, 4},
+      {"GetGadgetText", [](PluginContext* c) { return HostGetGadgetText(c, 77, 5, gBuffer, 16); }, 230,
+       {24, 77, 5, W(gBuffer), 16}, 5},
+      {"SetGadgetText", [](PluginContext* c) { return HostSetGadgetText(c, 77, 5, kText); }, 230,
+       {25, 77, 5, W(kText)}, 5},
+      {"SetPointerTracking", [](PluginContext* c) { return HostSetPointerTracking(c, 77, 1); }, 230, {26, 77, 1}, 5},
+      {"SetGadgetImage", [](PluginContext* c) { return HostSetGadgetImage(c, 77, 130, &gImage); }, 230,
+       {31, 77, 130, W(&gImage), 0}, 11},
+      {"SetGadgetState", [](PluginContext* c) { return HostSetGadgetState(c, 77, 151, 0x40080); }, 230,
+       {35, 77, 151, 0x40080}, 5},
+      {"SaveRequesterPlace", [](PluginContext* c) { return HostSaveRequesterPlace(c, 77, kText, kKey); }, 230,
+       {44, 77, W(kText), W(kKey)}, 6},
+      {"RestoreRequesterPlace", [](PluginContext* c) { return HostRestoreRequesterPlace(c, 77, kText, kKey); }, 230,
+       {45, 77, W(kText), W(kKey)}, 6},
+      {"ShowRequester", [](PluginContext* c) { return HostShowRequester(c, 77); }, 230, {46, 77, 1}, 6},
+      {"OverlayRedraw", [](PluginContext* c) { return HostOverlayRedraw(c); }, 1688, {0}, 8},
+      {"OverlayLine", [](PluginContext* c) { return HostOverlayLine(c, 1.25f, -3.5f, 1.25f, -3.5f, 0xff00ff00u); },
+       1688, {1, f, g, f, g, static_cast<HostWord>(0xff00ff00u)}, 8},
+      {"OverlayDot", [](PluginContext* c) { return HostOverlayDot(c, 1.25f, -3.5f, 2, 0x01020304u); }, 1688,
+       {4, f, g, 2, 0x01020304, 0}, 9},
+      {"OverlayImage", [](PluginContext* c) { return HostOverlayImage(c, 1.25f, -3.5f, kCorners, &gImage); }, 1688,
+       {5, f, g, FloatWord(-1.5f), FloatWord(-2.5f), FloatWord(1.5f), FloatWord(-2.5f), FloatWord(1.5f),
+        FloatWord(2.5f), FloatWord(-1.5f), FloatWord(2.5f), W(&gImage)},
+       12},
+  };
+}
+
+class HostCallLayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gCapture = Capture{};
+    context_.HostDispatch = CaptureDispatch;
+    context_.RedPosition = 2;
+    context_.GreenPosition = 1;
+    context_.BluePosition = 0;
+    context_.AlphaPosition = 3;
+  }
+  PluginContext context_{};
+};
+
+}  // namespace
+
+TEST_F(HostCallLayer, EveryOperationWritesItsPackThenZerosAndReturnsTheHostsWord) {
+  for (const PackCase& c : PackCases()) {
+    gCapture = Capture{};
+    // The host's stack holds garbage; the pack must not depend on it, so
+    // read back one word past the pack length only where it exists.
+    gCapture.packLength = c.length;
+    const HostWord result = c.call(&context_);
+    ASSERT_EQ(1, gCapture.calls) << c.name;
+    EXPECT_EQ(c.function, gCapture.function) << c.name;
+    EXPECT_EQ(0x5a5a, result) << c.name;
+    ASSERT_LE(static_cast<int>(c.words.size()), c.length) << c.name;
+    for (int i = 0; i < c.length; ++i) {
+      const HostWord expected = i < static_cast<int>(c.words.size()) ? c.words[i] : 0;
+      EXPECT_EQ(expected, gCapture.pack[i]) << c.name << " word " << i;
+    }
+  }
+}
+
+TEST_F(HostCallLayer, GetRequesterPlaceCopiesAnswerWordsOnlyOnSuccess) {
+  gCapture.packLength = 6;
+  gCapture.answer = [](HostWord* pack) {
+    pack[2] = 11;
+    pack[3] = 22;
+    pack[4] = 185;
+    pack[5] = 289;
+  };
+  int32_t x = -1, y = -1, w = -1, h = -1;
+  EXPECT_EQ(0x5a5a, HostGetRequesterPlace(&context_, 77, &x, nullptr, &w, nullptr));
+  EXPECT_EQ((std::vector<HostWord>{1, 77, 0, 0, 0, 0}), gCapture.pack);  // as sent
+  EXPECT_EQ(11, x);
+  EXPECT_EQ(-1, y);
+  EXPECT_EQ(185, w);
+  EXPECT_EQ(-1, h);
+
+  gCapture.result = 0;
+  x = y = w = h = -1;
+  EXPECT_EQ(0, HostGetRequesterPlace(&context_, 77, &x, &y, &w, &h));
+  EXPECT_EQ(-1, x);
+  EXPECT_EQ(-1, y);
+  EXPECT_EQ(-1, w);
+  EXPECT_EQ(-1, h);
+}
+
+TEST_F(HostCallLayer, MakePixelPlacesEachByteAtItsContextPosition) {
+  struct Layout {
+    int8_t r, g, b, a;
+    Pixel expected;
+  };
+  const Layout layouts[] = {
+      {2, 1, 0, 3, 0x44112233u},  // BGRA in memory
+      {0, 1, 2, 3, 0x44332211u},  // RGBA
+      {3, 2, 1, 0, 0x11223344u},  // ABGR
+      {1, 2, 3, 0, 0x33221144u},
+  };
+  for (const Layout& l : layouts) {
+    context_.RedPosition = l.r;
+    context_.GreenPosition = l.g;
+    context_.BluePosition = l.b;
+    context_.AlphaPosition = l.a;
+    const Pixel p = MakePixel(&context_, 0x11, 0x22, 0x33, 0x44);
+    EXPECT_EQ(l.expected, p) << int(l.r) << int(l.g) << int(l.b) << int(l.a);
+    EXPECT_EQ(0x11, PixelRed(&context_, p));
+    EXPECT_EQ(0x22, PixelGreen(&context_, p));
+    EXPECT_EQ(0x33, PixelBlue(&context_, p));
+    EXPECT_EQ(0x44, PixelAlpha(&context_, p));
+  }
+  EXPECT_EQ(0, gCapture.calls);  // no host function behind MakePixel
+}
+
+TEST(ReplyScanning, ReadsLeadingIntegersAndZerosTheRest) {
+  struct Case {
+    const char* reply;
+    int read;
+    int32_t values[4];
+  };
+  const Case cases[] = {
+      {"12 34 56 78", 4, {12, 34, 56, 78}},
+      {"12 34", 2, {12, 34, 0, 0}},
+      {"", 0, {0, 0, 0, 0}},
+      {"  -5 +7 x 9", 2, {-5, 7, 0, 0}},
+      {"255 0 0 255 extra words", 4, {255, 0, 0, 255}},
+      {"abc", 0, {0, 0, 0, 0}},
+      {"99999999999 -99999999999", 2, {2147483647, -2147483647 - 1, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    int32_t values[4] = {-1, -1, -1, -1};
+    EXPECT_EQ(c.read, ScanReplyIntegers(c.reply, values, 4)) << c.reply;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(c.values[i], values[i]) << c.reply << " #" << i;
+  }
+  int32_t values[2] = {5, 5};
+  EXPECT_EQ(0, ScanReplyIntegers(nullptr, values, 2));
+  EXPECT_EQ(0, values[0]);
+}
+
+TEST_F(HostCallLayer, FormattedCommandsAreCutRatherThanOverrun) {
+  gCapture.packLength = 2;
+  std::string longName(3000, 'n');
+  std::string sent;
+  gCapture.answer = [&sent](HostWord* pack) { sent = reinterpret_cast<const char*>(pack[0]); };
+  SendCommandFormat(&context_, nullptr, "tv_SetAPen %d %d %d", 200, 100, 0);
+  EXPECT_EQ("tv_SetAPen 200 100 0", sent);
+  SendCommandFormat(&context_, nullptr, "tv_LayerCreate \"%s\"", longName.c_str());
+  EXPECT_EQ(1023u, sent.size());
+}
