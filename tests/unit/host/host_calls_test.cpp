@@ -153,8 +153,8 @@ class HostCallLayer : public ::testing::Test {
 TEST_F(HostCallLayer, EveryOperationWritesItsPackThenZerosAndReturnsTheHostsWord) {
   for (const PackCase& c : PackCases()) {
     gCapture = Capture{};
-    // The host's stack holds garbage; the pack must not depend on it, so
-    // read back one word past the pack length only where it exists.
+    // The host may read every word up to the pack length, so all of them
+    // are checked.
     gCapture.packLength = c.length;
     const HostWord result = c.call(&context_);
     ASSERT_EQ(1, gCapture.calls) << c.name;
