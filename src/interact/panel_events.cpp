@@ -1,4 +1,28 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell interaction: the main panel's event callback.
+//
+// For now it only keeps the requester handle and the panel's persistence:
+//   100 opened   -> remember the handle
+//   101 closing  -> place, "%swinvisible" and the options are stored
+//   anything else is ignored.
+// The host calls it on its own thread; it always returns 1.
 #include "interact/panel_events.h"
 
-int32_t TW_CALL PanelEventHandler(PluginContext*, int32_t, HostWord, HostWord*) { return 1; }
+#include "host/host_functions.h"
+#include "plugin/plugin_state.h"
+#include "requesters/panel_window.h"
+
+int32_t TW_CALL PanelEventHandler(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
+  switch (event) {
+    case kEventOpened:
+      GState.PanelRequester = requester;
+      break;
+    case kEventClosing:
+      // The place is saved for the window that is actually closing.
+      if (!GState.PanelRequester) GState.PanelRequester = requester;
+      PanelClosing(context, args);
+      break;
+    default:
+      break;
+  }
+  return 1;
+}

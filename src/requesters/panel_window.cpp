@@ -1,5 +1,72 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell requesters: the main panel window. Showing it (raise when open,
+// open as a callback requester otherwise) and its closing, where the place,
+// the room's "%swinvisible" and the options are stored.
+// Requester layer; calls host/, store/, interact/ and the canvas modes.
 #include "requesters/panel_window.h"
 
-int32_t ShowPanel(PluginContext*) { return 1; }
-void PanelClosing(PluginContext*, HostWord*) {}
+#include "host/host_calls.h"
+#include "interact/draw_mode.h"
+#include "interact/panel_events.h"
+#include "plugin/plugin_state.h"
+#include "requesters/canvas_modes.h"
+#include "requesters/requester_support.h"
+#include "store/localisation.h"
+#include "store/settings.h"
+
+namespace {
+
+// Size and place at opening; the layout resizes the panel on its opening event.
+constexpr int32_t kPanelWidth = 185;
+constexpr int32_t kPanelHeight = 48;
+constexpr int32_t kPanelX = 128;
+constexpr int32_t kPanelY = 128;
+
+// Argument word of the closing event that the host sets when the panel stays
+// visible in some form (its meaning is the host's; 0 means the panel is gone).
+constexpr int kCloseVisibilityWord = 4;
+
+}  // namespace
+
+int32_t ShowPanel(PluginContext* context) {
+  if (GState.PanelRequester) {
+    HostRaiseRequester(context, GState.PanelRequester);
+    HostShowRequester(context, GState.PanelRequester);
+    return 1;
+  }
+  EndPickMode(context);
+  AutoDrawModeFollowUp(context);
+
+  // The opening event (100) arrives inside this call and stores the handle too.
+  const RequesterHandle panel =
+      HostOpenCallbackRequester(context, kPanelWidth, kPanelHeight, kPanelX, kPanelY, kReqFlagsPanel,
+                                LocalisedText(context, kTextMainTitle), PanelEventHandler);
+  if (!panel) {
+    GState.PanelRequester = 0;
+    ShowRequesterOpenFailure(context);
+    return 0;
+  }
+  GState.PanelRequester = panel;
+  HostSetPointerTracking(context, panel, GState.PopHelp);
+  if (GState.Room != 0) {
+    char key[kRoomKeySize];
+    FormatRoomKey(key, "%swinvisible", GState.Room);
+    HostWriteUserString(context, context->Name, key, "0");
+  }
+  return 1;
+}
+
+void PanelClosing(PluginContext* context, HostWord* args) {
+  // Saved under the current room's prefix, room-0 before the host named a room.
+  char prefix[kRoomKeySize];
+  FormatRoomPrefix(prefix, GState.Room);
+  HostSaveRequesterPlace(context, GState.PanelRequester, context->Name, prefix);
+  GState.PanelRequester = 0;
+
+  const HostWord visibility = args ? args[kCloseVisibilityWord] : 0;
+  if (visibility == 0) {
+    char key[kRoomKeySize];
+    FormatRoomKey(key, "%swinvisible", GState.Room);
+    HostWriteUserString(context, context->Name, key, "1");
+  }
+  SaveSettings(context);
+}

@@ -1,5 +1,44 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell requesters: the "Vectorscope" window. Its place is kept in memory
+// while the plug-in runs so that it reopens where the user left it; the
+// picture inside is the vectorscope's own business.
+// Requester layer; calls host/ and store/.
 #include "requesters/vectorscope_window.h"
 
-void OpenVectorscope(PluginContext*) {}
-void CloseScopeWindow(PluginContext*) {}
+#include "host/host_calls.h"
+#include "plugin/plugin_state.h"
+#include "requesters/requester_support.h"
+#include "store/localisation.h"
+
+namespace {
+
+constexpr int32_t kScopeSize = 185;  // square window
+constexpr int32_t kScopeGadget = 130;
+constexpr int32_t kScopeGadgetX = 1;
+constexpr int32_t kScopeGadgetY = 2;
+constexpr int32_t kScopeGadgetWidth = 182;
+constexpr int32_t kScopeGadgetHeight = 181;
+
+}  // namespace
+
+void OpenVectorscope(PluginContext* context) {
+  if (GState.VectorscopeRequester || GState.VectorscopeMode == 0) return;
+  const RequesterHandle scope =
+      HostOpenRequester(context, kScopeSize, kScopeSize, GState.VectorscopeX, GState.VectorscopeY,
+                        kReqFlagsVectorscope, LocalisedText(context, kTextScopeTitle));
+  if (!scope) {
+    ShowRequesterOpenFailure(context);
+    return;
+  }
+  GState.VectorscopeRequester = scope;
+  HostAddGadget(context, scope, kScopeGadgetX, kScopeGadgetY, kScopeGadgetWidth, kScopeGadgetHeight, kScopeGadget,
+                kGadgetImage, nullptr);
+}
+
+void CloseScopeWindow(PluginContext* context) {
+  const RequesterHandle scope = GState.VectorscopeRequester;
+  if (!scope) return;
+  // A failed query leaves the remembered place as it was.
+  HostGetRequesterPlace(context, scope, &GState.VectorscopeX, &GState.VectorscopeY, nullptr, nullptr);
+  GState.VectorscopeRequester = 0;
+  HostCloseRequester(context, scope);
+}
