@@ -1,7 +1,396 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell store: the options in the host's per-user settings.
+//
+// Reading and writing follow one table, so the order in which keys are read
+// at load and written at panel closing cannot drift apart. The number
+// parsers are written out here rather than taken from the C library because
+// the C library's are either unbounded (atoi on a long digit run overflows)
+// or depend on the host process's locale (strtod, "%f").
 #include "store/settings.h"
 
-void LoadSettings(PluginContext*) {}
-void LoadStoredPens(PluginContext*) {}
-void SaveSettings(PluginContext*) {}
-void SaveReferenceWhite(PluginContext*) {}
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "colour/pens.h"
+#include "host/host_calls.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+constexpr const char kPenSection[] = "Main";
+
+// An integer option: read under readKey, written under writeKey (null: the
+// value is only ever read). The letter case of the two keys differs on
+// purpose for the pressure setting.
+struct IntOption {
+  const char* readKey;
+  const char* writeKey;
+  const char* defaultText;
+  int32_t PluginState::*field;
+};
+
+// In the order they are read at load; the written ones in the order written.
+constexpr IntOption kIntOptions[] = {
+    {"mouseMode", "mousemode", "0", &PluginState::PressureSensitivity},
+    {"lumaLock", "lumaLock", "0", &PluginState::LumaLock},
+    {"lightMode", "lightMode", "0", &PluginState::LightMode},
+    {"ciehsv", "ciehsv", "1", &PluginState::CieHsvMode},
+    {"floodbg", "floodbg", "1", &PluginState::FloodBackground},
+    {"huering", "huering", "1", &PluginState::HueRingMode},
+    {"scropXYZ", "scropXYZ", "1", &PluginState::XyzMixMode},
+    {"gamut", "gamut", "0", &PluginState::GamutMode},
+    // A vectorscope moved during a run comes back at its stored place, and
+    // the scope mode chosen during a run is not kept.
+    {"vsx", nullptr, "0", &PluginState::VectorscopeX},
+    {"vsy", nullptr, "0", &PluginState::VectorscopeY},
+    {"vscope", nullptr, "0", &PluginState::VectorscopeMode},
+    {"popHelp", "popHelp", "1", &PluginState::PopHelp},
+    {"scropLayer", "scropLayer", "0", &PluginState::SampleSourceFlags},
+    {"agautosample", "agautosample", "0", &PluginState::AggressiveAutosample},
+};
+
+// The reference white X, Y, Z.
+constexpr const char* kReferenceWhiteKeys[3] = {"lab_ref_x", "lab_ref_y", "lab_ref_z"};
+constexpr const char* kReferenceWhiteDefaults[3] = {"95.147", "100.1", "108.983"};
+
+// The per-room values and their key suffixes.
+struct RoomOption {
+  const char* suffix;
+  int32_t PluginState::*field;
+};
+constexpr RoomOption kRoomOptions[] = {
+    {kRoomPaletteSuffix, &PluginState::ShowPalette},
+    {kRoomSliderSuffix, &PluginState::SliderMode},
+    {kRoomFxBrushSuffix, &PluginState::ShowFxBrush},
+};
+
+// ---- bounded number scanning ----
+
+// White space as C's isspace sees it in the "C" locale.
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A bounded cursor over text that may or may not be NUL-terminated.
+struct Cursor {
+  const char* text;
+  size_t size;
+  size_t pos;
+  char Peek(size_t ahead = 0) const {
+    if (!text || pos + ahead >= size) return '\0';
+    return text[pos + ahead];
+  }
+};
+
+void SkipSpace(Cursor& cursor) {
+  while (IsSpace(cursor.Peek())) ++cursor.pos;
+}
+
+// Scans one integer as "%d" does: white space, an optional sign, at least
+// one digit. Saturates at the int32 limits. False (cursor unmoved) when no
+// digit follows.
+bool ScanInt(Cursor& cursor, int32_t* value) {
+  Cursor scan = cursor;
+  SkipSpace(scan);
+  bool negative = false;
+  if (scan.Peek() == '+' || scan.Peek() == '-') {
+    negative = scan.Peek() == '-';
+    ++scan.pos;
+  }
+  if (!IsDigit(scan.Peek())) return false;
+  // Accumulate the magnitude in 64 bits and stop growing it once it is past
+  // the int32 range: the digits still have to be consumed.
+  constexpr int64_t kLimit = static_cast<int64_t>(INT32_MAX) + 1;
+  int64_t magnitude = 0;
+  while (IsDigit(scan.Peek())) {
+    if (magnitude <= kLimit) magnitude = magnitude * 10 + (scan.Peek() - '0');
+    ++scan.pos;
+  }
+  if (negative) {
+    *value = magnitude >= kLimit ? INT32_MIN : static_cast<int32_t>(-magnitude);
+  } else {
+    *value = magnitude >= kLimit ? INT32_MAX : static_cast<int32_t>(magnitude);
+  }
+  cursor = scan;
+  return true;
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPower = 22;
+
+// Scales by 10^exponent; exact powers first, so values with few digits and
+// small exponents (everything a setting holds) take one correctly rounded
+// step.
+double ScaleByPowerOfTen(double value, int exponent) {
+  while (exponent > kMaxExactPower) {
+    value *= kExactPowersOfTen[kMaxExactPower];
+    exponent -= kMaxExactPower;
+  }
+  while (exponent < -kMaxExactPower) {
+    value /= kExactPowersOfTen[kMaxExactPower];
+    exponent += kMaxExactPower;
+  }
+  return exponent >= 0 ? value * kExactPowersOfTen[exponent] : value / kExactPowersOfTen[-exponent];
+}
+
+// Decimal text to double; 0.0 when there is no digit. Keeps 19 significant
+// digits (the rest can only move the last bit of a float in rare halfway
+// cases) and bounds the exponent, so any length of input is safe.
+double ParseDecimal(const char* text, size_t size) {
+  Cursor cursor{text, size, 0};
+  SkipSpace(cursor);
+  bool negative = false;
+  if (cursor.Peek() == '+' || cursor.Peek() == '-') {
+    negative = cursor.Peek() == '-';
+    ++cursor.pos;
+  }
+  constexpr int kKeptDigits = 19;
+  uint64_t mantissa = 0;
+  int kept = 0;
+  int exponent = 0;  // decimal exponent of the mantissa's last digit
+  bool sawDigit = false;
+  while (IsDigit(cursor.Peek())) {
+    sawDigit = true;
+    const int digit = cursor.Peek() - '0';
+    if (kept < kKeptDigits) {
+      if (mantissa != 0 || digit != 0) {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
+        ++kept;
+      }
+    } else {
+      ++exponent;  // a dropped integer digit still scales the value
+    }
+    ++cursor.pos;
+  }
+  if (cursor.Peek() == '.') {
+    ++cursor.pos;
+    while (IsDigit(cursor.Peek())) {
+      sawDigit = true;
+      const int digit = cursor.Peek() - '0';
+      if (kept < kKeptDigits) {
+        if (mantissa != 0 || digit != 0) {
+          mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
+          ++kept;
+        }
+        --exponent;
+      }
+      ++cursor.pos;
+    }
+  }
+  if (!sawDigit) return 0.0;
+  // The exponent part counts only when a digit follows "e", "e+" or "e-".
+  if (cursor.Peek() == 'e' || cursor.Peek() == 'E') {
+    size_t ahead = 1;
+    bool exponentNegative = false;
+    if (cursor.Peek(ahead) == '+' || cursor.Peek(ahead) == '-') {
+      exponentNegative = cursor.Peek(ahead) == '-';
+      ++ahead;
+    }
+    if (IsDigit(cursor.Peek(ahead))) {
+      cursor.pos += ahead;
+      constexpr int kExponentLimit = 100000;  // far beyond any float; keeps the sum in range
+      int written = 0;
+      while (IsDigit(cursor.Peek())) {
+        if (written < kExponentLimit) written = written * 10 + (cursor.Peek() - '0');
+        ++cursor.pos;
+      }
+      exponent += exponentNegative ? -written : written;
+    }
+  }
+  if (mantissa == 0) return 0.0;
+  // Beyond these bounds the float result is 0 or saturated whatever the
+  // digits, so the scaling loop stays short.
+  const int magnitude = exponent + kept;  // value lies in [10^(magnitude-1), 10^magnitude)
+  if (magnitude < -60) return 0.0;
+  if (magnitude > 60) return negative ? -1e60 : 1e60;
+  const double value = ScaleByPowerOfTen(static_cast<double>(mantissa), exponent);
+  return negative ? -value : value;
+}
+
+float DoubleToSettingFloat(double value) {
+  if (value > static_cast<double>(FLT_MAX)) return FLT_MAX;
+  if (value < -static_cast<double>(FLT_MAX)) return -FLT_MAX;
+  return static_cast<float>(value);
+}
+
+// printf writes the locale's decimal point; settings always use ".". Any run
+// of bytes that is not part of a number's digits, sign or exponent is the
+// decimal point (possibly several bytes long) and becomes one ".".
+void NormaliseDecimalPoint(char* text) {
+  char* out = text;
+  bool inPoint = false;
+  for (const char* in = text; *in; ++in) {
+    const char c = *in;
+    if (IsDigit(c) || c == '-' || c == '+' || c == 'e' || c == 'E') {
+      *out++ = c;
+      inPoint = false;
+    } else if (!inPoint) {
+      *out++ = '.';
+      inPoint = true;
+    }
+  }
+  *out = '\0';
+}
+
+}  // namespace
+
+// ---- parsers and formatting ----
+
+int32_t ParseSettingInt(const char* text, size_t size) {
+  Cursor cursor{text, size, 0};
+  int32_t value = 0;
+  return ScanInt(cursor, &value) ? value : 0;
+}
+
+float ParseSettingFloat(const char* text, size_t size) { return DoubleToSettingFloat(ParseDecimal(text, size)); }
+
+void FormatSettingFloat(float value, char* buffer, size_t bufferSize) {
+  if (!buffer || bufferSize == 0) return;
+  if (std::isnan(value)) value = 0.0f;
+  if (std::isinf(value)) value = value > 0 ? FLT_MAX : -FLT_MAX;
+  // The shortest "%g" text that reads back as the same float (nine
+  // significant digits always do), then six decimals of it.
+  char shortest[32];
+  for (int precision = 1; precision <= 9; ++precision) {
+    std::snprintf(shortest, sizeof shortest, "%.*g", precision, static_cast<double>(value));
+    NormaliseDecimalPoint(shortest);
+    if (ParseSettingFloat(shortest, sizeof shortest) == value) break;
+  }
+  char text[kSettingFloatTextSize];
+  std::snprintf(text, sizeof text, "%f", ParseDecimal(shortest, sizeof shortest));
+  NormaliseDecimalPoint(text);
+  std::snprintf(buffer, bufferSize, "%s", text);
+}
+
+bool ParseStoredPen(const char* text, size_t size, uint8_t rgb[3]) {
+  Cursor cursor{text, size, 0};
+  int32_t values[3];
+  for (int32_t& value : values) {
+    // A value outside a byte is malformed, never wrapped into one.
+    if (!ScanInt(cursor, &value) || value < 0 || value > 255) return false;
+  }
+  for (int i = 0; i < 3; ++i) rgb[i] = static_cast<uint8_t>(values[i]);
+  return true;
+}
+
+// ---- keys and values in the host's settings ----
+
+void RoomPrefix(int32_t room, char* buffer, size_t bufferSize) {
+  if (!buffer || bufferSize == 0) return;
+  std::snprintf(buffer, bufferSize, "room-%d", room);
+}
+
+void RoomKey(int32_t room, const char* suffix, char* buffer, size_t bufferSize) {
+  if (!buffer || bufferSize == 0) return;
+  char prefix[kRoomSettingPrefixSize];
+  RoomPrefix(room, prefix, sizeof prefix);
+  std::snprintf(buffer, bufferSize, "%s%s", prefix, suffix ? suffix : "");
+}
+
+const char* SettingsSection(const PluginContext* context) { return context->Name; }
+
+void ReadSettingText(PluginContext* context, const char* section, const char* key, const char* defaultText,
+                     char (&buffer)[kUserSettingReadSize + 1]) {
+  buffer[0] = '\0';
+  HostReadUserString(context, section, key, buffer, defaultText, kUserSettingReadSize);
+  // Whatever the host did, the text ends inside the buffer.
+  buffer[kUserSettingReadSize] = '\0';
+}
+
+int32_t ReadSettingInt(PluginContext* context, const char* section, const char* key, const char* defaultText) {
+  char buffer[kUserSettingReadSize + 1];
+  ReadSettingText(context, section, key, defaultText, buffer);
+  return ParseSettingInt(buffer, sizeof buffer);
+}
+
+float ReadSettingFloat(PluginContext* context, const char* section, const char* key, const char* defaultText) {
+  char buffer[kUserSettingReadSize + 1];
+  ReadSettingText(context, section, key, defaultText, buffer);
+  return ParseSettingFloat(buffer, sizeof buffer);
+}
+
+void WriteSettingInt(PluginContext* context, const char* section, const char* key, int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  HostWriteUserString(context, section, key, text);
+}
+
+void WriteSettingFloat(PluginContext* context, const char* section, const char* key, float value) {
+  char text[kSettingFloatTextSize];
+  FormatSettingFloat(value, text, sizeof text);
+  HostWriteUserString(context, section, key, text);
+}
+
+// ---- the options ----
+
+void LoadRoomSections(PluginContext* context, int32_t room, const char* defaultText) {
+  const char* section = SettingsSection(context);
+  for (const RoomOption& option : kRoomOptions) {
+    char key[kRoomSettingKeySize];
+    RoomKey(room, option.suffix, key, sizeof key);
+    GState.*option.field = ReadSettingInt(context, section, key, defaultText);
+  }
+}
+
+void SaveRoomSections(PluginContext* context, int32_t room) {
+  const char* section = SettingsSection(context);
+  for (const RoomOption& option : kRoomOptions) {
+    char key[kRoomSettingKeySize];
+    RoomKey(room, option.suffix, key, sizeof key);
+    WriteSettingInt(context, section, key, GState.*option.field);
+  }
+}
+
+void LoadSettings(PluginContext* context) {
+  // At load no room has been named yet (room 0): sections start hidden.
+  LoadRoomSections(context, GState.Room, "0");
+  const char* section = SettingsSection(context);
+  for (const IntOption& option : kIntOptions) {
+    GState.*option.field = ReadSettingInt(context, section, option.readKey, option.defaultText);
+  }
+  for (int i = 0; i < 3; ++i) {
+    GState.ReferenceWhite[i] = ReadSettingFloat(context, section, kReferenceWhiteKeys[i], kReferenceWhiteDefaults[i]);
+  }
+}
+
+void SaveSettings(PluginContext* context) {
+  SaveRoomSections(context, GState.Room);
+  const char* section = SettingsSection(context);
+  for (const IntOption& option : kIntOptions) {
+    if (option.writeKey) WriteSettingInt(context, section, option.writeKey, GState.*option.field);
+  }
+}
+
+void SaveReferenceWhite(PluginContext* context) {
+  const char* section = SettingsSection(context);
+  for (int i = 0; i < 3; ++i) WriteSettingFloat(context, section, kReferenceWhiteKeys[i], GState.ReferenceWhite[i]);
+}
+
+void LoadStoredPens(PluginContext* context) {
+  char buffer[kUserSettingReadSize + 1];
+  uint8_t rgb[3];
+
+  ReadSettingText(context, kPenSection, "apen", "", buffer);
+  if (ParseStoredPen(buffer, sizeof buffer, rgb)) {
+    const Pixel pen = MakePixel(context, rgb[0], rgb[1], rgb[2], 255);
+    SetAPen(context, pen);
+    GState.BasePixel = pen;
+    GState.LastAPen = pen;
+  } else {
+    // Nothing usable stored: the host's pen stays, and is what we start from.
+    const Pixel pen = GetAPen(context);
+    GState.BasePixel = pen;
+    GState.LastAPen = pen;
+  }
+
+  ReadSettingText(context, kPenSection, "bpen", "", buffer);
+  if (ParseStoredPen(buffer, sizeof buffer, rgb)) {
+    const Pixel pen = MakePixel(context, rgb[0], rgb[1], rgb[2], 255);
+    SetBPen(context, pen);
+    GState.LastBPen = pen;
+  } else {
+    GState.LastBPen = GetBPen(context);
+  }
+}

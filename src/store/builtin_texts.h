@@ -1,0 +1,23 @@
+// Tintwell store: the texts the plug-in carries itself.
+//
+// One table, read by number. Chinese texts are GBK (code page 936) bytes,
+// generated from the UTF-8 source tools/builtin_texts.txt by
+// tools/gen_builtin_texts.py. Positive numbers are localisation numbers;
+// negative numbers are private to texts that are never localised (the
+// shortcut labels). Named constants for every number: builtin_texts_ids.h.
+#pragma once
+
+#include <cstdint>
+
+#include "store/builtin_texts_ids.h"
+
+struct BuiltinTextEntry {
+  int32_t Number;    // localisation number, or a private negative number
+  const char* Text;  // NUL-terminated GBK bytes
+};
+
+// The whole table, ascending by number; kBuiltinTextCount entries.
+const BuiltinTextEntry* BuiltinTextTable();
+
+// BuiltinText(number) is declared in store/localisation.h with the look-up
+// it backs.
