@@ -348,7 +348,16 @@ void LoadSettings(PluginContext* context) {
   LoadRoomSections(context, GState.Room, "0");
   const char* section = SettingsSection(context);
   for (const IntOption& option : kIntOptions) {
-    GState.*option.field = ReadSettingInt(context, section, option.readKey, option.defaultText);
+    if (option.writeKey && std::strcmp(option.writeKey, option.readKey) != 0) {
+      // Written under another letter case than it is read: on a host whose
+      // keys are case-sensitive the written value would never come back, so
+      // the written key's value (or the default) is the read's default.
+      char written[kUserSettingReadSize + 1];
+      ReadSettingText(context, section, option.writeKey, option.defaultText, written);
+      GState.*option.field = ReadSettingInt(context, section, option.readKey, written);
+    } else {
+      GState.*option.field = ReadSettingInt(context, section, option.readKey, option.defaultText);
+    }
   }
   for (int i = 0; i < 3; ++i) {
     GState.ReferenceWhite[i] = ReadSettingFloat(context, section, kReferenceWhiteKeys[i], kReferenceWhiteDefaults[i]);

@@ -15,7 +15,7 @@
 // Size passed with every read of a user setting.
 constexpr int32_t kUserSettingReadSize = 255;
 // Buffers for room prefixes ("room-%d") and per-room keys ("room-%dpalette").
-constexpr size_t kRoomSettingPrefixSize = 16;
+constexpr size_t kRoomSettingPrefixSize = 24;
 constexpr size_t kRoomSettingKeySize = 32;
 // Room-key suffixes.
 constexpr const char kRoomPaletteSuffix[] = "palette";
@@ -26,7 +26,9 @@ constexpr const char kRoomWinVisibleSuffix[] = "winvisible";
 constexpr size_t kSettingFloatTextSize = 64;
 
 // PI_Open: per-room sections for the current room (default "0"), then the
-// options and the reference white, in their stored order.
+// options and the reference white, in their stored order. The pressure is
+// read under "mouseMode" with the value written under "mousemode" as its
+// default, so it survives a host whose keys are case-sensitive.
 void LoadSettings(PluginContext* context);
 // PI_Open: the stored A and B pens of section "Main". A pen whose value is
 // missing or malformed is not sent; the host's own pen is kept.

@@ -1,0 +1,320 @@
+// Tests of the options in the host's user settings (store layer), through
+// the stand-in host: what a fresh user gets, what survives closing the panel
+// and starting again (settings persisted to disk), the order of reads and
+// writes, and what malformed stored values and pens turn into.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/host_calls.h"
+#include "host/host_functions.h"
+#include "plugin/plugin_state.h"
+#include "simhost.h"
+#include "store/settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char kSection[] = "Tintwell";
+
+class StoreSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device entropy;
+    dir_ = fs::temp_directory_path() / ("tintwell-store-" + std::to_string(entropy()) + std::to_string(entropy()));
+    fs::create_directories(dir_);
+    StartHost();
+  }
+  void TearDown() override {
+    host_.reset();
+    ResetPluginState();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  // A new run: a fresh plug-in state and a host that reads the settings the
+  // previous run left on disk.
+  simhost::SimHost& StartHost() {
+    host_.reset();
+    ResetPluginState();
+    simhost::HostOptions options;
+    options.settingsPath = (dir_ / "user-settings.txt").string();
+    host_ = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi(), options);
+    return *host_;
+  }
+
+  std::vector<simhost::DispatchRecord> CallsOf(int32_t function) const {
+    std::vector<simhost::DispatchRecord> found;
+    for (const simhost::DispatchRecord& call : host_->Calls()) {
+      if (call.function == function) found.push_back(call);
+    }
+    return found;
+  }
+
+  std::string Stored(const std::string& key, const std::string& section = kSection) const {
+    return host_->UserSetting(section, key).value_or("<none>");
+  }
+
+  fs::path dir_;
+  std::unique_ptr<simhost::SimHost> host_;
+};
+
+TEST_F(StoreSettings, FreshUserGetsTheDefaults) {
+  ASSERT_EQ(host_->Open(), 1);
+  EXPECT_STREQ(host_->Context()->Name, kSection);
+  struct Field {
+    const char* name;
+    int32_t value;
+    int32_t expected;
+  };
+  const Field fields[] = {
+      {"ShowPalette", GState.ShowPalette, 0},
+      {"SliderMode", GState.SliderMode, 0},
+      {"ShowFxBrush", GState.ShowFxBrush, 0},
+      {"PressureSensitivity", GState.PressureSensitivity, 0},
+      {"LumaLock", GState.LumaLock, 0},
+      {"LightMode", GState.LightMode, 0},
+      {"CieHsvMode", GState.CieHsvMode, 1},
+      {"FloodBackground", GState.FloodBackground, 1},
+      {"HueRingMode", GState.HueRingMode, 1},
+      {"XyzMixMode", GState.XyzMixMode, 1},
+      {"GamutMode", GState.GamutMode, 0},
+      {"VectorscopeX", GState.VectorscopeX, 0},
+      {"VectorscopeY", GState.VectorscopeY, 0},
+      {"VectorscopeMode", GState.VectorscopeMode, 0},
+      {"PopHelp", GState.PopHelp, 1},
+      {"SampleSourceFlags", GState.SampleSourceFlags, 0},
+      {"AggressiveAutosample", GState.AggressiveAutosample, 0},
+  };
+  for (const Field& field : fields) EXPECT_EQ(field.value, field.expected) << field.name;
+  EXPECT_EQ(GState.ReferenceWhite[0], 95.147f);
+  EXPECT_EQ(GState.ReferenceWhite[1], 100.1f);
+  EXPECT_EQ(GState.ReferenceWhite[2], 108.983f);
+}
+
+TEST_F(StoreSettings, LoadReadsInTheStoredOrderWithBufferSize255) {
+  ASSERT_EQ(host_->Open(), 1);
+  struct Read {
+    const char* section;
+    const char* key;
+  };
+  // "mousemode" is asked first: its value is the default of "mouseMode".
+  const Read expected[] = {
+      {kSection, "room-0palette"}, {kSection, "room-0slider"}, {kSection, "room-0fxbrush"},
+      {kSection, "mousemode"},     {kSection, "mouseMode"},    {kSection, "lumaLock"},
+      {kSection, "lightMode"},     {kSection, "ciehsv"},       {kSection, "floodbg"},
+      {kSection, "huering"},       {kSection, "scropXYZ"},     {kSection, "gamut"},
+      {kSection, "vsx"},           {kSection, "vsy"},          {kSection, "vscope"},
+      {kSection, "popHelp"},       {kSection, "scropLayer"},   {kSection, "agautosample"},
+      {kSection, "lab_ref_x"},     {kSection, "lab_ref_y"},    {kSection, "lab_ref_z"},
+      {"Main", "apen"},            {"Main", "bpen"},
+  };
+  const std::vector<simhost::DispatchRecord> reads = CallsOf(kFnReadUserString);
+  ASSERT_GE(reads.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    ASSERT_GE(reads[i].texts.size(), 2u) << "read " << i;
+    EXPECT_EQ(reads[i].texts[0], expected[i].section) << "read " << i;
+    EXPECT_EQ(reads[i].texts[1], expected[i].key) << "read " << i;
+    EXPECT_EQ(reads[i].pack[4], 255) << "read " << i << " " << expected[i].key;
+  }
+}
+
+TEST_F(StoreSettings, StoredValuesSurviveClosingTheirPanelAndAnotherRun) {
+  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_NE(GState.PanelRequester, 0);
+  GState.ShowPalette = 1;
+  GState.SliderMode = 3;
+  GState.ShowFxBrush = 1;
+  GState.PressureSensitivity = -200;  // mouse pressure mode, magnitude kept
+  GState.LumaLock = 1;
+  GState.LightMode = 2;
+  GState.CieHsvMode = 0;
+  GState.FloodBackground = 0;
+  GState.HueRingMode = 3;
+  GState.XyzMixMode = 0;
+  GState.GamutMode = 2;
+  GState.PopHelp = 0;
+  GState.SampleSourceFlags = 6;
+  GState.AggressiveAutosample = 1;
+  // Kept only in memory during a run.
+  GState.VectorscopeX = 300;
+  GState.VectorscopeY = 400;
+  GState.VectorscopeMode = 2;
+  GState.ReferenceWhite[0] = 96.5f;
+  GState.ReferenceWhite[1] = 99.25f;
+  GState.ReferenceWhite[2] = 120.333f;
+  host_->UserClosesRequester(GState.PanelRequester, 0);
+  SaveReferenceWhite(host_->Context());
+  EXPECT_EQ(Stored("mousemode"), "-200");
+  EXPECT_EQ(Stored("lab_ref_z"), "120.333000");
+  for (const char* never : {"vsx", "vsy", "vscope"}) EXPECT_EQ(Stored(never), "<none>") << never;
+  host_->Close();
+
+  StartHost();
+  ASSERT_EQ(host_->Open(), 1);
+  EXPECT_EQ(GState.ShowPalette, 1);
+  EXPECT_EQ(GState.SliderMode, 3);
+  EXPECT_EQ(GState.ShowFxBrush, 1);
+  EXPECT_EQ(GState.PressureSensitivity, -200);
+  EXPECT_EQ(GState.LumaLock, 1);
+  EXPECT_EQ(GState.LightMode, 2);
+  EXPECT_EQ(GState.CieHsvMode, 0);
+  EXPECT_EQ(GState.FloodBackground, 0);
+  EXPECT_EQ(GState.HueRingMode, 3);
+  EXPECT_EQ(GState.XyzMixMode, 0);
+  EXPECT_EQ(GState.GamutMode, 2);
+  EXPECT_EQ(GState.PopHelp, 0);
+  EXPECT_EQ(GState.SampleSourceFlags, 6);
+  EXPECT_EQ(GState.AggressiveAutosample, 1);
+  EXPECT_EQ(GState.VectorscopeX, 0);
+  EXPECT_EQ(GState.VectorscopeY, 0);
+  EXPECT_EQ(GState.VectorscopeMode, 0);
+  EXPECT_EQ(GState.ReferenceWhite[0], 96.5f);
+  EXPECT_EQ(GState.ReferenceWhite[1], 99.25f);
+  EXPECT_EQ(GState.ReferenceWhite[2], 120.333f);
+}
+
+TEST_F(StoreSettings, SaveWritesInTheStoredOrder) {
+  ASSERT_EQ(host_->Open(), 1);
+  GState.Room = 2;
+  GState.ShowPalette = 1;
+  GState.SliderMode = 2;
+  GState.ShowFxBrush = 0;
+  GState.PressureSensitivity = 180;
+  host_->ClearRecords();
+  SaveSettings(host_->Context());
+  SaveReferenceWhite(host_->Context());
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"room-2palette", "1"}, {"room-2slider", "2"},  {"room-2fxbrush", "0"}, {"mousemode", "180"},
+      {"lumaLock", "0"},      {"lightMode", "0"},     {"ciehsv", "1"},        {"floodbg", "1"},
+      {"huering", "1"},       {"scropXYZ", "1"},      {"gamut", "0"},         {"popHelp", "1"},
+      {"scropLayer", "0"},    {"agautosample", "0"}, {"lab_ref_x", "95.147000"},
+      {"lab_ref_y", "100.100000"}, {"lab_ref_z", "108.983000"},
+  };
+  const std::vector<simhost::DispatchRecord> writes = CallsOf(kFnWriteUserString);
+  ASSERT_EQ(writes.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(writes[i].texts.size(), 3u) << "write " << i;
+    EXPECT_EQ(writes[i].texts[0], kSection) << "write " << i;
+    EXPECT_EQ(writes[i].texts[1], expected[i].first) << "write " << i;
+    EXPECT_EQ(writes[i].texts[2], expected[i].second) << "write " << i << " " << expected[i].first;
+  }
+}
+
+TEST_F(StoreSettings, RoomSectionsLoadWithTheGivenDefault) {
+  host_->SetUserSetting(kSection, "room-3palette", "0");
+  host_->SetUserSetting(kSection, "room-3slider", "2");
+  std::strcpy(host_->Context()->Name, kSection);
+  LoadRoomSections(host_->Context(), 3, "1");
+  EXPECT_EQ(GState.ShowPalette, 0);
+  EXPECT_EQ(GState.SliderMode, 2);
+  EXPECT_EQ(GState.ShowFxBrush, 1);  // nothing stored: the default
+  LoadRoomSections(host_->Context(), 4, "1");
+  EXPECT_EQ(GState.ShowPalette + GState.SliderMode + GState.ShowFxBrush, 3);
+  GState.SliderMode = 7;
+  SaveRoomSections(host_->Context(), 4);
+  EXPECT_EQ(Stored("room-4slider"), "7");
+}
+
+struct StoredValueCase {
+  const char* key;
+  std::string text;
+};
+
+TEST_F(StoreSettings, MalformedStoredValuesReadAsDocumented) {
+  const StoredValueCase stored[] = {
+      {"lumaLock", "abc"},
+      {"ciehsv", ""},  // stored but empty: not missing, so 0 rather than the default 1
+      {"gamut", "12abc"},
+      {"mouseMode", "-5"},
+      {"lightMode", "1e3"},
+      {"popHelp", std::string(300, '7')},
+      {"huering", "   2"},
+      {"lab_ref_x", "1e3"},
+      {"lab_ref_y", "abc"},
+      {"lab_ref_z", std::string(300, '9')},
+      {"room-0slider", "-2"},
+  };
+  for (const StoredValueCase& value : stored) host_->SetUserSetting(kSection, value.key, value.text);
+  ASSERT_EQ(host_->Open(), 1);
+  EXPECT_EQ(GState.LumaLock, 0);
+  EXPECT_EQ(GState.CieHsvMode, 0);
+  EXPECT_EQ(GState.GamutMode, 12);
+  EXPECT_EQ(GState.PressureSensitivity, -5);
+  EXPECT_EQ(GState.LightMode, 1);
+  EXPECT_EQ(GState.PopHelp, INT32_MAX);
+  EXPECT_EQ(GState.HueRingMode, 2);
+  EXPECT_EQ(GState.ReferenceWhite[0], 1000.0f);
+  EXPECT_EQ(GState.ReferenceWhite[1], 0.0f);
+  EXPECT_EQ(GState.ReferenceWhite[2], FLT_MAX);
+  EXPECT_EQ(GState.SliderMode, -2);  // out-of-range values are taken as read
+}
+
+TEST_F(StoreSettings, PressureReadUnderEitherLetterCase) {
+  // An older store or a case-folding host may hold either spelling; the one
+  // read ("mouseMode") wins when both are there.
+  host_->SetUserSetting(kSection, "mousemode", "-90");
+  ASSERT_EQ(host_->Open(), 1);
+  EXPECT_EQ(GState.PressureSensitivity, -90);
+  StartHost();
+  host_->SetUserSetting(kSection, "mousemode", "-90");
+  host_->SetUserSetting(kSection, "mouseMode", "150");
+  ASSERT_EQ(host_->Open(), 1);
+  EXPECT_EQ(GState.PressureSensitivity, 150);
+}
+
+struct PenCase {
+  const char* name;
+  const char* text;  // null: nothing stored
+  bool valid;
+  uint8_t r, g, b;
+};
+
+TEST_F(StoreSettings, StoredPensAreSentOnlyWhenWellFormed) {
+  const PenCase cases[] = {
+      {"missing", nullptr, false, 0, 0, 0}, {"empty", "", false, 0, 0, 0},
+      {"two values", "1 2", false, 0, 0, 0}, {"valid", "1 2 3", true, 1, 2, 3},
+      {"red above a byte", "300 0 0", false, 0, 0, 0}, {"negative red", "-1 0 0", false, 0, 0, 0},
+      {"letters", "a b c", false, 0, 0, 0}, {"white", "255 255 255", true, 255, 255, 255},
+  };
+  const simhost::Rgba hostA{10, 20, 30, 255};
+  const simhost::Rgba hostB{40, 50, 60, 255};
+  for (const PenCase& c : cases) {
+    StartHost();
+    host_->aPen = hostA;
+    host_->bPen = hostB;
+    if (c.text) {
+      host_->SetUserSetting("Main", "apen", c.text);
+      host_->SetUserSetting("Main", "bpen", c.text);
+    }
+    PluginContext* context = host_->Context();
+    LoadStoredPens(context);
+    bool sentA = false;
+    bool sentB = false;
+    for (const std::string& command : host_->CommandTexts()) {
+      sentA = sentA || command.rfind("tv_SetAPen", 0) == 0;
+      sentB = sentB || command.rfind("tv_SetBPen", 0) == 0;
+    }
+    EXPECT_EQ(sentA, c.valid) << c.name;
+    EXPECT_EQ(sentB, c.valid) << c.name;
+    const simhost::Rgba wantA = c.valid ? simhost::Rgba{c.r, c.g, c.b, 255} : hostA;
+    const simhost::Rgba wantB = c.valid ? simhost::Rgba{c.r, c.g, c.b, 255} : hostB;
+    EXPECT_TRUE(host_->aPen == wantA) << c.name;
+    EXPECT_TRUE(host_->bPen == wantB) << c.name;
+    const Pixel pixelA = MakePixel(context, wantA.r, wantA.g, wantA.b, 255);
+    const Pixel pixelB = MakePixel(context, wantB.r, wantB.g, wantB.b, 255);
+    EXPECT_EQ(GState.BasePixel, pixelA) << c.name;
+    EXPECT_EQ(GState.LastAPen, pixelA) << c.name;
+    EXPECT_EQ(GState.LastBPen, pixelB) << c.name;
+  }
+}
+
+}  // namespace
