@@ -1,4 +1,133 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell colour: mixing picks into the current colour, the weighted
+// picker, the value slider's coordinate spaces and the A-B gradient table.
+//
+// Layer: colour/. CurrentRgb and CurrentPixel always change together here;
+// telling the host about the new colour is the caller's job.
 #include "colour/colour_mixing.h"
 
-void LoadGradientTable(PluginContext*) {}
+#include "colour/colour_models.h"
+#include "host/host_calls.h"
+#include "host/host_commands.h"
+
+namespace {
+
+// How far one pick moves the current colour toward the picked one (0..1):
+// grows with pen pressure like paint on a palette, fixed in mouse pressure
+// mode, and a press harder than the sensitivity replaces the colour.
+float MixStrength(int32_t pressure) {
+  const int32_t sensitivity = GState.PressureSensitivity;
+  if (sensitivity < 1) return 0.03f * ColourPow(127.0f, 1.1f) / 255.0f;
+  if (pressure > sensitivity) return 1.0f;
+  // A negative pressure has no meaning; it mixes nothing rather than NaN.
+  const float p = pressure > 0 ? static_cast<float>(pressure) : 0.0f;
+  return 0.03f * ColourPow(p, 1.1f) / static_cast<float>(sensitivity);
+}
+
+uint8_t ReplyByte(int32_t value) {
+  if (value < 0) return 0;
+  if (value > 255) return 255;
+  return static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
+  const float s = MixStrength(pressure);
+  const int32_t alpha = GState.CurrentRgb.alpha;  // the pick's alpha is not mixed in
+  if (GState.XyzMixMode) {
+    const ColourTriple from = RgbToXyz(GState.CurrentRgb);
+    const ColourTriple to = PixelToXyz(context, colour);
+    const ColourTriple mixed{from.c0 + (to.c0 - from.c0) * s, from.c1 + (to.c1 - from.c1) * s,
+                             from.c2 + (to.c2 - from.c2) * s, alpha};
+    GState.CurrentPixel = XyzToPixel(context, mixed);
+    GState.CurrentRgb = XyzToRgb(mixed);
+    GState.CurrentRgb.alpha = alpha;
+    return;
+  }
+  // RGB mode mixes the stored (premultiplied) bytes as they are.
+  const float r = PixelRed(context, colour);
+  const float g = PixelGreen(context, colour);
+  const float b = PixelBlue(context, colour);
+  ColourTriple& current = GState.CurrentRgb;
+  current.c0 = current.c0 + (r - current.c0) * s;
+  current.c1 = current.c1 + (g - current.c1) * s;
+  current.c2 = current.c2 + (b - current.c2) * s;
+  GState.CurrentPixel = RgbToPixel(context, current);
+}
+
+// Blends the chromaticities of sample and current colour weighted by their
+// luminances, adds the luminances, and mixes the result in.
+void WeightedPick(Pixel sample, int32_t pressure, PluginContext* context) {
+  const ColourTriple picked = XyzToYxy(PixelToXyz(context, sample));
+  const ColourTriple current = XyzToYxy(RgbToXyz(GState.CurrentRgb));
+  // A black or transparent sample adds nothing (and would divide by zero
+  // below when the current colour is black too).
+  if (picked.c0 == 0.0f) return;
+  const float luminance = picked.c0 + current.c0;
+  const float pickedWeight = picked.c0 / luminance;
+  const float currentWeight = current.c0 / luminance;
+  const float x = picked.c1 * pickedWeight + current.c1 * currentWeight;
+  const float y = picked.c2 * pickedWeight + current.c2 * currentWeight;
+  ColourTriple rgb = XyzToRgb(YxyToXyz(ColourTriple{luminance, x, y, 0}));
+  rgb.alpha = GState.CurrentRgb.alpha;
+  MixIntoCurrent(RgbToPixel(context, rgb), pressure, context);
+}
+
+// Slider coordinates: c0 is always the quantity the slider moves.
+ColourTriple RgbToSlider(ColourTriple rgb) {
+  switch (GState.SliderMode) {
+    case 1:
+      return RgbToLab(rgb);
+    case 2: {
+      const ColourTriple luma = RgbToLumaDiff(rgb);
+      return ColourTriple{luma.c0, luma.c2, luma.c1, rgb.alpha};
+    }
+    default: {
+      const ColourTriple hsv = RgbToPickerHsv(rgb);
+      return ColourTriple{hsv.c2 * 255.0f, hsv.c0, hsv.c1, rgb.alpha};
+    }
+  }
+}
+
+ColourTriple SliderToRgb(const PluginContext* context, ColourTriple slider) {
+  switch (GState.SliderMode) {
+    case 1:
+      return LabToRgb(slider);
+    case 2:
+      return LumaDiffToRgb(ColourTriple{slider.c0, slider.c2, slider.c1, slider.alpha});
+    case 3: {
+      // Position along the host's A-B range; NaN counts as the start.
+      float position = slider.c0;
+      if (!(position > 0.0f)) position = 0.0f;
+      if (position > 255.0f) position = 255.0f;
+      return PixelToRgb(context, GState.GradientTable[static_cast<int32_t>(position)]);
+    }
+    default:
+      return PickerHsvToRgb(ColourTriple{slider.c1, slider.c2, slider.c0 / 255.0f, slider.alpha});
+  }
+}
+
+ColourTriple PixelToSlider(const PluginContext* context, Pixel pixel) {
+  return RgbToSlider(PixelToRgb(context, pixel));
+}
+
+Pixel SliderToPixel(const PluginContext* context, ColourTriple slider) {
+  return RgbToPixel(context, SliderToRgb(context, slider));
+}
+
+// Reads the host's A-B colour range, position 255 first, so entry k holds
+// position 255 - k. Entries are built at the context's channel positions,
+// which is the same word as the fixed blue-green-red-alpha order on the
+// host's usual layout and the right colour on any other.
+void LoadGradientTable(PluginContext* context) {
+  for (int32_t position = 255; position >= 0; --position) {
+    char reply[kReplySize];
+    reply[0] = '\0';
+    SendCommandFormat(context, reply, "tv_RangeGrab %d", position);
+    reply[kReplySize - 1] = '\0';
+    int32_t values[4];
+    ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
+    GState.GradientTable[static_cast<size_t>(255 - position)] =
+        MakePixel(context, ReplyByte(values[0]), ReplyByte(values[1]), ReplyByte(values[2]), ReplyByte(values[3]));
+  }
+}

@@ -1,4 +1,9 @@
 // Tintwell colour: colour models and conversions (single precision).
+//
+// Layer: colour/ (pure arithmetic; reads ReferenceWhite, CieHsvMode,
+// CurrentHsv and GamutMode from GState). Every conversion takes a
+// ColourTriple by value, copies its alpha, and works in 32-bit floats;
+// float-to-integer conversions truncate toward zero.
 #pragma once
 
 #include "plugin/abi.h"
@@ -31,3 +36,14 @@ ColourTriple RgbToLumaDiff(ColourTriple rgb);
 ColourTriple PixelToLumaDiff(const PluginContext* context, Pixel pixel);
 ColourTriple LumaDiffToRgb(ColourTriple lumaDiff);
 int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel);
+
+// The transcendental functions the conversions use. The C library's versions
+// differ between the Windows runtime and glibc in the last bit, which would
+// make the two builds disagree; these are evaluated in double with only
+// IEEE-exact operations (+ - * / sqrt) and rounded once to float, so every
+// build gives the same bits and the result is the correctly rounded float in
+// all but astronomically rare cases.
+float ColourPow(float base, float exponent);  // base >= 0; negative gives NaN
+float ColourSin(float radians);
+float ColourCos(float radians);
+float ColourAtan2(float y, float x);  // same zero and sign rules as std::atan2

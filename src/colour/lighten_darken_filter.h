@@ -1,7 +1,20 @@
 // Tintwell colour: the CIE lighten/darken filter pass and its trigger.
+//
+// Layer: colour/. The filter runs inside the host's filter call (PI_Work);
+// RunPaintModeFilter asks the host to start that call.
 #pragma once
 
 #include "plugin/abi.h"
 
 void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten);
 void RunPaintModeFilter(PluginContext* context, int32_t request);
+
+// The filter has a plain per-pixel path and vector paths picked from what the
+// processor offers; all give the same bytes. Naming a path lets tests and
+// benchmarks hold each one to that.
+enum class FilterPath { kAuto, kScalar, kSse2, kAvx2 };
+bool FilterPathAvailable(FilterPath path);
+// Like CieLightenDarkenFilter on the given path (kAuto: the best available;
+// an unavailable path falls back to the scalar one).
+void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten,
+                                  FilterPath path);

@@ -1,7 +1,49 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell colour: exchanging the A and B pen colours with the host.
+//
+// Layer: colour/. Pens travel as decimal red, green, blue through the host's
+// command language; inside the plug-in they are Pixels, opaque when read.
 #include "colour/pens.h"
 
-Pixel GetAPen(PluginContext*) { return 0; }
-Pixel GetBPen(PluginContext*) { return 0; }
-void SetAPen(PluginContext*, Pixel) {}
-void SetBPen(PluginContext*, Pixel) {}
+#include "colour/colour_mixing.h"
+#include "host/host_calls.h"
+#include "host/host_commands.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+uint8_t ReplyByte(int32_t value) {
+  if (value < 0) return 0;
+  if (value > 255) return 255;
+  return static_cast<uint8_t>(value);
+}
+
+// Reply "red green blue other"; missing numbers read as 0.
+Pixel ReadPen(PluginContext* context, const char* command) {
+  char reply[kReplySize];
+  reply[0] = '\0';
+  HostSendCommand(context, command, reply);
+  reply[kReplySize - 1] = '\0';
+  int32_t values[4];
+  ScanReplyIntegers(reply, values, 4);
+  return MakePixel(context, ReplyByte(values[0]), ReplyByte(values[1]), ReplyByte(values[2]), 255);
+}
+
+void WritePen(PluginContext* context, const char* format, Pixel pixel) {
+  SendCommandFormat(context, nullptr, format, PixelRed(context, pixel), PixelGreen(context, pixel),
+                    PixelBlue(context, pixel));
+}
+
+}  // namespace
+
+Pixel GetAPen(PluginContext* context) { return ReadPen(context, "tv_GetAPen"); }
+
+Pixel GetBPen(PluginContext* context) { return ReadPen(context, "tv_GetBPen"); }
+
+// Sends the pen, then refreshes the slider's A-B gradient, which starts at
+// the A pen; while the slider itself is dragged the gradient must hold still.
+void SetAPen(PluginContext* context, Pixel pixel) {
+  WritePen(context, "tv_SetAPen %d %d %d", pixel);
+  if (!(GState.DragTarget & kDragSlider)) LoadGradientTable(context);
+}
+
+void SetBPen(PluginContext* context, Pixel pixel) { WritePen(context, "tv_SetBPen %d %d %d", pixel); }
