@@ -5,9 +5,25 @@
 // requesters with gadgets, images, user settings, settings files,
 // localisation), records every dispatcher call and every command in order,
 // and drives the plug-in either linked in (native) or loaded as tintwell.dll
-// through LoadLibrary (Windows). One SimHost is live at a time.
+// through LoadLibrary (Windows).
+//
+// Re-entry works as on the real host: a callback requester gets event 100
+// inside the open call and 101 inside the close call, HostApplyFilter runs
+// PI_Start, PI_Work and PI_Finish before it returns, and the command
+// "tv_plugin \"tintwell\" cmd \"l\"" calls PI_Parameters with "l". Messages
+// the host raises itself (1000 after HostStopCanvasEvents, 300 after
+// HostOverlayRedraw) are queued and delivered to PI_Msg when the outermost
+// call into the plug-in that a SimHost method made returns; host functions
+// called straight from a test leave them queued until the next such call or
+// DeliverPendingMessages().
+//
+// The host's own choices (documented where they are made): user settings and
+// settings-file keys are case-sensitive; scripted answers (pop-up menu, ask
+// integer) stay in force until changed; HostFreeImage(null) is a no-op;
+// a scripted reply replaces the model's reply but the model still acts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -15,6 +31,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin/abi.h"
@@ -31,6 +48,7 @@ struct PluginApi {
   int32_t(TW_CALL* Work)(PluginContext*) = nullptr;
   void(TW_CALL* Finish)(PluginContext*) = nullptr;
   int32_t(TW_CALL* Msg)(PluginContext*, int32_t, HostWord, HostWord*) = nullptr;
+  void* module = nullptr;  // the loaded library (Windows), null when linked in
 };
 
 // The entry points linked into this program (native builds and the Windows
@@ -38,7 +56,8 @@ struct PluginApi {
 PluginApi LinkedPluginApi();
 
 // Loads a plug-in DLL with LoadLibrary and finds its eight exports by their
-// plain names (Windows only). False with a reason when anything is missing.
+// plain names (Windows only; elsewhere false with a reason). False with a
+// reason when anything is missing.
 bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error);
 
 // One dispatcher call as the plug-in made it.
@@ -46,14 +65,29 @@ struct DispatchRecord {
   int32_t function = 0;
   int32_t subOperation = -1;       // word 0 for functions 230 and 1688, else -1
   std::vector<HostWord> pack;      // every word of the pack, up to its length
-  std::vector<std::string> texts;  // the texts the pack's text words pointed at, in word order
+  std::vector<std::string> texts;  // one per text word, in word order ("" for a null text)
+  std::vector<int32_t> textWords;  // the pack index of each entry of texts
+  std::string output;              // text the host wrote or returned (reply, value read, localised text)
   HostWord result = 0;
+  int32_t depth = 0;               // nesting of plug-in calls it was made in (1 = outermost)
 };
 
-// One host command and the reply the host gave.
+// One host command and the reply the host gave (as written into the reply
+// buffer: at most 255 bytes; recorded the same when no buffer was given).
 struct CommandRecord {
   std::string command;
   std::string reply;
+};
+
+// One call the host made into the plug-in, for order checks:
+// "PI_Open", "PI_Close", "PI_About", "PI_Parameters", "PI_Start", "PI_Work",
+// "PI_Finish", "PI_Msg", "callback".
+struct EntryRecord {
+  std::string entry;
+  int32_t kind = 0;              // PI_Msg kind or callback event; 0 otherwise
+  RequesterHandle requester = 0;  // PI_Msg and callback
+  std::string text;              // PI_Parameters text ("(null)" for null)
+  int32_t depth = 0;             // 1 = outermost
 };
 
 struct Gadget {
@@ -62,7 +96,11 @@ struct Gadget {
   int32_t flags = 0;
   std::string text;
   std::string help;
-  HostImage* image = nullptr;  // last image handed to the gadget
+  HostImage* image = nullptr;  // last image handed to the gadget (may be freed since)
+  // Copy of that image taken when it was handed over, as the host shows it.
+  int32_t imageWidth = 0, imageHeight = 0;
+  std::vector<Pixel> imagePixels;
+  int32_t imageSetCount = 0;
 };
 
 struct Requester {
@@ -73,6 +111,7 @@ struct Requester {
   int32_t x = 0, y = 0, width = 0, height = 0;
   int32_t flags = 0;
   bool tracking = false;
+  bool closing = false;  // inside its close call
   int32_t raiseCount = 0;
   int32_t showCount = 0;
   std::map<int32_t, Gadget> gadgets;
@@ -81,22 +120,36 @@ struct Requester {
 // A drawing made over the canvas view.
 struct OverlayRecord {
   int32_t subOperation = 0;
-  std::vector<float> coordinates;  // as sent
+  std::vector<float> coordinates;  // as sent: line x1 y1 x2 y2; dot x y; image x y then 8 corner offsets
   Pixel colour = 0;
   int32_t size = 0;
   HostImage* image = nullptr;
 };
 
+// One pop-up menu the plug-in showed.
+struct MenuItemRecord {
+  std::string text;
+  int32_t id = 0;
+  int32_t flags = 0;
+};
+struct PopupMenuRecord {
+  std::vector<MenuItemRecord> items;  // the items counted by the call, terminator excluded
+  int32_t answer = 0;
+};
+
 struct Rgba {
   uint8_t r = 0, g = 0, b = 0, a = 255;
   bool operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+  bool operator!=(const Rgba& o) const { return !(*this == o); }
 };
 
-// A canvas layer: straight (not premultiplied) colours, row after row.
+// A canvas layer: straight (not premultiplied) colours, row after row, the
+// project's size.
 struct Layer {
   int32_t id = 0;
   std::string name;
   bool visible = true;
+  bool stencil = false;
   std::vector<Rgba> pixels;
 };
 
@@ -109,6 +162,22 @@ struct HostOptions {
   std::string pluginDirectory = ".";  // reply of "tv_GetPath PLUGIN"
 };
 
+// Expands a PackBits stream of 4-byte pixels (control c 0..127: c + 1
+// literal pixels; 129..255: one pixel repeated 257 - c times; 128 unused)
+// into exactly `count` pixels, copying each pixel's bytes unchanged. Reads at
+// most packedSize bytes. Returns the bytes consumed; *ok (if given) is false
+// when the stream ran out, held a 128, or a packet ran past the count.
+size_t UnpackPackBits(const uint8_t* packed, size_t packedSize, Pixel* destination, int32_t count,
+                      bool* ok = nullptr);
+
+// Writes a localisation file in the stand-in host's format: one
+// "NUMBER text" line per entry, "\n" and "\\" escaped, other bytes unchanged,
+// a bare "NUMBER" for an empty text. False when the file can't be written.
+bool WriteLocalisationFile(const std::string& path, const std::vector<std::pair<int32_t, std::string>>& texts);
+
+// One line describing a dispatcher call: operation name, words, texts, result.
+std::string DescribeCall(const DispatchRecord& call);
+
 class SimHost {
  public:
   SimHost(PluginApi api, HostOptions options = {});
@@ -118,6 +187,7 @@ class SimHost {
 
   PluginContext* Context();
   const HostOptions& Options() const { return options_; }
+  const PluginApi& Api() const { return api_; }
 
   // ---- calling the plug-in (messages queued by the host are delivered
   // after the outermost call returns) ----
@@ -126,35 +196,60 @@ class SimHost {
   int32_t About();
   int32_t Parameters(const char* command);
   int32_t Message(int32_t kind, RequesterHandle requester, std::vector<HostWord> args);
-  // Event of a callback requester, as the user would cause it.
+  // Event of a requester, as the user would cause it: a callback
+  // requester's callback gets it, a plain requester's goes to PI_Msg. The
+  // argument words are padded with zeros to 16.
   int32_t SendEvent(RequesterHandle requester, int32_t event, std::vector<HostWord> args);
   // The user closes a requester: a callback requester gets event 101 with
-  // argument word 4 set to closeWord4.
+  // argument word 4 set to closeWord4; then it is gone.
   void UserClosesRequester(RequesterHandle requester, HostWord closeWord4 = 0);
   // The host room changes (message 320 with a pointer to the name).
   int32_t ChangeRoom(const std::string& roomName);
   // The host ends canvas event delivery on its own (message 1000).
   int32_t EndCanvasEvents();
+  // A keyboard shortcut is used: PI_Parameters with its key text.
+  int32_t UseShortcut(const std::string& key);
+  // Delivers the queued host messages now (normally done after every
+  // outermost call into the plug-in).
+  void DeliverPendingMessages();
+  const std::deque<int32_t>& PendingMessages() const;
+  // Argument word 4 of event 101 when the plug-in closes a callback
+  // requester with HostCloseRequester (1 unless a test changes it).
+  void SetPluginCloseWord4(HostWord word) { pluginCloseWord4_ = word; }
 
   // ---- records ----
   const std::vector<DispatchRecord>& Calls() const { return calls_; }
   const std::vector<CommandRecord>& Commands() const { return commands_; }
   std::vector<std::string> CommandTexts() const;
+  const std::vector<EntryRecord>& Entries() const { return entries_; }
   const std::vector<OverlayRecord>& Overlays() const { return overlays_; }
   const std::vector<std::string>& Messages() const { return messages_; }  // HostMessage texts
-  const std::vector<std::pair<std::string, std::string>>& Shortcuts() const { return shortcuts_; }
+  const std::vector<std::pair<std::string, std::string>>& Shortcuts() const { return shortcuts_; }  // label, key
+  const std::vector<PopupMenuRecord>& PopupMenus() const { return popupMenus_; }
+  // The whole dialogue, one readable line per plug-in entry and host call,
+  // indented by nesting (what simhost_session prints).
+  const std::vector<std::string>& Dialogue() const { return dialogue_; }
   // Protocol faults the host noticed (freeing an unknown image, closing an
-  // unknown requester, an unterminated text...). Empty in a clean dialogue.
+  // unknown requester, an unclosed settings file...). Empty in a clean dialogue.
   const std::vector<std::string>& Faults() const { return faults_; }
   void ClearRecords();
 
   // ---- scripted answers ----
-  // The next command equal to `command` gets `reply` instead of the model's.
+  // The next command equal to `command` gets `reply` instead of the
+  // model's (the model still acts on it). Several scripts for one command
+  // are used in order.
   void ScriptReply(const std::string& command, const std::string& reply);
-  void SetPopupMenuAnswer(int32_t id) { popupAnswer_ = id; }
+  void SetPopupMenuAnswer(int32_t id) { popupAnswer_ = id; }  // stays in force
+  // The value the user types for HostAskInteger (clamped to the asked
+  // range); nullopt leaves the int32 unchanged (the user cancels).
   void SetAskIntegerAnswer(std::optional<int32_t> value) { askIntegerAnswer_ = value; }
   void FailNextRequesterOpen(int32_t count = 1) { failRequesterOpens_ = count; }
   void FailNextImageAlloc(int32_t count = 1) { failImageAllocs_ = count; }
+  void FailNextGetRequesterPlace(int32_t count = 1) { failGetPlaces_ = count; }
+  // The user edits a text gadget (send event 106 afterwards to tell the plug-in).
+  void SetGadgetTextAsUser(RequesterHandle requester, int32_t gadgetId, const std::string& text);
+  // The user moves a requester.
+  void MoveRequester(RequesterHandle requester, int32_t x, int32_t y, int32_t width, int32_t height);
 
   // ---- the model ----
   Rgba aPen{0, 0, 0, 255};
@@ -162,23 +257,38 @@ class SimHost {
   std::string activeTool = "airbrush";
   std::string activeShape = "freehandline";
   std::string drawMode = "color";
-  std::vector<Layer> layers;  // one empty layer at start
+  std::vector<Layer> layers;  // bottom first; one transparent layer (id 1) at start
   int32_t currentLayerId = 0;
+  std::vector<Rgba> sparePage;  // the spare page (tv_sparecopy / tv_sparetofront)
   bool mouseLocked = false;
   bool canvasEvents = false;
   int32_t canvasEventMask = 0;
+  int32_t undoStackDepth = 0;  // open tv_undoopenstack groups
   // Colour of the A-B range at position 0..255 (A at 0, B at 255).
   Rgba RangeColour(int32_t position) const;
   Layer* CurrentLayer();
   Layer* FindLayer(int32_t id);
+  // A pixel of a layer (or transparent outside), and the visible composite.
+  Rgba LayerPixel(const Layer& layer, int32_t x, int32_t y) const;
+  Rgba DisplayPixel(int32_t x, int32_t y) const;
+  // Paints into the current layer (straight colour), for test set-up.
+  void PaintPixel(int32_t x, int32_t y, Rgba colour);
+  void FillCurrentLayer(Rgba colour);
+  // Pixel in the context's channel layout, premultiplied by alpha, and back.
+  Pixel ToPixel(Rgba colour) const;
+  Rgba FromPixel(Pixel pixel) const;
 
   // ---- host state ----
   const Requester* FindRequester(RequesterHandle handle) const;
   const Requester* FindRequesterByTitle(const std::string& title) const;
   int32_t OpenRequesterCount() const;
+  std::vector<RequesterHandle> OpenRequesters() const;
   int32_t LiveImageCount() const;
+  bool IsLiveImage(const HostImage* image) const;
+  int32_t OpenConfigFileCount() const;
   std::optional<std::string> UserSetting(const std::string& section, const std::string& key) const;
   void SetUserSetting(const std::string& section, const std::string& key, const std::string& value);
+  void RemoveUserSetting(const std::string& section, const std::string& key);
   bool localisationOpen() const { return localisationOpen_; }
 
   // The dispatcher the plug-in calls (stored in the context).
@@ -191,15 +301,20 @@ class SimHost {
   HostOptions options_;
   std::vector<DispatchRecord> calls_;
   std::vector<CommandRecord> commands_;
+  std::vector<EntryRecord> entries_;
   std::vector<OverlayRecord> overlays_;
   std::vector<std::string> messages_;
   std::vector<std::pair<std::string, std::string>> shortcuts_;
+  std::vector<PopupMenuRecord> popupMenus_;
+  std::vector<std::string> dialogue_;
   std::vector<std::string> faults_;
   std::map<std::string, std::deque<std::string>> scriptedReplies_;
   int32_t popupAnswer_ = 0;
   std::optional<int32_t> askIntegerAnswer_;
   int32_t failRequesterOpens_ = 0;
   int32_t failImageAllocs_ = 0;
+  int32_t failGetPlaces_ = 0;
+  HostWord pluginCloseWord4_ = 1;
   bool localisationOpen_ = false;
   friend struct Impl;
 };

@@ -1,0 +1,130 @@
+// simhost: the stand-in host's private state, shared by its source files.
+// Nothing outside simhost/ includes this.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "simhost.h"
+
+namespace simhost {
+
+// The context the plug-in sees is the first member of a larger block that
+// also leads back to its SimHost, so the static dispatcher finds its host.
+struct HostBlock {
+  PluginContext context;
+  uint32_t magic;
+  SimHost* host;
+};
+constexpr uint32_t kHostBlockMagic = 0x53494d48;  // "SIMH"
+
+// A host-owned image and its pixels.
+struct ImageBlock {
+  HostImage image{};
+  std::vector<Pixel> pixels;
+};
+
+// Sections of keys, as user settings and settings files hold them.
+using SectionMap = std::map<std::string, std::map<std::string, std::string>>;
+
+// A settings file open through one or more handles.
+struct ConfigDocument {
+  SectionMap sections;
+  int32_t openCount = 0;
+};
+
+struct SimHost::Impl {
+  explicit Impl(SimHost* owner);
+
+  SimHost* self;
+  HostBlock block{};
+
+  // Plug-in calls in progress, and the host messages waiting for the
+  // outermost one to return.
+  int32_t depth = 0;
+  std::deque<int32_t> pending;
+  bool delivering = false;
+
+  std::map<RequesterHandle, Requester> requesters;
+  RequesterHandle nextRequester = 0x1000;
+
+  std::map<const HostImage*, std::unique_ptr<ImageBlock>> images;
+  std::set<const HostImage*> freedImages;
+  std::unique_ptr<ImageBlock> workImage;  // the filter's image while HostApplyFilter runs
+  int32_t filterLayerId = 0;               // the layer the filter pass takes back into
+
+  SectionMap userSettings;
+
+  std::map<HostWord, std::string> configHandles;  // handle -> file path as opened
+  std::map<std::string, ConfigDocument> configDocuments;  // by file path as opened
+  HostWord nextConfigHandle = 0x2000;
+
+  std::map<HostWord, std::map<int32_t, std::string>> localisations;
+  std::list<std::map<int32_t, std::string>> closedLocalisations;  // texts stay valid until the host goes
+  HostWord nextLocalisation = 0x3000;
+
+  std::vector<std::pair<std::vector<Layer>, int32_t>> undoStack;  // layers and current layer id
+  int32_t nextLayerId = 2;
+
+  // ---- calling the plug-in ----
+  void Enter(const EntryRecord& entry);
+  void Leave();
+  int32_t CallMsg(int32_t kind, RequesterHandle requester, HostWord* args);
+  int32_t CallParameters(const char* text);
+  void CallCallback(Requester& requester, int32_t event, HostWord* args);
+
+  // ---- the dispatcher ----
+  HostWord Serve(int32_t function, HostWord* pack);
+  HostWord Act(int32_t function, int32_t subOperation, HostWord* pack, size_t record);
+  HostWord RequesterOp(int32_t subOperation, HostWord* pack, size_t record);
+  HostWord OverlayOp(int32_t subOperation, HostWord* pack);
+  HostWord OpenRequester(HostWord* pack, bool callback);
+  HostWord CloseRequester(RequesterHandle handle, HostWord word4);
+  Requester* FindRequester(RequesterHandle handle, const char* operation);
+  Gadget* FindGadget(Requester* requester, int32_t id, const char* operation);
+  HostWord AllocImage(int32_t width, int32_t height);
+  HostWord FreeImage(HostImage* image);
+  HostWord ApplyFilter();
+  HostWord UpdateArea(HostWord* pack);
+  HostWord PopupMenu(HostWord* pack, size_t record);
+  void CopyImageOut(Pixel* destination, int32_t width, int32_t height, bool display, const Layer* layer,
+                    size_t pixelLimit);
+
+  // ---- commands (simhost_commands.cpp) ----
+  std::string Command(const std::string& text);
+  void PushUndo();
+  void Undo();
+
+  // ---- user settings, settings files, localisation (simhost_store.cpp) ----
+  void LoadUserSettings();
+  void SaveUserSettings();
+  HostWord OpenConfigFile(const char* path);
+  HostWord CloseConfigFile(HostWord handle);
+  ConfigDocument* FindConfig(HostWord handle, const char* operation, std::string* path);
+  bool SaveConfig(const std::string& path, const SectionMap& sections);
+  HostWord OpenLocalisation(const char* name);
+  HostWord CloseLocalisation(HostWord handle);
+  const char* LocalisedString(HostWord handle, int32_t number);
+  void CheckUnclosedFiles(const char* when);
+
+  void Fault(const std::string& text);
+};
+
+// Reads a NUL-terminated text from a pack word ("" for null), bounded.
+std::string ReadText(HostWord word, bool* terminated = nullptr);
+// Writes text into a buffer of `size` bytes: at most min(size - 1, 255)
+// bytes and a NUL. Nothing when buffer is null or size < 1. Returns what was written.
+std::string WriteBounded(char* buffer, int64_t size, const std::string& text);
+// Reads a settings text file: "[section]" lines and "key=value" lines.
+bool ReadSectionFile(const std::string& path, SectionMap* sections, bool escaped);
+bool WriteSectionFile(const std::string& path, const SectionMap& sections, bool escaped);
+// A file path as the host opens it: backslashes become slashes off Windows.
+std::string HostPath(const std::string& path);
+
+}  // namespace simhost
