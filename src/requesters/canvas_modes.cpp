@@ -72,9 +72,6 @@ bool IsFreehandLine(const char* reply) {
   }
 }
 
-// PENDING-PICKER-HSV: switches to RgbToPickerHsv once colour_models.cpp lands.
-void RecomputePickerSatValue() {}
-
 bool LampFilterWanted() {
   return (GState.PaintModeBits & kPaintLampOn) && (GState.PaintModeBits & (kPaintCieDarken | kPaintCieLighten));
 }
@@ -115,7 +112,9 @@ void StartPickMode(PluginContext* context) {
   HostSendCommand(context, "tv_LockMouse 1", nullptr);
 
   // The hue stays: greys keep the hue they were reached with.
-  RecomputePickerSatValue();
+  const ColourTriple picker = RgbToPickerHsv(GState.CurrentRgb);
+  GState.CurrentHsv.c1 = picker.c1;
+  GState.CurrentHsv.c2 = picker.c2;
   BuildSwatchImage(context);
   BuildPaletteImage(context);
 

@@ -48,25 +48,26 @@ int32_t ShowPanel(PluginContext* context) {
   GState.PanelRequester = panel;
   HostSetPointerTracking(context, panel, GState.PopHelp);
   if (GState.Room != 0) {
-    char key[kRoomKeySize];
-    FormatRoomKey(key, "%swinvisible", GState.Room);
-    HostWriteUserString(context, context->Name, key, "0");
+    char key[kRoomSettingKeySize];
+    RoomKey(GState.Room, kRoomWinVisibleSuffix, key, sizeof key);
+    HostWriteUserString(context, SettingsSection(context), key, "0");
   }
   return 1;
 }
 
 void PanelClosing(PluginContext* context, HostWord* args) {
   // Saved under the current room's prefix, room-0 before the host named a room.
-  char prefix[kRoomKeySize];
-  FormatRoomPrefix(prefix, GState.Room);
-  HostSaveRequesterPlace(context, GState.PanelRequester, context->Name, prefix);
+  char prefix[kRoomSettingPrefixSize];
+  RoomPrefix(GState.Room, prefix, sizeof prefix);
+  HostSaveRequesterPlace(context, GState.PanelRequester, SettingsSection(context), prefix);
   GState.PanelRequester = 0;
 
   const HostWord visibility = args ? args[kCloseVisibilityWord] : 0;
   if (visibility == 0) {
-    char key[kRoomKeySize];
-    FormatRoomKey(key, "%swinvisible", GState.Room);
-    HostWriteUserString(context, context->Name, key, "1");
+    char key[kRoomSettingKeySize];
+    RoomKey(GState.Room, kRoomWinVisibleSuffix, key, sizeof key);
+    HostWriteUserString(context, SettingsSection(context), key, "1");
   }
+  // The room's sections, then the options.
   SaveSettings(context);
 }
