@@ -1,0 +1,257 @@
+// Tests of colour/lighten_darken_filter: whole images against a direct
+// evaluation of the rule over every channel layout, every vector path
+// against the plain one, the guards, and the command sequence that has the
+// host run the pass.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "colour/colour_models.h"
+#include "colour/lighten_darken_filter.h"
+#include "host/host_calls.h"
+#include "colour_test_support.h"
+#include "support/plugin_host.h"
+
+using colourtest::ByteAt;
+using colourtest::LayoutContext;
+using colourtest::PackBytes;
+
+namespace {
+
+// The rule written out on bytes: luma of the un-premultiplied pixel against
+// the current colour's luma; replacement is the current colour (from
+// CurrentPixel) premultiplied by the pixel's own alpha.
+std::vector<Pixel> Expected(const PluginContext& ctx, const std::vector<Pixel>& image, Pixel current,
+                            ColourTriple currentRgb, bool lighten) {
+  const float currentLuma = 0.587f * currentRgb.c1 + 0.299f * currentRgb.c0 + 0.114f * currentRgb.c2;
+  const float ca = static_cast<float>(ByteAt(current, ctx.AlphaPosition));
+  const float cr = ca == 0.0f ? 0.0f : static_cast<float>(ByteAt(current, ctx.RedPosition)) * 255.0f / ca;
+  const float cg = ca == 0.0f ? 0.0f : static_cast<float>(ByteAt(current, ctx.GreenPosition)) * 255.0f / ca;
+  const float cb = ca == 0.0f ? 0.0f : static_cast<float>(ByteAt(current, ctx.BluePosition)) * 255.0f / ca;
+  std::vector<Pixel> out = image;
+  for (Pixel& p : out) {
+    const uint32_t a = ByteAt(p, ctx.AlphaPosition);
+    if (a == 0) continue;
+    const float fa = static_cast<float>(a);
+    const float r = static_cast<float>(ByteAt(p, ctx.RedPosition)) * 255.0f / fa;
+    const float g = static_cast<float>(ByteAt(p, ctx.GreenPosition)) * 255.0f / fa;
+    const float b = static_cast<float>(ByteAt(p, ctx.BluePosition)) * 255.0f / fa;
+    const float luma = 0.587f * g + 0.299f * r + 0.114f * b;
+    if (lighten ? !(luma < currentLuma) : !(luma > currentLuma)) continue;
+    auto premultiply = [fa](float c) {
+      const float v = fa * c / 255.0f;
+      return v >= 255.0f ? 255u : static_cast<uint32_t>(v);
+    };
+    p = PackBytes(ctx, premultiply(cr), premultiply(cg), premultiply(cb), a);
+  }
+  return out;
+}
+
+// A mixed picture: opaque colours, transparent pixels with stray colour
+// bytes, half-transparent pixels, pixels with the current colour's luma, and
+// runs long enough for the vector paths' all-opaque shortcut.
+std::vector<Pixel> TestImage(const PluginContext& ctx, std::mt19937& rng, size_t count, Pixel current) {
+  std::vector<Pixel> image(count);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (size_t i = 0; i < count; ++i) {
+    const int kind = byte(rng) % 8;
+    if (kind == 0) {
+      image[i] = PackBytes(ctx, byte(rng), byte(rng), byte(rng), 0);
+    } else if (kind == 1) {
+      const uint32_t a = 1 + byte(rng) % 254;
+      image[i] = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
+    } else if (kind == 2) {
+      image[i] = current;  // equal luma
+    } else if (kind == 3) {
+      image[i] = PackBytes(ctx, 64, 64, 64, 128);  // half-transparent grey
+    } else {
+      image[i] = PackBytes(ctx, byte(rng), byte(rng), byte(rng), 255);
+    }
+  }
+  return image;
+}
+
+void SetCurrent(const PluginContext& ctx, uint32_t r, uint32_t g, uint32_t b) {
+  GState.CurrentPixel = PackBytes(ctx, r, g, b, 255);
+  GState.CurrentRgb = PixelToRgb(&ctx, GState.CurrentPixel);
+}
+
+class ColourFilter : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetPluginState(); }
+  void TearDown() override { ResetPluginState(); }
+};
+
+std::vector<FilterPath> Paths() {
+  std::vector<FilterPath> paths;
+  for (FilterPath path : {FilterPath::kScalar, FilterPath::kSse2, FilterPath::kAvx2, FilterPath::kAuto}) {
+    if (FilterPathAvailable(path)) paths.push_back(path);
+  }
+  return paths;
+}
+
+TEST_F(ColourFilter, WholeImagesMatchTheRuleOnEveryLayoutAndPath) {
+  std::mt19937 rng(42);
+  const uint32_t currents[][3] = {{255, 255, 255}, {128, 128, 128}, {30, 200, 90}, {0, 0, 0}};
+  for (const auto& layout : colourtest::AllLayouts()) {
+    PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
+    for (const auto& colour : currents) {
+      SetCurrent(ctx, colour[0], colour[1], colour[2]);
+      const std::vector<Pixel> image = TestImage(ctx, rng, 203, GState.CurrentPixel);
+      for (int lighten = 0; lighten < 2; ++lighten) {
+        const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
+        for (FilterPath path : Paths()) {
+          std::vector<Pixel> pixels = image;
+          HostImage host{203, 1, {0, 0, 0, 0}, pixels.data()};
+          CieLightenDarkenFilterOnPath(&ctx, &host, &host, lighten, path);
+          ASSERT_EQ(expected, pixels) << "layout " << layout[0] << layout[1] << layout[2] << layout[3]
+                                      << " colour " << colour[0] << "," << colour[1] << "," << colour[2]
+                                      << " lighten " << lighten << " path " << static_cast<int>(path);
+        }
+      }
+    }
+  }
+}
+
+// Many random pixels and odd lengths: every path gives the bytes of the plain
+// one, in place and with separate buffers.
+TEST_F(ColourFilter, VectorPathsGiveTheSameBytesAsThePlainPath) {
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (const auto& layout : colourtest::AllLayouts()) {
+    PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
+    for (int round = 0; round < 4; ++round) {
+      SetCurrent(ctx, byte(rng), byte(rng), byte(rng));
+      const int width = 1000 + round * 37;
+      std::vector<Pixel> image(static_cast<size_t>(width) * 3);
+      for (Pixel& p : image) {
+        const uint32_t a = (byte(rng) & 1) ? 255 : byte(rng);
+        p = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
+      }
+      for (int lighten = 0; lighten < 2; ++lighten) {
+        std::vector<Pixel> plain = image;
+        HostImage plainImage{width, 3, {0, 0, 0, 0}, plain.data()};
+        CieLightenDarkenFilterOnPath(&ctx, &plainImage, &plainImage, lighten, FilterPath::kScalar);
+        for (FilterPath path : Paths()) {
+          std::vector<Pixel> inPlace = image;
+          HostImage inPlaceImage{width, 3, {0, 0, 0, 0}, inPlace.data()};
+          CieLightenDarkenFilterOnPath(&ctx, &inPlaceImage, &inPlaceImage, lighten, path);
+          ASSERT_EQ(plain, inPlace) << "path " << static_cast<int>(path) << " round " << round;
+          // Separate buffers: both get the replaced pixels, the destination
+          // keeps its own content elsewhere.
+          std::vector<Pixel> source = image;
+          std::vector<Pixel> destination(image.size(), 0x01020304u);
+          HostImage sourceImage{width, 3, {0, 0, 0, 0}, source.data()};
+          HostImage destinationImage{width, 3, {0, 0, 0, 0}, destination.data()};
+          CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path);
+          ASSERT_EQ(plain, source) << "path " << static_cast<int>(path);
+          for (size_t i = 0; i < image.size(); ++i) {
+            // (A replacement can equal the pixel it replaces, so an
+            // unchanged pixel may show either.)
+            if (plain[i] != image[i]) {
+              ASSERT_EQ(plain[i], destination[i]) << i;
+            } else {
+              ASSERT_TRUE(destination[i] == 0x01020304u || destination[i] == plain[i]) << i;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ColourFilter, EdgeCasesOfTheRule) {
+  PluginContext ctx = LayoutContext();
+  SetCurrent(ctx, 255, 255, 255);
+  const Pixel transparent = PackBytes(ctx, 10, 20, 30, 0);
+  const Pixel half = PackBytes(ctx, 20, 20, 20, 128);
+  const Pixel white = PackBytes(ctx, 255, 255, 255, 255);
+  const Pixel dark = PackBytes(ctx, 1, 2, 3, 255);
+  std::vector<Pixel> pixels = {transparent, half, white, dark};
+  HostImage image{2, 2, {0, 0, 0, 0}, pixels.data()};
+  // Darkening toward white changes nothing.
+  CieLightenDarkenFilter(&ctx, &image, &image, 0);
+  EXPECT_EQ((std::vector<Pixel>{transparent, half, white, dark}), pixels);
+  // Lightening toward white whitens every visible pixel below white's luma,
+  // keeping alpha; white itself (equal luma) and transparent pixels stay.
+  CieLightenDarkenFilter(&ctx, &image, &image, 1);
+  EXPECT_EQ(transparent, pixels[0]);
+  EXPECT_EQ(PackBytes(ctx, 128, 128, 128, 128), pixels[1]);
+  EXPECT_EQ(white, pixels[2]);
+  EXPECT_EQ(white, pixels[3]);
+}
+
+TEST_F(ColourFilter, BuffersThatDisagreeAreLeftAlone) {
+  PluginContext ctx = LayoutContext();
+  SetCurrent(ctx, 255, 255, 255);
+  std::vector<Pixel> a(6, PackBytes(ctx, 0, 0, 0, 255));
+  std::vector<Pixel> b(6, PackBytes(ctx, 0, 0, 0, 255));
+  const std::vector<Pixel> original = a;
+  HostImage twoByThree{2, 3, {0, 0, 0, 0}, a.data()};
+  HostImage threeByTwo{3, 2, {0, 0, 0, 0}, b.data()};
+  HostImage empty{0, 5, {0, 0, 0, 0}, a.data()};
+  HostImage negative{-2, -3, {0, 0, 0, 0}, a.data()};
+  HostImage noPixels{2, 3, {0, 0, 0, 0}, nullptr};
+  CieLightenDarkenFilter(&ctx, &twoByThree, &threeByTwo, 1);
+  CieLightenDarkenFilter(&ctx, &twoByThree, nullptr, 1);
+  CieLightenDarkenFilter(&ctx, nullptr, &twoByThree, 1);
+  CieLightenDarkenFilter(&ctx, &empty, &empty, 1);
+  CieLightenDarkenFilter(&ctx, &negative, &negative, 1);
+  CieLightenDarkenFilter(&ctx, &twoByThree, &noPixels, 1);
+  EXPECT_EQ(original, a);
+  EXPECT_EQ(original, b);
+}
+
+// ---- the trigger, with the stand-in host
+
+class ColourPaintModeFilter : public PluginHostTest {};
+
+TEST_F(ColourPaintModeFilter, CommandSequences) {
+  struct Case {
+    int32_t bits;
+    int32_t request;
+    std::vector<std::string> commands;
+  };
+  const std::string darken = "tv_plugin \"tintwell\" cmd \"d\"";
+  const std::string lighten = "tv_plugin \"tintwell\" cmd \"l\"";
+  const Case cases[] = {
+      {0, 0, {}},
+      {kPaintLampOn | kPaintCieLighten, 0, {}},
+      {kPaintLampOn, 1, {"tv_stackapply", "tv_sparecopy", "tv_undo"}},
+      {kPaintLampAlt, 0, {"tv_stackapply", "tv_sparecopy", "tv_undo"}},
+      {kPaintLampOn | kPaintCieLighten, 1, {lighten, "tv_sparecopy", "tv_undo"}},
+      {kPaintLampOn | kPaintCieDarken | kPaintCieLighten, 1, {darken, "tv_sparecopy", "tv_undo"}},
+  };
+  for (const Case& c : cases) {
+    host->ClearRecords();
+    GState.PaintModeBits = c.bits;
+    RunPaintModeFilter(host->Context(), c.request);
+    EXPECT_EQ(c.commands, host->CommandTexts()) << "bits " << c.bits << " request " << c.request;
+    EXPECT_EQ(c.bits, GState.PaintModeBits);
+  }
+}
+
+// The whole road: our own command makes the host run the pass over the
+// current layer, whose filtered picture ends up on the spare page before the
+// stroke is undone.
+TEST_F(ColourPaintModeFilter, LightenPassRunsOverTheLayer) {
+  PluginContext* ctx = host->Context();
+  host->FillCurrentLayer(simhost::Rgba{10, 10, 10, 255});
+  host->PaintPixel(1, 0, simhost::Rgba{250, 250, 250, 255});
+  host->PaintPixel(2, 0, simhost::Rgba{0, 0, 0, 0});
+  GState.CurrentPixel = MakePixel(ctx, 200, 100, 0, 255);
+  GState.CurrentRgb = PixelToRgb(ctx, GState.CurrentPixel);
+  GState.PaintModeBits = kPaintLampOn | kPaintCieLighten;
+  RunPaintModeFilter(ctx, 1);
+  EXPECT_TRUE(host->Faults().empty());
+  ASSERT_EQ(host->sparePage.size(), host->CurrentLayer()->pixels.size());
+  EXPECT_EQ((simhost::Rgba{200, 100, 0, 255}), host->sparePage[0]);
+  EXPECT_EQ((simhost::Rgba{250, 250, 250, 255}), host->sparePage[1]);
+  EXPECT_EQ(0, host->sparePage[2].a);
+  // The undo puts the layer back as it was.
+  EXPECT_EQ((simhost::Rgba{10, 10, 10, 255}), host->CurrentLayer()->pixels[0]);
+}
+
+}  // namespace
