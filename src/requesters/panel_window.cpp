@@ -21,8 +21,8 @@ constexpr int32_t kPanelHeight = 48;
 constexpr int32_t kPanelX = 128;
 constexpr int32_t kPanelY = 128;
 
-// Argument word of the closing event that the host sets when the panel stays
-// visible in some form (its meaning is the host's; 0 means the panel is gone).
+// Argument word of the closing event that the host fills; its meaning is the
+// host's, and only when it is 0 is the panel recorded as hidden in the room.
 constexpr int kCloseVisibilityWord = 4;
 
 }  // namespace

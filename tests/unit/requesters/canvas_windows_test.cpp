@@ -49,6 +49,7 @@ TEST_F(RequestersCanvas, EachModeOpensItsWindowAndImage) {
     EXPECT_EQ(2, requester->width);
     EXPECT_EQ(14, requester->flags);
     EXPECT_TRUE(requester->tracking);
+    EXPECT_EQ("Tintwellv7.50", requester->title);
     EXPECT_EQ(c.gadgetSize, GadgetSize(Host(), window, c.gadget));
     HostImage* image = GState.*c.image;
     ASSERT_NE(nullptr, image);
@@ -107,6 +108,7 @@ TEST_F(RequestersCanvas, EndOfInteractionClosesEverythingAndKeepsTheScopePlace) 
   EXPECT_EQ(40, scope->x);
   EXPECT_EQ(60, scope->y);
   EXPECT_EQ(182, GadgetSize(Host(), GState.VectorscopeRequester, 130));
+  EXPECT_EQ("Vectorscope", scope->title);
   Host().MoveRequester(GState.VectorscopeRequester, 300, 7, 185, 185);
   HostImage* pickImage = GState.PickImage;
   HostImage* brushImage = GState.BrushImage;
@@ -242,7 +244,7 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
     std::set<HostImage*> overlayImages;
     std::string script;
     for (int step = 0; step < 150; ++step) {
-      const uint32_t pick = random() % 11;
+      const uint32_t pick = random() % 13;
       if (pick < 8) {
         script += letters[pick];
         Host().Parameters(letters[pick]);
@@ -252,9 +254,15 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
       } else if (pick == 9) {
         script += '!';
         Host().FailNextRequesterOpen();
-      } else {
+      } else if (pick == 10) {
         script += '%';
         Host().FailNextImageAlloc();
+      } else if (pick == 11) {
+        script += '@';
+        GState.RingLockBits = static_cast<int32_t>(random() % 8);
+      } else {
+        script += '/';
+        Host().activeShape = Host().activeShape == "freehandline" ? "rectangle" : "freehandline";
       }
       for (HostImage* image : {GState.PickImage, GState.BrushImage}) {
         if (image) overlayImages.insert(image);
@@ -270,6 +278,7 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
 
     // Switch every watched option off and end the interaction.
     GState.PaintModeBits &= ~(kPaintSizeLock);
+    GState.RingLockBits = 0;
     Host().Parameters("u");
     Host().EndCanvasEvents();
     if (GState.PanelRequester) Host().Parameters("t");

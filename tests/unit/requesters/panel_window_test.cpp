@@ -28,6 +28,7 @@ TEST_F(RequestersPanel, ShowingTwiceRaisesTheOpenPanel) {
   ASSERT_NE(nullptr, shown);
   EXPECT_EQ(1, shown->raiseCount);
   EXPECT_EQ(1, shown->showCount);
+  EXPECT_EQ("Tintwellv7.50", shown->title);
   EXPECT_TRUE(Host().Faults().empty());
 }
 
@@ -107,6 +108,7 @@ TEST_F(RequestersPanel, LabDialogOpensOnceAndForgetsItsHandleOnClosing) {
   OpenLabDialog(Context());
   const RequesterHandle dialog = GState.LabDialogRequester;
   ASSERT_NE(0, dialog);
+  EXPECT_EQ("LAB\xb2\xce\xbf\xbc", Host().FindRequester(dialog)->title);  // GBK
   OpenLabDialog(Context());
   EXPECT_EQ(1u, CallsOf(kFnOpenCallbackRequester).size());
 
