@@ -880,6 +880,11 @@ HostWord SimHost::Impl::PopupMenu(HostWord* pack, size_t record) {
 
 // ---------------------------------------------------------------- SimHost
 
+namespace {
+// The live hosts, newest last (normally one).
+std::vector<SimHost*> gHosts;
+}  // namespace
+
 SimHost::SimHost(PluginApi api, HostOptions options)
     : impl_(std::make_unique<Impl>(this)), api_(api), options_(std::move(options)) {
   if (options_.imageWidth < 1) options_.imageWidth = 1;
@@ -906,9 +911,11 @@ SimHost::SimHost(PluginApi api, HostOptions options)
   sparePage.assign(layer.pixels.size(), Rgba{0, 0, 0, 0});
 
   impl_->LoadUserSettings();
+  gHosts.push_back(this);
 }
 
 SimHost::~SimHost() {
+  gHosts.erase(std::remove(gHosts.begin(), gHosts.end(), this), gHosts.end());
   impl_->SaveUserSettings();
   // The user block the plug-in handed over belongs to the host.
   if (impl_->block.context.UserBlock) {
@@ -920,10 +927,15 @@ SimHost::~SimHost() {
 PluginContext* SimHost::Context() { return &impl_->block.context; }
 
 HostWord TW_CALL SimHost::Dispatch(PluginContext* context, int32_t function, HostWord* pack) {
-  if (!context) return 0;
-  HostBlock* block = reinterpret_cast<HostBlock*>(context);
-  if (block->magic != kHostBlockMagic || !block->host) return 0;
-  return block->host->impl_->Serve(function, pack);
+  // The context the host handed out leads back to its host; any other
+  // context pointer is a protocol fault, served by the newest host.
+  for (SimHost* host : gHosts) {
+    if (context == &host->impl_->block.context) return host->impl_->Serve(function, pack);
+  }
+  if (gHosts.empty()) return 0;
+  SimHost* host = gHosts.back();
+  host->impl_->Fault(Format("host function %d called with a context the host didn't hand out", function));
+  return 0;
 }
 
 int32_t SimHost::Open() {

@@ -2,6 +2,7 @@
 // Nothing outside simhost/ includes this.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <list>
@@ -16,7 +17,8 @@
 namespace simhost {
 
 // The context the plug-in sees is the first member of a larger block that
-// also leads back to its SimHost, so the static dispatcher finds its host.
+// also leads back to its SimHost; the static dispatcher finds its host by the
+// context's address among the live hosts.
 struct HostBlock {
   PluginContext context;
   uint32_t magic;
@@ -30,8 +32,45 @@ struct ImageBlock {
   std::vector<Pixel> pixels;
 };
 
+// A map by text key that keeps its entries in the order they were first
+// stored, so files are written in the order the plug-in wrote them.
+template <typename V>
+class InsertionMap {
+ public:
+  using Entries = std::vector<std::pair<std::string, V>>;
+  using iterator = typename Entries::iterator;
+  using const_iterator = typename Entries::const_iterator;
+
+  V& operator[](const std::string& key) {
+    auto it = find(key);
+    if (it != end()) return it->second;
+    entries_.emplace_back(key, V{});
+    return entries_.back().second;
+  }
+  iterator find(const std::string& key) {
+    return std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+  }
+  const_iterator find(const std::string& key) const {
+    return std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+  }
+  iterator begin() { return entries_.begin(); }
+  iterator end() { return entries_.end(); }
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+  void erase(const std::string& key) {
+    auto it = find(key);
+    if (it != end()) entries_.erase(it);
+  }
+  iterator erase(iterator it) { return entries_.erase(it); }
+  bool empty() const { return entries_.empty(); }
+  void clear() { entries_.clear(); }
+
+ private:
+  Entries entries_;
+};
+
 // Sections of keys, as user settings and settings files hold them.
-using SectionMap = std::map<std::string, std::map<std::string, std::string>>;
+using SectionMap = InsertionMap<InsertionMap<std::string>>;
 
 // A settings file open through one or more handles.
 struct ConfigDocument {

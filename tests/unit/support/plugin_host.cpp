@@ -54,6 +54,18 @@ void PluginHostTest::RestartHost() {
   host = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi(), options);
 }
 
+std::unique_ptr<simhost::SimHost> PluginHostTest::MakeHost(const simhost::PluginApi& api) const {
+  return std::make_unique<simhost::SimHost>(api, options);
+}
+
+std::vector<std::string> PluginHostTest::CommandsStartingWith(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const simhost::CommandRecord& command : host->Commands()) {
+    if (command.command.compare(0, prefix.size(), prefix) == 0) found.push_back(command.command);
+  }
+  return found;
+}
+
 std::string PluginHostTest::UseLocalisation(const std::map<int32_t, std::string>& texts) {
   const std::string path = TempPath("tintwell.loc");
   const std::vector<std::pair<int32_t, std::string>> entries(texts.begin(), texts.end());

@@ -34,6 +34,14 @@ class PluginHostTest : public ::testing::Test {
   // that the next Open() finds it. Returns the file's path.
   std::string UseLocalisation(const std::map<int32_t, std::string>& texts);
 
+  // Another host on the same options (settings file, plug-in directory,
+  // localisation) driving the given entry points, e.g. a small fake plug-in
+  // that exercises one host function.
+  std::unique_ptr<simhost::SimHost> MakeHost(const simhost::PluginApi& api) const;
+
+  // The commands sent so far that start with `prefix`, in order.
+  std::vector<std::string> CommandsStartingWith(const std::string& prefix) const;
+
   // Calls of one host function (and sub-operation, for 230 and 1688), in order.
   std::vector<const simhost::DispatchRecord*> FindCalls(int32_t function, int32_t subOperation = -1) const;
   // The first such call, or null.
