@@ -200,6 +200,12 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     HostCloseRequester(context, GState.VectorscopeRequester);
     GState.VectorscopeRequester = 0;
   }
+  // The host may unload without ending the canvas interaction first; the
+  // canvas copy would otherwise outlive the plug-in.
+  if (GState.SampleBuffer) {
+    HostFreeImage(context, GState.SampleBuffer);
+    GState.SampleBuffer = nullptr;
+  }
   if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
 }
 
