@@ -79,7 +79,16 @@ struct SourceText {
 
 std::vector<SourceText> ReadSourceTexts(std::string* error) {
   std::vector<SourceText> texts;
-  std::ifstream in(TINTWELL_TEST_DATA "/../../tools/builtin_texts.txt", std::ios::binary);
+  // The source sits in tools/ beside tests/; the path is taken apart as text
+  // because tests/data need not exist in a fresh checkout.
+  std::string root = TINTWELL_TEST_DATA;
+  const std::string dataDir = "/tests/data";
+  if (root.size() >= dataDir.size() && root.compare(root.size() - dataDir.size(), dataDir.size(), dataDir) == 0) {
+    root.resize(root.size() - dataDir.size());
+  } else {
+    root += "/../..";
+  }
+  std::ifstream in(root + "/tools/builtin_texts.txt", std::ios::binary);
   if (!in) {
     *error = "cannot open tools/builtin_texts.txt";
     return texts;
