@@ -1,7 +1,586 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell store: colour schemes of the palette slider, their slot file and
+// the press / drag / release editing of the slider.
+//
+// The slot file is a host settings file "<plug-in directory>\ColourScheme.cfg"
+// shared by all projects, one section per slot:
+//   [slot_N]  pointCount = "%d"
+//             csP_i      = "%lu %.4f"   colour as an unsigned 32-bit Pixel,
+//                                        position 0..1, in ascending position
+//
+// Editing gestures (GState.ColourScheme.state); "quick" means the press came
+// less than 0.3 s after the previous press:
+//   press                     state  drag                       release
+//   left                      1      > 0.02 away: boundary (6)  pick the point's colour
+//   right                     2      >= 0.2 away: switch (7)    point takes the current colour
+//   left, quick               3      segment moves (4)          add a point, undo the pick
+//   right, quick              5      >= 0.2 away: copy (8)      delete the point
+// Every release returns to 0 (idle).
 #include "store/colour_scheme.h"
 
-void InitColourScheme(PluginContext*) {}
-void LoadColourSchemeSlot(PluginContext*) {}
-void SaveColourSchemeSlot(PluginContext*) {}
-void SortColourScheme() {}
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "colour/colour_models.h"
+#include "colour/pens.h"
+#include "host/host_calls.h"
+#include "host/host_commands.h"
+#include "panel/panel_layout.h"
+#include "panel/widget_rendering.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+constexpr int32_t kMaxPoints = 8;
+constexpr float kMinBoundaryGap = 0.02f;     // closest two boundaries may be dragged together
+constexpr float kMaxBoundary = 0.98f;        // a dragged boundary stays left of this
+constexpr float kBoundaryDragStart = 0.02f;  // pointer travel that turns a click into a boundary drag
+constexpr float kSlotDragStart = 0.1f;       // pointer travel before a right drag may switch slots
+constexpr float kSlotsPerSlider = 5.0f;      // one slot per fifth of the slider
+constexpr int32_t kSlotCycle = 5;
+constexpr int32_t kDoubleClickMilliseconds = 300;
+constexpr Pixel kOpaqueTopByte = 0xFF000000u;  // stored colours always load opaque in their top byte
+
+// Editing states.
+constexpr int32_t kStateIdle = 0;
+constexpr int32_t kStateClick = 1;         // left press, may become a boundary drag
+constexpr int32_t kStateRightClick = 2;    // right press, may become a slot switch
+constexpr int32_t kStateDoubleClick = 3;   // second left press, may become a segment move
+constexpr int32_t kStateSegmentMove = 4;
+constexpr int32_t kStateRightDouble = 5;   // second right press, may become a slot copy
+constexpr int32_t kStateBoundaryDrag = 6;
+constexpr int32_t kStateSlotSwitch = 7;
+constexpr int32_t kStateSlotCopy = 8;
+
+constexpr const char kSchemeFileName[] = "ColourScheme";
+constexpr const char kPathFormat[] = "%.1000s\\%.256s.cfg";
+constexpr const char kSectionFormat[] = "slot_%d";
+constexpr const char kCountKey[] = "pointCount";
+constexpr const char kPointKeyFormat[] = "csP_%d";
+constexpr const char kMissingPoint[] = "-1 0";  // what a missing point key reads as
+constexpr const char kLoadFailedFormat[] =
+    "Oh no!\nTintwell tried to load the\ncolourscheme for this project\nbut failed on swatch\n\n%d out of "
+    "%d\n\nPost your %s file on the TVP\nForums and maybe I can fix it.\n\n- orvik";
+
+// Settings strings are read into 256 bytes.
+constexpr int kValueSize = 256;
+// Directory cut to 1000 bytes, a backslash, the name cut to 256, ".cfg", NUL.
+constexpr int kPathSize = 1000 + 1 + 256 + 4 + 1;
+constexpr int kMessageSize = kPathSize + 256;
+
+// Test hook only; the plug-in itself never sets it.
+bool gClockFixed = false;
+int32_t gFixedClock = 0;
+
+// The slider position the panel stored, kept inside 0..1 whatever it holds.
+float PointerPosition() {
+  const float pointer = GState.ColourScheme.pointerPos;
+  if (!(pointer >= 0.0f)) return 0.0f;  // also catches NaN
+  return pointer > 1.0f ? 1.0f : pointer;
+}
+
+float Clamp01(float value) {
+  if (!(value >= 0.0f)) return 0.0f;
+  return value > 1.0f ? 1.0f : value;
+}
+
+ColourSchemePoint* SelectedPoint() {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  if (scheme.selected < 0 || scheme.selected >= scheme.count || scheme.selected >= kMaxPoints) return nullptr;
+  return scheme.sorted[scheme.selected];
+}
+
+// Position where the segment of sorted entry i ends: the next point, or the
+// right end of the slider.
+float SegmentEnd(const ColourSchemeState& scheme, int32_t i) {
+  return i + 1 < scheme.count ? scheme.sorted[i + 1]->position : 1.0f;
+}
+
+// Difference of two clock readings, safe across the clock wrapping around.
+int32_t ElapsedMilliseconds(int32_t from, int32_t to) {
+  return static_cast<int32_t>(static_cast<uint32_t>(to) - static_cast<uint32_t>(from));
+}
+
+// This press comes less than 0.3 s after the press the last release ended.
+bool IsQuickPress(const ColourSchemeState& scheme) {
+  const int32_t elapsed = ElapsedMilliseconds(scheme.releaseTime, scheme.pressTime);
+  return elapsed >= 0 && elapsed < kDoubleClickMilliseconds;
+}
+
+// The sorted entry at or left of the pointer; -1 for an empty scheme.
+int32_t SelectAt(const ColourSchemeState& scheme, float pointer) {
+  if (scheme.count < 1 || scheme.count > kMaxPoints || !scheme.sorted[0]) return -1;
+  int32_t selected = 0;
+  for (int32_t i = 1; i < scheme.count; ++i) {
+    const float position = scheme.sorted[i]->position;
+    if (position > pointer) break;
+    if (pointer > position && position > scheme.sorted[selected]->position) selected = i;
+  }
+  return selected;
+}
+
+// Slot a right drag points at: one slot per fifth of the slider from the
+// slot the drag started on, cycling through 0..4 to the right; to the left
+// a whole turn lands on 5.
+int32_t SlotUnderDrag(const ColourSchemeState& scheme, float pointer) {
+  const int32_t steps = static_cast<int32_t>((pointer - scheme.pressPos) * kSlotsPerSlider);
+  const int32_t c = scheme.dragStartSlot + steps;
+  return c >= 0 ? c % kSlotCycle : kSlotCycle - ((-c) % kSlotCycle);
+}
+
+// Builds the slot file's path from the host's plug-in directory. False when
+// the host names no directory.
+bool BuildSchemePath(PluginContext* context, char (&path)[kPathSize]) {
+  char reply[kReplySize] = "";
+  HostSendCommand(context, "tv_GetPath PLUGIN", reply);
+  reply[kReplySize - 1] = '\0';
+  if (reply[0] == '\0') return false;
+  std::snprintf(path, kPathSize, kPathFormat, reply, kSchemeFileName);
+  return true;
+}
+
+void ReadValue(PluginContext* context, HostWord file, const char* section, const char* key,
+               const char* defaultText, char (&value)[kValueSize]) {
+  value[0] = '\0';
+  HostReadConfigString(context, file, section, key, value, defaultText, kValueSize);
+  value[kValueSize - 1] = '\0';
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Reads "colour position" as stored: an unsigned 32-bit decimal colour, then
+// a position. False for a missing key, text that does not scan, a colour
+// wider than 32 bits, or a position that is not a number in 0..1.
+bool ParsePoint(const char* text, Pixel* colour, float* position) {
+  if (std::strcmp(text, kMissingPoint) == 0) return false;
+  const char* p = text;
+  while (IsSpace(*p)) ++p;
+  if (*p < '0' || *p > '9') return false;
+  uint64_t value = 0;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + static_cast<uint64_t>(*p - '0');
+    if (value > 0xFFFFFFFFull) return false;
+    ++p;
+  }
+  char* end = nullptr;
+  const float read = std::strtof(p, &end);
+  if (end == p) return false;
+  if (!std::isfinite(read) || read < 0.0f || read > 1.0f) return false;
+  *colour = static_cast<Pixel>(value);
+  *position = read == 0.0f ? 0.0f : read;  // no negative zero
+  return true;
+}
+
+void ShowLoadFailure(PluginContext* context, int32_t failingPoint, int32_t pointCount, const char* path) {
+  char message[kMessageSize];
+  std::snprintf(message, sizeof message, kLoadFailedFormat, failingPoint, pointCount, path);
+  HostMessage(context, message);
+}
+
+// Boundary drag: moves the boundary right of the selected segment (the last
+// point's own boundary when the last segment is selected) to target, at least
+// kMinBoundaryGap from its neighbours and not beyond kMaxBoundary; when those
+// limits cross, the lower one wins, but the point never passes its right
+// neighbour or the end of the slider.
+void MoveBoundary(ColourSchemeState& scheme, float target) {
+  const int32_t s = scheme.selected;
+  const int32_t n = scheme.count;
+  ColourSchemePoint* moved;
+  float low;
+  float high;
+  float ceiling;
+  if (s < n - 2) {
+    moved = scheme.sorted[s + 1];
+    low = scheme.sorted[s]->position + kMinBoundaryGap;
+    high = scheme.sorted[s + 2]->position - kMinBoundaryGap;
+    ceiling = scheme.sorted[s + 2]->position;
+  } else if (s < n - 1) {
+    moved = scheme.sorted[s + 1];
+    low = scheme.sorted[s]->position + kMinBoundaryGap;
+    high = kMaxBoundary;
+    ceiling = 1.0f;
+  } else if (s > 0) {
+    moved = scheme.sorted[s];
+    low = scheme.sorted[s - 1]->position + kMinBoundaryGap;
+    high = kMaxBoundary;
+    ceiling = 1.0f;
+  } else {
+    return;
+  }
+  float position = target;
+  if (position > high) position = high;
+  if (position < low) position = low;
+  if (position > ceiling) position = ceiling;
+  moved->position = Clamp01(position);
+  scheme.modified = 1;
+}
+
+// The selected segment trades places with the one on its left; both keep
+// their lengths.
+void SwapLeft(PluginContext* context, ColourSchemeState& scheme) {
+  const int32_t s = scheme.selected;
+  ColourSchemePoint* selected = scheme.sorted[s];
+  ColourSchemePoint* previous = scheme.sorted[s - 1];
+  const float width = SegmentEnd(scheme, s) - selected->position;
+  selected->position = s == 1 ? 0.0f : previous->position;
+  previous->position = Clamp01(previous->position + width);
+  scheme.selected = s - 1;
+  scheme.needsSort = 1;
+  scheme.modified = 1;
+  SortColourScheme();
+  BuildSwatchImage(context);
+}
+
+// The selected segment trades places with the one on its right.
+void SwapRight(PluginContext* context, ColourSchemeState& scheme) {
+  const int32_t s = scheme.selected;
+  ColourSchemePoint* selected = scheme.sorted[s];
+  ColourSchemePoint* next = scheme.sorted[s + 1];
+  const float width = SegmentEnd(scheme, s + 1) - next->position;
+  next->position = selected->position;
+  selected->position = Clamp01(selected->position + width);
+  scheme.selected = s + 1;
+  scheme.needsSort = 1;
+  scheme.modified = 1;
+  SortColourScheme();
+  BuildSwatchImage(context);
+}
+
+// Segment move: once the dragged segment's left edge passes the previous
+// point, or its right edge passes the next boundary, the neighbours swap.
+void MoveSegment(PluginContext* context, ColourSchemeState& scheme, float pointer) {
+  const int32_t s = scheme.selected;
+  if (s > 0 && pointer + scheme.gapLeft < scheme.sorted[s - 1]->position) {
+    scheme.state = kStateSegmentMove;
+    SwapLeft(context, scheme);
+  } else if (s < scheme.count - 1 && SegmentEnd(scheme, s + 1) < pointer + scheme.gapRight) {
+    scheme.state = kStateSegmentMove;
+    SwapRight(context, scheme);
+  }
+}
+
+void AddPoint(ColourSchemeState& scheme, float pointer) {
+  if (scheme.count >= kMaxPoints) return;
+  for (ColourSchemePoint& point : scheme.points) {
+    if (point.used) continue;
+    point.used = 1;
+    point.position = pointer;
+    point.colour = scheme.spareColour;
+    scheme.needsSort = 1;
+    scheme.modified = 1;
+    SortColourScheme();
+    return;
+  }
+}
+
+void DeleteSelectedPoint(PluginContext* context, ColourSchemeState& scheme) {
+  ColourSchemePoint* point = SelectedPoint();
+  if (scheme.count < 2 || !point) return;
+  point->used = 0;
+  scheme.needsSort = 1;
+  scheme.modified = 1;
+  SortColourScheme();
+  BuildSwatchImage(context);
+}
+
+}  // namespace
+
+int32_t ClockMilliseconds() {
+  if (gClockFixed) return gFixedClock;
+#if defined(_WIN32)
+  // The C runtime's clock counts milliseconds of wall time since the process
+  // started (CLOCKS_PER_SEC is 1000 there).
+  return static_cast<int32_t>(std::clock() / (CLOCKS_PER_SEC / 1000));
+#else
+  // clock() is processor time elsewhere; a monotonic clock keeps double
+  // clicks measured in real time.
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t milliseconds =
+      static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  return static_cast<int32_t>(static_cast<uint32_t>(milliseconds));
+#endif
+}
+
+void SetTestClock(int32_t milliseconds) {
+  gClockFixed = true;
+  gFixedClock = milliseconds;
+}
+
+void ClearTestClock() { gClockFixed = false; }
+
+void InitColourScheme(PluginContext* context) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  scheme.pressTime = ClockMilliseconds();
+  scheme.releaseTime = scheme.pressTime;
+  scheme.selected = -1;
+  scheme.state = kStateIdle;
+  scheme.needsSort = 1;
+  scheme.modified = 0;
+  scheme.count = 1;
+  scheme.slot = 0;
+  scheme.dragStartSlot = 0;
+  for (int32_t k = 0; k < kMaxPoints; ++k) {
+    ColourSchemePoint& point = scheme.points[k];
+    point.used = k == 0 ? 1 : 0;
+    point.position = static_cast<float>(k) / kMaxPoints;
+    point.index = k;
+    point.colour = GState.BasePixel;
+    scheme.sorted[k] = &point;
+  }
+  LoadColourSchemeSlot(context);
+}
+
+void LoadColourSchemeSlot(PluginContext* context) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  char path[kPathSize];
+  if (!BuildSchemePath(context, path)) return;
+  const HostWord file = HostOpenConfigFile(context, path);
+  if (!file) return;
+
+  char section[32];
+  std::snprintf(section, sizeof section, kSectionFormat, scheme.slot);
+  char value[kValueSize];
+  ReadValue(context, file, section, kCountKey, "0", value);
+  int32_t pointCount = 0;
+  ScanReplyIntegers(value, &pointCount, 1);
+  // A scheme holds at most eight points; a negative count means none.
+  const int32_t toRead = pointCount < 0 ? 0 : (pointCount > kMaxPoints ? kMaxPoints : pointCount);
+  if (toRead == 0) {
+    HostCloseConfigFile(context, file);
+    return;
+  }
+
+  // Read everything first: a bad point leaves the scheme in memory whole.
+  Pixel colours[kMaxPoints];
+  float positions[kMaxPoints];
+  for (int32_t i = 0; i < toRead; ++i) {
+    char key[32];
+    std::snprintf(key, sizeof key, kPointKeyFormat, i);
+    ReadValue(context, file, section, key, kMissingPoint, value);
+    if (!ParsePoint(value, &colours[i], &positions[i])) {
+      ShowLoadFailure(context, i + 1, pointCount, path);
+      HostCloseConfigFile(context, file);
+      return;
+    }
+  }
+  HostCloseConfigFile(context, file);
+
+  for (int32_t i = 0; i < kMaxPoints; ++i) {
+    ColourSchemePoint& point = scheme.points[i];
+    point.used = i < toRead ? 1 : 0;
+    if (!point.used) continue;
+    point.position = positions[i];
+    point.colour = colours[i] | kOpaqueTopByte;
+  }
+  scheme.count = toRead;
+  scheme.needsSort = 1;
+  scheme.modified = 0;
+}
+
+void SaveColourSchemeSlot(PluginContext* context) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  // Write what the user sees, even when the points changed since the last
+  // drawing.
+  SortColourScheme();
+  char path[kPathSize];
+  if (!BuildSchemePath(context, path)) return;
+  const HostWord file = HostOpenConfigFile(context, path);
+  if (!file) return;
+
+  const ColourSchemePoint* written[kMaxPoints];
+  int32_t writtenCount = 0;
+  for (int32_t i = 0; i < scheme.count && i < kMaxPoints; ++i) {
+    if (scheme.sorted[i] && scheme.sorted[i]->used) written[writtenCount++] = scheme.sorted[i];
+  }
+
+  char section[32];
+  std::snprintf(section, sizeof section, kSectionFormat, scheme.slot);
+  char value[kValueSize];
+  std::snprintf(value, sizeof value, "%d", writtenCount);
+  HostWriteConfigString(context, file, section, kCountKey, value);
+  for (int32_t i = 0; i < writtenCount; ++i) {
+    char key[32];
+    std::snprintf(key, sizeof key, kPointKeyFormat, i);
+    std::snprintf(value, sizeof value, "%lu %.4f", static_cast<unsigned long>(written[i]->colour),
+                  static_cast<double>(written[i]->position));
+    HostWriteConfigString(context, file, section, key, value);
+  }
+  HostCloseConfigFile(context, file);
+  scheme.modified = 0;
+}
+
+void SortColourScheme() {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  if (!scheme.needsSort) return;
+  int32_t count = 0;
+  for (ColourSchemePoint& point : scheme.points) {
+    if (point.used) scheme.sorted[count++] = &point;
+  }
+  if (count == 0) {
+    // A scheme always keeps one point.
+    scheme.points[0].used = 1;
+    scheme.sorted[count++] = &scheme.points[0];
+  }
+  // Unused points fill the rest, so no entry is ever left dangling.
+  int32_t filled = count;
+  for (ColourSchemePoint& point : scheme.points) {
+    if (!point.used) scheme.sorted[filled++] = &point;
+  }
+  scheme.count = count;
+  if (count < 2) {
+    scheme.sorted[0]->position = 0.0f;
+  } else {
+    // Exchange sort on strictly greater: equal positions keep index order.
+    for (int32_t pass = 0; pass < count - 1; ++pass) {
+      for (int32_t i = 0; i < count - 1 - pass; ++i) {
+        if (scheme.sorted[i]->position > scheme.sorted[i + 1]->position) {
+          ColourSchemePoint* swap = scheme.sorted[i];
+          scheme.sorted[i] = scheme.sorted[i + 1];
+          scheme.sorted[i + 1] = swap;
+        }
+      }
+    }
+  }
+  scheme.needsSort = 0;
+}
+
+void ColourSchemePress(PluginContext* context, int32_t buttons) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  SortColourScheme();
+  const float pointer = PointerPosition();
+  scheme.selected = SelectAt(scheme, pointer);
+  if (scheme.state != kStateIdle) return;
+  scheme.pressTime = ClockMilliseconds();
+  const bool quick = IsQuickPress(scheme);
+  const bool left = (buttons & kSchemeButtonLeft) != 0;
+  const bool right = (buttons & kSchemeButtonRight) != 0;
+
+  if (quick && left) {
+    scheme.state = kStateDoubleClick;
+    scheme.pressPos = pointer;
+  } else if (!quick && right) {
+    scheme.state = kStateRightClick;
+    scheme.pressPos = pointer;
+    scheme.dragStartSlot = scheme.slot;
+  } else if (quick && right) {
+    scheme.state = kStateRightDouble;
+    // A copy drag counts its slots from here, like a switch drag does.
+    scheme.pressPos = pointer;
+    scheme.dragStartSlot = scheme.slot;
+    // Undo the colour the first click gave the point.
+    if (ColourSchemePoint* point = SelectedPoint()) point->colour = scheme.spareColour;
+    BuildSwatchImage(context);
+  } else if (left) {
+    ColourSchemePoint* point = SelectedPoint();
+    if (!point) return;
+    scheme.pressPos = pointer;
+    scheme.state = kStateClick;
+    scheme.gapLeft = point->position - pointer;
+    scheme.gapRight = SegmentEnd(scheme, scheme.selected) - pointer;
+  }
+}
+
+void ColourSchemeDrag(PluginContext* context) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  SortColourScheme();
+  if (!SelectedPoint()) return;
+  const float pointer = PointerPosition();
+
+  switch (scheme.state) {
+    case kStateClick: {
+      if (!(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return;
+      const int32_t s = scheme.selected;
+      const ColourSchemePoint* dragged = nullptr;
+      if (s < scheme.count - 1) {
+        dragged = scheme.sorted[s + 1];
+      } else if (s > 0) {
+        dragged = scheme.sorted[s];
+      }
+      if (!dragged) return;  // a single point has no boundary to drag
+      scheme.gapLeft = dragged->position - pointer;
+      scheme.state = kStateBoundaryDrag;
+      return;
+    }
+    case kStateBoundaryDrag:
+      MoveBoundary(scheme, pointer + scheme.gapLeft);
+      return;
+    case kStateRightClick:
+    case kStateSlotSwitch: {
+      if (scheme.state != kStateSlotSwitch && !(std::fabs(scheme.pressPos - pointer) > kSlotDragStart)) return;
+      const int32_t newSlot = SlotUnderDrag(scheme, pointer);
+      if (newSlot == scheme.slot) return;
+      scheme.state = kStateSlotSwitch;
+      if (scheme.modified) SaveColourSchemeSlot(context);
+      scheme.slot = newSlot;
+      LoadColourSchemeSlot(context);
+      SortColourScheme();
+      BuildSwatchImage(context);
+      return;
+    }
+    case kStateRightDouble:
+    case kStateSlotCopy: {
+      const int32_t newSlot = SlotUnderDrag(scheme, pointer);
+      if (newSlot == scheme.slot) return;
+      scheme.state = kStateSlotCopy;
+      if (scheme.modified) SaveColourSchemeSlot(context);
+      // The scheme on show now belongs to the new slot.
+      scheme.slot = newSlot;
+      BuildSwatchImage(context);
+      return;
+    }
+    case kStateDoubleClick:
+    case kStateSegmentMove:
+      MoveSegment(context, scheme, pointer);
+      return;
+    default:
+      return;
+  }
+}
+
+void ColourSchemeRelease(PluginContext* context) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  SortColourScheme();
+  const int32_t state = scheme.state;
+  const bool quick = IsQuickPress(scheme);
+  // Back to idle before any host call, so a re-entering call finds it so.
+  scheme.state = kStateIdle;
+  scheme.releaseTime = scheme.pressTime;
+
+  switch (state) {
+    case kStateClick:
+      if (ColourSchemePoint* point = SelectedPoint()) {
+        // The click picks the point's colour up as the current colour.
+        scheme.spareColour = RgbToPixel(context, GState.CurrentRgb);
+        SetAPen(context, point->colour);
+        RefreshPanel(context);
+      }
+      return;
+    case kStateRightClick:
+      if (ColourSchemePoint* point = SelectedPoint()) {
+        scheme.spareColour = point->colour;
+        point->colour = RgbToPixel(context, GState.CurrentRgb);
+        scheme.modified = 1;
+        BuildSwatchImage(context);
+      }
+      return;
+    case kStateDoubleClick:
+      if (quick) {
+        AddPoint(scheme, PointerPosition());
+        // Undo the pick of the first click.
+        SetAPen(context, scheme.spareColour);
+        RefreshPanel(context);
+      }
+      return;
+    case kStateRightDouble:
+      if (quick) DeleteSelectedPoint(context, scheme);
+      return;
+    case kStateSlotCopy:
+      scheme.modified = 1;
+      return;
+    default:
+      return;
+  }
+}

@@ -1,10 +1,38 @@
 // Tintwell store: colour schemes of the palette slider and their slot file.
+//
+// A scheme is up to eight colour points along the value slider; the user
+// keeps schemes in numbered slots of one settings file in the host's plug-in
+// directory and edits them with presses, drags and releases on the slider.
 #pragma once
+
+#include <cstdint>
 
 #include "plugin/abi.h"
 
+// Buttons word of a panel pointer event.
+constexpr int32_t kSchemeButtonLeft = 0x1;
+constexpr int32_t kSchemeButtonRight = 0x2;
+
 // PI_Open: initialise the scheme and load slot 0.
 void InitColourScheme(PluginContext* context);
+// Loads the current slot. A missing file, section or empty slot leaves the
+// scheme as it is; an unreadable point shows a message and also leaves it
+// as it is.
 void LoadColourSchemeSlot(PluginContext* context);
+// Writes the current scheme into the current slot and clears `modified`.
 void SaveColourSchemeSlot(PluginContext* context);
+// Rebuilds `sorted` and `count` from the used points when `needsSort` is set.
 void SortColourScheme();
+
+// Pointer events on the slider in palette mode. The panel stores
+// GState.ColourScheme.pointerPos (0..1) before each call.
+void ColourSchemePress(PluginContext* context, int32_t buttons);
+void ColourSchemeDrag(PluginContext* context);
+void ColourSchemeRelease(PluginContext* context);
+
+// Milliseconds of the process clock, used to time double clicks. Wraps
+// around; compare two readings by their difference only.
+int32_t ClockMilliseconds();
+// Tests: freeze the clock at a given reading, or go back to the real clock.
+void SetTestClock(int32_t milliseconds);
+void ClearTestClock();
