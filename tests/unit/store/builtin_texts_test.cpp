@@ -60,13 +60,6 @@ TEST(StoreBuiltinTexts, KnownGbkBytes) {
   EXPECT_EQ(help.substr(6, 4), "\xA3\xBA\n\n");  // "色相环：\n\n"
 }
 
-TEST(StoreBuiltinTexts, TableIsOrderedByNumberWithoutRepeats) {
-  const BuiltinTextEntry* table = BuiltinTextTable();
-  for (int i = 1; i < kBuiltinTextCount; ++i) {
-    EXPECT_LT(table[i - 1].Number, table[i].Number) << "entry " << i;
-  }
-}
-
 #ifndef _WIN32
 
 // One line of tools/builtin_texts.txt, read here independently of the

@@ -123,13 +123,6 @@ TEST_F(StoreLocalisation, ARenamedPlugInKeepsItsSettingsInItsOwnSection) {
   EXPECT_EQ(GState.LumaLock, 1);
 }
 
-TEST_F(StoreLocalisation, ALongNameIsCutTo127Bytes) {
-  const std::vector<std::pair<int32_t, std::string>> fileTexts = {{100, std::string(200, 'N')}};
-  StartHost(&fileTexts);
-  ASSERT_EQ(host_->Open(), 1);
-  EXPECT_EQ(std::string(host_->Context()->Name), std::string(127, 'N'));
-}
-
 TEST_F(StoreLocalisation, CloseReleasesTheFile) {
   const std::vector<std::pair<int32_t, std::string>> fileTexts = {{10001, "Vektorskop"}};
   StartHost(&fileTexts);
