@@ -9,8 +9,9 @@
 //
 // The vector paths compute exactly the float operations of the plain path
 // (conversion, multiply by 255, IEEE division by alpha, the luma sum in the
-// same order), so they take the same decisions bit for bit; opaque groups
-// skip the division, which is the identity there (b * 255 / 255 == b).
+// same order), so they take the same decisions bit for bit; groups without a
+// partly transparent pixel skip the division, which is the identity for
+// opaque pixels (b * 255 / 255 == b) and irrelevant for transparent ones.
 #include "colour/lighten_darken_filter.h"
 
 #include <array>
@@ -89,8 +90,11 @@ int64_t FilterSse2(const FilterJob& job) {
     __m128 r = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(pixels, redShift), byteMask));
     __m128 g = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(pixels, greenShift), byteMask));
     __m128 b = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(pixels, blueShift), byteMask));
-    const bool allOpaque = _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, opaque)) == 0xffff;
-    if (!allOpaque) {
+    const __m128i visible = _mm_cmpgt_epi32(alpha, zero);
+    // Opaque lanes divide exactly to themselves and transparent lanes are
+    // masked out, so only partly transparent lanes need the division.
+    const bool anyPartial = _mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi32(alpha, opaque), visible)) != 0;
+    if (anyPartial) {
       // Transparent lanes divide by 1 instead of 0; they are masked out below.
       const __m128 a = _mm_max_ps(_mm_cvtepi32_ps(alpha), one);
       r = _mm_div_ps(_mm_mul_ps(r, scale), a);
@@ -100,19 +104,30 @@ int64_t FilterSse2(const FilterJob& job) {
     const __m128 luma =
         _mm_add_ps(_mm_add_ps(_mm_mul_ps(greenWeight, g), _mm_mul_ps(redWeight, r)), _mm_mul_ps(blueWeight, b));
     const __m128 decision = job.lighten ? _mm_cmplt_ps(luma, currentLuma) : _mm_cmpgt_ps(luma, currentLuma);
-    const __m128i replace = _mm_and_si128(_mm_castps_si128(decision), _mm_cmpgt_epi32(alpha, zero));
+    const __m128i replace = _mm_and_si128(_mm_castps_si128(decision), visible);
     const int lanes = _mm_movemask_ps(_mm_castsi128_ps(replace));
     if (lanes == 0) continue;
-    if (allOpaque && inPlace) {
-      const __m128i out = _mm_or_si128(_mm_and_si128(replace, opaqueReplacement), _mm_andnot_si128(replace, pixels));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(job.source + i), out);
+    if (!inPlace) {
+      alignas(16) uint32_t alphas[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(alphas), alpha);
+      for (int k = 0; k < 4; ++k) {
+        if (lanes & (1 << k)) Replace(job, i + k, alphas[k]);
+      }
       continue;
     }
-    alignas(16) uint32_t alphas[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(alphas), alpha);
-    for (int k = 0; k < 4; ++k) {
-      if (lanes & (1 << k)) Replace(job, i + k, alphas[k]);
+    // Transparent lanes are never replaced, so without a partly transparent
+    // lane every replacement is the opaque one.
+    __m128i replacement = opaqueReplacement;
+    if (anyPartial) {
+      alignas(16) uint32_t alphas[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(alphas), alpha);
+      replacement = _mm_set_epi32(static_cast<int>(job.replacement[alphas[3]]),
+                                  static_cast<int>(job.replacement[alphas[2]]),
+                                  static_cast<int>(job.replacement[alphas[1]]),
+                                  static_cast<int>(job.replacement[alphas[0]]));
     }
+    const __m128i out = _mm_or_si128(_mm_and_si128(replace, replacement), _mm_andnot_si128(replace, pixels));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(job.source + i), out);
   }
   return i;
 }
@@ -142,8 +157,10 @@ __attribute__((target("avx2"))) int64_t FilterAvx2(const FilterJob& job) {
     __m256 r = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(pixels, redShift), byteMask));
     __m256 g = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(pixels, greenShift), byteMask));
     __m256 b = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(pixels, blueShift), byteMask));
-    const bool allOpaque = _mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, opaque)) == -1;
-    if (!allOpaque) {
+    const __m256i visible = _mm256_cmpgt_epi32(alpha, zero);
+    const __m256i isOpaque = _mm256_cmpeq_epi32(alpha, opaque);
+    const bool anyPartial = _mm256_movemask_epi8(_mm256_andnot_si256(isOpaque, visible)) != 0;
+    if (anyPartial) {
       const __m256 a = _mm256_max_ps(_mm256_cvtepi32_ps(alpha), one);
       r = _mm256_div_ps(_mm256_mul_ps(r, scale), a);
       g = _mm256_div_ps(_mm256_mul_ps(g, scale), a);
@@ -153,19 +170,22 @@ __attribute__((target("avx2"))) int64_t FilterAvx2(const FilterJob& job) {
                                       _mm256_mul_ps(blueWeight, b));
     const __m256 decision = job.lighten ? _mm256_cmp_ps(luma, currentLuma, _CMP_LT_OQ)
                                         : _mm256_cmp_ps(luma, currentLuma, _CMP_GT_OQ);
-    const __m256i replace = _mm256_and_si256(_mm256_castps_si256(decision), _mm256_cmpgt_epi32(alpha, zero));
+    const __m256i replace = _mm256_and_si256(_mm256_castps_si256(decision), visible);
     const int lanes = _mm256_movemask_ps(_mm256_castsi256_ps(replace));
     if (lanes == 0) continue;
-    if (allOpaque && inPlace) {
-      const __m256i out = _mm256_blendv_epi8(pixels, opaqueReplacement, replace);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(job.source + i), out);
+    if (!inPlace) {
+      alignas(32) uint32_t alphas[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(alphas), alpha);
+      for (int k = 0; k < 8; ++k) {
+        if (lanes & (1 << k)) Replace(job, i + k, alphas[k]);
+      }
       continue;
     }
-    alignas(32) uint32_t alphas[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(alphas), alpha);
-    for (int k = 0; k < 8; ++k) {
-      if (lanes & (1 << k)) Replace(job, i + k, alphas[k]);
-    }
+    const __m256i replacement =
+        !anyPartial ? opaqueReplacement
+                    : _mm256_i32gather_epi32(reinterpret_cast<const int*>(job.replacement.data()), alpha, 4);
+    const __m256i out = _mm256_blendv_epi8(pixels, replacement, replace);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(job.source + i), out);
   }
   return i;
 }
