@@ -189,6 +189,15 @@ std::string WriteBounded(char* buffer, int64_t size, const std::string& text) {
   return text.substr(0, n);
 }
 
+std::string DescribeEntry(const EntryRecord& entry) {
+  std::string line = "> " + entry.entry;
+  if (entry.entry == "PI_Parameters") line += "(" + (entry.text == "(null)" ? entry.text : Quote(entry.text)) + ")";
+  if (entry.entry == "PI_Msg" || entry.entry == "callback") {
+    line += Format("(%d, %lld)", entry.kind, static_cast<long long>(entry.requester));
+  }
+  return line;
+}
+
 std::string DescribeCall(const DispatchRecord& call) {
   const PackSpec spec = SpecFor(call.function, call.subOperation);
   std::string line = spec.length < 0 ? Format("HostFunction%d", call.function) : std::string(spec.name);
@@ -233,13 +242,8 @@ void SimHost::Impl::Enter(const EntryRecord& entry) {
   ++depth;
   EntryRecord record = entry;
   record.depth = depth;
+  sequence.emplace_back(false, self->entries_.size());
   self->entries_.push_back(record);
-  std::string line = Indent(depth - 1) + "> " + entry.entry;
-  if (entry.entry == "PI_Parameters") line += "(" + (entry.text == "(null)" ? entry.text : Quote(entry.text)) + ")";
-  if (entry.entry == "PI_Msg" || entry.entry == "callback") {
-    line += Format("(%d, %lld)", entry.kind, static_cast<long long>(entry.requester));
-  }
-  self->dialogue_.push_back(line);
 }
 
 void SimHost::Impl::Leave() {
@@ -306,9 +310,8 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
     }
   }
   const size_t index = self->calls_.size();
+  sequence.emplace_back(true, index);
   self->calls_.push_back(std::move(record));
-  const size_t line = self->dialogue_.size();
-  self->dialogue_.emplace_back();
 
   HostWord result = 0;
   if (!pack) {
@@ -319,7 +322,6 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
     result = Act(function, self->calls_[index].subOperation, pack, index);
   }
   self->calls_[index].result = result;
-  self->dialogue_[line] = Indent(self->calls_[index].depth) + DescribeCall(self->calls_[index]);
   return result;
 }
 
@@ -1020,7 +1022,12 @@ int32_t SimHost::EndCanvasEvents() {
 void SimHost::DeliverPendingMessages() {
   if (impl_->delivering) return;
   impl_->delivering = true;
-  for (int guard = 0; guard < 256 && !impl_->pending.empty(); ++guard) {
+  for (int guard = 0; !impl_->pending.empty(); ++guard) {
+    if (guard == 256) {
+      impl_->Fault("the plug-in keeps raising host messages; 256 delivered, the rest dropped");
+      impl_->pending.clear();
+      break;
+    }
     const int32_t kind = impl_->pending.front();
     impl_->pending.pop_front();
     std::vector<HostWord> args = PaddedArgs({});
@@ -1031,6 +1038,21 @@ void SimHost::DeliverPendingMessages() {
 }
 
 const std::deque<int32_t>& SimHost::PendingMessages() const { return impl_->pending; }
+
+std::vector<std::string> SimHost::Dialogue() const {
+  std::vector<std::string> lines;
+  lines.reserve(impl_->sequence.size());
+  for (const auto& item : impl_->sequence) {
+    if (item.first) {
+      const DispatchRecord& call = calls_[item.second];
+      lines.push_back(Indent(call.depth) + DescribeCall(call));
+    } else {
+      const EntryRecord& entry = entries_[item.second];
+      lines.push_back(Indent(entry.depth - 1) + DescribeEntry(entry));
+    }
+  }
+  return lines;
+}
 
 std::vector<std::string> SimHost::CommandTexts() const {
   std::vector<std::string> texts;
@@ -1047,7 +1069,7 @@ void SimHost::ClearRecords() {
   messages_.clear();
   shortcuts_.clear();
   popupMenus_.clear();
-  dialogue_.clear();
+  impl_->sequence.clear();
   faults_.clear();
 }
 

@@ -175,8 +175,11 @@ size_t UnpackPackBits(const uint8_t* packed, size_t packedSize, Pixel* destinati
 // a bare "NUMBER" for an empty text. False when the file can't be written.
 bool WriteLocalisationFile(const std::string& path, const std::vector<std::pair<int32_t, std::string>>& texts);
 
-// One line describing a dispatcher call: operation name, words, texts, result.
+// One line describing a dispatcher call: operation name, its words (texts
+// quoted, floats decoded, other pointers as "ptr"), result and output.
 std::string DescribeCall(const DispatchRecord& call);
+// One line describing a call into the plug-in, e.g. "> PI_Msg(1000, 0)".
+std::string DescribeEntry(const EntryRecord& entry);
 
 class SimHost {
  public:
@@ -228,7 +231,7 @@ class SimHost {
   const std::vector<PopupMenuRecord>& PopupMenus() const { return popupMenus_; }
   // The whole dialogue, one readable line per plug-in entry and host call,
   // indented by nesting (what simhost_session prints).
-  const std::vector<std::string>& Dialogue() const { return dialogue_; }
+  std::vector<std::string> Dialogue() const;
   // Protocol faults the host noticed (freeing an unknown image, closing an
   // unknown requester, an unclosed settings file...). Empty in a clean dialogue.
   const std::vector<std::string>& Faults() const { return faults_; }
@@ -306,7 +309,6 @@ class SimHost {
   std::vector<std::string> messages_;
   std::vector<std::pair<std::string, std::string>> shortcuts_;
   std::vector<PopupMenuRecord> popupMenus_;
-  std::vector<std::string> dialogue_;
   std::vector<std::string> faults_;
   std::map<std::string, std::deque<std::string>> scriptedReplies_;
   int32_t popupAnswer_ = 0;

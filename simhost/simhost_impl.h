@@ -89,6 +89,9 @@ struct SimHost::Impl {
   int32_t depth = 0;
   std::deque<int32_t> pending;
   bool delivering = false;
+  // Plug-in entries and host calls in the order they began: (true, index
+  // into calls_) or (false, index into entries_).
+  std::vector<std::pair<bool, size_t>> sequence;
 
   std::map<RequesterHandle, Requester> requesters;
   RequesterHandle nextRequester = 0x1000;
