@@ -69,7 +69,7 @@ struct DispatchRecord {
   std::vector<int32_t> textWords;  // the pack index of each entry of texts
   std::string output;              // text the host wrote or returned (reply, value read, localised text)
   HostWord result = 0;
-  int32_t depth = 0;               // nesting of plug-in calls it was made in (1 = outermost)
+  int32_t depth = 0;               // plug-in calls it was made in (1 = the outermost; 0 = straight from a test)
 };
 
 // One host command and the reply the host gave (as written into the reply
