@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -195,6 +196,68 @@ double AtanUnit(double t) {
   return kAtanTable[j] + (u - u * u2 * (1.0 / 3 - u2 * (1.0 / 5 - u2 * (1.0 / 7 - u2 * (1.0 / 9)))));
 }
 
+// pow(x, p) for one fixed exponent, by table, giving exactly ColourPow's
+// bits. Each binade of x is cut into 128 pieces; around a piece's centre m,
+// x^p = m^p (1 + t)^p with |t| <= 1/256, and four terms of the binomial
+// series leave a relative error below 1e-11. When the result lies within a
+// margin of 4e-11 (relative) of a float rounding boundary it is not trusted
+// and ColourPow decides; otherwise every value within the margin, ColourPow's
+// included, rounds to the same float. About one call in a thousand falls back.
+class FixedPower {
+ public:
+  FixedPower(float exponent, int lowBinade, int highBinade)
+      : exponent_(exponent), lowBinade_(lowBinade), highBinade_(highBinade) {
+    const double p = exponent;
+    a1_ = p;
+    a2_ = p * (p - 1.0) / 2.0;
+    a3_ = p * (p - 1.0) * (p - 2.0) / 6.0;
+    pieces_.resize(static_cast<size_t>(highBinade - lowBinade) * kPieces);
+    for (int binade = lowBinade; binade < highBinade; ++binade) {
+      for (int i = 0; i < kPieces; ++i) {
+        // The centre is a float, so LogOfFloat takes it exactly.
+        const double centre = BitsDouble(static_cast<uint64_t>(1023 + binade) << 52) * (1.0 + (i + 0.5) / kPieces);
+        Piece& piece = pieces_[static_cast<size_t>(binade - lowBinade) * kPieces + i];
+        piece.centre = centre;
+        piece.inverse = 1.0 / centre;
+        piece.power = ExpOf(p * LogOfFloat(centre));
+      }
+    }
+  }
+
+  float operator()(float x) const {
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    const int binade = static_cast<int>((bits >> 23) & 0xff) - 127;
+    if (binade < lowBinade_ || binade >= highBinade_ || (bits >> 31)) return ColourPow(x, exponent_);
+    const Piece& piece = pieces_[static_cast<size_t>(binade - lowBinade_) * kPieces + ((bits >> 16) & (kPieces - 1))];
+    const double t = (static_cast<double>(x) - piece.centre) * piece.inverse;
+    const double value = piece.power * (1.0 + t * (a1_ + t * (a2_ + t * a3_)));
+    const float below = static_cast<float>(value * (1.0 - kMargin));
+    const float above = static_cast<float>(value * (1.0 + kMargin));
+    if (below == above) return below;
+    return ColourPow(x, exponent_);
+  }
+
+ private:
+  static constexpr int kPieces = 128;
+  static constexpr double kMargin = 4e-11;
+  struct Piece {
+    double centre;
+    double inverse;
+    double power;  // centre^exponent
+  };
+  float exponent_;
+  int lowBinade_;
+  int highBinade_;
+  double a1_ = 0, a2_ = 0, a3_ = 0;  // binomial series coefficients
+  std::vector<Piece> pieces_;
+};
+
+// sRGB encoding takes x in (0.0031308, 1]; the L*a*b* cube root t in
+// (0.008856, ~1.1] for colours from the RGB cube.
+const FixedPower kEncodePower(0.41666666f, -9, 0);
+const FixedPower kCubeRootPower(0.33333334f, -7, 1);
+
 // ---------------------------------------------------------------------------
 // Pixel byte access at the context's channel positions.
 
@@ -249,13 +312,13 @@ inline float LinearChannel(float channel) {
 
 // The inverse companding; linear in, encoded out (not yet clamped).
 inline float LinearToSrgb(float c) {
-  if (c > 0.0031308f) return 1.055f * ColourPow(c, 0.41666666f) - 0.055f;
+  if (c > 0.0031308f) return 1.055f * kEncodePower(c) - 0.055f;
   return 12.92f * c;
 }
 
 // CIE L*a*b* companding; 16/116 is the float 0.13793103.
 inline float LabCompand(float t) {
-  if (t > 0.008856f) return ColourPow(t, 0.33333334f);
+  if (t > 0.008856f) return kCubeRootPower(t);
   return 7.787f * t + 16.0f / 116.0f;
 }
 
@@ -290,6 +353,20 @@ float ColourPow(float base, float exponent) {
   if (product > 100.0) return INFINITY;
   if (product < -120.0) return 0.0f;
   return static_cast<float>(ExpOf(product));
+}
+
+// ColourSin and ColourCos of one angle with one argument reduction.
+static void SinCos(float radians, float* sine, float* cosine) {
+  if (!(std::fabs(radians) < 1048576.0f)) {
+    *sine = ColourSin(radians);
+    *cosine = ColourCos(radians);
+    return;
+  }
+  double s = 0.0;
+  double c = 0.0;
+  SinCosOf(radians, &s, &c);
+  *sine = static_cast<float>(s);
+  *cosine = static_cast<float>(c);
 }
 
 float ColourSin(float radians) {
@@ -513,8 +590,11 @@ ColourTriple CieHsvToRgb(ColourTriple cieHsv) {
   const float lightness = cieHsv.c2 * 100.0f;
   const float degrees = std::fmod((1.0f - cieHsv.c0) * 360.0f + 30.0f, 360.0f);
   const float radians = degrees * 0.017453292f;
-  const float a = ColourCos(radians) * cieHsv.c1 * 100.0f;
-  const float b = ColourSin(radians) * cieHsv.c1 * 100.0f;
+  float sine;
+  float cosine;
+  SinCos(radians, &sine, &cosine);
+  const float a = cosine * cieHsv.c1 * 100.0f;
+  const float b = sine * cieHsv.c1 * 100.0f;
   return LabToRgb(Triple(lightness, a, b, cieHsv.alpha));
 }
 
@@ -589,3 +669,7 @@ int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel) {
   }
   return 0;
 }
+
+float SrgbEncodePower(float x) { return kEncodePower(x); }
+
+float LabCubeRoot(float x) { return kCubeRootPower(x); }

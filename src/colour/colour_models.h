@@ -47,3 +47,8 @@ float ColourPow(float base, float exponent);  // base >= 0; negative gives NaN
 float ColourSin(float radians);
 float ColourCos(float radians);
 float ColourAtan2(float y, float x);  // same zero and sign rules as std::atan2
+
+// ColourPow(x, 0.41666666) and ColourPow(x, 0.33333334), the sRGB encoding
+// and L*a*b* powers, by a faster table path that gives the same bits.
+float SrgbEncodePower(float x);
+float LabCubeRoot(float x);
