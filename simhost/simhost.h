@@ -17,8 +17,9 @@
 // called straight from a test leave them queued until the next such call or
 // DeliverPendingMessages().
 //
-// The host's own choices (documented where they are made): user settings and
-// settings-file keys are case-sensitive; scripted answers (pop-up menu, ask
+// The host's own choices (documented where they are made): section and key
+// names of user settings and settings files ignore ASCII letter case, as the
+// Windows profile files of the real host do; scripted answers (pop-up menu, ask
 // integer) stay in force until changed; HostFreeImage(null) is a no-op;
 // a scripted reply replaces the model's reply but the model still acts.
 #pragma once

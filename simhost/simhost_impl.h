@@ -32,8 +32,22 @@ struct ImageBlock {
   std::vector<Pixel> pixels;
 };
 
-// A map by text key that keeps its entries in the order they were first
-// stored, so files are written in the order the plug-in wrote them.
+// Section and key names compare without regard to ASCII letter case, as in
+// the Windows profile files the real host keeps its settings in.
+inline bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// A map by name that keeps its entries in the order they were first stored
+// (and the spelling they were first stored with), so files are written in the
+// order the plug-in wrote them.
 template <typename V>
 class InsertionMap {
  public:
@@ -48,10 +62,10 @@ class InsertionMap {
     return entries_.back().second;
   }
   iterator find(const std::string& key) {
-    return std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+    return std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return SameNameIgnoringCase(e.first, key); });
   }
   const_iterator find(const std::string& key) const {
-    return std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+    return std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return SameNameIgnoringCase(e.first, key); });
   }
   iterator begin() { return entries_.begin(); }
   iterator end() { return entries_.end(); }

@@ -347,17 +347,11 @@ void LoadSettings(PluginContext* context) {
   // At load no room has been named yet (room 0): sections start hidden.
   LoadRoomSections(context, GState.Room, "0");
   const char* section = SettingsSection(context);
+  // The pressure value is read as "mouseMode" and written as "mousemode";
+  // the host's settings, like Windows profile files, do not tell the letter
+  // cases apart, so the two meet.
   for (const IntOption& option : kIntOptions) {
-    if (option.writeKey && std::strcmp(option.writeKey, option.readKey) != 0) {
-      // Written under another letter case than it is read: on a host whose
-      // keys are case-sensitive the written value would never come back, so
-      // the written key's value (or the default) is the read's default.
-      char written[kUserSettingReadSize + 1];
-      ReadSettingText(context, section, option.writeKey, option.defaultText, written);
-      GState.*option.field = ReadSettingInt(context, section, option.readKey, written);
-    } else {
-      GState.*option.field = ReadSettingInt(context, section, option.readKey, option.defaultText);
-    }
+    GState.*option.field = ReadSettingInt(context, section, option.readKey, option.defaultText);
   }
   for (int i = 0; i < 3; ++i) {
     GState.ReferenceWhite[i] = ReadSettingFloat(context, section, kReferenceWhiteKeys[i], kReferenceWhiteDefaults[i]);
@@ -399,7 +393,5 @@ void LoadStoredPens(PluginContext* context) {
     const Pixel pen = MakePixel(context, rgb[0], rgb[1], rgb[2], 255);
     SetBPen(context, pen);
     GState.LastBPen = pen;
-  } else {
-    GState.LastBPen = GetBPen(context);
   }
 }

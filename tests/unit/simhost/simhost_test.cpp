@@ -124,14 +124,15 @@ TEST_F(SimHostTest, UserSettingsSurviveARestartThroughTheFile) {
       {"gbk", "\xc7\xd0\xbb\xbb"},
       {"empty", ""},
       {"spaces", "  padded  "},
-      {"mouseMode", "lower"},
-      {"mousemode", "other case, other key"},
+      {"mouseMode", "written under one letter case"},
   };
   for (const auto& v : values) HostWriteUserString(host->Context(), "Sec]tion=", v.first.c_str(), v.second.c_str());
   RestartHost();
   for (const auto& v : values) {
     EXPECT_EQ(ReadUser(*host, "Sec]tion=", v.first), v.second) << "key " << v.first;
   }
+  // Names ignore letter case, as the real host's profile files do.
+  EXPECT_EQ(ReadUser(*host, "sec]TION=", "MOUSEMODE"), "written under one letter case");
   EXPECT_EQ(ReadUser(*host, "Sec]tion=", "missing"), "default");
   EXPECT_EQ(ReadUser(*host, "Other", "plain"), "default");
   EXPECT_TRUE(host->Faults().empty());
