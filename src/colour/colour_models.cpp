@@ -328,6 +328,19 @@ inline float LabExpand(float v) {
   return (v - 16.0f / 116.0f) / 7.787f;
 }
 
+// fmod(x, y) for y > 0, exactly as the C library's, with the common cases
+// done in one subtraction: for |x| < 2y the remainder x - y is exact
+// (Sterbenz), and the library's generic loop is slow.
+inline float Remainder(float x, float y) {
+  const float ax = std::fabs(x);
+  if (ax < y) return x;
+  if (ax < 2.0f * y) {
+    const float r = x - std::copysign(y, x);
+    return r == 0.0f ? std::copysign(0.0f, x) : r;
+  }
+  return std::fmod(x, y);
+}
+
 inline ColourTriple Triple(float c0, float c1, float c2, int32_t alpha) { return ColourTriple{c0, c1, c2, alpha}; }
 
 }  // namespace
@@ -478,7 +491,7 @@ ColourTriple HsvToRgb(ColourTriple hsv) {
     const float grey = std::fmin(value, 1.0f) * 255.0f;
     return Triple(grey, grey, grey, hsv.alpha);
   }
-  float h = std::fmod(hsv.c0, 1.0f);
+  float h = Remainder(hsv.c0, 1.0f);
   if (h < 0.0f) h += 1.0f;
   const float s = std::fmin(hsv.c1, 1.0f);
   float vh = (1.0f - h) * 6.0f;
@@ -579,7 +592,7 @@ ColourTriple RgbToCieHsv(ColourTriple rgb) {
     degrees = 360.0f - std::fabs(angle) / pi * 180.0f;
   }
   const float saturation = std::sqrt(lab.c2 * lab.c2 + lab.c1 * lab.c1) / 100.0f;
-  float hue = (360.0f - std::fmod(degrees - 30.0f, 360.0f)) / 360.0f;
+  float hue = (360.0f - Remainder(degrees - 30.0f, 360.0f)) / 360.0f;
   if (saturation < 0.001f) hue = GState.CurrentHsv.c0;
   return Triple(hue, saturation, lab.c0 / 100.0f, rgb.alpha);
 }
@@ -588,7 +601,7 @@ ColourTriple RgbToCieHsv(ColourTriple rgb) {
 // clamped by XyzToRgb.
 ColourTriple CieHsvToRgb(ColourTriple cieHsv) {
   const float lightness = cieHsv.c2 * 100.0f;
-  const float degrees = std::fmod((1.0f - cieHsv.c0) * 360.0f + 30.0f, 360.0f);
+  const float degrees = Remainder((1.0f - cieHsv.c0) * 360.0f + 30.0f, 360.0f);
   const float radians = degrees * 0.017453292f;
   float sine;
   float cosine;
