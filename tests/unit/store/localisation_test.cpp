@@ -43,6 +43,7 @@ class StoreLocalisation : public ::testing::Test {
     ResetPluginState();
     simhost::HostOptions options;
     options.settingsPath = (dir_ / "user-settings.txt").string();
+    options.pluginDirectory = dir_.string();  // the colour-scheme file goes here
     if (fileTexts) {
       options.localisationPath = (dir_ / "tintwell.loc").string();
       EXPECT_TRUE(simhost::WriteLocalisationFile(options.localisationPath, *fileTexts));

@@ -47,6 +47,7 @@ class StoreSettings : public ::testing::Test {
     ResetPluginState();
     simhost::HostOptions options;
     options.settingsPath = (dir_ / "user-settings.txt").string();
+    options.pluginDirectory = dir_.string();  // the colour-scheme file goes here
     host_ = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi(), options);
     return *host_;
   }
