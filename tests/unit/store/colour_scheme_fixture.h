@@ -1,22 +1,18 @@
 // Shared set-up for the colour-scheme tests: the stand-in host of
-// PluginHostTest, whose plug-in directory is a fresh temporary folder (so the
+// PluginHostTest (its plug-in directory is a fresh temporary folder, so the
 // slot file is a real file), a fixed test clock, and helpers to write slots,
-// read them back, drive the slider gestures and check the scheme's
-// invariants.
+// drive the slider gestures and check the scheme's invariants.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/host_calls.h"
-#include "host/host_functions.h"
 #include "plugin/plugin_state.h"
-#include "simhost.h"
 #include "store/colour_scheme.h"
 #include "support/plugin_host.h"
 
@@ -27,12 +23,9 @@ struct SchemePoint {
 
 class ColourSchemeTest : public PluginHostTest {
  protected:
-  static constexpr uint32_t kStartClock = 1000000;
-
   void SetUp() override {
     PluginHostTest::SetUp();
     if (HasFatalFailure()) return;
-    clock_ = kStartClock;
     SetTestClock(static_cast<int32_t>(clock_));
     InitColourScheme(Context());
   }
@@ -48,11 +41,9 @@ class ColourSchemeTest : public PluginHostTest {
 
   PluginContext* Context() { return host->Context(); }
   ColourSchemeState& Scheme() { return GState.ColourScheme; }
-
-  // The slot file's path as the plug-in names it to the host.
   std::string SchemePath() const { return tempDir + "\\ColourScheme.cfg"; }
 
-  // Writes keys of one slot's section through the host's settings files.
+  // Writes keys of one slot through the host's settings-file functions.
   void WriteSlot(int32_t slot, const std::vector<std::pair<std::string, std::string>>& values) {
     const HostWord file = HostOpenConfigFile(Context(), SchemePath().c_str());
     ASSERT_NE(file, 0);
@@ -62,41 +53,32 @@ class ColourSchemeTest : public PluginHostTest {
     }
     HostCloseConfigFile(Context(), file);
   }
-
-  // Writes a well-formed slot holding the given points.
-  void WriteSchemeSlot(int32_t slot, const std::vector<SchemePoint>& points) {
+  void WriteSlot(int32_t slot, const std::vector<SchemePoint>& points) {
     std::vector<std::pair<std::string, std::string>> values{{"pointCount", std::to_string(points.size())}};
     for (size_t i = 0; i < points.size(); ++i) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%lu %.4f", static_cast<unsigned long>(points[i].colour),
-                    static_cast<double>(points[i].position));
-      values.emplace_back("csP_" + std::to_string(i), text);
+      values.emplace_back("csP_" + std::to_string(i),
+                          std::to_string(points[i].colour) + " " + std::to_string(points[i].position));
     }
     WriteSlot(slot, values);
   }
 
   std::string ReadKey(int32_t slot, const std::string& key) {
     const HostWord file = HostOpenConfigFile(Context(), SchemePath().c_str());
-    EXPECT_NE(file, 0);
-    const std::string section = "slot_" + std::to_string(slot);
     char buffer[256] = "";
-    HostReadConfigString(Context(), file, section.c_str(), key.c_str(), buffer, "<missing>", 256);
+    HostReadConfigString(Context(), file, ("slot_" + std::to_string(slot)).c_str(), key.c_str(), buffer,
+                         "<missing>", 256);
     HostCloseConfigFile(Context(), file);
     return buffer;
   }
 
   // Puts points straight into the scheme, as if the user had made them.
   void SetScheme(const std::vector<SchemePoint>& points) {
-    ColourSchemeState& scheme = Scheme();
-    for (size_t i = 0; i < scheme.points.size(); ++i) {
-      scheme.points[i].used = i < points.size();
-      if (i < points.size()) {
-        scheme.points[i].colour = points[i].colour;
-        scheme.points[i].position = points[i].position;
-      }
+    for (size_t i = 0; i < Scheme().points.size(); ++i) {
+      Scheme().points[i].used = i < points.size();
+      if (i < points.size()) Scheme().points[i].colour = points[i].colour;
+      if (i < points.size()) Scheme().points[i].position = points[i].position;
     }
-    scheme.needsSort = 1;
-    SortColourScheme();
+    Scheme().needsSort = 1;
   }
 
   // The used points in slider order.
@@ -107,26 +89,31 @@ class ColourSchemeTest : public PluginHostTest {
     return points;
   }
 
-  // 1..8 used points, all of them in sorted, ascending, inside 0..1.
+  void ExpectPoints(const std::vector<SchemePoint>& expected, const std::string& where, float tolerance = 0.0f) {
+    const std::vector<SchemePoint> actual = Points();
+    ASSERT_EQ(actual.size(), expected.size()) << where;
+    for (size_t i = 0; i < actual.size(); ++i) {
+      EXPECT_EQ(actual[i].colour, expected[i].colour) << where << " point " << i;
+      EXPECT_NEAR(actual[i].position, expected[i].position, tolerance) << where << " point " << i;
+    }
+  }
+
+  // 1..8 used points, each once in sorted, ascending, inside 0..1; a lone
+  // point sits at 0.
   void ExpectConsistent(const std::string& where) {
     SortColourScheme();
     const ColourSchemeState& scheme = Scheme();
-    ASSERT_GE(scheme.count, 1) << where;
-    ASSERT_LE(scheme.count, 8) << where;
+    ASSERT_TRUE(scheme.count >= 1 && scheme.count <= 8) << where << ": count " << scheme.count;
     int32_t used = 0;
     for (const ColourSchemePoint& point : scheme.points) used += point.used ? 1 : 0;
     EXPECT_EQ(used, scheme.count) << where;
     for (int32_t i = 0; i < scheme.count; ++i) {
       const ColourSchemePoint* point = scheme.sorted[i];
-      ASSERT_NE(point, nullptr) << where;
-      EXPECT_TRUE(point->used) << where << " entry " << i;
-      EXPECT_TRUE(std::isfinite(point->position) && point->position >= 0.0f && point->position <= 1.0f)
-          << where << " entry " << i << " at " << point->position;
+      ASSERT_TRUE(point && point->used) << where << " entry " << i;
+      EXPECT_TRUE(point->position >= 0.0f && point->position <= 1.0f) << where << " entry " << i;
       if (i > 0) {
-        EXPECT_LE(scheme.sorted[i - 1]->position, point->position) << where << " entry " << i;
-      }
-      for (int32_t j = 0; j < i; ++j) {
-        EXPECT_NE(scheme.sorted[j], point) << where << " entry " << i << " twice";
+        EXPECT_TRUE(scheme.sorted[i - 1] != point && scheme.sorted[i - 1]->position <= point->position)
+            << where << " entry " << i;
       }
     }
     if (scheme.count == 1) {
@@ -134,10 +121,9 @@ class ColourSchemeTest : public PluginHostTest {
     }
   }
 
-  // Gestures. Each press happens `afterMs` after the previous clock reading.
+  // Gestures; a press comes afterMs after the previous clock reading.
   void Press(float pointer, int32_t buttons, uint32_t afterMs = 1000) {
-    clock_ += afterMs;
-    SetTestClock(static_cast<int32_t>(clock_));
+    Tick(afterMs);
     Scheme().pointerPos = pointer;
     ColourSchemePress(Context(), buttons);
   }
@@ -146,23 +132,17 @@ class ColourSchemeTest : public PluginHostTest {
     ColourSchemeDrag(Context());
   }
   void Release(uint32_t afterMs = 50) {
-    clock_ += afterMs;
-    SetTestClock(static_cast<int32_t>(clock_));
+    Tick(afterMs);
     ColourSchemeRelease(Context());
   }
   void Click(float pointer, int32_t buttons, uint32_t afterMs = 1000) {
     Press(pointer, buttons, afterMs);
     Release();
   }
-
-  // Calls of one host function, in order.
-  std::vector<simhost::DispatchRecord> CallsOf(int32_t function) const {
-    std::vector<simhost::DispatchRecord> found;
-    for (const simhost::DispatchRecord& call : host->Calls()) {
-      if (call.function == function) found.push_back(call);
-    }
-    return found;
+  void Tick(uint32_t milliseconds) {
+    clock_ += milliseconds;
+    SetTestClock(static_cast<int32_t>(clock_));
   }
 
-  uint32_t clock_ = kStartClock;  // wraps like the real clock
+  uint32_t clock_ = 1000000;  // wraps like the real clock
 };

@@ -1,13 +1,14 @@
 // Colour schemes under random input: thousands of random slot files and
 // random press / drag / release sequences (fixed seeds) must always leave a
-// whole scheme: 1..8 used points, all of them in `sorted`, ascending, inside
-// 0..1, and never a settings file left open.
+// whole scheme (1..8 used points, all in `sorted`, ascending, inside 0..1)
+// and never a settings file open.
 //
 // The slot file is served from memory here (the stand-in host rewrites its
 // files on every write, too slow for thousands of rounds); every other host
 // call goes to the stand-in host.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <random>
@@ -37,22 +38,19 @@ HostWord TW_CALL MemoryFileDispatch(PluginContext* context, int32_t function, Ho
     case kFnCloseConfigFile:
       --gMemoryFile.openCount;
       return 1;
+    case kFnWriteConfigString:
+      gMemoryFile.sections[Text(pack[1])][Text(pack[2])] = Text(pack[3]);
+      return 1;
     case kFnReadConfigString: {
       const auto& section = gMemoryFile.sections[Text(pack[1])];
       const auto found = section.find(Text(pack[2]));
       const std::string value = found != section.end() ? found->second : Text(pack[4]);
-      char* buffer = reinterpret_cast<char*>(pack[3]);
-      const size_t size = static_cast<size_t>(pack[5]);
-      const size_t length = std::min(value.size(), size - 1);
-      std::memcpy(buffer, value.data(), length);
-      buffer[length] = '\0';
+      const size_t length = std::min(value.size(), static_cast<size_t>(pack[5]) - 1);
+      std::memcpy(reinterpret_cast<char*>(pack[3]), value.data(), length);
+      reinterpret_cast<char*>(pack[3])[length] = '\0';
       return 1;
     }
-    case kFnWriteConfigString:
-      gMemoryFile.sections[Text(pack[1])][Text(pack[2])] = Text(pack[3]);
-      return 1;
-    default:
-      return gMemoryFile.host(context, function, pack);
+    default: return gMemoryFile.host(context, function, pack);
   }
 }
 
@@ -87,32 +85,17 @@ class Random {
 };
 
 std::string RandomPointText(Random& random) {
-  const Pixel colour = random.Next();
-  const std::string good = std::to_string(colour) + " " + std::to_string(random.Unit());
+  const std::string colour = std::to_string(random.Next());
+  const std::string good = colour + " " + std::to_string(random.Unit());
   switch (random.Below(10)) {
     case 0: return good.substr(0, static_cast<size_t>(random.Below(static_cast<int32_t>(good.size()) + 1)));
-    case 1: return std::to_string(colour) + " nan";
-    case 2: return std::to_string(colour) + " " + std::to_string(random.Unit() * 4.0f - 2.0f);
+    case 1: return colour + " nan";
+    case 2: return colour + " " + std::to_string(random.Unit() * 4.0f - 2.0f);
     case 3: return "-1 0";
     case 4: return "-" + good;
-    case 5: {
-      std::string junk;
-      const int32_t length = random.Below(12);
-      for (int32_t i = 0; i < length; ++i) junk += static_cast<char>(' ' + random.Below(95));
-      return junk;
-    }
-    case 6: return std::to_string(colour) + "99999 0.5";
+    case 5: return std::string(static_cast<size_t>(random.Below(12)), static_cast<char>(' ' + random.Below(95)));
+    case 6: return colour + "99999 0.5";
     default: return good;
-  }
-}
-
-std::string RandomCountText(Random& random) {
-  switch (random.Below(8)) {
-    case 0: return std::to_string(random.Below(2000) - 1000);
-    case 1: return "x";
-    case 2: return "";
-    case 3: return "99999999999";
-    default: return std::to_string(random.Below(13) - 2);
   }
 }
 
@@ -123,8 +106,10 @@ TEST_F(ColourSchemeFuzzTest, RandomSlotFilesNeverBreakTheScheme) {
   int32_t loads = 0;
   for (int32_t round = 0; round < 5000 && !HasFailure(); ++round) {
     const int32_t slot = random.Below(6);
+    const std::string counts[] = {std::to_string(random.Below(2000) - 1000), "x", "", "99999999999",
+                                  std::to_string(random.Below(13) - 2)};
     std::vector<std::pair<std::string, std::string>> values;
-    if (!random.Chance(10)) values.emplace_back("pointCount", RandomCountText(random));
+    if (!random.Chance(10)) values.emplace_back("pointCount", counts[std::min(random.Below(8), 4)]);
     for (int32_t i = 0; i < 10; ++i) {
       if (random.Chance(80)) values.emplace_back("csP_" + std::to_string(i), RandomPointText(random));
     }
@@ -134,18 +119,24 @@ TEST_F(ColourSchemeFuzzTest, RandomSlotFilesNeverBreakTheScheme) {
     Scheme().slot = slot;
     Scheme().modified = 1;  // only a load that takes points clears it
     LoadColourSchemeSlot(Context());
-    if (!Scheme().modified) ++loads;
     const std::string where = "round " + std::to_string(round);
+    if (!Scheme().modified) {
+      // A load that took points read them the way "%lu %f" reads them.
+      ++loads;
+      for (int32_t i = 0; i < Scheme().count; ++i) {
+        const std::string text = gMemoryFile.sections["slot_" + std::to_string(slot)]["csP_" + std::to_string(i)];
+        unsigned long colour = 0;
+        float position = -1.0f;
+        EXPECT_EQ(std::sscanf(text.c_str(), "%lu %f", &colour, &position), 2) << where << ": \"" << text << "\"";
+        EXPECT_EQ(Scheme().points[i].colour, static_cast<Pixel>(colour) | 0xFF000000u) << where << ": " << text;
+        EXPECT_EQ(Scheme().points[i].position, position) << where << ": " << text;
+      }
+    }
     ExpectConsistent(where);
     if (host->Messages().size() != messages) {
       messages = host->Messages().size();
       EXPECT_EQ(host->Messages().back().rfind("Oh no!\n", 0), 0u) << where;
-      const std::vector<SchemePoint> after = Points();
-      ASSERT_EQ(after.size(), before.size()) << where << ": a failed load changed the scheme";
-      for (size_t i = 0; i < after.size(); ++i) {
-        EXPECT_EQ(after[i].colour, before[i].colour) << where;
-        EXPECT_EQ(after[i].position, before[i].position) << where;
-      }
+      ExpectPoints(before, where + ": a failed load keeps the scheme");
     }
     for (const SchemePoint& point : Points()) EXPECT_EQ(point.colour >> 24, 0xFFu) << where;
     EXPECT_EQ(gMemoryFile.openCount, 0) << where;
@@ -156,46 +147,34 @@ TEST_F(ColourSchemeFuzzTest, RandomSlotFilesNeverBreakTheScheme) {
 
 TEST_F(ColourSchemeFuzzTest, RandomGesturesKeepTheSchemeWhole) {
   Random random(7);
-  // As during a real drag on the slider: picked colours don't rebuild the
-  // slider's gradient table.
+  // As during a real drag on the slider: picks don't rebuild its gradient.
   GState.DragTarget = kDragSlider;
-  // A few stored slots, so slot switches load real schemes.
-  // Some of them crowded: points closer than a drag would leave them, and
-  // points at the very end.
+  // Stored slots for the slot switches to load, some of them crowded:
+  // points closer than a drag would leave them, and points at the very end.
   const float crowded[] = {0.0f, 0.3f, 0.305f, 0.31f, 0.5f, 0.99f, 1.0f};
   for (int32_t slot = 0; slot < 6; ++slot) {
     std::vector<SchemePoint> points;
-    const int32_t count = 1 + random.Below(8);
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0, count = 1 + random.Below(8); i < count; ++i) {
       const float position = slot % 2 ? crowded[random.Below(7)] : random.Unit();
       points.push_back({0xFF000000u | (random.Next() >> 8), position});
     }
-    if (slot != 3) WriteSchemeSlot(slot, points);
+    if (slot != 3) WriteSlot(slot, points);
   }
+  const int32_t buttons[] = {kSchemeButtonLeft, kSchemeButtonRight, kSchemeButtonLeft, kSchemeButtonRight,
+                             kSchemeButtonLeft | kSchemeButtonRight, 0};
   float pointer = 0.5f;
   bool pressed = false;
   uint32_t statesSeen = 0;
   for (int32_t step = 0; step < 20000 && !HasFailure(); ++step) {
     const int32_t action = random.Below(100);
     if (action < 30 || !pressed) {
-      // Presses come often within the double-click time.
-      if (random.Chance(30)) {
-        // On or next to a point.
-        const ColourSchemePoint* point = Scheme().sorted[random.Below(Scheme().count)];
-        pointer = std::min(1.0f, std::max(0.0f, point->position + (random.Unit() - 0.5f) * 0.02f));
-      } else {
-        pointer = random.Chance(10) ? static_cast<float>(random.Below(2)) : random.Unit();
-      }
-      const int32_t buttons[] = {kSchemeButtonLeft, kSchemeButtonRight, kSchemeButtonLeft, kSchemeButtonRight,
-                                 kSchemeButtonLeft | kSchemeButtonRight, 0};
+      // On or next to a point, or anywhere; often within the double-click time.
+      const float near = Scheme().sorted[random.Below(Scheme().count)]->position + (random.Unit() - 0.5f) * 0.02f;
+      pointer = random.Chance(30) ? std::min(1.0f, std::max(0.0f, near)) : random.Unit();
       Press(pointer, buttons[random.Below(6)], static_cast<uint32_t>(random.Below(600)));
       pressed = true;
     } else if (action < 80) {
-      if (random.Chance(60)) {
-        pointer += (random.Unit() - 0.5f) * 0.2f;
-      } else {
-        pointer = random.Unit();
-      }
+      pointer = random.Chance(60) ? pointer + (random.Unit() - 0.5f) * 0.2f : random.Unit();
       // The panel clamps, but the scheme must not rely on it.
       if (random.Chance(2)) pointer = random.Chance(50) ? -0.5f : 1.5f;
       if (random.Chance(1)) pointer = std::nanf("");
@@ -210,10 +189,7 @@ TEST_F(ColourSchemeFuzzTest, RandomGesturesKeepTheSchemeWhole) {
     statesSeen |= 1u << (Scheme().state & 31);
     const std::string where = "step " + std::to_string(step);
     ExpectConsistent(where);
-    EXPECT_GE(Scheme().state, 0) << where;
-    EXPECT_LE(Scheme().state, 8) << where;
-    EXPECT_GE(Scheme().slot, 0) << where;
-    EXPECT_LE(Scheme().slot, 5) << where;
+    EXPECT_TRUE(Scheme().state >= 0 && Scheme().state <= 8 && Scheme().slot >= 0 && Scheme().slot <= 5) << where;
   }
   Release();
   EXPECT_EQ(Scheme().state, 0);
