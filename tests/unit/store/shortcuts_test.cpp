@@ -9,12 +9,15 @@
 
 #include "plugin/plugin_state.h"
 #include "simhost.h"
+#include "support/plugin_host.h"
 #include "store/builtin_texts.h"
 #include "store/localisation.h"
 
 namespace {
 
-TEST(StoreShortcuts, RegisteredAtOpenInOrderWithGbkLabels) {
+using StoreShortcuts = PluginHostTest;
+
+TEST_F(StoreShortcuts, RegisteredAtOpenInOrderWithGbkLabels) {
   const std::pair<int32_t, const char*> expected[] = {
       {texts::kShortcutPickMode, "s"},       {texts::kShortcutBrushMode, "S"},
       {texts::kShortcutBrushAdjust, "R"},    {texts::kShortcutSwapPens, "x"},
@@ -24,17 +27,14 @@ TEST(StoreShortcuts, RegisteredAtOpenInOrderWithGbkLabels) {
       {texts::kShortcutAutoTrimOn, "U"},     {texts::kShortcutAutoTrimOff, "u"},
       {texts::kShortcutTogglePanel, "t"},
   };
-  ResetPluginState();
-  simhost::SimHost host(simhost::LinkedPluginApi());
-  ASSERT_EQ(host.Open(), 1);
-  const auto& shortcuts = host.Shortcuts();
+  ASSERT_EQ(host->Open(), 1);
+  const auto& shortcuts = host->Shortcuts();
   ASSERT_EQ(shortcuts.size(), std::size(expected));
   for (size_t i = 0; i < shortcuts.size(); ++i) {
     EXPECT_EQ(shortcuts[i].first, BuiltinText(expected[i].first)) << "shortcut " << i + 1;
     EXPECT_EQ(shortcuts[i].second, expected[i].second) << "shortcut " << i + 1;
   }
-  host.Close();
-  ResetPluginState();
+  host->Close();
 }
 
 }  // namespace
