@@ -254,9 +254,17 @@ class FixedPower {
 };
 
 // sRGB encoding takes x in (0.0031308, 1]; the L*a*b* cube root t in
-// (0.008856, ~1.1] for colours from the RGB cube.
-const FixedPower kEncodePower(0.41666666f, -9, 0);
-const FixedPower kCubeRootPower(0.33333334f, -7, 1);
+// (0.008856, ~1.1] for colours from the RGB cube. Built on first use, so a
+// conversion made while other files are still being initialised is safe.
+const FixedPower& EncodePower() {
+  static const FixedPower power(0.41666666f, -9, 0);
+  return power;
+}
+
+const FixedPower& CubeRootPower() {
+  static const FixedPower power(0.33333334f, -7, 1);
+  return power;
+}
 
 // ---------------------------------------------------------------------------
 // Pixel byte access at the context's channel positions.
@@ -312,13 +320,13 @@ inline float LinearChannel(float channel) {
 
 // The inverse companding; linear in, encoded out (not yet clamped).
 inline float LinearToSrgb(float c) {
-  if (c > 0.0031308f) return 1.055f * kEncodePower(c) - 0.055f;
+  if (c > 0.0031308f) return 1.055f * EncodePower()(c) - 0.055f;
   return 12.92f * c;
 }
 
 // CIE L*a*b* companding; 16/116 is the float 0.13793103.
 inline float LabCompand(float t) {
-  if (t > 0.008856f) return kCubeRootPower(t);
+  if (t > 0.008856f) return CubeRootPower()(t);
   return 7.787f * t + 16.0f / 116.0f;
 }
 
@@ -683,6 +691,6 @@ int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel) {
   return 0;
 }
 
-float SrgbEncodePower(float x) { return kEncodePower(x); }
+float SrgbEncodePower(float x) { return EncodePower()(x); }
 
-float LabCubeRoot(float x) { return kCubeRootPower(x); }
+float LabCubeRoot(float x) { return CubeRootPower()(x); }
