@@ -378,7 +378,7 @@ float ColourPow(float base, float exponent) {
 
 // ColourSin and ColourCos of one angle with one argument reduction.
 static void SinCos(float radians, float* sine, float* cosine) {
-  if (!(std::fabs(radians) < 1048576.0f)) {
+  if (!(std::fabs(radians) < 1048576.0f)) {  // rare: the general functions reduce it
     *sine = ColourSin(radians);
     *cosine = ColourCos(radians);
     return;
@@ -390,19 +390,29 @@ static void SinCos(float radians, float* sine, float* cosine) {
   *cosine = static_cast<float>(c);
 }
 
+// Large angles are first brought below 2 pi (fmod is exact, so every build
+// agrees); NaN and infinities give NaN.
+static double ReducedAngle(float radians) {
+  if (std::fabs(radians) < 1048576.0f) return radians;
+  if (!std::isfinite(radians)) return NAN;
+  return std::fmod(static_cast<double>(radians), 2.0 * kPi);
+}
+
 float ColourSin(float radians) {
-  if (!(std::fabs(radians) < 1048576.0f)) return std::isinf(radians) ? NAN : (std::isnan(radians) ? radians : 0.0f);
+  const double angle = ReducedAngle(radians);
+  if (std::isnan(angle)) return NAN;
   double sine = 0.0;
   double cosine = 0.0;
-  SinCosOf(radians, &sine, &cosine);
+  SinCosOf(angle, &sine, &cosine);
   return static_cast<float>(sine);
 }
 
 float ColourCos(float radians) {
-  if (!(std::fabs(radians) < 1048576.0f)) return std::isinf(radians) ? NAN : (std::isnan(radians) ? radians : 1.0f);
+  const double angle = ReducedAngle(radians);
+  if (std::isnan(angle)) return NAN;
   double sine = 0.0;
   double cosine = 0.0;
-  SinCosOf(radians, &sine, &cosine);
+  SinCosOf(angle, &sine, &cosine);
   return static_cast<float>(cosine);
 }
 

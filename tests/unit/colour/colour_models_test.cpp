@@ -274,6 +274,10 @@ TEST(ColourMaths, SpecialArguments) {
   EXPECT_FLOAT_EQ(-1.5707964f, ColourAtan2(-2.0f, 0.0f));
   EXPECT_EQ(0.0f, ColourSin(0.0f));
   EXPECT_EQ(1.0f, ColourCos(0.0f));
+  EXPECT_NEAR(std::sin(3.0e6), ColourSin(3.0e6f), 1e-6);
+  EXPECT_NEAR(std::cos(-3.0e6), ColourCos(-3.0e6f), 1e-6);
+  EXPECT_TRUE(std::isnan(ColourSin(INFINITY)));
+  EXPECT_TRUE(std::isnan(ColourCos(NAN)));
 }
 
 }  // namespace
