@@ -486,12 +486,14 @@ void ColourSchemePress(PluginContext* context, int32_t buttons) {
 void ColourSchemeDrag(PluginContext* context) {
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
-  if (!SelectedPoint()) return;
   const float pointer = PointerPosition();
+  // Point edits need the selected point; a slot switch may have loaded a
+  // scheme with fewer points, which only the switching itself may meet.
+  const bool hasSelection = SelectedPoint() != nullptr;
 
   switch (scheme.state) {
     case kStateClick: {
-      if (!(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return;
+      if (!hasSelection || !(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return;
       const int32_t s = scheme.selected;
       const ColourSchemePoint* dragged = nullptr;
       if (s < scheme.count - 1) {
@@ -505,7 +507,7 @@ void ColourSchemeDrag(PluginContext* context) {
       return;
     }
     case kStateBoundaryDrag:
-      MoveBoundary(scheme, pointer + scheme.gapLeft);
+      if (hasSelection) MoveBoundary(scheme, pointer + scheme.gapLeft);
       return;
     case kStateRightClick:
     case kStateSlotSwitch: {
@@ -533,7 +535,7 @@ void ColourSchemeDrag(PluginContext* context) {
     }
     case kStateDoubleClick:
     case kStateSegmentMove:
-      MoveSegment(context, scheme, pointer);
+      if (hasSelection) MoveSegment(context, scheme, pointer);
       return;
     default:
       return;

@@ -195,15 +195,15 @@ TEST_F(ColourSchemeTest, SlotSwitchSavesTheEditedSlotAndShowsTheNewOne) {
   WriteSlot(1, other);
   SetScheme(kThreePoints);
   Scheme().modified = 1;
-  Press(0.5f, kRight);
-  Drag(0.75f);
+  Press(0.75f, kRight);  // on the third point, which slot 1 does not have
+  Drag(1.0f);
   EXPECT_EQ(Scheme().slot, 1);
   ExpectPoints(other, "slot 1", 1e-6f);
   EXPECT_EQ(ReadKey(0, "pointCount"), "3") << "slot 0 saved before the switch";
-  Drag(0.95f);  // slot 2 is empty: slot 1's points stay on show
-  EXPECT_EQ(Scheme().slot, 2);
-  ExpectPoints(other, "empty slot 2", 1e-6f);
-  Drag(0.5f);
+  Drag(0.5f);  // slot 4 is empty: slot 1's points stay on show
+  EXPECT_EQ(Scheme().slot, 4);
+  ExpectPoints(other, "empty slot 4", 1e-6f);
+  Drag(0.75f);
   Release();
   EXPECT_EQ(Scheme().slot, 0);
   ExpectPoints(kThreePoints, "back on slot 0", 0.00005f);
