@@ -151,22 +151,17 @@ void SinCosOf(double x, double* sine, double* cosine) {
   const int k = static_cast<int>(q < 0.0 ? q - 0.5 : q + 0.5);
   const double y = (x - k * kHalfPiHi) - k * kHalfPiLo;  // |y| <= pi/4 (a hair more)
   const double z = y * y;
-  // Taylor series; the first dropped terms are below 1e-16 relative.
-  const double s =
-      y + y * z *
-              (-1.0 / 6 +
-               z * (1.0 / 120 +
-                    z * (-1.0 / 5040 +
-                         z * (1.0 / 362880 +
-                              z * (-1.0 / 39916800 + z * (1.0 / 6227020800.0 + z * (-1.0 / 1307674368000.0)))))));
-  const double c =
-      1.0 + z * (-0.5 +
-                 z * (1.0 / 24 +
-                      z * (-1.0 / 720 +
-                           z * (1.0 / 40320 +
-                                z * (-1.0 / 3628800 +
-                                     z * (1.0 / 479001600.0 +
-                                          z * (-1.0 / 87178291200.0 + z * (1.0 / 20922789888000.0))))))));
+  const double z2 = z * z;
+  const double z4 = z2 * z2;
+  // Taylor series (the first dropped terms are below 1e-16 relative),
+  // evaluated by Estrin's scheme so the halves run in parallel.
+  const double sinPoly = ((-1.0 / 6 + z * (1.0 / 120)) + z2 * (-1.0 / 5040 + z * (1.0 / 362880))) +
+                         z4 * ((-1.0 / 39916800 + z * (1.0 / 6227020800.0)) + z2 * (-1.0 / 1307674368000.0));
+  const double cosPoly = ((-0.5 + z * (1.0 / 24)) + z2 * (-1.0 / 720 + z * (1.0 / 40320))) +
+                         z4 * ((-1.0 / 3628800 + z * (1.0 / 479001600.0)) +
+                               z2 * (-1.0 / 87178291200.0 + z * (1.0 / 20922789888000.0)));
+  const double s = y + (y * z) * sinPoly;
+  const double c = 1.0 + z * cosPoly;
   switch (k & 3) {
     case 0:
       *sine = s;
@@ -231,7 +226,7 @@ class FixedPower {
     if (binade < lowBinade_ || binade >= highBinade_ || (bits >> 31)) return ColourPow(x, exponent_);
     const Piece& piece = pieces_[static_cast<size_t>(binade - lowBinade_) * kPieces + ((bits >> 16) & (kPieces - 1))];
     const double t = (static_cast<double>(x) - piece.centre) * piece.inverse;
-    const double value = piece.power * (1.0 + t * (a1_ + t * (a2_ + t * a3_)));
+    const double value = piece.power * ((1.0 + t * a1_) + (t * t) * (a2_ + t * a3_));
     const float below = static_cast<float>(value * (1.0 - kMargin));
     const float above = static_cast<float>(value * (1.0 + kMargin));
     if (below == above) return below;
