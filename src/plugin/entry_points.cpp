@@ -77,6 +77,21 @@ void OverlayCentred(PluginContext* context, HostImage* image, float x, float y) 
   HostOverlayImage(context, x, y, corners, image);
 }
 
+// Copies the plug-in's name into the context's 128-byte field, cut to 127
+// bytes of text. Texts may be GBK: a cut never splits a two-byte character,
+// which would leave a stray lead byte in the host's title and settings.
+void CopyPluginName(char* field, const char* name) {
+  int length = 0;
+  while (length < kNameTextLimit && name[length]) {
+    const unsigned char byte = static_cast<unsigned char>(name[length]);
+    const bool leadByte = byte >= 0x81 && byte <= 0xfe && name[length + 1] != '\0';
+    if (leadByte && length + 2 > kNameTextLimit) break;
+    length += leadByte ? 2 : 1;
+  }
+  std::memcpy(field, name, static_cast<size_t>(length));
+  field[length] = '\0';
+}
+
 float FixedToFloat(int32_t fixed) { return static_cast<float>(fixed) / 65536.0f; }
 
 void DrawPickOverlay(PluginContext* context) {
@@ -148,9 +163,7 @@ void EndCanvasInteraction(PluginContext* context) {
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   OpenLocalisation(context);
 
-  const char* name = LocalisedText(context, 100);
-  std::strncpy(context->Name, name, kNameTextLimit);
-  context->Name[kNameTextLimit] = '\0';
+  CopyPluginName(context->Name, LocalisedText(context, 100));
 
   context->VersionMajor = TINTWELL_VERSION_MAJOR;
   context->VersionMinor = TINTWELL_VERSION_MINOR;

@@ -95,6 +95,25 @@ TEST_F(EntryPoints, OpenFillsTheContextAndRunsItsStepsInOrder) {
   EXPECT_TRUE(host->Faults().empty());
 }
 
+TEST_F(EntryPoints, LocalisedNameIsCutTo127BytesWithoutSplittingACharacter) {
+  const std::string gbkChar = "\xc7\xd0";
+  const struct {
+    std::string name;
+    std::string expected;
+  } cases[] = {
+      {std::string(200, 'a'), std::string(127, 'a')},
+      {std::string(126, 'a') + gbkChar, std::string(126, 'a')},
+      {std::string(125, 'a') + gbkChar + "b", std::string(125, 'a') + gbkChar},
+      {gbkChar + gbkChar, gbkChar + gbkChar},
+  };
+  for (const auto& c : cases) {
+    UseLocalisation({{100, c.name}});
+    ASSERT_EQ(1, host->Open());
+    EXPECT_EQ(c.expected, std::string(host->Context()->Name)) << c.name.size();
+    host->Close();
+  }
+}
+
 TEST_F(EntryPoints, OptionLettersChangeTheirBitsAndLockValues) {
   struct Case {
     const char* command;
