@@ -7,7 +7,11 @@ cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 export WINEDEBUG=-all
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j"$(nproc 2>/dev/null || echo 2)"
+log=$(mktemp)
+if ! { cmake --preset win32 && cmake --build --preset win32 -j"$(nproc 2>/dev/null || echo 2)"; } >"$log" 2>&1; then
+  cat "$log"
+  exit 1
+fi
+rm -f "$log"
 cd build/win32
 wine ./simhost_session.exe "$@" | tr -d '\r'
