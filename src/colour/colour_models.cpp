@@ -319,6 +319,12 @@ inline float LinearToSrgb(float c) {
   return 12.92f * c;
 }
 
+}  // namespace
+
+float EncodedSrgbChannel(float linear) { return ClampUnit(LinearToSrgb(linear)) * 255.0f; }
+
+namespace {
+
 // CIE L*a*b* companding; 16/116 is the float 0.13793103.
 inline float LabCompand(float t) {
   if (t > 0.008856f) return CubeRootPower()(t);
@@ -548,8 +554,7 @@ ColourTriple XyzToRgb(ColourTriple xyz) {
   const float r = 3.2406f * x - 1.5372f * y - 0.4986f * z;
   const float g = -0.9689f * x + 1.8758f * y + 0.0415f * z;
   const float b = 0.0557f * x - 0.2040f * y + 1.0570f * z;
-  return Triple(ClampUnit(LinearToSrgb(r)) * 255.0f, ClampUnit(LinearToSrgb(g)) * 255.0f,
-                ClampUnit(LinearToSrgb(b)) * 255.0f, xyz.alpha);
+  return Triple(EncodedSrgbChannel(r), EncodedSrgbChannel(g), EncodedSrgbChannel(b), xyz.alpha);
 }
 
 // CIE 1976 L*a*b* against ReferenceWhite; XYZ in, L 0..100 out.

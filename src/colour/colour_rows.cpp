@@ -1,0 +1,396 @@
+// Tintwell colour: batch conversions for drawing many colours at once
+// (palette pictures, Lab previews, gamut overlays).
+//
+// Layer: colour/ (pure arithmetic; reads ReferenceWhite and GamutMode from
+// GState once per row). Every row routine computes, four colours per step
+// with SSE2, exactly the float operations of its single routine in
+// colour_models.cpp: the same constants, the same order, IEEE division and
+// square root, no fused multiply-add. The two expensive pieces are replaced
+// by equal-bits shortcuts:
+// - sine and cosine: the same double-precision reduction and polynomial as
+//   ColourSin/ColourCos, two lanes at a time;
+// - the sRGB encoding power and the truncation to bytes: the byte that comes
+//   out is a non-decreasing function of the linear channel value, so a table
+//   holds, for each 1/128 of a binade of the linear value, the byte at its
+//   start and the one float inside it (if any) where the byte steps up. The
+//   tables are built from EncodedSrgbChannel itself on first use and every
+//   float they cover is checked against it by the tests.
+// Colours the shortcuts do not cover (a hue far outside 0..2, a colour that
+// is not opaque) go through the single routines.
+#include <cstring>
+
+#include "colour/colour_models.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The 32-bit Windows host may call in with a stack aligned to 4 bytes only;
+// the vector routines realign theirs on entry.
+#if defined(__i386__)
+#define TW_REALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define TW_REALIGN_STACK
+#endif
+
+namespace {
+
+// Table keys are the top 16 bits of the linear value's float bits (sign,
+// exponent and 7 mantissa bits). Bucket 0 takes everything below 2^-12 (all
+// of it encodes below one step, so byte 0; negatives land here too), the
+// last bucket everything from 2.0 up (byte 255; 1.0 itself still encodes a
+// hair below 255).
+constexpr int32_t kFirstKey = 0x3980;  // 2^-12
+constexpr int32_t kEndKey = 0x4000;    // 2.0
+constexpr int32_t kBuckets = kEndKey - kFirstKey + 2;
+constexpr uint32_t kNoStep = 0x10000;  // step position past the bucket's end
+
+// An entry is base | step << 8: the byte at the bucket's first float, and the
+// low 16 bits of the first float in the bucket whose byte is base + 1.
+struct ByteTables {
+  uint32_t truncated[kBuckets];  // trunc(EncodedSrgbChannel(x))
+  uint32_t opaque[kBuckets];     // RgbToPixel's byte at alpha 255
+  bool exact;                    // false if a bucket held two steps (never seen)
+};
+
+uint32_t TruncatedByteOf(float linear) { return static_cast<uint32_t>(EncodedSrgbChannel(linear)); }
+
+uint32_t OpaqueByteOf(float linear) {
+  PluginContext context{};
+  context.RedPosition = 0;
+  context.GreenPosition = 1;
+  context.BluePosition = 2;
+  context.AlphaPosition = 3;
+  const float channel = EncodedSrgbChannel(linear);
+  return RgbToPixel(&context, ColourTriple{channel, 0.0f, 0.0f, 255}) & 0xffu;
+}
+
+float FloatOfBits(uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+bool FillTable(uint32_t (*byteOf)(float), uint32_t* table) {
+  table[0] = 0 | kNoStep << 8;
+  table[kBuckets - 1] = byteOf(2.0f) | kNoStep << 8;
+  // The two end buckets are constant: check their far ends.
+  bool exact = byteOf(0.0f) == 0 && byteOf(FloatOfBits((static_cast<uint32_t>(kFirstKey) << 16) - 1)) == 0 &&
+               byteOf(FloatOfBits(0x7f7fffffu)) == byteOf(2.0f);
+  for (int32_t bucket = 1; bucket < kBuckets - 1; ++bucket) {
+    const uint32_t first = static_cast<uint32_t>(kFirstKey + bucket - 1) << 16;
+    const uint32_t last = first | 0xffffu;
+    const uint32_t base = byteOf(FloatOfBits(first));
+    const uint32_t top = byteOf(FloatOfBits(last));
+    if (top == base) {
+      table[bucket] = base | kNoStep << 8;
+      continue;
+    }
+    if (top != base + 1) exact = false;
+    // Smallest float in the bucket with the higher byte.
+    uint32_t below = first;  // byte base
+    uint32_t above = last;   // byte top
+    while (above - below > 1) {
+      const uint32_t middle = below + (above - below) / 2;
+      if (byteOf(FloatOfBits(middle)) == base) {
+        below = middle;
+      } else {
+        above = middle;
+      }
+    }
+    table[bucket] = base | (above & 0xffffu) << 8;
+  }
+  return exact;
+}
+
+const ByteTables& Tables() {
+  static const ByteTables tables = [] {
+    ByteTables t{};
+    const bool truncatedExact = FillTable(TruncatedByteOf, t.truncated);
+    const bool opaqueExact = FillTable(OpaqueByteOf, t.opaque);
+    t.exact = truncatedExact && opaqueExact;
+    return t;
+  }();
+  return tables;
+}
+
+inline uint32_t ChannelShift(int8_t position) { return 8u * static_cast<uint32_t>(position & 3); }
+
+#if defined(__SSE2__)
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kHalfPiHi = 1.57079632673412561417e+00;
+constexpr double kHalfPiLo = 6.07710050650619224932e-11;
+
+inline __m128 Splat(float value) { return _mm_set1_ps(value); }
+inline __m128d SplatD(double value) { return _mm_set1_pd(value); }
+
+inline __m128 Select(__m128 mask, __m128 ifSet, __m128 ifClear) {
+  return _mm_or_ps(_mm_and_ps(mask, ifSet), _mm_andnot_ps(mask, ifClear));
+}
+
+inline __m128d SelectD(__m128d mask, __m128d ifSet, __m128d ifClear) {
+  return _mm_or_pd(_mm_and_pd(mask, ifSet), _mm_andnot_pd(mask, ifClear));
+}
+
+// Sine and cosine of two angles, |x| < 2^20, by the very operations of the
+// single-angle routine (same reduction, same polynomial, same order).
+inline void SinCos2(__m128d x, __m128d* sine, __m128d* cosine) {
+  const __m128d q = _mm_mul_pd(x, SplatD(2.0 / kPi));
+  const __m128d half = _mm_or_pd(_mm_and_pd(q, SplatD(-0.0)), SplatD(0.5));  // q < 0 ? -0.5 : 0.5
+  const __m128i k = _mm_cvttpd_epi32(_mm_add_pd(q, half));
+  const __m128d kd = _mm_cvtepi32_pd(k);
+  const __m128d y = _mm_sub_pd(_mm_sub_pd(x, _mm_mul_pd(kd, SplatD(kHalfPiHi))), _mm_mul_pd(kd, SplatD(kHalfPiLo)));
+  const __m128d z = _mm_mul_pd(y, y);
+  const __m128d z2 = _mm_mul_pd(z, z);
+  const __m128d z4 = _mm_mul_pd(z2, z2);
+  const __m128d sinPoly = _mm_add_pd(
+      _mm_add_pd(_mm_add_pd(SplatD(-1.0 / 6), _mm_mul_pd(z, SplatD(1.0 / 120))),
+                 _mm_mul_pd(z2, _mm_add_pd(SplatD(-1.0 / 5040), _mm_mul_pd(z, SplatD(1.0 / 362880))))),
+      _mm_mul_pd(z4, _mm_add_pd(_mm_add_pd(SplatD(-1.0 / 39916800), _mm_mul_pd(z, SplatD(1.0 / 6227020800.0))),
+                                _mm_mul_pd(z2, SplatD(-1.0 / 1307674368000.0)))));
+  const __m128d cosPoly = _mm_add_pd(
+      _mm_add_pd(_mm_add_pd(SplatD(-0.5), _mm_mul_pd(z, SplatD(1.0 / 24))),
+                 _mm_mul_pd(z2, _mm_add_pd(SplatD(-1.0 / 720), _mm_mul_pd(z, SplatD(1.0 / 40320))))),
+      _mm_mul_pd(z4, _mm_add_pd(
+                         _mm_add_pd(SplatD(-1.0 / 3628800), _mm_mul_pd(z, SplatD(1.0 / 479001600.0))),
+                         _mm_mul_pd(z2, _mm_add_pd(SplatD(-1.0 / 87178291200.0),
+                                                   _mm_mul_pd(z, SplatD(1.0 / 20922789888000.0)))))));
+  const __m128d s = _mm_add_pd(y, _mm_mul_pd(_mm_mul_pd(y, z), sinPoly));
+  const __m128d c = _mm_add_pd(SplatD(1.0), _mm_mul_pd(z, cosPoly));
+  // Quadrant k & 3: odd quadrants swap sine and cosine; sine is negated in
+  // quadrants 2 and 3, cosine in 1 and 2.
+  const __m128i kPairs = _mm_shuffle_epi32(k, _MM_SHUFFLE(1, 1, 0, 0));
+  const __m128d swap = _mm_castsi128_pd(_mm_cmpeq_epi32(_mm_and_si128(kPairs, _mm_set1_epi32(1)), _mm_set1_epi32(1)));
+  const __m128d sineSign = _mm_castsi128_pd(_mm_slli_epi64(_mm_and_si128(kPairs, _mm_set1_epi32(2)), 62));
+  const __m128d cosineSign =
+      _mm_castsi128_pd(_mm_slli_epi64(_mm_and_si128(_mm_add_epi32(kPairs, _mm_set1_epi32(1)), _mm_set1_epi32(2)), 62));
+  *sine = _mm_xor_pd(SelectD(swap, c, s), sineSign);
+  *cosine = _mm_xor_pd(SelectD(swap, s, c), cosineSign);
+}
+
+// Float sine and cosine of four angles (|x| < 2^20), as SinCos rounds them.
+inline void SinCos4(__m128 radians, __m128* sine, __m128* cosine) {
+  __m128d sineLow, cosineLow, sineHigh, cosineHigh;
+  SinCos2(_mm_cvtps_pd(radians), &sineLow, &cosineLow);
+  SinCos2(_mm_cvtps_pd(_mm_movehl_ps(radians, radians)), &sineHigh, &cosineHigh);
+  *sine = _mm_movelh_ps(_mm_cvtpd_ps(sineLow), _mm_cvtpd_ps(sineHigh));
+  *cosine = _mm_movelh_ps(_mm_cvtpd_ps(cosineLow), _mm_cvtpd_ps(cosineHigh));
+}
+
+// LabExpand: the cube above the threshold, the linear segment below.
+inline __m128 LabExpand4(__m128 v) {
+  const __m128 cube = _mm_mul_ps(_mm_mul_ps(v, v), v);
+  const __m128 line = _mm_div_ps(_mm_sub_ps(v, Splat(16.0f / 116.0f)), Splat(7.787f));
+  return Select(_mm_cmpgt_ps(cube, Splat(0.008856f)), cube, line);
+}
+
+struct Linear4 {
+  __m128 r, g, b;
+};
+
+// LabToXyz then XyzToRgb up to the linear channels (before the encoding).
+inline Linear4 LabToLinear4(__m128 lightness, __m128 a, __m128 b, const float* white) {
+  const __m128 fy = _mm_div_ps(_mm_add_ps(lightness, Splat(16.0f)), Splat(116.0f));
+  const __m128 fx = _mm_add_ps(_mm_div_ps(a, Splat(500.0f)), fy);
+  const __m128 fz = _mm_sub_ps(fy, _mm_div_ps(b, Splat(200.0f)));
+  const __m128 x = _mm_div_ps(_mm_mul_ps(Splat(white[0]), LabExpand4(fx)), Splat(100.0f));
+  const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(white[1]), LabExpand4(fy)), Splat(100.0f));
+  const __m128 z = _mm_div_ps(_mm_mul_ps(Splat(white[2]), LabExpand4(fz)), Splat(100.0f));
+  Linear4 out;
+  out.r = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(Splat(3.2406f), x), _mm_mul_ps(Splat(1.5372f), y)),
+                     _mm_mul_ps(Splat(0.4986f), z));
+  out.g = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(-0.9689f), x), _mm_mul_ps(Splat(1.8758f), y)),
+                     _mm_mul_ps(Splat(0.0415f), z));
+  out.b = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(Splat(0.0557f), x), _mm_mul_ps(Splat(0.2040f), y)),
+                     _mm_mul_ps(Splat(1.0570f), z));
+  return out;
+}
+
+// The table byte of four linear values; NaN gives 0, as the clamp does.
+inline __m128i TableBytes4(__m128 linear, const uint32_t* table) {
+  const __m128i bits = _mm_castps_si128(linear);
+  __m128i index = _mm_sub_epi32(_mm_srai_epi32(bits, 16), _mm_set1_epi32(kFirstKey - 1));
+  index = _mm_andnot_si128(_mm_cmplt_epi32(index, _mm_setzero_si128()), index);
+  const __m128i last = _mm_set1_epi32(kBuckets - 1);
+  const __m128i beyond = _mm_cmpgt_epi32(index, last);
+  index = _mm_or_si128(_mm_andnot_si128(beyond, index), _mm_and_si128(beyond, last));
+  int32_t lanes[4];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), index);
+  const __m128i entry = _mm_setr_epi32(static_cast<int32_t>(table[lanes[0]]), static_cast<int32_t>(table[lanes[1]]),
+                                       static_cast<int32_t>(table[lanes[2]]), static_cast<int32_t>(table[lanes[3]]));
+  const __m128i base = _mm_and_si128(entry, _mm_set1_epi32(0xff));
+  const __m128i step = _mm_srli_epi32(entry, 8);
+  const __m128i low = _mm_and_si128(bits, _mm_set1_epi32(0xffff));
+  // low >= step adds one (the compare gives -1 there).
+  const __m128i bytes = _mm_sub_epi32(base, _mm_cmpgt_epi32(_mm_add_epi32(low, _mm_set1_epi32(1)), step));
+  return _mm_and_si128(bytes, _mm_castps_si128(_mm_cmpord_ps(linear, linear)));
+}
+
+#endif  // __SSE2__
+
+}  // namespace
+
+TW_REALIGN_STACK void LinearToSrgbBytesRow(const float* linear, uint8_t* truncated, uint8_t* opaque, size_t count) {
+  const ByteTables& tables = Tables();
+  size_t i = 0;
+#if defined(__SSE2__)
+  // The tables as they are, even if a bucket were wrong: this is what the
+  // tests check them by.
+  {
+    for (; i + 4 <= count; i += 4) {
+      const __m128 values = _mm_loadu_ps(linear + i);
+      int32_t t[4];
+      int32_t o[4];
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(t), TableBytes4(values, tables.truncated));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), TableBytes4(values, tables.opaque));
+      for (int lane = 0; lane < 4; ++lane) {
+        truncated[i + lane] = static_cast<uint8_t>(t[lane]);
+        opaque[i + lane] = static_cast<uint8_t>(o[lane]);
+      }
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    truncated[i] = static_cast<uint8_t>(TruncatedByteOf(linear[i]));
+    opaque[i] = static_cast<uint8_t>(OpaqueByteOf(linear[i]));
+  }
+}
+
+TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count) {
+  const ByteTables& tables = Tables();
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (tables.exact) {
+    const float white[3] = {GState.ReferenceWhite[0], GState.ReferenceWhite[1], GState.ReferenceWhite[2]};
+    for (; i + 4 <= count; i += 4) {
+      __m128 l = _mm_loadu_ps(&lab[i].c0);
+      __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
+      __m128 b = _mm_loadu_ps(&lab[i + 2].c0);
+      __m128 alpha = _mm_loadu_ps(&lab[i + 3].c0);
+      _MM_TRANSPOSE4_PS(l, a, b, alpha);
+      const Linear4 linear = LabToLinear4(l, a, b, white);
+      const __m128i r = TableBytes4(linear.r, tables.truncated);
+      const __m128i g = TableBytes4(linear.g, tables.truncated);
+      const __m128i bl = TableBytes4(linear.b, tables.truncated);
+      const __m128i packed = _mm_or_si128(_mm_or_si128(r, _mm_slli_epi32(g, 8)), _mm_slli_epi32(bl, 16));
+      uint32_t words[4];
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(words), packed);
+      uint8_t* out = rgb + 3 * i;
+      for (int lane = 0; lane < 4; ++lane) {
+        out[3 * lane] = static_cast<uint8_t>(words[lane]);
+        out[3 * lane + 1] = static_cast<uint8_t>(words[lane] >> 8);
+        out[3 * lane + 2] = static_cast<uint8_t>(words[lane] >> 16);
+      }
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    const ColourTriple c = LabToRgb(lab[i]);
+    rgb[3 * i] = static_cast<uint8_t>(c.c0);
+    rgb[3 * i + 1] = static_cast<uint8_t>(c.c1);
+    rgb[3 * i + 2] = static_cast<uint8_t>(c.c2);
+  }
+}
+
+TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const ColourTriple* cieHsv, Pixel* pixels,
+                                       size_t count) {
+  const ByteTables& tables = Tables();
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (tables.exact) {
+    const float white[3] = {GState.ReferenceWhite[0], GState.ReferenceWhite[1], GState.ReferenceWhite[2]};
+    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
+    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
+    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
+    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+    const __m128 sign = Splat(-0.0f);
+    for (; i + 4 <= count; i += 4) {
+      __m128 hue = _mm_loadu_ps(&cieHsv[i].c0);
+      __m128 saturation = _mm_loadu_ps(&cieHsv[i + 1].c0);
+      __m128 value = _mm_loadu_ps(&cieHsv[i + 2].c0);
+      __m128 alpha = _mm_loadu_ps(&cieHsv[i + 3].c0);
+      _MM_TRANSPOSE4_PS(hue, saturation, value, alpha);
+      // Hue to degrees, wrapped into (-360, 360) as the one-subtraction
+      // remainder does; far-off hues (and NaN) take the single routine.
+      const __m128 turned = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(Splat(1.0f), hue), Splat(360.0f)), Splat(30.0f));
+      const __m128 size = _mm_andnot_ps(sign, turned);
+      const __m128 sameSign = _mm_and_ps(turned, sign);
+      __m128 wrapped = _mm_sub_ps(turned, _mm_or_ps(sameSign, Splat(360.0f)));
+      wrapped = _mm_or_ps(wrapped, _mm_and_ps(_mm_cmpeq_ps(wrapped, _mm_setzero_ps()), sameSign));
+      const __m128 degrees = Select(_mm_cmplt_ps(size, Splat(360.0f)), turned, wrapped);
+      const __m128i opaque = _mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255));
+      const __m128 handled = _mm_and_ps(_mm_cmplt_ps(size, Splat(720.0f)), _mm_castsi128_ps(opaque));
+      const int handledLanes = _mm_movemask_ps(handled);
+      // Keep far-off angles out of the reduction (their lanes are redone).
+      const __m128 radians = _mm_and_ps(handled, _mm_mul_ps(degrees, Splat(0.017453292f)));
+      __m128 sine, cosine;
+      SinCos4(radians, &sine, &cosine);
+      const __m128 a = _mm_mul_ps(_mm_mul_ps(cosine, saturation), Splat(100.0f));
+      const __m128 b = _mm_mul_ps(_mm_mul_ps(sine, saturation), Splat(100.0f));
+      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white);
+      const __m128i r = TableBytes4(linear.r, tables.opaque);
+      const __m128i g = TableBytes4(linear.g, tables.opaque);
+      const __m128i bl = TableBytes4(linear.b, tables.opaque);
+      const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, redShift), _mm_sll_epi32(g, greenShift)),
+                                          _mm_or_si128(_mm_sll_epi32(bl, blueShift), alphaBits));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
+      if (handledLanes != 0xf) {
+        for (int lane = 0; lane < 4; ++lane) {
+          if (!(handledLanes >> lane & 1)) pixels[i + lane] = RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane]));
+        }
+      }
+    }
+  }
+#endif
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i]));
+}
+
+TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results,
+                                        size_t count) {
+  const int32_t mode = GState.GamutMode;
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (mode == 1 || mode == 2) {
+    const __m128i lowest = _mm_set1_epi32(mode == 1 ? 40 : 50);
+    const __m128i highest = _mm_set1_epi32(mode == 1 ? 140 : 130);
+    const __m128i byteMask = _mm_set1_epi32(0xff);
+    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
+    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
+    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
+    const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)));
+    for (; i + 4 <= count; i += 4) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
+      const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, alphaShift), byteMask);
+      // PixelToRgb: byte * 255 / alpha, black where alpha is 0.
+      const __m128 clear = _mm_castsi128_ps(_mm_cmpeq_epi32(alphaByte, _mm_setzero_si128()));
+      const __m128 alpha = Select(clear, Splat(1.0f), _mm_cvtepi32_ps(alphaByte));
+      const __m128 r = _mm_andnot_ps(
+          clear, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, redShift), byteMask)),
+                                       Splat(255.0f)),
+                            alpha));
+      const __m128 g = _mm_andnot_ps(
+          clear, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, greenShift), byteMask)),
+                                       Splat(255.0f)),
+                            alpha));
+      const __m128 b = _mm_andnot_ps(
+          clear, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, blueShift), byteMask)),
+                                       Splat(255.0f)),
+                            alpha));
+      // RgbToLumaDiff, then the level and amplitude.
+      const __m128 y = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(0.57f), g), _mm_mul_ps(Splat(0.32f), r)),
+                                  _mm_mul_ps(Splat(0.11f), b));
+      const __m128 redDiff = _mm_mul_ps(_mm_sub_ps(r, y), Splat(0.63f));
+      const __m128 blueDiff = _mm_mul_ps(_mm_sub_ps(b, y), Splat(0.34f));
+      const __m128i level = _mm_cvttps_epi32(_mm_sub_ps(Splat(140.0f), _mm_div_ps(y, Splat(2.56f))));
+      const __m128i amp = _mm_cvttps_epi32(_mm_mul_ps(
+          Splat(0.55f), _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(redDiff, redDiff), _mm_mul_ps(blueDiff, blueDiff)))));
+      const __m128i tooBright = _mm_cmplt_epi32(_mm_sub_epi32(level, amp), lowest);
+      const __m128i tooDark = _mm_cmpgt_epi32(_mm_add_epi32(level, amp), highest);
+      const __m128i result = _mm_or_si128(tooBright, _mm_andnot_si128(tooBright, _mm_and_si128(tooDark, _mm_set1_epi32(1))));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(results + i), result);
+    }
+  }
+#endif
+  for (; i < count; ++i) results[i] = mode == 0 ? 0 : NtscGamutCheck(context, pixels[i]);
+}

@@ -1,0 +1,185 @@
+// Tests of colour/colour_rows: the batch conversions against the single
+// routines, bit for bit, and their byte tables against the encoding for
+// every float the tables cover.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "colour/colour_models.h"
+#include "colour_test_support.h"
+
+namespace {
+
+class ColourRows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetPluginState();
+    colourtest::UseDefaultWhite();
+  }
+  void TearDown() override { ResetPluginState(); }
+};
+
+// The default white, D65 itself, an equal-energy white and D50.
+const float kWhites[][3] = {{95.147f, 100.1f, 108.983f}, {95.047f, 100.0f, 108.883f}, {100.0f, 100.0f, 100.0f},
+                            {96.422f, 100.0f, 82.521f}};
+
+void UseWhite(const float* white) {
+  for (int i = 0; i < 3; ++i) GState.ReferenceWhite[i] = white[i];
+}
+
+float FloatOfBits(uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Every float from 2^-14 (below the tables' first bucket) to 4 (past their
+// last), and a spread of the rest: zero, tiny, negative, huge, infinite, NaN.
+// The row uses the tables whatever they hold, so a wrong bucket shows here.
+TEST(ColourRowTables, EveryLinearValueGetsTheEncodingsByte) {
+  std::vector<float> odd;
+  for (uint32_t bits = 0; bits < 0x38800000u; bits += 4099) odd.push_back(FloatOfBits(bits));
+  for (uint32_t bits = 0x40800000u; bits < 0x7f800000u; bits += 65537) odd.push_back(FloatOfBits(bits));
+  for (float v : {0.0f, -0.0f, -1e-30f, -0.5f, -1.0f, -3e38f, INFINITY, -INFINITY, NAN, -NAN, 3.4e38f})
+    odd.push_back(v);
+  const PluginContext context = colourtest::LayoutContext(0, 1, 2, 3);
+  int64_t mismatches = 0;
+  float lastBad = 0.0f;
+  auto check = [&](const std::vector<float>& values) {
+    std::vector<uint8_t> truncated(values.size());
+    std::vector<uint8_t> opaque(values.size());
+    LinearToSrgbBytesRow(values.data(), truncated.data(), opaque.data(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+      const float channel = EncodedSrgbChannel(values[i]);
+      const uint32_t wantTruncated = static_cast<uint32_t>(channel);
+      const uint32_t wantOpaque = RgbToPixel(&context, {channel, 0.0f, 0.0f, 255}) & 0xffu;
+      if (truncated[i] != wantTruncated || opaque[i] != wantOpaque) {
+        ++mismatches;
+        lastBad = values[i];
+      }
+    }
+  };
+  check(odd);
+  std::vector<float> chunk;
+  for (uint32_t bits = 0x38800000u; bits <= 0x40800000u; ++bits) {
+    chunk.push_back(FloatOfBits(bits));
+    if (chunk.size() == (1u << 20) || bits == 0x40800000u) {
+      check(chunk);
+      chunk.clear();
+    }
+  }
+  EXPECT_EQ(0, mismatches) << "last at " << lastBad;
+}
+
+// Lab colours: every colour of the 8-bit cube (in gamut), a wide grid beyond
+// it, and special values, under several whites; row lengths that leave tails.
+TEST_F(ColourRows, LabRowGivesTheTruncatedLabToRgb) {
+  std::vector<ColourTriple> labs;
+  for (int r = 0; r < 256; ++r) {
+    for (int g = 0; g < 256; ++g) {
+      for (int b = 0; b < 256; b += (r + g) % 3 + 1) {
+        labs.push_back(RgbToLab({static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 255}));
+      }
+    }
+  }
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> lightness(-20.0f, 130.0f);
+  std::uniform_real_distribution<float> chroma(-250.0f, 250.0f);
+  for (int i = 0; i < 300000; ++i) labs.push_back({lightness(rng), chroma(rng), chroma(rng), 255});
+  for (float odd : {NAN, INFINITY, -INFINITY, 0.0f, -0.0f, 1e30f, -1e30f}) {
+    labs.push_back({odd, 0.0f, 0.0f, 255});
+    labs.push_back({50.0f, odd, 10.0f, 255});
+    labs.push_back({50.0f, -10.0f, odd, 255});
+  }
+  for (const auto& white : kWhites) {
+    UseWhite(white);
+    for (size_t length : {labs.size(), size_t{7}, size_t{1}}) {
+      std::vector<uint8_t> bytes(3 * length);
+      LabToRgbBytesRow(labs.data(), bytes.data(), length);
+      int64_t mismatches = 0;
+      for (size_t i = 0; i < length; ++i) {
+        const ColourTriple rgb = LabToRgb(labs[i]);
+        if (bytes[3 * i] != static_cast<uint8_t>(rgb.c0) || bytes[3 * i + 1] != static_cast<uint8_t>(rgb.c1) ||
+            bytes[3 * i + 2] != static_cast<uint8_t>(rgb.c2)) {
+          ++mismatches;
+        }
+      }
+      EXPECT_EQ(0, mismatches) << "white " << white[0] << ", " << length << " colours";
+    }
+  }
+}
+
+// CIE HSV colours: a dense grid over the hue ring (and well beyond it), the
+// CIE HSV of 8-bit colours, odd values, and alphas other than opaque (which
+// take the single routine), over every channel layout's kind and whites.
+TEST_F(ColourRows, CieHsvRowGivesTheSingleRoutinesPixels) {
+  std::vector<ColourTriple> colours;
+  for (int h = -40; h <= 440; ++h) {
+    for (float s : {0.0f, 0.0005f, 0.1f, 0.45f, 0.8f, 1.0f, 1.34f, 2.5f}) {
+      for (float v : {0.0f, 0.05f, 0.3f, 0.5f, 0.77f, 1.0f, 1.2f}) {
+        colours.push_back({static_cast<float>(h) / 360.0f, s, v, 255});
+      }
+    }
+  }
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int i = 0; i < 200000; ++i) {
+    colours.push_back(RgbToCieHsv({static_cast<float>(byte(rng)), static_cast<float>(byte(rng)),
+                                   static_cast<float>(byte(rng)), 255}));
+  }
+  std::uniform_real_distribution<float> wideHue(-4.0f, 4.0f);
+  for (int i = 0; i < 20000; ++i) colours.push_back({wideHue(rng), 0.6f, 0.6f, i % 3 == 0 ? byte(rng) : 255});
+  for (float odd : {NAN, INFINITY, -INFINITY, 1e9f, -1e9f, 1.0833333f, 0.083333336f, 3.0f, -2.0f}) {
+    colours.push_back({odd, 0.5f, 0.5f, 255});
+    colours.push_back({0.3f, odd, 0.5f, 255});
+    colours.push_back({0.3f, 0.5f, odd, 255});
+  }
+  for (int32_t alpha : {0, 1, 128, 254}) colours.push_back({0.4f, 0.7f, 0.6f, alpha});
+  const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(0, 3, 1, 2)};
+  std::vector<Pixel> pixels(colours.size());
+  for (const auto& white : kWhites) {
+    UseWhite(white);
+    for (const PluginContext& context : layouts) {
+      CieHsvToPixelRow(&context, colours.data(), pixels.data(), colours.size());
+      int64_t mismatches = 0;
+      size_t firstBad = 0;
+      for (size_t i = 0; i < colours.size(); ++i) {
+        if (pixels[i] != RgbToPixel(&context, CieHsvToRgb(colours[i])) && mismatches++ == 0) firstBad = i;
+      }
+      EXPECT_EQ(0, mismatches) << "white " << white[0] << ", first at hue " << colours[firstBad].c0;
+    }
+  }
+}
+
+// Pixels of every alpha with a spread of colour bytes (premultiplied ones and
+// bytes above alpha), in every gamut mode and two layouts.
+TEST_F(ColourRows, GamutRowGivesTheSingleChecksResults) {
+  std::vector<Pixel> pixels;
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<uint32_t> word;
+  for (uint32_t a = 0; a < 256; ++a) {
+    for (uint32_t r = 0; r < 256; r += 15) {
+      for (uint32_t g = 0; g < 256; g += 17) {
+        for (uint32_t b = 0; b < 256; b += 51) pixels.push_back(r | g << 8 | b << 16 | a << 24);
+      }
+    }
+  }
+  for (int i = 0; i < 200000; ++i) pixels.push_back(word(rng));
+  const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(3, 0, 2, 1)};
+  std::vector<int32_t> results(pixels.size());
+  for (int32_t mode : {0, 1, 2, 3}) {
+    GState.GamutMode = mode;
+    for (const PluginContext& context : layouts) {
+      const size_t length = pixels.size() - static_cast<size_t>(mode);  // tails of every length
+      NtscGamutCheckRow(&context, pixels.data(), results.data(), length);
+      int64_t mismatches = 0;
+      for (size_t i = 0; i < length; ++i) mismatches += results[i] != NtscGamutCheck(&context, pixels[i]);
+      EXPECT_EQ(0, mismatches) << "mode " << mode;
+    }
+  }
+}
+
+}  // namespace
