@@ -1,7 +1,9 @@
 // Tintwell benchmarks: the lighten/darken filter pass and the colour
 // conversions, each next to a yardstick in the same run (memcpy of the same
 // picture; Little CMS's float Lab to 8-bit sRGB transform). After the usual
-// table the program prints every figure as a ratio to its yardstick.
+// table the program prints every figure as a ratio to its yardstick. The
+// machine is shared, so run with --benchmark_repetitions=5 (or more): the
+// ratio lines then use each benchmark's median.
 #include <benchmark/benchmark.h>
 #include <lcms2.h>
 

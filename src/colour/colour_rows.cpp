@@ -387,7 +387,8 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
           Splat(0.55f), _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(redDiff, redDiff), _mm_mul_ps(blueDiff, blueDiff)))));
       const __m128i tooBright = _mm_cmplt_epi32(_mm_sub_epi32(level, amp), lowest);
       const __m128i tooDark = _mm_cmpgt_epi32(_mm_add_epi32(level, amp), highest);
-      const __m128i result = _mm_or_si128(tooBright, _mm_andnot_si128(tooBright, _mm_and_si128(tooDark, _mm_set1_epi32(1))));
+      const __m128i result =
+          _mm_or_si128(tooBright, _mm_andnot_si128(tooBright, _mm_and_si128(tooDark, _mm_set1_epi32(1))));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(results + i), result);
     }
   }
