@@ -67,7 +67,9 @@ float EncodedSrgbChannel(float linear);
 //
 // rgb[3 i .. 3 i + 2] = the channels of LabToRgb(lab[i]), truncated to bytes.
 void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count);
-// pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i])).
+// pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i])); fastest for
+// opaque colours (others, and hues far off the ring, take the single
+// routines).
 void CieHsvToPixelRow(const PluginContext* context, const ColourTriple* cieHsv, Pixel* pixels, size_t count);
 // results[i] = NtscGamutCheck(context, pixels[i]).
 void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results, size_t count);
