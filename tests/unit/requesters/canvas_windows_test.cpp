@@ -23,10 +23,12 @@ int32_t GadgetWidth(const simhost::SimHost& host, RequesterHandle window, int32_
 TEST_F(RequestersCanvas, StartingAModeReplacesAnOldWindowOfItsKind) {
   ASSERT_EQ(1, Host().Parameters("U"));  // the watch's window gives way to the pick mode's
   const RequesterHandle watch = GState.PickRequester;
-  HostImage* watchImage = GState.PickImage;
+  // The allocator may hand a freed image's memory to the next image, so the
+  // old image is counted rather than looked up by address.
+  ASSERT_EQ(1, Host().LiveImageCount());
   ASSERT_EQ(1, Host().Parameters("s"));
   EXPECT_EQ(nullptr, Host().FindRequester(watch));
-  EXPECT_FALSE(Host().IsLiveImage(watchImage));
+  EXPECT_EQ(1, Host().LiveImageCount());
   const simhost::Requester* pick = Host().FindRequester(GState.PickRequester);
   ASSERT_NE(nullptr, pick);
   EXPECT_TRUE(pick->flags == 14 && pick->tracking && pick->title == "Tintwellv7.50");
@@ -35,11 +37,11 @@ TEST_F(RequestersCanvas, StartingAModeReplacesAnOldWindowOfItsKind) {
 
   ASSERT_EQ(1, Host().Parameters("S"));
   const RequesterHandle brush = GState.BrushRequester;
-  HostImage* brushImage = GState.BrushImage;
+  ASSERT_EQ(2, Host().LiveImageCount());
   GState.ModeFlags &= ~kModeBrush;  // a brush window left open while the mode is off
   ASSERT_EQ(1, Host().Parameters("S"));
   EXPECT_EQ(nullptr, Host().FindRequester(brush));
-  EXPECT_FALSE(Host().IsLiveImage(brushImage));
+  EXPECT_EQ(2, Host().LiveImageCount());
   EXPECT_EQ(130, GadgetWidth(Host(), GState.BrushRequester, 125));
   EXPECT_EQ(129, GState.BrushImage->Width);
   EXPECT_TRUE(Host().canvasEvents && Host().mouseLocked);
@@ -58,14 +60,14 @@ TEST_F(RequestersCanvas, EndOfInteractionClosesEverythingAndKeepsTheScopePlace) 
   EXPECT_EQ("Vectorscope", scope->title);
   Host().MoveRequester(GState.VectorscopeRequester, 300, 7, 185, 185);
   GState.SampleBuffer = HostAllocImage(Context(), 8, 8);
-  HostImage* images[] = {GState.PickImage, GState.BrushImage, GState.SampleBuffer};
+  ASSERT_EQ(3, Host().LiveImageCount());
 
   Host().EndCanvasEvents();
 
   EXPECT_EQ(0, Host().OpenRequesterCount());
   EXPECT_EQ(0, HeldRequesterCount());
   EXPECT_EQ(0, GState.ModeFlags);
-  for (HostImage* image : images) EXPECT_FALSE(Host().IsLiveImage(image));
+  EXPECT_EQ(0, Host().LiveImageCount());
   EXPECT_TRUE(!GState.PickImage && !GState.BrushImage && !GState.SampleBuffer);
   EXPECT_FALSE(Host().mouseLocked);
 
