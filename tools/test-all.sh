@@ -9,6 +9,9 @@ bash tools/install-deps.sh
 export WINEDEBUG=-all
 jobs=$(nproc 2>/dev/null || echo 2)
 
+echo "== generated texts"
+python3 tools/gen_builtin_texts.py --check
+
 for preset in default asan; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
