@@ -4,6 +4,7 @@
 // host run the pass.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -156,6 +157,103 @@ TEST_F(ColourFilter, VectorPathsGiveTheSameBytesAsThePlainPath) {
               ASSERT_TRUE(destination[i] == 0x01020304u || destination[i] == plain[i]) << i;
             }
           }
+        }
+      }
+    }
+  }
+}
+
+// Every (byte, alpha) pair in every channel, against current colours that
+// include a partly transparent one (its un-premultiplied floats are the
+// lumas some pixels have exactly): the vector paths divide every lane, so
+// each division and each entry of the replacement table is met here.
+TEST_F(ColourFilter, EveryByteAndAlphaOnEveryPath) {
+  const uint32_t currents[][4] = {{255, 255, 255, 255}, {64, 64, 64, 128}, {30, 200, 90, 255}, {7, 3, 11, 13}};
+  for (const auto& layout : {colourtest::AllLayouts().front(), colourtest::AllLayouts().back()}) {
+    PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
+    std::vector<Pixel> image(256 * 256 + 5);
+    for (size_t i = 0; i < image.size(); ++i) {
+      const uint32_t alpha = static_cast<uint32_t>(i >> 8) & 255;
+      const uint32_t byte = static_cast<uint32_t>(i) & 255;
+      image[i] = PackBytes(ctx, byte, (byte + 85) & 255, (byte + 170) & 255, alpha);
+    }
+    for (const auto& colour : currents) {
+      GState.CurrentPixel = PackBytes(ctx, colour[0], colour[1], colour[2], colour[3]);
+      GState.CurrentRgb = PixelToRgb(&ctx, GState.CurrentPixel);
+      for (int lighten = 0; lighten < 2; ++lighten) {
+        const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
+        for (FilterPath path : Paths()) {
+          std::vector<Pixel> pixels = image;
+          HostImage host{static_cast<int32_t>(image.size()), 1, {0, 0, 0, 0}, pixels.data()};
+          CieLightenDarkenFilterOnPath(&ctx, &host, &host, lighten, path);
+          for (size_t i = 0; i < image.size(); ++i) {
+            ASSERT_EQ(expected[i], pixels[i]) << "alpha " << (i >> 8) << " byte " << (i & 255) << " colour "
+                                              << colour[0] << "," << colour[1] << "," << colour[2] << "," << colour[3]
+                                              << " lighten " << lighten << " path " << static_cast<int>(path);
+          }
+        }
+      }
+    }
+  }
+}
+
+// Images of every small size, starting off the vector alignment: the vector
+// loops stop short of the end and the plain loop finishes the tail.
+TEST_F(ColourFilter, SmallAndOddSizesOffAlignment) {
+  PluginContext ctx = LayoutContext();
+  SetCurrent(ctx, 128, 128, 128);
+  std::mt19937 rng(3);
+  for (int32_t width = 1; width <= 19; ++width) {
+    for (int32_t height = 1; height <= 3; ++height) {
+      const size_t count = static_cast<size_t>(width) * height;
+      const std::vector<Pixel> image = TestImage(ctx, rng, count, GState.CurrentPixel);
+      for (int lighten = 0; lighten < 2; ++lighten) {
+        const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
+        for (FilterPath path : Paths()) {
+          // One guard pixel before and after, which must stay as they are.
+          std::vector<Pixel> buffer(count + 2, 0xdeadbeefu);
+          std::copy(image.begin(), image.end(), buffer.begin() + 1);
+          HostImage host{width, height, {0, 0, 0, 0}, buffer.data() + 1};
+          CieLightenDarkenFilterOnPath(&ctx, &host, &host, lighten, path);
+          const std::vector<Pixel> inside(buffer.begin() + 1, buffer.end() - 1);
+          ASSERT_EQ(expected, inside) << width << "x" << height << " lighten " << lighten << " path "
+                                      << static_cast<int>(path);
+          ASSERT_EQ(0xdeadbeefu, buffer.front());
+          ASSERT_EQ(0xdeadbeefu, buffer.back());
+        }
+      }
+    }
+  }
+}
+
+// The vector paths finish partly transparent pixels in batches per block of
+// pixels: pictures made only of them fill every batch to the brim, around
+// block sizes and with separate buffers too.
+TEST_F(ColourFilter, PicturesOfPartlyTransparentPixelsOnly) {
+  PluginContext ctx = LayoutContext(1, 3, 0, 2);
+  SetCurrent(ctx, 90, 140, 60);
+  std::mt19937 rng(17);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int32_t width : {511, 512, 513, 1031, 2048}) {
+    std::vector<Pixel> image(static_cast<size_t>(width));
+    for (Pixel& p : image) {
+      const uint32_t a = 1 + static_cast<uint32_t>(byte(rng)) % 254;
+      p = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
+    }
+    for (int lighten = 0; lighten < 2; ++lighten) {
+      const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
+      for (FilterPath path : Paths()) {
+        std::vector<Pixel> source = image;
+        std::vector<Pixel> destination(image.size(), 0x01020304u);
+        HostImage sourceImage{width, 1, {0, 0, 0, 0}, source.data()};
+        HostImage destinationImage{width, 1, {0, 0, 0, 0}, destination.data()};
+        CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path);
+        ASSERT_EQ(expected, source) << "width " << width << " path " << static_cast<int>(path);
+        for (size_t i = 0; i < image.size(); ++i) {
+          // (A replacement can equal the pixel it replaces.)
+          const bool unchanged = expected[i] == image[i];
+          ASSERT_TRUE(destination[i] == expected[i] || (unchanged && destination[i] == 0x01020304u))
+              << "width " << width << " pixel " << i << " path " << static_cast<int>(path);
         }
       }
     }
