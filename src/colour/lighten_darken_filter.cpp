@@ -142,9 +142,10 @@ int64_t FilterSse2(const FilterJob& job) {
       const __m128i opaque = _mm_cmpeq_epi32(alpha, byteMask);
       const __m128i partial = _mm_andnot_si128(opaque, _mm_cmpgt_epi32(alpha, zero));
       const uint32_t partialLanes = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(partial)));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(packedPlaces + packed),
-                       _mm_add_epi32(_mm_set1_epi32(static_cast<int>(i - blockStart)),
-                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackedLanes4[partialLanes].data()))));
+      _mm_storeu_si128(
+          reinterpret_cast<__m128i*>(packedPlaces + packed),
+          _mm_add_epi32(_mm_set1_epi32(static_cast<int>(i - blockStart)),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackedLanes4[partialLanes].data()))));
       packed += kLaneCount4[partialLanes];
 
       const __m128i replace = _mm_and_si128(
@@ -163,11 +164,11 @@ int64_t FilterSse2(const FilterJob& job) {
     const Pixel* const block = source + blockStart;
     for (int first = 0; first < packed; first += 4) {
       const int32_t* const places = packedPlaces + first;
-      const __m128i pixels = _mm_unpacklo_epi64(
-          _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(block[places[0]])),
-                             _mm_cvtsi32_si128(static_cast<int>(block[places[1]]))),
-          _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(block[places[2]])),
-                             _mm_cvtsi32_si128(static_cast<int>(block[places[3]]))));
+      const __m128i pixels =
+          _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(block[places[0]])),
+                                                _mm_cvtsi32_si128(static_cast<int>(block[places[1]]))),
+                             _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(block[places[2]])),
+                                                _mm_cvtsi32_si128(static_cast<int>(block[places[3]]))));
       const __m128i alpha = _mm_and_si128(_mm_srl_epi32(pixels, alphaShift), byteMask);
       const __m128 a = _mm_max_ps(_mm_cvtepi32_ps(alpha), one);
       const __m128 r = _mm_div_ps(_mm_mul_ps(channel(pixels, redShift), scale), a);
@@ -259,16 +260,16 @@ __attribute__((target("avx2,popcnt"))) int64_t FilterAvx2(const FilterJob& job) 
       const __m256i opaque = _mm256_cmpeq_epi32(alpha, byteMask);
       const __m256i partial = _mm256_andnot_si256(opaque, _mm256_cmpgt_epi32(alpha, zero));
       const uint32_t partialLanes = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(partial)));
-      const __m256i order = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackOrder[partialLanes])));
+      const __m256i order =
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackOrder[partialLanes])));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(packedPlaces + packed),
                           _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(i - blockStart)), order));
       packed += __builtin_popcount(partialLanes);
 
-      const __m256i replace =
-          _mm256_and_si256(replaceMask(channel(pixels, redShift), channel(pixels, greenShift),
-                                       channel(pixels, blueShift)),
-                           opaque);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(source + i), _mm256_blendv_epi8(pixels, opaqueReplacement, replace));
+      const __m256i replace = _mm256_and_si256(
+          replaceMask(channel(pixels, redShift), channel(pixels, greenShift), channel(pixels, blueShift)), opaque);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(source + i),
+                          _mm256_blendv_epi8(pixels, opaqueReplacement, replace));
       if (!inPlace) {
         __m256i* const target = reinterpret_cast<__m256i*>(destination + i);
         _mm256_storeu_si256(target, _mm256_blendv_epi8(_mm256_loadu_si256(target), opaqueReplacement, replace));
