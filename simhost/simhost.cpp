@@ -26,13 +26,13 @@ constexpr int32_t kEventArgWords = 16;  // argument words the host hands with ev
 constexpr size_t kTextScanLimit = 1 << 16;
 
 // The pack layout of one host function or sub-operation.
-struct PackSpec {
+struct PackLayout {
   int32_t length;     // words recorded; -1 when the function is unknown
   uint32_t textMask;  // bit i: word i is a text
   const char* name;
 };
 
-PackSpec SpecFor(int32_t function, int32_t sub) {
+PackLayout LayoutOf(int32_t function, int32_t sub) {
   switch (function) {
     case kFnApplyFilter: return {3, 0, "HostApplyFilter"};
     case kFnMessage: return {1, 0x1, "HostMessage"};
@@ -199,8 +199,8 @@ std::string DescribeEntry(const EntryRecord& entry) {
 }
 
 std::string DescribeCall(const DispatchRecord& call) {
-  const PackSpec spec = SpecFor(call.function, call.subOperation);
-  std::string line = spec.length < 0 ? Format("HostFunction%d", call.function) : std::string(spec.name);
+  const PackLayout layout = LayoutOf(call.function, call.subOperation);
+  std::string line = layout.length < 0 ? Format("HostFunction%d", call.function) : std::string(layout.name);
   line += "(";
   const uint32_t floats = FloatMask(call.function, call.subOperation);
   const bool family = call.function == kFnRequesterOp || call.function == kFnOverlayOp;
@@ -297,15 +297,15 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   if ((function == kFnRequesterOp || function == kFnOverlayOp) && pack) {
     record.subOperation = static_cast<int32_t>(pack[0]);
   }
-  const PackSpec spec = SpecFor(function, record.subOperation);
-  if (pack && spec.length > 0) {
-    for (int32_t i = 0; i < spec.length; ++i) {
+  const PackLayout layout = LayoutOf(function, record.subOperation);
+  if (pack && layout.length > 0) {
+    for (int32_t i = 0; i < layout.length; ++i) {
       record.pack.push_back(pack[i]);
-      if (spec.textMask & (1u << i)) {
+      if (layout.textMask & (1u << i)) {
         bool terminated = true;
         record.texts.push_back(ReadText(pack[i], &terminated));
         record.textWords.push_back(i);
-        if (!terminated) Fault(Format("%s: text in word %d has no terminator", spec.name, i));
+        if (!terminated) Fault(Format("%s: text in word %d has no terminator", layout.name, i));
       }
     }
   }
@@ -316,7 +316,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   HostWord result = 0;
   if (!pack) {
     Fault(Format("host function %d called without a pack", function));
-  } else if (spec.length < 0) {
+  } else if (layout.length < 0) {
     Fault(Format("unknown host function %d", function));
   } else {
     result = Act(function, self->calls_[index].subOperation, pack, index);
@@ -556,7 +556,7 @@ Gadget* SimHost::Impl::FindGadget(Requester* requester, int32_t id, const char* 
 }
 
 HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) {
-  const PackSpec spec = SpecFor(kFnRequesterOp, sub);
+  const PackLayout layout = LayoutOf(kFnRequesterOp, sub);
   const RequesterHandle handle = pack[1];
   if (sub == kReqSavePlace || sub == kReqRestorePlace) {
     if (handle == 0) return 0;  // nothing open to place (the plug-in passes 0 while the panel is closed)
@@ -565,7 +565,7 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
     --self->failGetPlaces_;
     return 0;
   }
-  Requester* requester = FindRequester(handle, spec.name);
+  Requester* requester = FindRequester(handle, layout.name);
   if (!requester) return 0;
   switch (sub) {
     case kReqGetPlace:
@@ -606,25 +606,25 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
     }
     case kReqRemoveGadget: {
       const int32_t id = static_cast<int32_t>(pack[2]);
-      if (!FindGadget(requester, id, spec.name)) return 0;
+      if (!FindGadget(requester, id, layout.name)) return 0;
       requester->gadgets.erase(id);
       return 1;
     }
     case kReqSetGadgetHelp: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), spec.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
       if (!gadget) return 0;
       gadget->help = ReadText(pack[3]);
       return 1;
     }
     case kReqGetGadgetText: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), spec.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
       if (!gadget) return 0;
       self->calls_[record].output =
           WriteBounded(reinterpret_cast<char*>(pack[3]), static_cast<int64_t>(pack[4]), gadget->text);
       return 1;
     }
     case kReqSetGadgetText: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), spec.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
       if (!gadget) return 0;
       gadget->text = ReadText(pack[3]);
       return 1;
@@ -633,7 +633,7 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       requester->tracking = pack[2] != 0;
       return 1;
     case kReqSetGadgetImage: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), spec.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
       if (!gadget) return 0;
       HostImage* image = reinterpret_cast<HostImage*>(pack[3]);
       if (image && !self->IsLiveImage(image)) {
@@ -652,7 +652,7 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       return 1;
     }
     case kReqSetGadgetState: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), spec.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
       if (!gadget) return 0;
       gadget->flags = static_cast<int32_t>(pack[3]);
       return 1;
