@@ -47,7 +47,7 @@ constexpr char kFreehandLine[] = "freehandline";
 // Opens a small canvas-mode window; 0 after the failure message.
 RequesterHandle OpenSmallWindow(PluginContext* context) {
   const RequesterHandle window = HostOpenRequester(context, kSmallWindowSize, kSmallWindowSize, 0, 0,
-                                                   kReqFlagsCanvasWindow, LocalisedText(context, kTextMainTitle));
+                                                   kReqFlagsCanvasWindow, LocalisedText(context, texts::kPanelTitle));
   if (!window) ShowRequesterOpenFailure(context);
   return window;
 }

@@ -23,7 +23,7 @@ void OpenLabDialog(PluginContext* context) {
   if (GState.LabDialogRequester) return;
   const RequesterHandle dialog =
       HostOpenCallbackRequester(context, kLabDialogWidth, kLabDialogHeight, kLabDialogX, kLabDialogY,
-                                kReqFlagsLabDialog, LocalisedText(context, kTextLabTitle), LabDialogEvents);
+                                kReqFlagsLabDialog, LocalisedText(context, texts::kLabDialogTitle), LabDialogEvents);
   if (!dialog) {
     ShowRequesterOpenFailure(context);
     return;

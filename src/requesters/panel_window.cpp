@@ -39,7 +39,7 @@ int32_t ShowPanel(PluginContext* context) {
   // The opening event (100) arrives inside this call and stores the handle too.
   const RequesterHandle panel =
       HostOpenCallbackRequester(context, kPanelWidth, kPanelHeight, kPanelX, kPanelY, kReqFlagsPanel,
-                                LocalisedText(context, kTextMainTitle), PanelEventHandler);
+                                LocalisedText(context, texts::kPanelTitle), PanelEventHandler);
   if (!panel) {
     GState.PanelRequester = 0;
     ShowRequesterOpenFailure(context);

@@ -6,7 +6,7 @@
 #include "store/localisation.h"
 
 void ShowRequesterOpenFailure(PluginContext* context) {
-  HostMessage(context, LocalisedText(context, kTextCantOpenRequester));
+  HostMessage(context, LocalisedText(context, texts::kCantOpenRequester));
 }
 
 void CloseWindowAndImage(PluginContext* context, RequesterHandle* requester, HostImage** image,

@@ -6,12 +6,8 @@
 #include <cstdint>
 
 #include "plugin/abi.h"
+#include "store/builtin_texts_ids.h"  // text numbers of titles and messages
 
-// Text numbers of the requester titles and of the failure message.
-constexpr int32_t kTextMainTitle = 10000;
-constexpr int32_t kTextScopeTitle = 10001;
-constexpr int32_t kTextLabTitle = 10002;
-constexpr int32_t kTextCantOpenRequester = 30000;
 
 // Tells the user a requester could not be opened.
 void ShowRequesterOpenFailure(PluginContext* context);

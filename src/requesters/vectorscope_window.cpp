@@ -24,7 +24,7 @@ void OpenVectorscope(PluginContext* context) {
   if (GState.VectorscopeRequester || GState.VectorscopeMode == 0) return;
   const RequesterHandle scope =
       HostOpenRequester(context, kScopeSize, kScopeSize, GState.VectorscopeX, GState.VectorscopeY,
-                        kReqFlagsVectorscope, LocalisedText(context, kTextScopeTitle));
+                        kReqFlagsVectorscope, LocalisedText(context, texts::kVectorscopeTitle));
   if (!scope) {
     ShowRequesterOpenFailure(context);
     return;
