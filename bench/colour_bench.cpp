@@ -17,7 +17,7 @@
 
 #include "colour/colour_models.h"
 #include "colour/lighten_darken_filter.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 namespace {
 

@@ -35,7 +35,7 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 namespace simhost {
 

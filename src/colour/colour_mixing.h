@@ -2,8 +2,8 @@
 // picker, the value slider's coordinate spaces and the A-B gradient table.
 #pragma once
 
-#include "plugin/abi.h"
-#include "plugin/plugin_state.h"
+#include "core/abi.h"
+#include "core/plugin_state.h"
 
 void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context);
 void WeightedPick(Pixel sample, int32_t pressure, PluginContext* context);

@@ -683,17 +683,17 @@ ColourTriple LumaDiffToRgb(ColourTriple lumaDiff) {
 // chroma amplitude; -1 too bright, +1 too dark, 0 inside (or check off).
 int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel) {
   const ColourTriple luma = PixelToLumaDiff(context, pixel);
-  if (GState.GamutMode == 0) return 0;
+  if (GState.GamutMode == kGamutOff) return 0;
   // Pixel bytes bound luma and chroma to a few hundred thousand, so the
   // truncations below stay well inside int range.
   const int32_t level = static_cast<int32_t>(140.0f - luma.c0 / 2.56f);
   const int32_t amp = static_cast<int32_t>(0.55f * std::sqrt(luma.c1 * luma.c1 + luma.c2 * luma.c2));
-  if (GState.GamutMode == 1) {
+  if (GState.GamutMode == kGamutWide) {
     if (level - amp < 40) return -1;
     if (level + amp > 140) return 1;
     return 0;
   }
-  if (GState.GamutMode == 2) {
+  if (GState.GamutMode == kGamutNarrow) {
     if (level - amp < 50) return -1;
     if (level + amp > 130) return 1;
     return 0;

@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/abi.h"
-#include "plugin/plugin_state.h"
+#include "core/abi.h"
+#include "core/plugin_state.h"
 
 ColourTriple PixelToRgb(const PluginContext* context, Pixel pixel);
 Pixel RgbToPixel(const PluginContext* context, ColourTriple rgb);

@@ -1,4 +1,4 @@
-// Tintwell colour: the CIE lighten/darken filter pass and its trigger.
+// Tintwell colour: the CIE lighten/darken filter pass.
 //
 // Layer: colour/. Pixel contract: 32-bit premultiplied pixels, channel bytes
 // at the context's positions (alpha included), row after row. Lighten
@@ -20,9 +20,7 @@
 #include <array>
 
 #include "colour/colour_models.h"
-#include "host/host_calls.h"
-#include "panel/button_bitmaps.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -33,11 +31,6 @@
 #endif
 
 namespace {
-
-constexpr int32_t kLampGreen = 1;
-constexpr int32_t kLampRed = 2;
-constexpr int32_t kLampLime = 3;
-constexpr int32_t kLampOrange = 4;
 
 // Everything one pass needs, fixed for the whole image.
 struct FilterJob {
@@ -304,8 +297,6 @@ __attribute__((target("avx2,popcnt"))) int64_t FilterAvx2(const FilterJob& job) 
 }
 #endif
 
-bool LampButtonPresent() { return GState.PanelRequester != 0 && GState.ShowFxBrush != 0; }
-
 }  // namespace
 
 bool FilterPathAvailable(FilterPath path) {
@@ -377,22 +368,4 @@ void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, Hos
 
 void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten) {
   CieLightenDarkenFilterOnPath(context, source, destination, lighten, FilterPath::kAuto);
-}
-
-// Shows the busy lamp, has the host run the pass (through our own "d" or "l"
-// command, or its own stack apply), keeps a spare copy and undoes the stroke
-// it replaces, then shows the resting lamp.
-void RunPaintModeFilter(PluginContext* context, int32_t request) {
-  if (!(GState.PaintModeBits & kPaintLampAlt) && request == 0) return;
-  if (LampButtonPresent()) ShowLamp(context, (GState.PaintModeBits & kPaintLampAlt) ? kLampOrange : kLampRed);
-  const char* command = "tv_stackapply";
-  if (GState.PaintModeBits & kPaintCieDarken) {
-    command = "tv_plugin \"tintwell\" cmd \"d\"";
-  } else if (GState.PaintModeBits & kPaintCieLighten) {
-    command = "tv_plugin \"tintwell\" cmd \"l\"";
-  }
-  HostSendCommand(context, command, nullptr);
-  HostSendCommand(context, "tv_sparecopy", nullptr);
-  HostSendCommand(context, "tv_undo", nullptr);
-  if (LampButtonPresent()) ShowLamp(context, (GState.PaintModeBits & kPaintLampAlt) ? kLampLime : kLampGreen);
 }

@@ -1,13 +1,12 @@
-// Tintwell colour: the CIE lighten/darken filter pass and its trigger.
+// Tintwell colour: the CIE lighten/darken filter pass.
 //
 // Layer: colour/. The filter runs inside the host's filter call (PI_Work);
-// RunPaintModeFilter asks the host to start that call.
+// the paint-mode button asks the host to start that call.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten);
-void RunPaintModeFilter(PluginContext* context, int32_t request);
 
 // The filter has a plain per-pixel path and vector paths picked from what the
 // processor offers; all give the same bytes. Naming a path lets tests and

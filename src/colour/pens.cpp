@@ -7,7 +7,7 @@
 #include "colour/colour_mixing.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Tintwell colour: exchanging the A and B pen colours with the host.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 Pixel GetAPen(PluginContext* context);
 Pixel GetBPen(PluginContext* context);

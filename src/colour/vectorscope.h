@@ -1,6 +1,6 @@
 // Tintwell colour: the vectorscope and waveform picture.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 void VectorscopeUpdate(PluginContext* context, Pixel pixel);

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "host/host_functions.h"
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // Builds a Pixel from four bytes at the context's channel positions.
 Pixel MakePixel(const PluginContext* context, uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha);

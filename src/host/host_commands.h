@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // Size of every reply buffer handed to the host (it writes at most 255 bytes
 // plus the terminator).

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // Host function numbers.
 constexpr int32_t kFnApplyFilter = 130;

@@ -1,7 +1,7 @@
 // Tintwell interaction: following a colour change with the host's draw mode.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 bool AutoDrawModeCheck(PluginContext* context, bool record);
 void AutoDrawModeFollowUp(PluginContext* context);

@@ -8,7 +8,9 @@
 #include "interact/panel_events.h"
 
 #include "host/host_functions.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
+#include "interact/canvas_modes.h"
+#include "interact/draw_mode.h"
 #include "requesters/panel_window.h"
 
 int32_t TW_CALL PanelEventHandler(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
@@ -17,12 +19,19 @@ int32_t TW_CALL PanelEventHandler(PluginContext* context, int32_t event, HostWor
       GState.PanelRequester = requester;
       break;
     case kEventClosing:
-      // The place is saved for the window that is actually closing.
-      if (!GState.PanelRequester) GState.PanelRequester = requester;
-      PanelClosing(context, args);
+      // The place is saved for the window that is actually closing, which
+      // may already be forgotten by whoever asked for the close.
+      PanelClosing(context, requester, args);
       break;
     default:
       break;
   }
   return 1;
+}
+
+int32_t ShowPanel(PluginContext* context) {
+  if (RaisePanelWindow(context)) return 1;
+  EndPickMode(context);
+  AutoDrawModeFollowUp(context);
+  return OpenPanelWindow(context, PanelEventHandler);
 }

@@ -1,7 +1,7 @@
 // Tintwell panel: gadgets of the main panel and whole-panel refreshes.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 void LayoutPanel(PluginContext* context);
 void RefreshPanel(PluginContext* context);

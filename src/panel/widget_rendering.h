@@ -1,7 +1,7 @@
 // Tintwell panel: drawing the swatch and palette pictures.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 void BuildSwatchImage(PluginContext* context);
 void BuildPaletteImage(PluginContext* context);

@@ -10,19 +10,20 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "colour/canvas_sampling.h"
+#include "interact/canvas_pick.h"
 #include "colour/colour_mixing.h"
 #include "colour/lighten_darken_filter.h"
 #include "colour/vectorscope.h"
 #include "host/host_calls.h"
 #include "interact/draw_mode.h"
-#include "panel/fx_brush.h"
+#include "interact/fx_brush.h"
 #include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
-#include "plugin/plugin_state.h"
-#include "plugin/version.h"
-#include "requesters/canvas_modes.h"
-#include "requesters/panel_window.h"
+#include "core/plugin_state.h"
+#include "core/version.h"
+#include "interact/canvas_modes.h"
+#include "interact/panel_events.h"
+#include "requesters/requester_support.h"
 #include "requesters/rooms.h"
 #include "requesters/vectorscope_window.h"
 #include "store/colour_scheme.h"
@@ -33,7 +34,6 @@
 namespace {
 
 constexpr int32_t kUserBlockSize = 288;
-constexpr int32_t kScopeGadget = 130;
 constexpr int kNameTextLimit = 127;
 
 // Our own about text; shown after the name and version.
@@ -69,14 +69,6 @@ void ToggleAutoTrim(PluginContext* context, int32_t newBits) {
   UpdateFxBrushWatch(context);
 }
 
-// Draws image centred at (x, y) over the canvas view.
-void OverlayCentred(PluginContext* context, HostImage* image, float x, float y) {
-  const float halfW = static_cast<float>(image->Width) / 2.0f;
-  const float halfH = static_cast<float>(image->Height) / 2.0f;
-  const float corners[8] = {-halfW, -halfH, halfW, -halfH, halfW, halfH, -halfW, halfH};
-  HostOverlayImage(context, x, y, corners, image);
-}
-
 // Copies the plug-in's name into the context's 128-byte field, cut to 127
 // bytes of text. Texts may be GBK: a cut never splits a two-byte character,
 // which would leave a stray lead byte in the host's title and settings.
@@ -92,85 +84,23 @@ void CopyPluginName(char* field, const char* name) {
   field[length] = '\0';
 }
 
-float FixedToFloat(int32_t fixed) { return static_cast<float>(fixed) / 65536.0f; }
-
-void DrawPickOverlay(PluginContext* context) {
-  if (!GState.PickRequester || !GState.PickImage) return;
-  OverlayCentred(context, GState.PickImage, FixedToFloat(GState.PickPointer[0]), FixedToFloat(GState.PickPointer[1]));
-}
-
-void DrawBrushOverlay(PluginContext* context) {
-  if (!GState.BrushRequester) return;
-  const float x = FixedToFloat(GState.BrushPointer[0]);
-  const float y = FixedToFloat(GState.BrushPointer[1]);
-  if (GState.CanvasSubMode != 8) {
-    if (GState.BrushImage) OverlayCentred(context, GState.BrushImage, x, y);
-    return;
-  }
-  // Radius circle of the brush-size drag: integer parts are the unsigned
-  // high halves of the 16.16 positions.
-  const int32_t dx = static_cast<int32_t>(static_cast<uint32_t>(GState.BrushAnchor[0]) >> 16) -
-                     static_cast<int32_t>(static_cast<uint32_t>(GState.BrushPointer[0]) >> 16);
-  const int32_t dy = static_cast<int32_t>(static_cast<uint32_t>(GState.BrushAnchor[1]) >> 16) -
-                     static_cast<int32_t>(static_cast<uint32_t>(GState.BrushPointer[1]) >> 16);
-  float r = std::sqrt(static_cast<float>(dx * dx + dy * dy)) - GState.BrushRadiusOffset + GState.BrushRadiusBase;
-  if (r < 0.5f) r = 0.5f;
-  if (r > 255.0f) r = 255.0f;
-  const Pixel colour = MakePixel(context, 0, 150, 255, 255);
-  const float step = 0.09817477f;  // 2 pi / 64
-  for (int i = 1; i <= 64; ++i) {
-    const double a1 = static_cast<float>(i) * step;
-    const double a0 = static_cast<float>(i - 1) * step;
-    HostOverlayLine(context, static_cast<float>(x + r * std::cos(a1)), static_cast<float>(y + r * std::sin(a1)),
-                    static_cast<float>(x + r * std::cos(a0)), static_cast<float>(y + r * std::sin(a0)), colour);
-  }
-  HostOverlayDot(context, x, y, 2, GState.CurrentPixel);
-}
-
-void EndCanvasInteraction(PluginContext* context) {
-  if (GState.SampleBuffer) {
-    HostFreeImage(context, GState.SampleBuffer);
-    GState.SampleBuffer = nullptr;
-  }
-  GState.ModeFlags = 0;
-  if (GState.PickRequester) {
-    HostCloseRequester(context, GState.PickRequester);
-    if (GState.PickImage) HostFreeImage(context, GState.PickImage);
-    GState.PickImage = nullptr;
-    GState.PickRequester = 0;
-  }
-  GState.ModeFlags = 0;
-  if (GState.BrushRequester) {
-    HostCloseRequester(context, GState.BrushRequester);
-    if (GState.BrushImage) HostFreeImage(context, GState.BrushImage);
-    GState.BrushImage = nullptr;
-    GState.BrushRequester = 0;
-    GState.CanvasSubMode = 0;
-    GState.BrushFirstDraw = 1;
-  }
-  BuildSwatchImage(context);
-  BuildPaletteImage(context);
-  HostSendCommand(context, "tv_UnlockMouse", nullptr);
-  if ((GState.PaintModeBits & kPaintLampOn) && (GState.PaintModeBits & (kPaintCieDarken | kPaintCieLighten))) {
-    RunPaintModeFilter(context, 1);
-  }
-  CloseScopeWindow(context);
-  UpdateFxBrushWatch(context);
-}
-
 }  // namespace
 
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   OpenLocalisation(context);
 
-  CopyPluginName(context->Name, LocalisedText(context, 100));
+  CopyPluginName(context->Name, LocalisedText(context, texts::kPluginName));
 
   context->VersionMajor = TINTWELL_VERSION_MAJOR;
   context->VersionMinor = TINTWELL_VERSION_MINOR;
 
   // Handed to the host, which owns it from here on.
   void* userBlock = std::calloc(1, kUserBlockSize);
-  if (!userBlock) return 0;
+  if (!userBlock) {
+    // Nothing else was opened yet; the localisation file must not stay open.
+    CloseLocalisation(context);
+    return 0;
+  }
   context->UserBlock = userBlock;
   context->UserBlockSize = kUserBlockSize;
 
@@ -186,38 +116,29 @@ TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
 
 TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
   CloseLocalisation(context);
-  if (GState.PanelRequester) {
-    const RequesterHandle panel = GState.PanelRequester;
+  // Each handle is cleared before the host is called, so whatever the close
+  // delivers back to us finds the window gone.
+  if (const RequesterHandle panel = GState.PanelRequester) {
     HostSetPointerTracking(context, panel, 0);
-    HostCloseRequester(context, panel);
     GState.PanelRequester = 0;
+    HostCloseRequester(context, panel);
   }
-  if (GState.PickRequester) {
-    const RequesterHandle pick = GState.PickRequester;
-    HostSetPointerTracking(context, pick, 0);
-    HostCloseRequester(context, pick);
-    GState.PickRequester = 0;
+  if (GState.PickRequester || GState.PickImage) {
     GState.RingLockBits = 0;
-    if (GState.PickImage) HostFreeImage(context, GState.PickImage);
-    GState.PickImage = nullptr;
+    CloseWindowAndImage(context, &GState.PickRequester, &GState.PickImage, true);
   }
-  if (GState.BrushRequester) {
-    const RequesterHandle brush = GState.BrushRequester;
-    HostSetPointerTracking(context, brush, 0);
-    HostCloseRequester(context, brush);
-    GState.BrushRequester = 0;
-    if (GState.BrushImage) HostFreeImage(context, GState.BrushImage);
-    GState.BrushImage = nullptr;
+  if (GState.BrushRequester || GState.BrushImage) {
+    CloseWindowAndImage(context, &GState.BrushRequester, &GState.BrushImage, true);
   }
-  if (GState.VectorscopeRequester) {
-    HostCloseRequester(context, GState.VectorscopeRequester);
+  if (const RequesterHandle scope = GState.VectorscopeRequester) {
     GState.VectorscopeRequester = 0;
+    HostCloseRequester(context, scope);
   }
   // The host may unload without ending the canvas interaction first; the
   // canvas copy would otherwise outlive the plug-in.
-  if (GState.SampleBuffer) {
-    HostFreeImage(context, GState.SampleBuffer);
+  if (HostImage* buffer = GState.SampleBuffer) {
     GState.SampleBuffer = nullptr;
+    HostFreeImage(context, buffer);
   }
   if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
 }
@@ -243,7 +164,7 @@ TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* comm
         break;
       case 'S':
         if (!(GState.ModeFlags & kModeBrush)) {
-          GState.CanvasSubMode = 0;
+          GState.CanvasSubMode = kBrushSubModeNone;
           StartBrushMode(context);
         } else if (!AutoDrawModeCheck(context, false)) {
           AutoDrawModeFollowUp(context);
@@ -253,7 +174,7 @@ TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* comm
         if (GState.ModeFlags & kModeBrush) {
           AutoDrawModeFollowUp(context);
         } else {
-          GState.CanvasSubMode = 16;
+          GState.CanvasSubMode = kBrushSubModeResize;
           StartBrushMode(context);
         }
         break;
@@ -292,9 +213,9 @@ TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* comm
         if (GState.PanelRequester) {
           const RequesterHandle panel = GState.PanelRequester;
           HostSetPointerTracking(context, panel, 0);
+          GState.PanelRequester = 0;
           // The panel's closing event stores its place and the options.
           HostCloseRequester(context, panel);
-          GState.PanelRequester = 0;
         } else if (!ShowPanel(context)) {
           result = 0;
         }
@@ -321,7 +242,7 @@ TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord 
   switch (kind) {
     case kMsgGadgetPress:
       if (args && static_cast<int32_t>(args[0]) == kScopeGadget) {
-        GState.VectorscopeMode = GState.VectorscopeMode == 2 ? 1 : 2;
+        GState.VectorscopeMode = GState.VectorscopeMode == kScopeVector ? kScopeWaveform : kScopeVector;
         VectorscopeUpdate(context, GState.CurrentPixel);
       }
       break;
@@ -334,11 +255,7 @@ TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord 
       }
       break;
     case kMsgOverlayDraw:
-      if (GState.ModeFlags & kModePick) {
-        DrawPickOverlay(context);
-      } else if (GState.ModeFlags & kModeBrush) {
-        DrawBrushOverlay(context);
-      }
+      DrawCanvasOverlay(context);
       break;
     case kMsgRoomChange:
       if (args) RoomChange(context, reinterpret_cast<const char*>(args[0]));
@@ -352,7 +269,7 @@ TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord 
         CanvasPickEvent(context, args);
       } else if (GState.ModeFlags & kModeBrush) {
         const int32_t event = static_cast<int32_t>(args[2]);
-        if ((event == -1 || event == -2) && (GState.CanvasSubMode == 2 || GState.CanvasSubMode == 8)) {
+        if ((event == -1 || event == -2) && (GState.CanvasSubMode == kBrushSubModeHueTurn || GState.CanvasSubMode == kBrushSubModeSize)) {
           AutoDrawModeFollowUp(context);
         }
       }

@@ -1,7 +1,7 @@
 // Tintwell plug-in frame: the eight entry points the host calls.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context);
 TW_EXPORT void TW_CALL PI_Close(PluginContext* context);

@@ -1,14 +1,11 @@
-// Tintwell requesters: the main panel window. Showing it (raise when open,
-// open as a callback requester otherwise) and its closing, where the place,
+// Tintwell requesters: the main panel window. Raising it when open, opening
+// it as a callback requester otherwise, and its closing, where the place,
 // the room's "%swinvisible" and the options are stored.
-// Requester layer; calls host/, store/, interact/ and the canvas modes.
+// Requester layer; calls host/ and store/.
 #include "requesters/panel_window.h"
 
 #include "host/host_calls.h"
-#include "interact/draw_mode.h"
-#include "interact/panel_events.h"
-#include "plugin/plugin_state.h"
-#include "requesters/canvas_modes.h"
+#include "core/plugin_state.h"
 #include "requesters/requester_support.h"
 #include "store/localisation.h"
 #include "store/settings.h"
@@ -27,19 +24,18 @@ constexpr int kCloseVisibilityWord = 4;
 
 }  // namespace
 
-int32_t ShowPanel(PluginContext* context) {
-  if (GState.PanelRequester) {
-    HostRaiseRequester(context, GState.PanelRequester);
-    HostShowRequester(context, GState.PanelRequester);
-    return 1;
-  }
-  EndPickMode(context);
-  AutoDrawModeFollowUp(context);
+bool RaisePanelWindow(PluginContext* context) {
+  if (!GState.PanelRequester) return false;
+  HostRaiseRequester(context, GState.PanelRequester);
+  HostShowRequester(context, GState.PanelRequester);
+  return true;
+}
 
+int32_t OpenPanelWindow(PluginContext* context, RequesterCallbackFn events) {
   // The opening event (100) arrives inside this call and stores the handle too.
   const RequesterHandle panel =
       HostOpenCallbackRequester(context, kPanelWidth, kPanelHeight, kPanelX, kPanelY, kReqFlagsPanel,
-                                LocalisedText(context, texts::kPanelTitle), PanelEventHandler);
+                                LocalisedText(context, texts::kPanelTitle), events);
   if (!panel) {
     GState.PanelRequester = 0;
     ShowRequesterOpenFailure(context);
@@ -55,12 +51,12 @@ int32_t ShowPanel(PluginContext* context) {
   return 1;
 }
 
-void PanelClosing(PluginContext* context, HostWord* args) {
+void PanelClosing(PluginContext* context, RequesterHandle panel, HostWord* args) {
   // Saved under the current room's prefix, room-0 before the host named a room.
+  GState.PanelRequester = 0;
   char prefix[kRoomSettingPrefixSize];
   RoomPrefix(GState.Room, prefix, sizeof prefix);
-  HostSaveRequesterPlace(context, GState.PanelRequester, SettingsSection(context), prefix);
-  GState.PanelRequester = 0;
+  HostSaveRequesterPlace(context, panel, SettingsSection(context), prefix);
 
   const HostWord visibility = args ? args[kCloseVisibilityWord] : 0;
   if (visibility == 0) {

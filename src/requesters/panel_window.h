@@ -1,10 +1,14 @@
-// Tintwell requesters: the main panel window (show, closing).
+// Tintwell requesters: the main panel window (raise, open, closing).
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
-// Shows the panel, opening it when closed; 1, or 0 after the failure message.
-int32_t ShowPanel(PluginContext* context);
+// Raises and shows the panel when it is open; false when it is closed.
+bool RaisePanelWindow(PluginContext* context);
+// Opens the panel with the given event callback; 1, or 0 after the failure
+// message.
+int32_t OpenPanelWindow(PluginContext* context, RequesterCallbackFn events);
 
-// The panel's closing event (101): place, "%swinvisible" and the options.
-void PanelClosing(PluginContext* context, HostWord* args);
+// The panel's closing event (101) for the closing window: place,
+// "%swinvisible" and the options.
+void PanelClosing(PluginContext* context, RequesterHandle panel, HostWord* args);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 #include "store/builtin_texts_ids.h"  // text numbers of titles and messages
 
 

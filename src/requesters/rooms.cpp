@@ -8,7 +8,7 @@
 
 #include "host/host_calls.h"
 #include "panel/panel_layout.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "store/settings.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Tintwell requesters: following the host's rooms.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // Message 320: roomName is the new room's name (may be null).
 void RoomChange(PluginContext* context, const char* roomName);

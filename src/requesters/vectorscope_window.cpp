@@ -5,14 +5,14 @@
 #include "requesters/vectorscope_window.h"
 
 #include "host/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "requesters/requester_support.h"
 #include "store/localisation.h"
 
 namespace {
 
 constexpr int32_t kScopeSize = 185;  // square window
-constexpr int32_t kScopeGadget = 130;
+
 constexpr int32_t kScopeGadgetX = 1;
 constexpr int32_t kScopeGadgetY = 2;
 constexpr int32_t kScopeGadgetWidth = 182;
@@ -20,8 +20,8 @@ constexpr int32_t kScopeGadgetHeight = 181;
 
 }  // namespace
 
-void OpenVectorscope(PluginContext* context) {
-  if (GState.VectorscopeRequester || GState.VectorscopeMode == 0) return;
+void OpenScopeWindow(PluginContext* context) {
+  if (GState.VectorscopeRequester || GState.VectorscopeMode == kScopeOff) return;
   const RequesterHandle scope =
       HostOpenRequester(context, kScopeSize, kScopeSize, GState.VectorscopeX, GState.VectorscopeY,
                         kReqFlagsVectorscope, LocalisedText(context, texts::kVectorscopeTitle));

@@ -1,8 +1,11 @@
 // Tintwell requesters: the vectorscope window.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
-void OpenVectorscope(PluginContext* context);
+// The window's image gadget; a click on it switches the display.
+constexpr int32_t kScopeGadget = 130;
+
+void OpenScopeWindow(PluginContext* context);
 // Keeps the window's place in memory, closes it and clears the handle.
 void CloseScopeWindow(PluginContext* context);

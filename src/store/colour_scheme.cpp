@@ -27,9 +27,7 @@
 #include "colour/pens.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
-#include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 namespace {
 
@@ -184,6 +182,13 @@ void ShowLoadFailure(PluginContext* context, int32_t failingPoint, int32_t point
 // kMinBoundaryGap from its neighbours and not beyond kMaxBoundary; when those
 // limits cross, the lower one wins, but the point never passes its right
 // neighbour or the end of the slider.
+// What the gesture being handled needs redrawn; the larger need wins.
+SchemeRedraw gRedraw = SchemeRedraw::kNone;
+
+void NeedRedraw(SchemeRedraw need) {
+  if (static_cast<int32_t>(need) > static_cast<int32_t>(gRedraw)) gRedraw = need;
+}
+
 void MoveBoundary(ColourSchemeState& scheme, float target) {
   const int32_t s = scheme.selected;
   const int32_t n = scheme.count;
@@ -219,7 +224,7 @@ void MoveBoundary(ColourSchemeState& scheme, float target) {
 
 // The selected segment trades places with the one on its left; both keep
 // their lengths.
-void SwapLeft(PluginContext* context, ColourSchemeState& scheme) {
+void SwapLeft(ColourSchemeState& scheme) {
   const int32_t s = scheme.selected;
   ColourSchemePoint* selected = scheme.sorted[s];
   ColourSchemePoint* previous = scheme.sorted[s - 1];
@@ -230,11 +235,11 @@ void SwapLeft(PluginContext* context, ColourSchemeState& scheme) {
   scheme.needsSort = 1;
   scheme.modified = 1;
   SortColourScheme();
-  BuildSwatchImage(context);
+  NeedRedraw(SchemeRedraw::kSwatch);
 }
 
 // The selected segment trades places with the one on its right.
-void SwapRight(PluginContext* context, ColourSchemeState& scheme) {
+void SwapRight(ColourSchemeState& scheme) {
   const int32_t s = scheme.selected;
   ColourSchemePoint* selected = scheme.sorted[s];
   ColourSchemePoint* next = scheme.sorted[s + 1];
@@ -245,19 +250,19 @@ void SwapRight(PluginContext* context, ColourSchemeState& scheme) {
   scheme.needsSort = 1;
   scheme.modified = 1;
   SortColourScheme();
-  BuildSwatchImage(context);
+  NeedRedraw(SchemeRedraw::kSwatch);
 }
 
 // Segment move: once the dragged segment's left edge passes the previous
 // point, or its right edge passes the next boundary, the neighbours swap.
-void MoveSegment(PluginContext* context, ColourSchemeState& scheme, float pointer) {
+void MoveSegment(ColourSchemeState& scheme, float pointer) {
   const int32_t s = scheme.selected;
   if (s > 0 && pointer + scheme.gapLeft < scheme.sorted[s - 1]->position) {
     scheme.state = kStateSegmentMove;
-    SwapLeft(context, scheme);
+    SwapLeft(scheme);
   } else if (s < scheme.count - 1 && SegmentEnd(scheme, s + 1) < pointer + scheme.gapRight) {
     scheme.state = kStateSegmentMove;
-    SwapRight(context, scheme);
+    SwapRight(scheme);
   }
 }
 
@@ -275,14 +280,14 @@ void AddPoint(ColourSchemeState& scheme, float pointer) {
   }
 }
 
-void DeleteSelectedPoint(PluginContext* context, ColourSchemeState& scheme) {
+void DeleteSelectedPoint(ColourSchemeState& scheme) {
   ColourSchemePoint* point = SelectedPoint();
   if (scheme.count < 2 || !point) return;
   point->used = 0;
   scheme.needsSort = 1;
   scheme.modified = 1;
   SortColourScheme();
-  BuildSwatchImage(context);
+  NeedRedraw(SchemeRedraw::kSwatch);
 }
 
 }  // namespace
@@ -447,12 +452,13 @@ void SortColourScheme() {
   scheme.needsSort = 0;
 }
 
-void ColourSchemePress(PluginContext* context, int32_t buttons) {
+SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
+  gRedraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
   const float pointer = PointerPosition();
   scheme.selected = SelectAt(scheme, pointer);
-  if (scheme.state != kStateIdle) return;
+  if (scheme.state != kStateIdle) return gRedraw;
   scheme.pressTime = ClockMilliseconds();
   const bool quick = IsQuickPress(scheme);
   const bool left = (buttons & kSchemeButtonLeft) != 0;
@@ -472,18 +478,20 @@ void ColourSchemePress(PluginContext* context, int32_t buttons) {
     scheme.dragStartSlot = scheme.slot;
     // Undo the colour the first click gave the point.
     if (ColourSchemePoint* point = SelectedPoint()) point->colour = scheme.spareColour;
-    BuildSwatchImage(context);
+    NeedRedraw(SchemeRedraw::kSwatch);
   } else if (left) {
     ColourSchemePoint* point = SelectedPoint();
-    if (!point) return;
+    if (!point) return gRedraw;
     scheme.pressPos = pointer;
     scheme.state = kStateClick;
     scheme.gapLeft = point->position - pointer;
     scheme.gapRight = SegmentEnd(scheme, scheme.selected) - pointer;
   }
+  return gRedraw;
 }
 
-void ColourSchemeDrag(PluginContext* context) {
+SchemeRedraw ColourSchemeDrag(PluginContext* context) {
+  gRedraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
   const float pointer = PointerPosition();
@@ -493,7 +501,7 @@ void ColourSchemeDrag(PluginContext* context) {
 
   switch (scheme.state) {
     case kStateClick: {
-      if (!hasSelection || !(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return;
+      if (!hasSelection || !(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return gRedraw;
       const int32_t s = scheme.selected;
       const ColourSchemePoint* dragged = nullptr;
       if (s < scheme.count - 1) {
@@ -501,48 +509,50 @@ void ColourSchemeDrag(PluginContext* context) {
       } else if (s > 0) {
         dragged = scheme.sorted[s];
       }
-      if (!dragged) return;  // a single point has no boundary to drag
+      if (!dragged) return gRedraw;  // a single point has no boundary to drag
       scheme.gapLeft = dragged->position - pointer;
       scheme.state = kStateBoundaryDrag;
-      return;
+      return gRedraw;
     }
     case kStateBoundaryDrag:
       if (hasSelection) MoveBoundary(scheme, pointer + scheme.gapLeft);
-      return;
+      return gRedraw;
     case kStateRightClick:
     case kStateSlotSwitch: {
-      if (scheme.state != kStateSlotSwitch && !(std::fabs(scheme.pressPos - pointer) > kSlotDragStart)) return;
+      if (scheme.state != kStateSlotSwitch && !(std::fabs(scheme.pressPos - pointer) > kSlotDragStart)) return gRedraw;
       const int32_t newSlot = SlotUnderDrag(scheme, pointer);
-      if (newSlot == scheme.slot) return;
+      if (newSlot == scheme.slot) return gRedraw;
       scheme.state = kStateSlotSwitch;
       if (scheme.modified) SaveColourSchemeSlot(context);
       scheme.slot = newSlot;
       LoadColourSchemeSlot(context);
       SortColourScheme();
-      BuildSwatchImage(context);
-      return;
+      NeedRedraw(SchemeRedraw::kSwatch);
+      return gRedraw;
     }
     case kStateRightDouble:
     case kStateSlotCopy: {
       const int32_t newSlot = SlotUnderDrag(scheme, pointer);
-      if (newSlot == scheme.slot) return;
+      if (newSlot == scheme.slot) return gRedraw;
       scheme.state = kStateSlotCopy;
       if (scheme.modified) SaveColourSchemeSlot(context);
       // The scheme on show now belongs to the new slot.
       scheme.slot = newSlot;
-      BuildSwatchImage(context);
-      return;
+      NeedRedraw(SchemeRedraw::kSwatch);
+      return gRedraw;
     }
     case kStateDoubleClick:
     case kStateSegmentMove:
-      if (hasSelection) MoveSegment(context, scheme, pointer);
-      return;
+      if (hasSelection) MoveSegment(scheme, pointer);
+      return gRedraw;
     default:
-      return;
+      return gRedraw;
   }
+  return gRedraw;
 }
 
-void ColourSchemeRelease(PluginContext* context) {
+SchemeRedraw ColourSchemeRelease(PluginContext* context) {
+  gRedraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
   const int32_t state = scheme.state;
@@ -557,32 +567,33 @@ void ColourSchemeRelease(PluginContext* context) {
         // The click picks the point's colour up as the current colour.
         scheme.spareColour = RgbToPixel(context, GState.CurrentRgb);
         SetAPen(context, point->colour);
-        RefreshPanel(context);
+        NeedRedraw(SchemeRedraw::kPanel);
       }
-      return;
+      return gRedraw;
     case kStateRightClick:
       if (ColourSchemePoint* point = SelectedPoint()) {
         scheme.spareColour = point->colour;
         point->colour = RgbToPixel(context, GState.CurrentRgb);
         scheme.modified = 1;
-        BuildSwatchImage(context);
+        NeedRedraw(SchemeRedraw::kSwatch);
       }
-      return;
+      return gRedraw;
     case kStateDoubleClick:
       if (quick) {
         AddPoint(scheme, PointerPosition());
         // Undo the pick of the first click.
         SetAPen(context, scheme.spareColour);
-        RefreshPanel(context);
+        NeedRedraw(SchemeRedraw::kPanel);
       }
-      return;
+      return gRedraw;
     case kStateRightDouble:
-      if (quick) DeleteSelectedPoint(context, scheme);
-      return;
+      if (quick) DeleteSelectedPoint(scheme);
+      return gRedraw;
     case kStateSlotCopy:
       scheme.modified = 1;
-      return;
+      return gRedraw;
     default:
-      return;
+      return gRedraw;
   }
+  return gRedraw;
 }

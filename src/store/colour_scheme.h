@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // Buttons word of a panel pointer event.
 constexpr int32_t kSchemeButtonLeft = 0x1;
@@ -24,11 +24,20 @@ void SaveColourSchemeSlot(PluginContext* context);
 // Rebuilds `sorted` and `count` from the used points when `needsSort` is set.
 void SortColourScheme();
 
+// What a slider gesture leaves for the panel to redraw: the store knows
+// nothing of the pictures, so the caller redraws.
+enum class SchemeRedraw : int32_t {
+  kNone = 0,
+  kSwatch = 1,  // the swatch picture (slider strip) changed
+  kPanel = 2,   // the host's A pen changed: refresh the whole panel from it
+};
+
 // Pointer events on the slider in palette mode. The panel stores
-// GState.ColourScheme.pointerPos (0..1) before each call.
-void ColourSchemePress(PluginContext* context, int32_t buttons);
-void ColourSchemeDrag(PluginContext* context);
-void ColourSchemeRelease(PluginContext* context);
+// GState.ColourScheme.pointerPos (0..1) before each call and redraws as the
+// result asks.
+SchemeRedraw ColourSchemePress(PluginContext* context, int32_t buttons);
+SchemeRedraw ColourSchemeDrag(PluginContext* context);
+SchemeRedraw ColourSchemeRelease(PluginContext* context);
 
 // Milliseconds of the process clock, used to time double clicks. Wraps
 // around; compare two readings by their difference only.

@@ -2,7 +2,7 @@
 #include "store/localisation.h"
 
 #include "host/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 namespace {
 

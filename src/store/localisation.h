@@ -5,7 +5,7 @@
 // texts it returns; the plug-in never copies or frees them.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // PI_Open, first of all: opens the file; LocalisationHandle stays 0 when the
 // host has none.

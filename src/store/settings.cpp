@@ -14,7 +14,7 @@
 
 #include "colour/pens.h"
 #include "host/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 namespace {
 

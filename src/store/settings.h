@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // Size passed with every read of a user setting.
 constexpr int32_t kUserSettingReadSize = 255;

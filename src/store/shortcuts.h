@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 struct ShortcutEntry {
   int32_t LabelText;  // private built-in text number of the label

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 TEST(BinaryInterface, FloatWordsRoundTripBitForBit) {
   const float values[] = {0.0f, -0.0f, 1.5f, -123.25f, 3.4e38f, 1e-40f};

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "plugin/abi.h"
-#include "plugin/plugin_state.h"
+#include "core/abi.h"
+#include "core/plugin_state.h"
 
 namespace colourtest {
 

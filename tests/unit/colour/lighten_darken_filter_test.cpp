@@ -11,6 +11,7 @@
 
 #include "colour/colour_models.h"
 #include "colour/lighten_darken_filter.h"
+#include "interact/paint_mode.h"
 #include "host/host_calls.h"
 #include "colour_test_support.h"
 #include "support/plugin_host.h"

@@ -11,7 +11,7 @@
 
 #include "host/host_calls.h"
 #include "host/host_functions.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "support/plugin_host.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "host/host_functions.h"
-#include "requesters/lab_dialog_window.h"
+#include "requesters/lab_dialog.h"
 #include "requesters_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "support/plugin_host.h"
 
 class RequestersTest : public PluginHostTest {

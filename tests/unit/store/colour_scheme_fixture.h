@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "store/colour_scheme.h"
 #include "support/plugin_host.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/host_functions.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "simhost.h"
 #include "store/builtin_texts.h"
 #include "store/localisation.h"

@@ -15,7 +15,7 @@
 
 #include "host/host_calls.h"
 #include "host/host_functions.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "simhost.h"
 #include "store/settings.h"
 

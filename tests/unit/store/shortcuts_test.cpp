@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "simhost.h"
 #include "support/plugin_host.h"
 #include "store/builtin_texts.h"

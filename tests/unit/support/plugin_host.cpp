@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 // A colour in any of the colour spaces; conversions copy alpha unchanged.
 struct ColourTriple {
@@ -45,6 +45,36 @@ constexpr int32_t kLockRing = 0x1;
 constexpr int32_t kLockHorizontal = 0x2;
 constexpr int32_t kLockVertical = 0x4;
 constexpr int32_t kLockAny = kLockRing | kLockHorizontal | kLockVertical;
+
+// CanvasSubMode values: what the brush mode does.
+constexpr int32_t kBrushSubModeNone = 0;       // first event after "S" still to come
+constexpr int32_t kBrushSubModeIdle = 1;       // control shown, waiting for a press
+constexpr int32_t kBrushSubModeHueTurn = 2;    // hue turn started inside the disc
+constexpr int32_t kBrushSubModeCanvas = 4;     // taking the canvas colour
+constexpr int32_t kBrushSubModeSize = 8;       // brush size drag
+constexpr int32_t kBrushSubModeResize = 16;    // started by "R", waiting for the press
+constexpr int32_t kBrushSubModeHueRing = 32;   // hue turn started on the outer ring
+
+// SliderMode values.
+constexpr int32_t kSliderHidden = 0;
+constexpr int32_t kSliderLabValue = 1;    // CIE L* value, 0..100
+constexpr int32_t kSliderPalette = 2;     // colour-scheme strip
+constexpr int32_t kSliderGradient = 3;    // the host's A-B gradient
+
+// VectorscopeMode values.
+constexpr int32_t kScopeOff = 0;
+constexpr int32_t kScopeWaveform = 1;
+constexpr int32_t kScopeVector = 2;
+
+// GamutMode values: NTSC gamut warning.
+constexpr int32_t kGamutOff = 0;
+constexpr int32_t kGamutWide = 1;     // the (0-100) range
+constexpr int32_t kGamutNarrow = 2;   // the (10-90) range
+
+// LightMode values: what the lamp button drives.
+constexpr int32_t kLightNative = 0;     // the host's own lighten/darken draw modes
+constexpr int32_t kLightCie = 1;        // the CIE lighten/darken filter
+constexpr int32_t kLightAdditive = 2;   // additive/colorize
 
 // DragTarget bits.
 constexpr int32_t kDragSlider = 0x40;  // the value slider is being dragged
@@ -83,7 +113,7 @@ struct PluginState {
   Pixel LastBPen;
   float ReferenceWhite[3] = {100.0f, 100.0f, 100.0f};  // Lab white X, Y, Z
   int32_t ModeFlags;                                   // kMode* bits
-  int32_t CanvasSubMode;     // brush mode: 0 "S", 16 "R", more set by the brush-mode events
+  int32_t CanvasSubMode;     // kBrushSubMode*: what the brush mode does
   HostImage* SampleBuffer;   // canvas copy for sampling, or null
   int32_t VectorscopeX;      // place of the vectorscope requester
   int32_t VectorscopeY;
@@ -92,18 +122,18 @@ struct PluginState {
   int32_t ShowFxBrush;          // FX-brush section shown
   int32_t PaintModeBits;        // kPaint* bits
   int32_t AggressiveAutosample;
-  int32_t SliderMode;    // 0 hidden, 1 LAB value, 2 palette, 3 A-B gradient
+  int32_t SliderMode;    // kSlider*
   int32_t LumaLock;      // slider lock
   int32_t CieHsvMode;    // picker HSV from CIE LCh
   int32_t FloodBackground;
   int32_t HueRingMode;   // 0x1 ring shows current sat/value, 0x2 CIE ring with value compensation
   int32_t XyzMixMode;    // mixing in XYZ
-  int32_t GamutMode;     // NTSC gamut warning 0, 1, 2
-  int32_t VectorscopeMode;  // 0 none, 1 waveform, 2 vectorscope
+  int32_t GamutMode;     // kGamut*: NTSC gamut warning
+  int32_t VectorscopeMode;  // kScope*: scope window and its display
   int32_t PopHelp;          // quick help on
   int32_t SampleSourceFlags;  // bit 1 single layer, bit 2 frozen buffer
   int32_t RingLockBits;       // kLock* bits
-  int32_t LightMode;          // lamp: 0 native, 1 CIE, 2 additive/colorize
+  int32_t LightMode;          // kLight*: what the lamp button drives
   int32_t AutoTrimPending;
   ColourSchemeState ColourScheme;
   int32_t Room;  // 1..4, 0 until the host names a room
@@ -133,6 +163,22 @@ struct PluginState {
 
   int32_t DragTarget;       // what the panel drag moves; kDragSlider while the slider is dragged
   int32_t LastReleaseKind;  // kind of the last panel release
+  int32_t DragAnchor[2];    // previous pointer of a relative drag: picker coordinates, or slider pixels
+  int32_t PickerAreaSize[2];  // width, height of the palette picture as last built
+
+  // Draw-mode following (tool and draw-mode detection).
+  int32_t AutoLightenDarken;  // the draw mode follows colour changes
+  float StoredValue;          // value recorded before a colour change
+
+  int32_t SmartFillPoint[2];  // canvas point of a pending Smart Fill
+
+  // FX-brush section.
+  int32_t WatchLastPosition[2];  // canvas x, y (whole pixels) of the previous watch event
+  int32_t WatchLastScreen[2];    // previous screen-space position
+  float ZoomScreenDistance;      // screen-space stroke length of the zoom measurement
+  float ZoomCanvasDistance;      // canvas-space stroke length alongside
+  float LoadLevel = 100.0f;      // current "Load" level, 0..100
+  float BrushHueOffset;          // hue offset of a brush-mode hue turn, in turns
 };
 
 extern PluginState GState;

@@ -1,5 +1,5 @@
 // Placeholder bodies: this behaviour arrives with its own change.
-#include "panel/fx_brush.h"
+#include "interact/fx_brush.h"
 
 void FxBrushEvents(PluginContext*, HostWord*) {}
 void BrushModeEvents(PluginContext*, HostWord*) {}

@@ -1,5 +1,5 @@
 // Tintwell plug-in frame: the definition of the global state record.
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 
 PluginState GState;
 

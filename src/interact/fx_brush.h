@@ -1,7 +1,7 @@
 // Tintwell panel: the FX-brush section's canvas events and the brush mode.
 #pragma once
 
-#include "plugin/abi.h"
+#include "core/abi.h"
 
 void FxBrushEvents(PluginContext* context, HostWord* args);
 void BrushModeEvents(PluginContext* context, HostWord* args);

@@ -1,21 +1,24 @@
-// Tintwell requesters: the two canvas modes and the FX-brush watch.
+// Tintwell interaction: the two canvas modes and the FX-brush watch, their
+// overlays over the canvas view and the end of the canvas interaction.
 //
 // Both modes and the watch use a tiny 2 x 2 window at (0, 0): it only exists
 // to receive pointer movement, while its overlay image is drawn over the
 // canvas by the overlay message. The pick mode and the watch share the pick
 // window; the brush mode has its own. Canvas event delivery, once started,
 // ends with the host's end-of-interaction message, which closes the windows.
-// Requester layer; calls host/, colour/, panel/ and store/.
-#include "requesters/canvas_modes.h"
+// Interaction layer; calls host/, colour/, store/, panel/ and requesters/.
+#include "interact/canvas_modes.h"
+
+#include <cmath>
 
 #include "colour/colour_models.h"
-#include "colour/lighten_darken_filter.h"
 #include "colour/pens.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
+#include "interact/paint_mode.h"
 #include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
-#include "plugin/plugin_state.h"
+#include "core/plugin_state.h"
 #include "requesters/requester_support.h"
 #include "requesters/vectorscope_window.h"
 #include "store/localisation.h"
@@ -70,6 +73,51 @@ bool IsFreehandLine(const char* reply) {
     if (a != b) return false;
     if (b == '\0') return true;
   }
+}
+
+// Draws image centred at (x, y) over the canvas view.
+void OverlayCentred(PluginContext* context, HostImage* image, float x, float y) {
+  const float halfW = static_cast<float>(image->Width) / 2.0f;
+  const float halfH = static_cast<float>(image->Height) / 2.0f;
+  const float corners[8] = {-halfW, -halfH, halfW, -halfH, halfW, halfH, -halfW, halfH};
+  HostOverlayImage(context, x, y, corners, image);
+}
+
+float FixedToFloat(int32_t fixed) { return static_cast<float>(fixed) / 65536.0f; }
+
+// Whole-pixel part of a signed 16.16 canvas position.
+int64_t FixedWhole(int32_t fixed) { return fixed >> 16; }
+
+void DrawPickOverlay(PluginContext* context) {
+  if (!GState.PickRequester || !GState.PickImage) return;
+  OverlayCentred(context, GState.PickImage, FixedToFloat(GState.PickPointer[0]), FixedToFloat(GState.PickPointer[1]));
+}
+
+void DrawBrushOverlay(PluginContext* context) {
+  if (!GState.BrushRequester) return;
+  const float x = FixedToFloat(GState.BrushPointer[0]);
+  const float y = FixedToFloat(GState.BrushPointer[1]);
+  if (GState.CanvasSubMode != kBrushSubModeSize) {
+    if (GState.BrushImage) OverlayCentred(context, GState.BrushImage, x, y);
+    return;
+  }
+  // Radius circle of the brush-size drag. Positions left of or above the
+  // canvas are negative: their whole parts stay signed, and the squares are
+  // taken wide so no pointer position can overflow them.
+  const int64_t dx = FixedWhole(GState.BrushAnchor[0]) - FixedWhole(GState.BrushPointer[0]);
+  const int64_t dy = FixedWhole(GState.BrushAnchor[1]) - FixedWhole(GState.BrushPointer[1]);
+  float r = std::sqrt(static_cast<float>(dx * dx + dy * dy)) - GState.BrushRadiusOffset + GState.BrushRadiusBase;
+  if (r < 0.5f) r = 0.5f;
+  if (r > 255.0f) r = 255.0f;
+  const Pixel colour = MakePixel(context, 0, 150, 255, 255);
+  const float step = 0.09817477f;  // 2 pi / 64
+  for (int i = 1; i <= 64; ++i) {
+    const double a1 = static_cast<float>(i) * step;
+    const double a0 = static_cast<float>(i - 1) * step;
+    HostOverlayLine(context, static_cast<float>(x + r * std::cos(a1)), static_cast<float>(y + r * std::sin(a1)),
+                    static_cast<float>(x + r * std::cos(a0)), static_cast<float>(y + r * std::sin(a0)), colour);
+  }
+  HostOverlayDot(context, x, y, 2, GState.CurrentPixel);
 }
 
 bool LampFilterWanted() {
@@ -129,7 +177,7 @@ void StartPickMode(PluginContext* context) {
   GState.PickRequester = window;
   GState.PickImage = FitOverlayGadget(context, window, kPickGadget, kPickGadgetSize, kPickImageSize);
   HostSetPointerTracking(context, window, 1);
-  OpenVectorscope(context);
+  OpenScopeWindow(context);
 }
 
 void EndPickMode(PluginContext* context) {
@@ -168,4 +216,34 @@ void UpdateFxBrushWatch(PluginContext* context) {
     SetAPen(context, GState.CurrentPixel);
     RefreshPanel(context);
   }
+}
+
+void DrawCanvasOverlay(PluginContext* context) {
+  if (GState.ModeFlags & kModePick) {
+    DrawPickOverlay(context);
+  } else if (GState.ModeFlags & kModeBrush) {
+    DrawBrushOverlay(context);
+  }
+}
+
+void EndCanvasInteraction(PluginContext* context) {
+  if (HostImage* buffer = GState.SampleBuffer) {
+    GState.SampleBuffer = nullptr;
+    HostFreeImage(context, buffer);
+  }
+  GState.ModeFlags = 0;
+  if (GState.PickRequester || GState.PickImage) {
+    CloseWindowAndImage(context, &GState.PickRequester, &GState.PickImage, false);
+  }
+  if (GState.BrushRequester || GState.BrushImage) {
+    GState.CanvasSubMode = kBrushSubModeNone;
+    GState.BrushFirstDraw = 1;
+    CloseWindowAndImage(context, &GState.BrushRequester, &GState.BrushImage, false);
+  }
+  BuildSwatchImage(context);
+  BuildPaletteImage(context);
+  HostSendCommand(context, "tv_UnlockMouse", nullptr);
+  if (LampFilterWanted()) RunPaintModeFilter(context, 1);
+  CloseScopeWindow(context);
+  UpdateFxBrushWatch(context);
 }

@@ -1,14 +1,18 @@
-// Tintwell requesters: opening the LAB reference dialog. Its gadgets and
-// events belong to the dialog's own callback, which also clears the handle
-// when the dialog closes.
-// Requester layer; calls host/, store/ and the dialog's callback.
-#include "requesters/lab_dialog_window.h"
+// Tintwell requesters: the LAB reference dialog.
+//
+// Opened from the panel; its own callback builds its gadgets and handles its
+// events. For now only its closing is handled:
+//   101 closing -> the reference white is stored and the handle cleared, so
+//                  the dialog never leaves a stale handle behind.
+// Requester layer; calls host/ and store/.
+#include "requesters/lab_dialog.h"
 
+#include "core/plugin_state.h"
 #include "host/host_calls.h"
-#include "panel/lab_dialog.h"
-#include "plugin/plugin_state.h"
+#include "host/host_functions.h"
 #include "requesters/requester_support.h"
 #include "store/localisation.h"
+#include "store/settings.h"
 
 namespace {
 
@@ -29,4 +33,12 @@ void OpenLabDialog(PluginContext* context) {
     return;
   }
   GState.LabDialogRequester = dialog;
+}
+
+int32_t TW_CALL LabDialogEvents(PluginContext* context, int32_t event, HostWord, HostWord*) {
+  if (event == kEventClosing) {
+    GState.LabDialogRequester = 0;
+    SaveReferenceWhite(context);
+  }
+  return 1;
 }

@@ -1,0 +1,29 @@
+// Tintwell interaction: the paint modes driven by the lamp button and the
+// paint-mode corner of the palette, and the filter run that serves them.
+#pragma once
+
+#include "core/abi.h"
+
+// Lamp types of the paint-mode button's pictures.
+constexpr int32_t kLampGreen = 1;   // paint mode on, idle
+constexpr int32_t kLampRed = 2;     // paint mode on, source commands being sent
+constexpr int32_t kLampLime = 3;    // CIE variant on, idle
+constexpr int32_t kLampOrange = 4;  // CIE variant on, source commands being sent
+constexpr int32_t kLampDark = 7;    // paint mode off
+
+// Forms of the paint-source refresh.
+constexpr int32_t kPaintSourceOnRelease = 0;  // after a release on the swatches or the palette
+constexpr int32_t kPaintSourceOnRefresh = 1;  // on the panel's refresh notice
+
+// Has the host run the lighten/darken pass (our own "d" or "l" command, or
+// its stack apply), keeps a spare copy and undoes the stroke it replaces.
+// request 0 runs only with the second lamp state on.
+void RunPaintModeFilter(PluginContext* context, int32_t request);
+
+// Press in the paint-mode corner of the palette (buttons and qualifier words
+// of the event).
+void PaintModeCornerPress(PluginContext* context, int32_t buttons, int32_t qualifier);
+// Release on the lamp button (gadget 150).
+void LampButtonRelease(PluginContext* context, HostWord* args);
+// The paint-source refresh in one of its two forms.
+void PaintSourceRefresh(PluginContext* context, int32_t form);

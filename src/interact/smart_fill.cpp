@@ -1,0 +1,4 @@
+// Placeholder bodies: this behaviour arrives with its own change.
+#include "interact/smart_fill.h"
+
+void SmartFill(PluginContext*) {}
