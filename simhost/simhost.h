@@ -245,7 +245,8 @@ class SimHost {
   void ScriptReply(const std::string& command, const std::string& reply);
   void SetPopupMenuAnswer(int32_t id) { popupAnswer_ = id; }  // stays in force
   // The value the user types for HostAskInteger (clamped to the asked
-  // range); nullopt leaves the int32 unchanged (the user cancels).
+  // range); nullopt leaves the int32 unchanged (the user cancels). The call's
+  // output records "<value offered> -> <answer>" or "<value offered> -> cancelled".
   void SetAskIntegerAnswer(std::optional<int32_t> value) { askIntegerAnswer_ = value; }
   void FailNextRequesterOpen(int32_t count = 1) { failRequesterOpens_ = count; }
   void FailNextImageAlloc(int32_t count = 1) { failImageAllocs_ = count; }
