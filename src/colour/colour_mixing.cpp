@@ -7,6 +7,7 @@
 
 #include "core/text_numbers.h"
 
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
