@@ -36,6 +36,8 @@ namespace {
 constexpr int32_t kUserBlockSize = 288;
 constexpr int kNameTextLimit = 127;
 
+UserBlockAllocator gUserBlockAllocator = std::calloc;
+
 void SetModeBitForFilter(PluginContext* context, int32_t bit) {
   const int32_t saved = GState.PaintModeBits;
   GState.PaintModeBits |= bit;
@@ -66,6 +68,10 @@ void CopyPluginName(char* field, const char* name) {
 
 }  // namespace
 
+void SetUserBlockAllocator(UserBlockAllocator allocator) {
+  gUserBlockAllocator = allocator ? allocator : std::calloc;
+}
+
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   OpenLocalisation(context);
 
@@ -75,7 +81,7 @@ TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   context->VersionMinor = TINTWELL_VERSION_MINOR;
 
   // Handed to the host, which owns it from here on.
-  void* userBlock = std::calloc(1, kUserBlockSize);
+  void* userBlock = gUserBlockAllocator(1, kUserBlockSize);
   if (!userBlock) {
     // Nothing else was opened yet; the localisation file must not stay open.
     CloseLocalisation(context);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "store/builtin_texts.h"
+
 #include "host/host_calls.h"
 #include "core/plugin_state.h"
 

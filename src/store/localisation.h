@@ -18,8 +18,6 @@ void CloseLocalisation(PluginContext* context);
 // otherwise the built-in text of that number ("" when there is none either).
 // Private (negative) numbers always give the built-in text. Never null.
 const char* LocalisedText(PluginContext* context, int32_t number);
-// The built-in text of a number, or null when there is none.
-const char* BuiltinText(int32_t number);
 
 // Longest text, in bytes without the NUL, that the plug-in hands the host as
 // a title, menu entry or help text. Every built-in text fits with room to
