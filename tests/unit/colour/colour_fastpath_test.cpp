@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/colour_rows.h"
 #include "colour_test_support.h"
 
 namespace {

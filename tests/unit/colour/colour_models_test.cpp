@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour_test_support.h"
 
