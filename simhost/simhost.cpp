@@ -397,8 +397,10 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
         Fault("HostUnpackImage without data, destination or count");
         return 0;
       }
+      // The host is given no length: a well-formed stream of `count` pixels
+      // is at most 5 bytes a pixel (one-pixel literals), so no more is read.
       bool ok = true;
-      const size_t consumed = UnpackPackBits(packed, static_cast<size_t>(-1), destination, count, &ok);
+      const size_t consumed = UnpackPackBits(packed, 5u * static_cast<size_t>(count), destination, count, &ok);
       self->calls_[record].output = std::to_string(consumed);
       if (!ok) Fault("HostUnpackImage: malformed packed stream");
       return 1;
