@@ -23,33 +23,24 @@
 
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
+#include "panel/panel_layout.h"
 #include "store/builtin_texts_ids.h"
 #include "store/localisation.h"
 
 namespace {
 
-constexpr int32_t kSwatchGadgetId = 100;
-constexpr int32_t kPaletteGadgetId = 110;
+// Swatch band in panel pixels: B and base swatches left of kHoverSwatchSplitX,
+// the B swatch above kHoverSwatchSplitY.
+constexpr int32_t kHoverSwatchSplitX = 92;
+constexpr int32_t kHoverSwatchSplitY = 24;
 
-// Swatch band and value slider rows of the panel.
-constexpr int32_t kSwatchBandHeight = 48;
-constexpr int32_t kSliderHeight = 32;
-constexpr int32_t kSwatchSplitX = 92;  // B and base swatches left of it, current swatch from it
-constexpr int32_t kSwatchSplitY = 24;  // B swatch above it, base swatch from it
-
-// The palette section: picture centre relative to the section's top row,
-// and the section's height (the FX-brush row follows it).
+// The palette picture's top left in the panel, above the slider rows.
 constexpr int32_t kPaletteLeft = 1;
 constexpr int32_t kPaletteTop = 50;
-constexpr int32_t kPaletteSectionHeight = 185;
-constexpr int32_t kPaletteSizeFallback = 180;  // before the first palette picture is built
 
-// Radii (whole pixels) and offsets of the palette areas, from the centre.
-constexpr int32_t kRingInner = 64;
-constexpr int32_t kRingOuter = 87;
-constexpr int32_t kCornerRadius = 89;
-constexpr int32_t kSquareHalf = 41;       // |dx|, |dy| up to this: the SATVAL square
-constexpr int32_t kLowerBoxSplit = 77;    // dy from this: the lower option box of a lower corner
+// The inner zones as the hover help tells them apart: |dx| beyond this is
+// the saturation zone, |dy| beyond it (with |dx| within) the value zone.
+constexpr int32_t kHoverSquareHalf = 41;
 
 // Whole part of the distance, exact for every integer square.
 int32_t WholeDistance(int32_t dx, int32_t dy) {
@@ -65,41 +56,43 @@ HoverHelpEntry Entry(int32_t title, int32_t text, int32_t gadget) { return Hover
 HoverHelpEntry LampEntry() {
   switch (GState.LightMode) {
     case kLightCie:
-      return Entry(texts::kHelpLampCieTitle, texts::kHelpLampCie, kPaletteGadgetId);
+      return Entry(texts::kHelpLampCieTitle, texts::kHelpLampCie, kPaletteGadget);
     case kLightAdditive:
-      return Entry(texts::kHelpLampAdditiveTitle, texts::kHelpLampAdditive, kPaletteGadgetId);
+      return Entry(texts::kHelpLampAdditiveTitle, texts::kHelpLampAdditive, kPaletteGadget);
     default:
-      return Entry(texts::kHelpLampNativeTitle, texts::kHelpLampNative, kPaletteGadgetId);
+      return Entry(texts::kHelpLampNativeTitle, texts::kHelpLampNative, kPaletteGadget);
   }
 }
 
 bool FindPaletteHelp(int32_t dx, int32_t dy, HoverHelpEntry* entry) {
   const int32_t r = WholeDistance(dx, dy);
-  if (r >= kRingInner && r <= kRingOuter) {
-    *entry = Entry(texts::kHelpHueRingTitle, texts::kHelpHueRing, kPaletteGadgetId);
+  if (r >= kHueRingInner && r <= kHueRingOuter) {
+    *entry = Entry(texts::kHelpHueRingTitle, texts::kHelpHueRing, kPaletteGadget);
     return true;
   }
-  if (r >= kCornerRadius) {
+  if (r >= kCornerPressMinRadius) {
     // The centre lines between the corners belong to none of them.
     if (dx == 0 || dy == 0) return false;
     if (dy < 0) {
-      *entry = dx < 0 ? Entry(texts::kHelpSwapTitle, texts::kHelpSwap, kPaletteGadgetId) : LampEntry();
+      *entry = dx < 0 ? Entry(texts::kHelpSwapTitle, texts::kHelpSwap, kPaletteGadget) : LampEntry();
     } else if (dx < 0) {
-      *entry = dy < kLowerBoxSplit ? Entry(texts::kHelpDynamicRingTitle, texts::kHelpDynamicRing, kPaletteGadgetId)
-                                   : Entry(texts::kHelpBackgroundTitle, texts::kHelpBackground, kPaletteGadgetId);
+      *entry = dy < kLowerOptionMinDy
+                   ? Entry(texts::kHelpDynamicRingTitle, texts::kHelpDynamicRing, kPaletteGadget)
+                   : Entry(texts::kHelpBackgroundTitle, texts::kHelpBackground, kPaletteGadget);
     } else {
-      *entry = dy < kLowerBoxSplit ? Entry(texts::kHelpSingleLayerTitle, texts::kHelpSingleLayer, kPaletteGadgetId)
-                                   : Entry(texts::kHelpCiePaletteTitle, texts::kHelpCiePalette, kPaletteGadgetId);
+      *entry = dy < kLowerOptionMinDy
+                   ? Entry(texts::kHelpSingleLayerTitle, texts::kHelpSingleLayer, kPaletteGadget)
+                   : Entry(texts::kHelpCiePaletteTitle, texts::kHelpCiePalette, kPaletteGadget);
     }
     return true;
   }
   // Inside the ring, and the one-pixel gap between ring and corners.
-  if (std::abs(dx) > kSquareHalf) {
-    *entry = Entry(texts::kHelpSaturationTitle, texts::kHelpSaturation, kPaletteGadgetId);
-  } else if (std::abs(dy) <= kSquareHalf) {
-    *entry = Entry(texts::kHelpSatValTitle, texts::kHelpSatVal, kPaletteGadgetId);
+  if (std::abs(dx) > kHoverSquareHalf) {
+    *entry = Entry(texts::kHelpSaturationTitle, texts::kHelpSaturation, kPaletteGadget);
+  } else if (std::abs(dy) <= kHoverSquareHalf) {
+    *entry = Entry(texts::kHelpSatValTitle, texts::kHelpSatVal, kPaletteGadget);
   } else {
-    *entry = Entry(texts::kHelpValueTitle, texts::kHelpValue, kPaletteGadgetId);
+    *entry = Entry(texts::kHelpValueTitle, texts::kHelpValue, kPaletteGadget);
   }
   return true;
 }
@@ -112,30 +105,31 @@ void SetPanelTitle(PluginContext* context, RequesterHandle panel, int32_t number
 }  // namespace
 
 bool FindHoverHelp(int32_t x, int32_t y, HoverHelpEntry* entry) {
-  const int32_t sliderRows = GState.SliderMode > 0 ? kSliderHeight : 0;
-  if (y < kSwatchBandHeight) {
-    if (x >= kSwatchSplitX) {
-      *entry = Entry(texts::kHelpCurrentSwatchTitle, texts::kHelpCurrentSwatch, kSwatchGadgetId);
-    } else if (y < kSwatchSplitY) {
-      *entry = Entry(texts::kHelpBSwatchTitle, texts::kHelpBSwatch, kSwatchGadgetId);
+  const int32_t sliderRows = GState.SliderMode > 0 ? kSliderSectionHeight : 0;
+  if (y < kPanelBaseHeight) {
+    if (x >= kHoverSwatchSplitX) {
+      *entry = Entry(texts::kHelpCurrentSwatchTitle, texts::kHelpCurrentSwatch, kSwatchGadget);
+    } else if (y < kHoverSwatchSplitY) {
+      *entry = Entry(texts::kHelpBSwatchTitle, texts::kHelpBSwatch, kSwatchGadget);
     } else {
-      *entry = Entry(texts::kHelpBaseSwatchTitle, texts::kHelpBaseSwatch, kSwatchGadgetId);
+      *entry = Entry(texts::kHelpBaseSwatchTitle, texts::kHelpBaseSwatch, kSwatchGadget);
     }
     return true;
   }
-  if (sliderRows && y < kSwatchBandHeight + kSliderHeight) {
+  if (sliderRows && y < kPanelBaseHeight + kSliderSectionHeight) {
     // The titles keep the slider's older mode names: A-B gradient "VAL",
     // colour scheme "YUV", LAB value (and anything else) "LAB".
     const int32_t title = GState.SliderMode == kSliderGradient  ? texts::kHelpSliderValTitle
                           : GState.SliderMode == kSliderPalette ? texts::kHelpSliderYuvTitle
                                                                 : texts::kHelpSliderLabTitle;
-    *entry = Entry(title, texts::kHelpSlider, kSwatchGadgetId);
+    *entry = Entry(title, texts::kHelpSlider, kSwatchGadget);
     return true;
   }
-  const int32_t sectionTop = kSwatchBandHeight + sliderRows;
+  const int32_t sectionTop = kPanelBaseHeight + sliderRows;
   if (!GState.ShowPalette || y <= sectionTop || y >= sectionTop + kPaletteSectionHeight) return false;
-  const int32_t width = GState.PickerAreaSize[0] > 0 ? GState.PickerAreaSize[0] : kPaletteSizeFallback;
-  const int32_t height = GState.PickerAreaSize[1] > 0 ? GState.PickerAreaSize[1] : kPaletteSizeFallback;
+  const int32_t width = GState.PickerAreaSize[0] > 0 ? GState.PickerAreaSize[0] : kPaletteImageSize;
+  const int32_t height = GState.PickerAreaSize[1] > 0 ? GState.PickerAreaSize[1] : kPaletteImageSize;
+  // From the picture's centre: dx grows to the right, dy downward.
   const int32_t dx = x - kPaletteLeft - width / 2;
   const int32_t dy = y - kPaletteTop - height / 2 - sliderRows;
   return FindPaletteHelp(dx, dy, entry);

@@ -25,10 +25,6 @@
 
 namespace {
 
-// Gadgets of the panel whose help text Quick Help clears when switched off.
-constexpr int32_t kSwatchGadgetId = 100;
-constexpr int32_t kPaletteGadgetId = 110;
-
 // Pressure sensitivity the question allows.
 constexpr int32_t kPressureSensitivityMin = 64;
 constexpr int32_t kPressureSensitivityMax = 255;
@@ -157,8 +153,8 @@ void ToggleQuickHelp(PluginContext* context) {
       char title[kHostTextBufferSize];
       HostSetRequesterTitle(context, panel, CopyLocalisedText(context, texts::kPanelTitle, title, sizeof title));
       // Even the swatch band's menu hint goes until the next layout.
-      HostSetGadgetHelp(context, panel, kSwatchGadgetId, "");
-      if (GState.ShowPalette) HostSetGadgetHelp(context, panel, kPaletteGadgetId, "");
+      HostSetGadgetHelp(context, panel, kSwatchGadget, "");
+      if (GState.ShowPalette) HostSetGadgetHelp(context, panel, kPaletteGadget, "");
     }
   } else {
     GState.PopHelp = 1;

@@ -36,5 +36,5 @@ constexpr int32_t kMenuIdLampAdditive = 102;
 // Builds the menu, asks the host to show it and applies the chosen item; an
 // id that no shown item carries (0 included) changes nothing. Returns the
 // kMenuFollow* bits the caller must still run.
-int32_t ShowOptionMenu(PluginContext* context);
+[[nodiscard]] int32_t ShowOptionMenu(PluginContext* context);
 
