@@ -137,7 +137,9 @@ bool FindHoverHelp(int32_t x, int32_t y, HoverHelpEntry* entry) {
 
 void ShowHoverHelp(PluginContext* context, RequesterHandle requester, int32_t x, int32_t y) {
   const RequesterHandle panel = GState.PanelRequester;
-  if (!panel) return;
+  // Tracking follows Quick Help, so moves come only while it is on; one that
+  // arrives anyway shows nothing.
+  if (!panel || !GState.PopHelp) return;
   int32_t width = 0;
   int32_t height = 0;
   // Outside the panel (or a move reported for another window) the title
