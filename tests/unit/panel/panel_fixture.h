@@ -32,35 +32,42 @@ class PanelTest : public PluginHostTest {
 
   PluginContext* Context() { return host->Context(); }
 
-  // Opens the panel for the current sections. Where the panel's own layout
-  // has not made the swatch and palette gadgets, they are added here, and the
-  // panel gets the height its sections give, so that help texts have their
-  // gadgets and the pointer its place.
+  // Opens the panel for the current sections. Until the panel's own layout
+  // makes the swatch and palette gadgets, they are added here and the panel
+  // gets the height its sections give, so that help texts have their gadgets
+  // and the pointer its place.
   RequesterHandle OpenPanel() {
     EXPECT_EQ(1, host->Parameters(nullptr));
-    const RequesterHandle panel = GState.PanelRequester;
+    const simhost::Requester* requester = host->FindRequester(GState.PanelRequester);
+    standInLayout = requester && !requester->gadgets.count(kSwatchGadget);
     EnsureSections();
-    return panel;
+    return GState.PanelRequester;
   }
 
+  // The height the shown sections give the panel.
+  static int32_t SectionHeight() {
+    int32_t height = kPanelBaseHeight + (GState.SliderMode > 0 ? kSliderSectionHeight : 0);
+    if (GState.ShowPalette) height += kPaletteSectionHeight;
+    if (GState.ShowFxBrush) height += kFxBrushSectionHeight;
+    return height;
+  }
+
+  // After a section change: the stand-in for the layout, where it is needed.
   void EnsureSections() {
     const RequesterHandle panel = GState.PanelRequester;
     const simhost::Requester* requester = host->FindRequester(panel);
-    if (!requester) return;
-    const int32_t slider = GState.SliderMode > 0 ? kSliderSectionHeight : 0;
-    int32_t height = kPanelBaseHeight + slider;
+    if (!requester || !standInLayout) return;
+    const int32_t top = kPanelBaseHeight + (GState.SliderMode > 0 ? kSliderSectionHeight : 0);
     if (!requester->gadgets.count(kSwatchGadget)) {
-      HostAddGadget(Context(), panel, 1, 2, 182, height - 4, kSwatchGadget, kGadgetImage, nullptr);
+      HostAddGadget(Context(), panel, 1, 2, 182, top - 4, kSwatchGadget, kGadgetImage, nullptr);
     }
-    if (GState.ShowPalette) {
-      if (!requester->gadgets.count(kPaletteGadget)) {
-        HostAddGadget(Context(), panel, 1, height - 2, 182, 185, kPaletteGadget, kGadgetImage, nullptr);
-      }
-      height += kPaletteSectionHeight;
+    if (GState.ShowPalette && !requester->gadgets.count(kPaletteGadget)) {
+      HostAddGadget(Context(), panel, 1, top - 2, 182, 185, kPaletteGadget, kGadgetImage, nullptr);
     }
-    if (GState.ShowFxBrush) height += kFxBrushSectionHeight;
-    host->MoveRequester(panel, requester->x, requester->y, kPanelWidth, height);
+    host->MoveRequester(panel, requester->x, requester->y, kPanelWidth, SectionHeight());
   }
+
+  bool standInLayout = false;  // the panel's layout did not make its gadgets
 
   // Opens the localisation file with these texts, as PI_Open would.
   void Localise(const std::map<int32_t, std::string>& texts) {
@@ -75,6 +82,7 @@ class PanelTest : public PluginHostTest {
     host->SetPopupMenuAnswer(id);
     const size_t before = host->PopupMenus().size();
     RunOptionMenu(Context());
+    EnsureSections();
     EXPECT_EQ(before + 1, host->PopupMenus().size());
     if (host->PopupMenus().size() == before) return {};
     return host->PopupMenus().back().items;
