@@ -23,6 +23,7 @@
 #include "core/version.h"
 #include "interact/canvas_modes.h"
 #include "interact/panel_events.h"
+#include "requesters/lab_dialog.h"
 #include "requesters/requester_support.h"
 #include "requesters/rooms.h"
 #include "requesters/vectorscope_window.h"
@@ -120,6 +121,8 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     GState.VectorscopeRequester = 0;
     HostCloseRequester(context, scope);
   }
+  // Its callback lives in this library, which the host may unload next.
+  CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
   // canvas copy would otherwise outlive the plug-in.
   if (HostImage* buffer = GState.SampleBuffer) {

@@ -137,6 +137,13 @@ void OpenLabDialog(PluginContext* context) {
   GState.LabDialogRequester = dialog;
 }
 
+void CloseLabDialog(PluginContext* context) {
+  const RequesterHandle dialog = GState.LabDialogRequester;
+  if (!dialog) return;
+  GState.LabDialogRequester = 0;
+  HostCloseRequester(context, dialog);
+}
+
 int32_t TW_CALL LabDialogEvents(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
   switch (event) {
     case kEventOpened:

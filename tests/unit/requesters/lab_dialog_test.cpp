@@ -154,4 +154,18 @@ TEST_F(LabDialog, ResetRestoresTheDefaultsAndReadsTheGradientAgain) {
   EXPECT_TRUE(Host().Faults().empty());
 }
 
+// The dialog's callback lives in the plug-in: PI_Close must not leave it open.
+TEST_F(LabDialog, PluginCloseClosesTheDialogAndKeepsTheWhite) {
+  ASSERT_EQ(1, Host().Open());
+  const RequesterHandle dialog = Open();
+  ASSERT_NE(0, dialog);
+  GState.ReferenceWhite[0] = 90.5f;
+  Host().Close();
+  EXPECT_EQ(nullptr, Host().FindRequester(dialog));
+  EXPECT_EQ(0, GState.LabDialogRequester);
+  EXPECT_EQ("90.500000", Setting("lab_ref_x"));
+  EXPECT_EQ(0, Host().OpenRequesterCount());
+  EXPECT_TRUE(Host().Faults().empty());
+}
+
 }  // namespace
