@@ -611,10 +611,10 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       return 1;
     }
     case kReqRemoveGadget: {
+      // Removing a gadget that is not there is harmless (the panel's
+      // relayout removes every content gadget whatever is shown).
       const int32_t id = static_cast<int32_t>(pack[2]);
-      if (!FindGadget(requester, id, layout.name)) return 0;
-      requester->gadgets.erase(id);
-      return 1;
+      return requester->gadgets.erase(id) != 0 ? 1 : 0;
     }
     case kReqSetGadgetHelp: {
       Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);

@@ -250,14 +250,14 @@ def draw_palette_background():
     # Top right (x 157..174, y 9..27): a pale light bulb, glass over a
     # neck and a screw base; the paint-mode sign is drawn over its glass.
     glass, glass_edge = rgb8(255, 246, 196), rgb8(214, 190, 110)
-    c.shape((157, 9, 174, 24), disc(165.5, 16.5, 7.5), glass_edge)
-    c.shape((157, 9, 174, 24), disc(165.5, 16.5, 6.5), glass)
-    c.rect(162, 23, 169, 23, glass)
-    c.put(161, 23, glass_edge)
-    c.put(170, 23, glass_edge)
-    for y in range(24, 28):
-        c.rect(162, y, 169, y, grey(165) if y % 2 == 0 else grey(115))
-    c.rect(164, 27, 167, 27, grey(90))
+    c.shape((157, 9, 174, 24), disc(164.5, 15.5, 7.0), glass_edge)
+    c.shape((157, 9, 174, 24), disc(164.5, 15.5, 6.0), glass)
+    c.rect(161, 22, 168, 22, glass)
+    c.put(160, 22, glass_edge)
+    c.put(169, 22, glass_edge)
+    for y in range(23, 27):
+        c.rect(161, y, 168, y, grey(165) if y % 2 == 1 else grey(115))
+    c.rect(163, 27, 166, 27, grey(90))
 
     # Bottom left: the frames of the hue-ring and background options, a small
     # colour wheel beside the upper one and "BG" beside the lower one.
@@ -410,6 +410,8 @@ LAMPS = (
 LAMP_CENTRE = 10.0
 LAMP_OPAQUE = 9.9   # pixels whose centre lies within: the round bezel
 LAMP_GLASS = 6.6
+LAMP_RIM = 9.05     # pixels whose centre lies beyond: the black rim
+BLACK = (0, 0, 0)
 
 
 def lamp_colour(glass, x, y):
@@ -419,9 +421,7 @@ def lamp_colour(glass, x, y):
         # Brushed metal lit from the upper left; a dark rim outside.
         light = 0.0 if d == 0 else (-dx - dy) / (d * 1.4142135623730951)
         shade = 0.56 + 0.30 * light
-        if d > 9.0:
-            shade *= 0.55
-        elif d < LAMP_GLASS + 0.9:
+        if d < LAMP_GLASS + 0.9:
             shade *= 0.75
         return (shade, shade, shade * 1.03 if shade * 1.03 < 1 else 1.0)
     # Glass: brighter toward the middle, with a highlight up and to the left.
@@ -436,15 +436,19 @@ def lamp_colour(glass, x, y):
 
 
 def draw_lamp(glass):
-    """Straight RGB colours (supersampled) and alpha 0/255 per pixel."""
+    """Straight RGB colours (supersampled) and alpha 0/255 per pixel. The
+    outermost opaque pixels are a black rim, so the darkest colour, which
+    the transparent corners share, is black and the corners come out as
+    transparent black whether or not a host premultiplies."""
     colours, alpha = [], []
     for y in range(LAMP):
         for x in range(LAMP):
             dx, dy = x + 0.5 - LAMP_CENTRE, y + 0.5 - LAMP_CENTRE
-            opaque = dx * dx + dy * dy <= LAMP_OPAQUE * LAMP_OPAQUE
+            d2 = dx * dx + dy * dy
+            opaque = d2 <= LAMP_OPAQUE * LAMP_OPAQUE
             alpha.append(255 if opaque else 0)
-            if not opaque:
-                colours.append(None)
+            if not opaque or d2 > LAMP_RIM * LAMP_RIM:
+                colours.append(None if not opaque else BLACK)
                 continue
             acc = [0.0, 0.0, 0.0]
             for j in range(4):
@@ -499,14 +503,17 @@ def median_cut(colours, count, name):
 
 def build_lamp(name, glass, count):
     colours, alpha = draw_lamp(glass)
-    palette, mapping = median_cut([c for c in colours if c is not None], count, name)
-    # Darkest colour first: index 0 is also what the transparent corners hold.
-    order = sorted(range(count), key=lambda i: (sum(palette[i]), palette[i]))
-    rank = {old: new for new, old in enumerate(order)}
-    index = bytes(0 if c is None else rank[mapping[c]] for c in colours)
+    shaded = [c for c in colours if c is not None and c != BLACK]
+    palette, mapping = median_cut(shaded, count - 1, name)
+    # Black first: index 0 is the rim and the transparent corners.
+    order = sorted(range(count - 1), key=lambda i: (sum(palette[i]), palette[i]))
+    rank = {old: new + 1 for new, old in enumerate(order)}
+    if BLACK in palette:
+        fail("lamp %s: a shade came out black" % name)
+    index = bytes(0 if c is None or c == BLACK else rank[mapping[c]] for c in colours)
     flat = bytearray(768)
     for new, old in enumerate(order):
-        flat[3 * new:3 * new + 3] = bytes(palette[old])
+        flat[3 * (new + 1):3 * (new + 1) + 3] = bytes(palette[old])
     if len(set(index)) != count:
         fail("lamp %s uses %d indices, %d wanted" % (name, len(set(index)), count))
     return bytes(alpha), bytes(flat), index

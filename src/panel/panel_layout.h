@@ -131,7 +131,10 @@ inline bool InOptionBox(int32_t x, int32_t y, int32_t x0, int32_t y0) {
 // Rebuilds the gadgets for the current section flags, redraws and resizes
 // the panel (keeping its place). Nothing when the panel is closed.
 void LayoutPanel(PluginContext* context);
-// Takes the host's A pen as base and current colour and redraws.
+// Takes the host's A pen as base and current colour (also what the panel
+// does when it opens, before its first layout).
+void TakeAPenAsCurrent(PluginContext* context);
+// The same, then redraws.
 void RefreshPanel(PluginContext* context);
 // Exchanges the host's A and B pens; the old B becomes the current colour.
 void SwapPens(PluginContext* context);
