@@ -179,9 +179,7 @@ TEST_F(PanelSoak, RandomMenusMovesAndDialogEditsKeepEverythingConsistent) {
       const simhost::Requester* shownPanel = host->FindRequester(panel);
       ASSERT_NE(nullptr, shownPanel);
       EXPECT_EQ(GState.PopHelp != 0, shownPanel->tracking);
-      if (!standInLayout) {
-        EXPECT_EQ(SectionHeight(), shownPanel->height);
-      }
+      EXPECT_EQ(SectionHeight(), shownPanel->height);
       if (GState.VectorscopeRequester) {
         EXPECT_NE(kScopeOff, GState.VectorscopeMode);
       }

@@ -168,6 +168,7 @@ TEST_F(PanelMenu, EachEntrySwitchesItsOption) {
     OpenPanel();
     Choose(c.id);
     EXPECT_EQ(c.after, *c.field);
+    EXPECT_EQ(SectionHeight(), PanelHeight());  // sections laid out anew
     EXPECT_EQ("", FaultText());
   }
 }

@@ -32,15 +32,9 @@ class PanelTest : public PluginHostTest {
 
   PluginContext* Context() { return host->Context(); }
 
-  // Opens the panel for the current sections. Until the panel's own layout
-  // makes the swatch and palette gadgets, they are added here and the panel
-  // gets the height its sections give, so that help texts have their gadgets
-  // and the pointer its place.
+  // Opens the panel, laid out for the current sections.
   RequesterHandle OpenPanel() {
     EXPECT_EQ(1, host->Parameters(nullptr));
-    const simhost::Requester* requester = host->FindRequester(GState.PanelRequester);
-    standInLayout = requester && !requester->gadgets.count(kSwatchGadget);
-    EnsureSections();
     return GState.PanelRequester;
   }
 
@@ -52,22 +46,11 @@ class PanelTest : public PluginHostTest {
     return height;
   }
 
-  // After a section change: the stand-in for the layout, where it is needed.
-  void EnsureSections() {
-    const RequesterHandle panel = GState.PanelRequester;
-    const simhost::Requester* requester = host->FindRequester(panel);
-    if (!requester || !standInLayout) return;
-    const int32_t top = kPanelBaseHeight + (GState.SliderMode > 0 ? kSliderSectionHeight : 0);
-    if (!requester->gadgets.count(kSwatchGadget)) {
-      HostAddGadget(Context(), panel, 1, 2, 182, top - 4, kSwatchGadget, kGadgetImage, nullptr);
-    }
-    if (GState.ShowPalette && !requester->gadgets.count(kPaletteGadget)) {
-      HostAddGadget(Context(), panel, 1, top - 2, 182, 185, kPaletteGadget, kGadgetImage, nullptr);
-    }
-    host->MoveRequester(panel, requester->x, requester->y, kPanelWidth, SectionHeight());
+  // The panel's height as the host has it, or -1 while it is closed.
+  int32_t PanelHeight() const {
+    const simhost::Requester* panel = host->FindRequester(GState.PanelRequester);
+    return panel ? panel->height : -1;
   }
-
-  bool standInLayout = false;  // the panel's layout did not make its gadgets
 
   // Opens the localisation file with these texts, as PI_Open would.
   void Localise(const std::map<int32_t, std::string>& texts) {
@@ -82,7 +65,6 @@ class PanelTest : public PluginHostTest {
     host->SetPopupMenuAnswer(id);
     const size_t before = host->PopupMenus().size();
     RunOptionMenu(Context());
-    EnsureSections();
     EXPECT_EQ(before + 1, host->PopupMenus().size());
     if (host->PopupMenus().size() == before) return {};
     return host->PopupMenus().back().items;
