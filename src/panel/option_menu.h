@@ -6,7 +6,8 @@
 #include "core/abi.h"
 
 // Work a chosen item leaves to the caller, because it lives above the panel
-// layer. ShowOptionMenu returns these bits; the caller runs them in this order.
+// layer. ShowOptionMenu returns these bits; the caller runs them in this order
+// (RunOptionMenu in interact/panel_menu.h does both).
 constexpr int32_t kMenuFollowNone = 0;
 constexpr int32_t kMenuFollowCloseScope = 0x1;     // CloseScopeWindow (the scope was switched off)
 constexpr int32_t kMenuFollowFxBrushWatch = 0x2;   // update the FX-brush watch (size lock, auto trim)

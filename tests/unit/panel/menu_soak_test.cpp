@@ -77,11 +77,13 @@ TEST_F(PanelSoak, RandomMenusMovesAndDialogEditsKeepEverythingConsistent) {
         }
         const size_t expectedSize = ExpectedMenuSize();
         const PluginState before = GState;
+        host->ClearRecords();
         const auto items = Choose(id);
         ASSERT_EQ(expectedSize, items.size());
         bool shown = false;
         for (const auto& item : items) shown = shown || (id != 0 && item.id == id);
         if (!shown) {
+          EXPECT_EQ(kFnPopupMenu, host->Calls().back().function);  // nothing follows the menu
           EXPECT_EQ(before.ShowPalette, GState.ShowPalette);
           EXPECT_EQ(before.SliderMode, GState.SliderMode);
           EXPECT_EQ(before.ShowFxBrush, GState.ShowFxBrush);

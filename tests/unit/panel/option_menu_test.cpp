@@ -199,45 +199,6 @@ TEST_F(PanelMenu, SliderEntriesSetTheCoordinatesOnlyWhenTheyShowTheLabSlider) {
   }
 }
 
-TEST_F(PanelMenu, AnIdNoShownEntryCarriesChangesNothing) {
-  struct Case {
-    const char* name;
-    int32_t palette;
-    int32_t slider;
-    std::vector<int32_t> ids;
-  };
-  const Case cases[] = {
-      {"slider without palette", 0, kSliderGradient, {0, 100, 101, 102, 60, 61, 7, 999, -5, 0x10000 + 10}},
-      {"palette without slider", 1, kSliderHidden, {30, 20, 24, 25, 21, 86}},
-      {"nothing shown", 0, kSliderHidden, {30, 20, 24, 25, 60, 61}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    SetEverythingOn();
-    GState.ShowPalette = c.palette;
-    GState.SliderMode = c.slider;
-    OpenPanel();
-    const PluginState before = GState;
-    for (int32_t id : c.ids) {
-      SCOPED_TRACE(id);
-      host->ClearRecords();
-      Choose(id);
-      ASSERT_FALSE(host->Calls().empty());
-      EXPECT_EQ(kFnPopupMenu, host->Calls().back().function);  // nothing after the menu
-      EXPECT_EQ(before.ShowPalette, GState.ShowPalette);
-      EXPECT_EQ(before.SliderMode, GState.SliderMode);
-      EXPECT_EQ(before.LightMode, GState.LightMode);
-      EXPECT_EQ(before.GamutMode, GState.GamutMode);
-      EXPECT_EQ(before.LumaLock, GState.LumaLock);
-      EXPECT_EQ(before.PaintModeBits, GState.PaintModeBits);
-      EXPECT_EQ(before.PopHelp, GState.PopHelp);
-      EXPECT_EQ(before.VectorscopeMode, GState.VectorscopeMode);
-    }
-  }
-}
-
 TEST_F(PanelMenu, MousePressureModeKeepsTheSensitivityAndAsksOnTheWayBack) {
   struct Case {
     int32_t before;
