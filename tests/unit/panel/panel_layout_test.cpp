@@ -175,8 +175,7 @@ TEST_F(PanelLayout, RefreshAndSwapTalkToTheHostInOrder) {
 TEST_F(PanelLayout, LongDragKeepsOneLiveImagePerGadget) {
   GState.ShowPalette = 1;
   GState.ShowFxBrush = 1;
-  GState.SliderMode = kSliderLabValue;
-  GState.HueRingMode = kRingShowsCurrent;  // plain HSV keeps the 10,000 redraws quick
+  GState.HueRingMode = kRingShowsCurrent;  // plain HSV and no slider keep the 10,000 redraws quick
   OpenPanel();
   GState.DragTarget = kDragSquare;
   GState.CurrentRgb = {200.0f, 80.0f, 40.0f, 255};
