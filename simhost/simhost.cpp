@@ -16,6 +16,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <dlfcn.h>
 #endif
 
 namespace simhost {
@@ -342,10 +344,15 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
       }
       // Recorded as "preset -> answer" so the value offered can be checked.
       const std::string preset = std::to_string(*value);
-      if (self->askIntegerAnswer_) {
+      const std::optional<int32_t> given =
+          self->askIntegerHandler_
+              ? self->askIntegerHandler_(ReadText(pack[0]), *value, static_cast<int32_t>(pack[2]),
+                                         static_cast<int32_t>(pack[3]))
+              : self->askIntegerAnswer_;
+      if (given) {
         const int32_t lo = static_cast<int32_t>(pack[2]);
         const int32_t hi = static_cast<int32_t>(pack[3]);
-        int32_t answer = *self->askIntegerAnswer_;
+        int32_t answer = *given;
         if (lo <= hi) answer = std::max(lo, std::min(hi, answer));
         *value = answer;
         self->calls_[record].output = preset + " -> " + std::to_string(answer);
@@ -886,7 +893,7 @@ HostWord SimHost::Impl::PopupMenu(HostWord* pack, size_t record) {
       break;
     }
   }
-  menu.answer = self->popupAnswer_;
+  menu.answer = self->popupHandler_ ? self->popupHandler_(menu) : self->popupAnswer_;
   self->popupMenus_.push_back(menu);
   self->calls_[record].output = std::to_string(menu.answer);
   return menu.answer;
@@ -1186,9 +1193,35 @@ bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
   if (api) *api = loaded;
   return true;
 #else
-  (void)api;
-  if (error) *error = std::string("LoadPluginLibrary(") + (path ? path : "") + "): only on Windows";
-  return false;
+  void* module = path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
+  if (!module) {
+    const char* reason = dlerror();
+    if (error) *error = Format("dlopen(%s) failed: %s", path ? path : "", reason ? reason : "no library");
+    return false;
+  }
+  PluginApi loaded;
+  std::string missing;
+  auto find = [&](const char* name) {
+    void* symbol = dlsym(module, name);
+    if (!symbol) missing += std::string(missing.empty() ? "" : ", ") + name;
+    return symbol;
+  };
+  loaded.Open = reinterpret_cast<decltype(loaded.Open)>(find("PI_Open"));
+  loaded.Close = reinterpret_cast<decltype(loaded.Close)>(find("PI_Close"));
+  loaded.About = reinterpret_cast<decltype(loaded.About)>(find("PI_About"));
+  loaded.Parameters = reinterpret_cast<decltype(loaded.Parameters)>(find("PI_Parameters"));
+  loaded.Start = reinterpret_cast<decltype(loaded.Start)>(find("PI_Start"));
+  loaded.Work = reinterpret_cast<decltype(loaded.Work)>(find("PI_Work"));
+  loaded.Finish = reinterpret_cast<decltype(loaded.Finish)>(find("PI_Finish"));
+  loaded.Msg = reinterpret_cast<decltype(loaded.Msg)>(find("PI_Msg"));
+  if (!missing.empty()) {
+    if (error) *error = std::string(path) + " lacks the exports " + missing;
+    dlclose(module);
+    return false;
+  }
+  loaded.module = module;
+  if (api) *api = loaded;
+  return true;
 #endif
 }
 
@@ -1196,6 +1229,8 @@ void UnloadPluginLibrary(PluginApi* api) {
   if (!api) return;
 #if defined(_WIN32)
   if (api->module) FreeLibrary(static_cast<HMODULE>(api->module));
+#else
+  if (api->module) dlclose(api->module);
 #endif
   *api = PluginApi{};
 }

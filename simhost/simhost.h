@@ -5,7 +5,7 @@
 // requesters with gadgets, images, user settings, settings files,
 // localisation), records every dispatcher call and every command in order,
 // and drives the plug-in either linked in (native) or loaded as tintwell.dll
-// through LoadLibrary (Windows).
+// through LoadLibrary (Windows) or dlopen (elsewhere).
 //
 // Re-entry works as on the real host: a callback requester gets event 100
 // inside the open call and 101 inside the close call, HostApplyFilter runs
@@ -56,11 +56,11 @@ struct PluginApi {
 // unit tests). Defined in linked_plugin.cpp, which needs the plug-in's code.
 PluginApi LinkedPluginApi();
 
-// Loads a plug-in DLL with LoadLibrary and finds its eight exports by their
-// plain names (Windows only; elsewhere false with a reason). False with a
-// reason when anything is missing.
+// Loads a plug-in library (LoadLibrary on Windows, dlopen elsewhere) and
+// finds its eight exports by their plain names. False with a reason when the
+// library can't be loaded or anything is missing.
 bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error);
-// Unloads a library LoadPluginLibrary loaded (FreeLibrary) and clears api;
+// Unloads a library LoadPluginLibrary loaded and clears api;
 // nothing for a linked-in plug-in. Every SimHost using it must be gone.
 void UnloadPluginLibrary(PluginApi* api);
 
@@ -262,6 +262,31 @@ class SimHost {
   // The user moves a requester.
   void MoveRequester(RequesterHandle requester, int32_t x, int32_t y, int32_t width, int32_t height);
 
+  // ---- a person at the host (simhost_user.cpp) ----
+  // A desktop host asks its user: the handlers answer the pop-up menu and
+  // the integer question when they are asked (from inside the plug-in's
+  // call). Null handlers leave the scripted answers above in force. The ask
+  // handler gets the prompt, the value offered and the range, and returns
+  // the answer or nullopt when the user cancels; answers are clamped to the
+  // range as scripted ones are.
+  using PopupMenuHandler = std::function<int32_t(const PopupMenuRecord& menu)>;
+  using AskIntegerHandler = std::function<std::optional<int32_t>(const std::string& prompt, int32_t value,
+                                                                 int32_t minimum, int32_t maximum)>;
+  void SetPopupMenuHandler(PopupMenuHandler handler) { popupHandler_ = std::move(handler); }
+  void SetAskIntegerHandler(AskIntegerHandler handler) { askIntegerHandler_ = std::move(handler); }
+  // The user runs a command of the host's language (from the host's menus or
+  // console): served and recorded as the plug-in's commands are; returns the
+  // reply.
+  std::string RunCommand(const std::string& text);
+  // True while a call into the plug-in is in progress (records must not be
+  // cleared then: the call in progress still writes into them).
+  bool InsidePluginCall() const;
+  // The user is about to change the canvas (a brush stroke): the canvas as
+  // it is becomes one undo step.
+  void RecordUndoStep();
+  // A new project starts with no undo history.
+  void ClearUndoHistory();
+
   // ---- the model ----
   Rgba aPen{0, 0, 0, 255};
   Rgba bPen{255, 255, 255, 255};
@@ -321,6 +346,8 @@ class SimHost {
   std::map<std::string, std::deque<std::string>> scriptedReplies_;
   int32_t popupAnswer_ = 0;
   std::optional<int32_t> askIntegerAnswer_;
+  PopupMenuHandler popupHandler_;
+  AskIntegerHandler askIntegerHandler_;
   std::function<void(const DispatchRecord&)> callObserver_;
   int32_t failRequesterOpens_ = 0;
   int32_t failImageAllocs_ = 0;

@@ -1,0 +1,292 @@
+// tintwell_desktop: the project on the canvas view: the layers it starts
+// with, the host's brush, and the mapping between window and canvas pixels.
+//
+// The host's brush paints the current layer with the A pen: a round dab
+// with a soft edge of one pixel, laid every quarter diameter along the
+// pointer's path. Within one stroke a pixel takes the strongest dab that
+// reached it (the stroke does not build up over itself); the pen's colour
+// is read at every dab, so a plug-in that changes the A pen while the user
+// paints changes the stroke. Pressure (a pen's, or full for a mouse) and the
+// tool's "opacity" scale the dab. Draw modes: color paints, lighten and
+// darken keep the lighter or darker of the pen and the canvas per channel,
+// add adds; the others paint as color. A stroke is one undo step.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "desktop_app.h"
+
+namespace desktop {
+
+namespace {
+
+constexpr int kCheckerSize = 8;  // transparent canvas shows as a checkerboard of this many pixels
+constexpr float kMinimumZoom = 0.125f;
+constexpr float kMaximumZoom = 16.0f;
+
+simhost::Rgba HsvColour(float h, float s, float v, uint8_t alpha) {
+  h = h - std::floor(h);
+  const float f = h * 6.0f;
+  const int sector = static_cast<int>(f) % 6;
+  const float t = f - std::floor(f);
+  const float p = v * (1 - s), q = v * (1 - s * t), u = v * (1 - s * (1 - t));
+  float r = v, g = u, b = p;
+  switch (sector) {
+    case 1: r = q; g = v; b = p; break;
+    case 2: r = p; g = v; b = u; break;
+    case 3: r = p; g = q; b = v; break;
+    case 4: r = u; g = p; b = v; break;
+    case 5: r = v; g = p; b = q; break;
+    default: break;
+  }
+  auto byte = [](float x) { return static_cast<uint8_t>(std::clamp(x * 255.0f + 0.5f, 0.0f, 255.0f)); };
+  return simhost::Rgba{byte(r), byte(g), byte(b), alpha};
+}
+
+// Straight-alpha "over" with an extra coverage 0..1 on the top colour.
+simhost::Rgba Over(simhost::Rgba top, float coverage, simhost::Rgba bottom) {
+  const float at = coverage * top.a / 255.0f;
+  const float ab = bottom.a / 255.0f;
+  const float ao = at + ab * (1.0f - at);
+  if (ao <= 0.0f) return simhost::Rgba{0, 0, 0, 0};
+  auto mix = [&](uint8_t t, uint8_t b) {
+    return static_cast<uint8_t>(std::clamp((t * at + b * ab * (1.0f - at)) / ao + 0.5f, 0.0f, 255.0f));
+  };
+  return simhost::Rgba{mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b),
+                       static_cast<uint8_t>(std::clamp(ao * 255.0f + 0.5f, 0.0f, 255.0f))};
+}
+
+// What the pen puts on a pixel in the host's draw mode.
+simhost::Rgba DrawModeColour(const std::string& mode, simhost::Rgba pen, simhost::Rgba canvas) {
+  if (canvas.a == 0) return pen;
+  simhost::Rgba out = pen;
+  if (mode == "lighten") {
+    out = simhost::Rgba{std::max(pen.r, canvas.r), std::max(pen.g, canvas.g), std::max(pen.b, canvas.b), pen.a};
+  } else if (mode == "darken") {
+    out = simhost::Rgba{std::min(pen.r, canvas.r), std::min(pen.g, canvas.g), std::min(pen.b, canvas.b), pen.a};
+  } else if (mode == "add") {
+    auto add = [](uint8_t a, uint8_t b) { return static_cast<uint8_t>(std::min(255, a + b)); };
+    out = simhost::Rgba{add(pen.r, canvas.r), add(pen.g, canvas.g), add(pen.b, canvas.b), pen.a};
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- project
+
+void App::MakeProject() {
+  const int width = host_->Options().imageWidth;
+  const int height = host_->Options().imageHeight;
+  // Paper, a layer of colours to pick from, and an empty layer to paint on.
+  host_->layers.front().name = "Paper";
+  host_->currentLayerId = host_->layers.front().id;
+  host_->FillCurrentLayer(simhost::Rgba{238, 232, 218, 255});
+  host_->RunCommand("tv_LayerCreate \"Colours\"");
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const float u = static_cast<float>(x) / width;
+      const float v = static_cast<float>(y) / height;
+      if (u >= 0.05f && u < 0.95f && v >= 0.06f && v < 0.30f) {
+        // Hues across, from full colour down to a darker row.
+        host_->PaintPixel(x, y, HsvColour((u - 0.05f) / 0.9f, 0.85f, 1.0f - (v - 0.06f) * 2.0f, 255));
+      } else if (u >= 0.05f && u < 0.95f && v >= 0.33f && v < 0.39f) {
+        const uint8_t grey = static_cast<uint8_t>((u - 0.05f) / 0.9f * 255.0f);
+        host_->PaintPixel(x, y, simhost::Rgba{grey, grey, grey, 255});
+      }
+    }
+  }
+  const struct {
+    float x, y, radius;
+    simhost::Rgba colour;
+  } discs[] = {{0.22f, 0.68f, 0.13f, {196, 62, 48, 255}},
+               {0.50f, 0.72f, 0.15f, {40, 128, 132, 230}},
+               {0.78f, 0.66f, 0.12f, {214, 164, 52, 200}}};
+  for (const auto& disc : discs) {
+    const float cx = disc.x * width, cy = disc.y * height, r = disc.radius * std::min(width, height) * 1.4f;
+    for (int y = static_cast<int>(cy - r - 1); y <= static_cast<int>(cy + r + 1); ++y) {
+      for (int x = static_cast<int>(cx - r - 1); x <= static_cast<int>(cx + r + 1); ++x) {
+        const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+        const float cover = std::clamp(r - d, 0.0f, 1.0f);
+        if (cover <= 0.0f || x < 0 || y < 0 || x >= width || y >= height) continue;
+        const simhost::Layer* layer = host_->CurrentLayer();
+        host_->PaintPixel(x, y, Over(disc.colour, cover, host_->LayerPixel(*layer, x, y)));
+      }
+    }
+  }
+  host_->RunCommand("tv_LayerCreate \"Ink\"");
+  host_->ClearUndoHistory();
+  host_->ClearRecords();
+  panX_ = width * 0.5f;
+  panY_ = height * 0.5f;
+  canvasDirty_ = true;
+}
+
+void App::UpdateCanvasTexture() {
+  if (!canvasDirty_ || !host_) return;
+  canvasDirty_ = false;
+  const int width = host_->Options().imageWidth;
+  const int height = host_->Options().imageHeight;
+  simhost::RgbaPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.rgba.resize(static_cast<size_t>(width) * height * 4);
+  const size_t count = static_cast<size_t>(width) * height;
+  for (size_t i = 0; i < count; ++i) {
+    const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
+    const uint8_t grey = ((x / kCheckerSize + y / kCheckerSize) & 1) ? 200 : 232;
+    simhost::Rgba out{grey, grey, grey, 255};
+    if (showSpare_) {
+      if (i < host_->sparePage.size()) out = Over(host_->sparePage[i], 1.0f, out);
+    } else {
+      for (const simhost::Layer& layer : host_->layers) {
+        if (layer.visible && i < layer.pixels.size() && layer.pixels[i].a > 0) out = Over(layer.pixels[i], 1.0f, out);
+      }
+    }
+    picture.rgba[i * 4 + 0] = out.r;
+    picture.rgba[i * 4 + 1] = out.g;
+    picture.rgba[i * 4 + 2] = out.b;
+    picture.rgba[i * 4 + 3] = 255;
+  }
+  SetTexture(&canvasTexture_, picture, false);
+}
+
+void App::SetTexture(Texture* texture, const simhost::RgbaPicture& picture, bool straighten) {
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.rgba.size() != static_cast<size_t>(picture.width) * picture.height * 4) {
+    return;
+  }
+  if (!texture->texture || texture->width != picture.width || texture->height != picture.height) {
+    if (texture->texture) SDL_DestroyTexture(texture->texture);
+    texture->texture = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC,
+                                         picture.width, picture.height);
+    texture->width = picture.width;
+    texture->height = picture.height;
+    if (!texture->texture) return;
+    SDL_SetTextureScaleMode(texture->texture, SDL_ScaleModeNearest);
+  }
+  if (straighten) {
+    // The plug-in's pictures are premultiplied; the renderer blends straight colours.
+    std::vector<uint8_t> straight(picture.rgba);
+    for (size_t i = 0; i + 3 < straight.size(); i += 4) {
+      const int a = straight[i + 3];
+      for (int c = 0; c < 3; ++c) straight[i + c] = a == 0 ? 0 : static_cast<uint8_t>(std::min(255, straight[i + c] * 255 / a));
+    }
+    SDL_SetTextureBlendMode(texture->texture, SDL_BLENDMODE_BLEND);
+    SDL_UpdateTexture(texture->texture, nullptr, straight.data(), picture.width * 4);
+  } else {
+    SDL_SetTextureBlendMode(texture->texture, SDL_BLENDMODE_NONE);
+    SDL_UpdateTexture(texture->texture, nullptr, picture.rgba.data(), picture.width * 4);
+  }
+}
+
+// ---------------------------------------------------------------- view
+
+// The window pixel of the canvas's left and top edge: whole pixels, so the
+// picture stays crisp.
+static void ImageOrigin(const SDL_Rect& view, float panX, float panY, float zoom, float* ox, float* oy) {
+  *ox = std::floor(view.x + view.w * 0.5f - panX * zoom);
+  *oy = std::floor(view.y + view.h * 0.5f - panY * zoom);
+}
+
+bool App::ScreenToCanvas(float sx, float sy, float* cx, float* cy) const {
+  float ox, oy;
+  ImageOrigin(canvasView_, panX_, panY_, zoom_, &ox, &oy);
+  // The centre of the window pixel under the pointer.
+  *cx = (sx + 0.5f - ox) / zoom_;
+  *cy = (sy + 0.5f - oy) / zoom_;
+  return *cx >= 0 && *cy >= 0 && *cx < host_->Options().imageWidth && *cy < host_->Options().imageHeight;
+}
+
+void App::CanvasToScreen(float cx, float cy, float* sx, float* sy) const {
+  float ox, oy;
+  ImageOrigin(canvasView_, panX_, panY_, zoom_, &ox, &oy);
+  *sx = ox + cx * zoom_;
+  *sy = oy + cy * zoom_;
+}
+
+bool App::OverCanvas(int x, int y) const {
+  return x >= canvasView_.x && y >= canvasView_.y && x < canvasView_.x + canvasView_.w &&
+         y < canvasView_.y + canvasView_.h;
+}
+
+void App::ZoomAt(int x, int y, float factor) {
+  float cx, cy;
+  ScreenToCanvas(static_cast<float>(x), static_cast<float>(y), &cx, &cy);
+  zoom_ = std::clamp(zoom_ * factor, kMinimumZoom, kMaximumZoom);
+  // Keep the canvas point under the pointer where it was.
+  panX_ = (canvasView_.x + canvasView_.w * 0.5f - (x + 0.5f - cx * zoom_)) / zoom_;
+  panY_ = (canvasView_.y + canvasView_.h * 0.5f - (y + 0.5f - cy * zoom_)) / zoom_;
+  framesToDraw_ = std::max(framesToDraw_, 2);
+}
+
+// ---------------------------------------------------------------- brush
+
+std::vector<std::pair<std::string, std::string>> App::ToolSettings() const { return {}; }
+
+void App::StrokeBegin(float cx, float cy) {
+  simhost::Layer* layer = host_->CurrentLayer();
+  if (!layer) return;
+  host_->RecordUndoStep();
+  strokeLayer_ = layer->id;
+  strokeBefore_ = layer->pixels;
+  strokeCover_.assign(layer->pixels.size(), 0.0f);
+  strokePoints_.clear();
+  strokeColour_ = host_->aPen;
+  strokeLastX_ = cx;
+  strokeLastY_ = cy;
+  Dab(cx, cy);
+}
+
+void App::StrokeTo(float cx, float cy) {
+  if (strokeBefore_.empty()) return;
+  strokeColour_ = host_->aPen;
+  const float spacing = std::max(1.0f, brushSize_ * 0.25f);
+  const float dx = cx - strokeLastX_, dy = cy - strokeLastY_;
+  const float distance = std::hypot(dx, dy);
+  if (distance < spacing) return;
+  const int steps = static_cast<int>(distance / spacing);
+  for (int i = 1; i <= steps; ++i) {
+    const float t = i * spacing / distance;
+    Dab(strokeLastX_ + dx * t, strokeLastY_ + dy * t);
+  }
+  strokeLastX_ += dx * steps * spacing / distance;
+  strokeLastY_ += dy * steps * spacing / distance;
+}
+
+void App::StrokeEnd() {
+  strokeBefore_.clear();
+  strokeCover_.clear();
+}
+
+void App::Dab(float cx, float cy) {
+  simhost::Layer* layer = host_->FindLayer(strokeLayer_);
+  if (!layer || layer->pixels.size() != strokeBefore_.size()) return;
+  const int width = host_->Options().imageWidth;
+  const int height = host_->Options().imageHeight;
+  const float radius = std::max(0.5f, brushSize_ * 0.5f);
+  float opacity = 1.0f;
+  for (const auto& setting : ToolSettings()) {
+    if (setting.first == "opacity") opacity = std::clamp(std::strtof(setting.second.c_str(), nullptr) / 100.0f, 0.0f, 1.0f);
+  }
+  const float strength = opacity * PointerPressure() / 255.0f;
+  const int x0 = std::max(0, static_cast<int>(std::floor(cx - radius - 1)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(cy - radius - 1)));
+  const int x1 = std::min(width - 1, static_cast<int>(std::ceil(cx + radius + 1)));
+  const int y1 = std::min(height - 1, static_cast<int>(std::ceil(cy + radius + 1)));
+  for (int y = y0; y <= y1; ++y) {
+    for (int x = x0; x <= x1; ++x) {
+      const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+      const float cover = std::clamp(radius - d + 0.5f, 0.0f, 1.0f) * strength;
+      const size_t i = static_cast<size_t>(x) + static_cast<size_t>(width) * y;
+      if (cover <= strokeCover_[i]) continue;
+      if (strokeCover_[i] == 0.0f) strokePoints_.emplace_back(x, y);
+      strokeCover_[i] = cover;
+      const simhost::Rgba base = strokeBefore_[i];
+      layer->pixels[i] = Over(DrawModeColour(host_->drawMode, strokeColour_, base), cover, base);
+    }
+  }
+  canvasDirty_ = true;
+}
+
+}  // namespace desktop
