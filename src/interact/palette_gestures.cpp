@@ -33,6 +33,7 @@
 
 #include "colour/canvas_sampling.h"
 #include "colour/colour_mixing.h"
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "core/plugin_state.h"
 #include "interact/canvas_modes.h"
