@@ -8,5 +8,6 @@ cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j"$(nproc 2>/dev/null || echo 2)" --target tintwell_bench
+cmake --build --preset default -j"$(nproc 2>/dev/null || echo 2)" --target tintwell_bench tintwell_panel_bench
 build/default/bench/tintwell_bench "$@"
+build/default/bench/tintwell_panel_bench "$@"
