@@ -1,6 +1,7 @@
 // Soak event kinds for the main panel.
 #include "soak/panel_event_kinds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -107,14 +108,13 @@ void Gesture(Step& s) {
   const int32_t drags = s.Int(0, 10);
   for (int32_t i = 0; i < drags; ++i) {
     if (s.Chance(0.8)) {
-      w.x += s.Int(-15, 15);
-      w.y += s.Int(-15, 15);
+      // A small step from where the pointer is (far-off points walk back in).
+      w.x = std::max(-(1 << 22), std::min(1 << 22, w.x)) + s.Int(-15, 15);
+      w.y = std::max(-(1 << 22), std::min(1 << 22, w.y)) + s.Int(-15, 15);
     } else {
       w.x = Coordinate(s, width);
       w.y = Coordinate(s, height);
     }
-    w.x = std::max(-(1 << 22), std::min(1 << 22, w.x));
-    w.y = std::max(-(1 << 22), std::min(1 << 22, w.y));
     w.pressure = Pressure(s);
     if (s.Chance(0.03)) w.gadget = s.Pick(PanelGadgets(s));
     SendPanelEvent(s, kEventDrag, w);
