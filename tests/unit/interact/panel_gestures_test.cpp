@@ -200,6 +200,20 @@ TEST_F(PanelGestures, CornersSwitchOptionsAndRadius89IsACorner) {
     EXPECT_EQ(0, GState.DragTarget);
   }
 
+  // The A/B corner swaps the host's pens: both read, B set to the old A,
+  // then A to the old B, which becomes the current colour.
+  host->aPen = {1, 2, 3, 255};
+  host->bPen = {4, 5, 6, 255};
+  host->ClearRecords();
+  Press(*host, OnPalette(-63, -63));
+  std::vector<std::string> pens;
+  for (const std::string& c : host->CommandTexts()) {
+    if (c.rfind("tv_GetAPen", 0) == 0 || c.rfind("tv_GetBPen", 0) == 0 || c.rfind("tv_Set", 0) == 0) pens.push_back(c);
+    if (pens.size() == 4) break;
+  }
+  EXPECT_EQ((std::vector<std::string>{"tv_GetAPen", "tv_GetBPen", "tv_SetBPen 1 2 3", "tv_SetAPen 4 5 6"}), pens);
+  EXPECT_EQ(host->ToPixel({4, 5, 6, 255}), GState.CurrentPixel);
+
   // The CIE option switches the palette's model and keeps the colour.
   host->ClearRecords();
   const ColourTriple rgb = GState.CurrentRgb;
