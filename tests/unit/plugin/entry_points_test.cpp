@@ -396,6 +396,5 @@ TEST_F(EntryPoints, AboutShowsNameVersionAndCredits) {
   ASSERT_EQ(1u, host->Messages().size());
   const std::string& text = host->Messages()[0];
   EXPECT_EQ(0u, text.find("Tintwell 7.5\n")) << text;
-  EXPECT_LT(text.size(), 1024u);
   EXPECT_NE(std::string::npos, text.find("freeware"));
 }
