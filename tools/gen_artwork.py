@@ -250,14 +250,14 @@ def draw_palette_background():
     # Top right (x 157..174, y 9..27): a pale light bulb, glass over a
     # neck and a screw base; the paint-mode sign is drawn over its glass.
     glass, glass_edge = rgb8(255, 246, 196), rgb8(214, 190, 110)
-    c.shape((157, 9, 174, 24), disc(165.5, 16.5, 7.5), glass_edge)
-    c.shape((157, 9, 174, 24), disc(165.5, 16.5, 6.5), glass)
-    c.rect(162, 23, 169, 23, glass)
-    c.put(161, 23, glass_edge)
-    c.put(170, 23, glass_edge)
-    for y in range(24, 28):
-        c.rect(162, y, 169, y, grey(165) if y % 2 == 0 else grey(115))
-    c.rect(164, 27, 167, 27, grey(90))
+    c.shape((157, 9, 174, 24), disc(164.5, 15.5, 7.0), glass_edge)
+    c.shape((157, 9, 174, 24), disc(164.5, 15.5, 6.0), glass)
+    c.rect(161, 22, 168, 22, glass)
+    c.put(160, 22, glass_edge)
+    c.put(169, 22, glass_edge)
+    for y in range(23, 27):
+        c.rect(161, y, 168, y, grey(165) if y % 2 == 1 else grey(115))
+    c.rect(163, 27, 166, 27, grey(90))
 
     # Bottom left: the frames of the hue-ring and background options, a small
     # colour wheel beside the upper one and "BG" beside the lower one.
