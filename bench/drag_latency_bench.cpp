@@ -1,5 +1,5 @@
 // Tintwell benchmarks: the latency an artist feels while dragging on the
-// panel. One drag event on the SATVAL square, from the panel callback's
+// panel (tintwell_drag_bench). One drag event on the SATVAL square, from the panel callback's
 // entry to its return, against the stand-in host: the new colour, the A pen
 // command (and the A-B gradient reload that follows it), both pictures
 // rebuilt and handed to their gadgets. The parts are measured alone beside

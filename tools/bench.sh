@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks (native build): the filter pass against a memcpy of
 # the same picture, the colour conversions, and Lab to sRGB against Little
-# CMS, then the palette picture rebuilt as on every drag event. Figures are
+# CMS, then the palette picture rebuilt as on every drag event, then one
+# SATVAL drag event against the stand-in host. Figures are
 # printed with their ratios or goals from the same run. Extra
 # arguments go to Google Benchmark (e.g. --benchmark_repetitions=5).
 set -euo pipefail
