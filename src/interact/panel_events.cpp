@@ -37,11 +37,11 @@
 #include "interact/draw_mode.h"
 #include "interact/paint_mode.h"
 #include "interact/palette_gestures.h"
+#include "interact/panel_menu.h"
 #include "interact/panel_pointer.h"
 #include "interact/re_stroke.h"
 #include "interact/smart_fill.h"
 #include "panel/help_texts.h"
-#include "panel/option_menu.h"
 #include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
 #include "requesters/panel_window.h"
@@ -143,7 +143,7 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     OpenScopeWindow(context);
     VectorscopeUpdate(context, GState.CurrentPixel);
   } else if (HasRight(event)) {
-    ShowOptionMenu(context);
+    RunOptionMenu(context);
   } else {
     return;
   }

@@ -12,9 +12,9 @@
 
 namespace {
 
-using PanelSoak = PluginHostTest;
+using GestureSoak = PluginHostTest;
 
-TEST_F(PanelSoak, RandomGesturesKeepThePluginSound) {
+TEST_F(GestureSoak, RandomGesturesKeepThePluginSound) {
   ASSERT_EQ(1, host->Open());
   host->ChangeRoom("Room-2");  // a room new to the settings shows every section
   ASSERT_NE(0, GState.ShowPalette);
