@@ -37,6 +37,8 @@ struct ImGuiWindow;
 
 namespace desktop {
 
+constexpr int kExitNoDisplay = 3;  // the program's exit status when no display can be opened
+
 struct Options {
   std::string pluginPath;        // the plug-in library (tintwell.so)
   std::string homeDirectory;     // user settings, colour-scheme file and window places live here
@@ -98,7 +100,8 @@ struct MenuQuestion {
   int32_t answer = 0;
   bool opened = false;
   bool done = false;
-  std::vector<std::pair<int32_t, SDL_Rect>> itemRects;  // shown items, for reports
+  std::vector<std::pair<int32_t, SDL_Rect>> itemRects;         // shown items, for reports
+  std::vector<std::pair<std::string, SDL_Rect>> submenuRects;  // shown submenu entries, for reports
 };
 struct IntegerQuestion {
   std::string prompt;
@@ -119,6 +122,7 @@ class App {
   bool Start();
   // Runs until the user or a script quits. Returns the exit status.
   int Run();
+  int ExitStatus() const { return exitStatus_; }
 
  private:
   // ---- frames (desktop_frame.cpp) ----
@@ -189,6 +193,7 @@ class App {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   bool imguiStarted_ = false;
+  bool insideFrame_ = false;  // between NewFrame and Render
   simhost::PluginApi api_;
   std::unique_ptr<simhost::SimHost> host_;
   bool opened_ = false;
@@ -258,7 +263,7 @@ class App {
   struct ControlRequest {
     std::string shotPath;
     std::string reportPath;
-    std::vector<std::pair<int, int>> probes;
+    std::vector<std::pair<int, int>> probes;  // report: window pixels to read; shot: x y w h scale
   };
   std::vector<ControlRequest> controlRequests_;
 };

@@ -2,7 +2,8 @@
 //
 // With --control FIFO the program reads one command a line from the FIFO
 // (made when missing) and carries them out in order between frames:
-//   shot FILE              the whole window as a PNG file, after the next frame
+//   shot FILE [X Y W H S]  the whole window (or that part of it, each pixel
+//                          S x S times) as a PNG file, after the next frame
 //   report FILE [X Y]...   a text report of what the window shows (below),
 //                          with the window pixel at each X Y
 //   shortcut KEY           the user uses the plug-in's keyboard shortcut KEY
@@ -25,12 +26,14 @@
 //   onscreen HANDLE ID same|differs N  a picture gadget's pixels on screen
 //                                      against the plug-in's picture
 //   menu-item ID X Y W H               the open pop-up menu's items
+//   menu-submenu X Y W H LABEL         and its submenu entries
 //   question integer VALUE MIN MAX
 //   message TEXT                       message boxes waiting for OK
 //   probe X Y R G B
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -91,8 +94,10 @@ void App::ReadControl() {
       std::string path;
       in >> path;
       (word == "shot" ? request.shotPath : request.reportPath) = path;
-      int x, y;
-      while (in >> x >> y) request.probes.emplace_back(x, y);
+      std::vector<int> numbers;
+      for (int value; in >> value;) numbers.push_back(value);
+      for (size_t i = 0; i + 1 < numbers.size(); i += 2) request.probes.emplace_back(numbers[i], numbers[i + 1]);
+      if (numbers.size() % 2 == 1) request.probes.emplace_back(numbers.back(), 0);
       controlRequests_.push_back(request);
       controlLines_.pop_front();
       break;
@@ -134,13 +139,33 @@ simhost::RgbaPicture App::ReadScreen() {
 }
 
 void App::AfterRender() {
-  if (controlRequests_.empty()) return;
+  // Only a settled screen is pictured: the last frame of a burst, when
+  // windows that size themselves have shown.
+  if (controlRequests_.empty() || framesToDraw_ > 1) return;
   const simhost::RgbaPicture screen = ReadScreen();
   for (const ControlRequest& request : controlRequests_) {
     if (!request.shotPath.empty()) {
       const std::string partial = request.shotPath + ".partial";
       std::string error;
-      if (simhost::WritePng(partial, screen, 1, &error)) {
+      simhost::RgbaPicture part = screen;
+      int scale = 1;
+      if (request.probes.size() >= 3) {
+        // A close-up: x y, w h, scale.
+        const int x = std::max(0, request.probes[0].first), y = std::max(0, request.probes[0].second);
+        const int w = std::min(request.probes[1].first, screen.width - x);
+        const int h = std::min(request.probes[1].second, screen.height - y);
+        scale = std::clamp(request.probes[2].first, 1, 8);
+        if (w > 0 && h > 0) {
+          part.width = w;
+          part.height = h;
+          part.rgba.resize(static_cast<size_t>(w) * h * 4);
+          for (int row = 0; row < h; ++row) {
+            std::copy_n(&screen.rgba[(static_cast<size_t>(y + row) * screen.width + x) * 4], static_cast<size_t>(w) * 4,
+                        &part.rgba[static_cast<size_t>(row) * w * 4]);
+          }
+        }
+      }
+      if (simhost::WritePng(partial, part, scale, &error)) {
         std::rename(partial.c_str(), request.shotPath.c_str());
       } else {
         std::fprintf(stderr, "tintwell_desktop: screenshot %s: %s\n", request.shotPath.c_str(), error.c_str());
@@ -218,6 +243,10 @@ void App::WriteReport(const std::string& path, const std::vector<std::pair<int, 
     for (const auto& item : menuQuestion_->itemRects) {
       std::fprintf(file, "menu-item %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
                    item.second.h);
+    }
+    for (const auto& entry : menuQuestion_->submenuRects) {
+      std::fprintf(file, "menu-submenu %d %d %d %d %s\n", entry.second.x, entry.second.y, entry.second.w,
+                   entry.second.h, entry.first.c_str());
     }
   }
   if (integerQuestion_) {

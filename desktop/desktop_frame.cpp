@@ -71,7 +71,11 @@ bool Inside(int x, int y, int left, int top, int width, int height) {
 
 void App::Frame() {
   const bool idle = framesToDraw_ <= 0 && controlRequests_.empty() && controlLines_.empty() && actions_.empty();
-  if (idle) SDL_WaitEventTimeout(nullptr, 30);
+  if (idle) {
+    SDL_WaitEventTimeout(nullptr, 30);
+  } else {
+    SDL_Delay(10);  // a steady pace of frames without spinning
+  }
 
   SDL_Event event;
   bool any = false;
@@ -94,9 +98,19 @@ void App::Frame() {
     exactDraws_.clear();
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The SDL backend follows the pointer only while the window has the
+    // keyboard focus; the host's chrome answers the pointer whenever it is
+    // over the window (as under a bare X server, where nothing gives focus).
+    if (SDL_GetMouseFocus() == window_ || capture_.kind != Capture::kNone) {
+      int mx = 0, my = 0;
+      SDL_GetMouseState(&mx, &my);
+      ImGui::GetIO().MousePos = ImVec2(static_cast<float>(mx), static_cast<float>(my));
+    }
     ImGui::NewFrame();
+    insideFrame_ = true;
     BuildUi();
     ImGui::Render();
+    insideFrame_ = false;
     SDL_SetRenderDrawColor(renderer_, 40, 40, 44, 255);
     SDL_RenderClear(renderer_);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
@@ -286,6 +300,9 @@ int32_t App::Qualifier() const { return (SDL_GetModState() & KMOD_CTRL) ? 1 : 0;
 void App::ForwardPointer(const SDL_Event& event) {
   switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:
+      // A click focuses the window for the keyboard (shortcuts, fields),
+      // also where no window manager does it.
+      if (SDL_GetKeyboardFocus() != window_) SDL_SetWindowInputFocus(window_);
       pointerFromTouch_ = event.button.which == SDL_TOUCH_MOUSEID;
       pointerX_ = event.button.x;
       pointerY_ = event.button.y;
@@ -548,7 +565,9 @@ ImGuiWindow* App::TopWindowAt(int x, int y) const {
   const ImVec2 point(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
   for (int i = context->Windows.Size - 1; i >= 0; --i) {
     ImGuiWindow* window = context->Windows[i];
-    if (!window->WasActive || window->Hidden) continue;
+    // Between frames the windows of the last frame are the active ones;
+    // while a frame is built, they are the ones that were active.
+    if (!(insideFrame_ ? window->WasActive : window->Active) || window->Hidden) continue;
     if (window->Flags & (ImGuiWindowFlags_Tooltip | ImGuiWindowFlags_NoMouseInputs)) continue;
     if (window->Rect().Contains(point)) return window->RootWindow ? window->RootWindow : window;
   }

@@ -12,6 +12,8 @@
 //              see desktop_control.cpp)
 //   --size     the window's size (default 1280x800, or the last run's)
 //   --project  the project image's size (default 640x480)
+// Exit status: 0 after the user quits, 1 when the plug-in or a file can't be
+// loaded, 2 for bad arguments, 3 when there is no display to open.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -30,6 +32,8 @@ namespace desktop {
 namespace {
 
 constexpr const char* kDesktopSection = "Desktop";  // the host's own keys in the user settings
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
 
 std::string ProgramDirectory(const char* argv0) {
   char buffer[4096];
@@ -141,8 +145,19 @@ bool App::Start() {
     y = 0;
   }
 
+  // A display to show on: X11 or Wayland, unless a video driver is named
+  // (SDL would otherwise settle for a screen nobody sees).
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (!(x11 && *x11) && !(wayland && *wayland) && !(driver && *driver)) {
+    std::fprintf(stderr, "tintwell_desktop: no display (DISPLAY and WAYLAND_DISPLAY are not set)\n");
+    exitStatus_ = kExitNoDisplay;
+    return false;
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "tintwell_desktop: no display (%s)\n", SDL_GetError());
+    exitStatus_ = kExitNoDisplay;
     return false;
   }
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -239,11 +254,11 @@ int main(int argc, char** argv) {
     }
     if (!ok) {
       desktop::Usage();
-      return 2;
+      return desktop::kExitUsage;
     }
     ++i;
   }
   desktop::App app(options);
-  if (!app.Start()) return 1;
+  if (!app.Start()) return app.ExitStatus() != 0 ? app.ExitStatus() : desktop::kExitFailed;
   return app.Run();
 }

@@ -78,6 +78,22 @@ void DrawButton(ImDrawList* list, ImVec2 min, ImVec2 max, bool selected, const s
   list->PopClipRect();
 }
 
+// A host toggle: a check box filling the gadget, its label to the left.
+void DrawToggle(ImDrawList* list, ImVec2 min, ImVec2 max, bool selected, bool pressed, const std::string& label) {
+  const float size = kFontSize - 2.0f;
+  const ImVec2 text = ImGui::GetFont()->CalcTextSizeA(size, FLT_MAX, 0.0f, label.c_str());
+  list->AddText(ImGui::GetFont(), size, ImVec2(min.x - text.x - 3.0f, std::floor((min.y + max.y - text.y) * 0.5f)),
+                IM_COL32(20, 20, 20, 255), label.c_str());
+  list->AddRectFilled(min, max, pressed ? IM_COL32(150, 150, 150, 255) : IM_COL32(235, 235, 230, 255));
+  list->AddRect(min, max, IM_COL32(40, 40, 40, 255));
+  if (selected) {
+    const float x = min.x, y = min.y, w = max.x - min.x, h = max.y - min.y;
+    const ImVec2 points[] = {ImVec2(x + w * 0.22f, y + h * 0.52f), ImVec2(x + w * 0.42f, y + h * 0.76f),
+                             ImVec2(x + w * 0.80f, y + h * 0.22f)};
+    list->AddPolyline(points, 3, IM_COL32(20, 20, 20, 255), 0, 2.0f);
+  }
+}
+
 void DrawArrows(ImDrawList* list, ImVec2 min, ImVec2 max) {
   DrawButton(list, min, max, false, "");
   const float cx = std::floor((min.x + max.x) * 0.5f);
@@ -143,6 +159,10 @@ void App::BuildUi() {
   if (menuQuestion_) MenuQuestionUi();
   if (integerQuestion_) IntegerQuestionUi();
   if (text_.HasNewCharacters()) framesToDraw_ = std::max(framesToDraw_, 1);
+  // Menus and popups open and settle over a few frames of their own.
+  if (questionDepth_ > 0 || ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) {
+    framesToDraw_ = std::max(framesToDraw_, 1);
+  }
 }
 
 void App::MainMenu() {
@@ -407,7 +427,7 @@ void App::RequesterWindow(const simhost::Requester& requester) {
     } else if (gadget.flags & kGadgetToggle) {
       const bool pressed = capture_.kind == Capture::kGadget && capture_.requester == handle &&
                            capture_.gadgetId == gadget.id;
-      DrawButton(list, min, max, (gadget.flags & kGadgetSelected) != 0 || pressed, Utf8(gadget.text));
+      DrawToggle(list, min, max, (gadget.flags & kGadgetSelected) != 0, pressed, Utf8(gadget.text));
     } else if ((gadget.flags & kGadgetButton) || !gadget.text.empty()) {
       const bool pressed = capture_.kind == Capture::kGadget && capture_.requester == handle &&
                            capture_.gadgetId == gadget.id;
@@ -520,7 +540,13 @@ void MenuLevel(const std::vector<MenuNode>& nodes, MenuQuestion* question, const
     if (node.separator) {
       ImGui::Separator();
     } else if (node.submenu) {
-      if (ImGui::BeginMenu(id.c_str())) {
+      const bool open = ImGui::BeginMenu(id.c_str());
+      const ImVec2 min = ImGui::GetItemRectMin();
+      const ImVec2 max = ImGui::GetItemRectMax();
+      question->submenuRects.emplace_back(node.label, SDL_Rect{static_cast<int>(min.x), static_cast<int>(min.y),
+                                                               static_cast<int>(max.x - min.x),
+                                                               static_cast<int>(max.y - min.y)});
+      if (open) {
         MenuLevel(node.children, question, path + std::to_string(i) + "/");
         ImGui::EndMenu();
       }
@@ -543,13 +569,22 @@ void MenuLevel(const std::vector<MenuNode>& nodes, MenuQuestion* question, const
 void App::MenuQuestionUi() {
   MenuQuestion& question = *menuQuestion_;
   const char* id = "##hostmenu";
+  // The click that asked for the menu is still in this frame: a popup opened
+  // now would be closed by it at once.
+  const bool clicking = ImGui::IsMouseClicked(0) || ImGui::IsMouseClicked(1) || ImGui::IsMouseClicked(2);
+  if (!question.opened && clicking) return;
   if (!question.opened) {
     ImGui::OpenPopup(id);
     question.opened = true;
   }
   question.itemRects.clear();
+  question.submenuRects.clear();
   if (ImGui::BeginPopup(id)) {
     MenuLevel(question.tree.top, &question, "");
+    if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape))) {
+      question.done = true;  // nothing chosen
+      question.answer = 0;
+    }
     if (question.done) ImGui::CloseCurrentPopup();
     ImGui::EndPopup();
   } else {
@@ -561,6 +596,8 @@ void App::MenuQuestionUi() {
 void App::IntegerQuestionUi() {
   IntegerQuestion& question = *integerQuestion_;
   const char* id = "Tintwell###hostquestion";
+  const bool clicking = ImGui::IsMouseClicked(0) || ImGui::IsMouseClicked(1) || ImGui::IsMouseClicked(2);
+  if (!question.opened && clicking) return;
   if (!question.opened) {
     ImGui::OpenPopup(id);
     question.opened = true;

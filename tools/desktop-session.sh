@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# A scripted session of the desktop host in a virtual X server (Xvfb),
+# driven with real pointer and key events (xdotool): what a person would do
+# with the panel, the canvas and the plug-in's menus, with a screenshot of
+# the whole window after each step, written into the folder given (the
+# session's pictures). The settings folder starts empty each time, so the
+# session is the same on every run.
+#
+# Usage: tools/desktop-session.sh PROGRAM PLUGIN OUTPUT_FOLDER
+set -uo pipefail
+program=$1
+plugin=$2
+out=$3
+here=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$out"
+rm -f "$out"/desktop-*.png
+
+DRIVE_WORK=$(mktemp -d)
+. "$here/tests/desktop/desktop_drive.sh"
+cleanup() {
+  drive_stop
+  if [ -n "${KEEP_DESKTOP_SESSION:-}" ]; then echo "work folder: $DRIVE_WORK"; else rm -rf "$DRIVE_WORK"; fi
+}
+trap cleanup EXIT
+
+step=0
+shot() {  # shot NAME [X Y W H SCALE]
+  step=$((step + 1))
+  local file
+  file=$(printf '%s/desktop-%02d-%s.png' "$out" "$step" "$1")
+  shift
+  rm -f "$file"
+  drive_send "shot $file $*" && drive_wait_file "$file" && echo "$file"
+}
+away() {
+  drive_xdo mousemove 1010 690
+  sleep 0.5
+}
+
+drive_start_x 1024x700 || exit 1
+drive_start "$program" "$plugin" "$DRIVE_WORK/home" --size 1024x700 || exit 1
+panel=$(drive_line ready '$1 == "requester"')
+palette=$(drive_line ready '$1 == "gadget" && $3 == 110')
+swatch=$(drive_line ready '$1 == "gadget" && $3 == 100')
+if [ -z "$panel" ] || [ -z "$palette" ] || [ -z "$swatch" ]; then
+  echo "desktop session: the plug-in shows no panel with a palette; only the first screenshot is taken"
+  shot start
+  exit 0
+fi
+read -r _ _ rx ry rw rh _ <<<"$panel"
+read -r _ _ _ px py _ <<<"$palette"
+read -r _ _ _ sx sy _ <<<"$swatch"
+cx=$((px + 91))
+cy=$((py + 92))
+closeup="$((rx - 2)) $((ry - 24)) $((rw + 4)) $((rh + 26)) 2"
+away
+shot start
+
+# Colours from the square and the hue ring.
+drive_xdo mousemove $((cx - 20)) $((cy + 10)) mousedown 1
+for i in 1 2 3 4 5 6; do drive_xdo mousemove $((cx - 20 + 7 * i)) $((cy + 10 - 7 * i)); done
+drive_xdo mouseup 1
+for angle in 0 15 30 45 60 75 90 105 120; do
+  read -r x y < <(awk -v a="$angle" -v cx="$cx" -v cy="$cy" \
+    'BEGIN { t = a * 3.14159265 / 180; printf "%d %d\n", cx + 75 * cos(t), cy - 75 * sin(t) }')
+  if [ "$angle" = 0 ]; then drive_xdo mousemove "$x" "$y" mousedown 1; else drive_xdo mousemove "$x" "$y"; fi
+done
+drive_xdo mouseup 1
+away
+shot panel-after-picking $closeup
+
+# A stroke with the A pen on the canvas.
+drive_report canvas || exit 1
+read -r ox oy < <(awk '$1 == "project-origin" { print $2, $3 }' "$DRIVE_WORK/canvas.txt")
+drive_xdo mousemove $((ox + 330)) $((oy + 250)) mousedown 1
+for i in $(seq 1 16); do
+  read -r x y < <(awk -v i="$i" -v ox="$ox" -v oy="$oy" \
+    'BEGIN { printf "%d %d\n", ox + 330 + i * 16, oy + 250 + 40 * sin(i / 2.5) }')
+  drive_xdo mousemove "$x" "$y"
+done
+drive_xdo mouseup 1
+away
+shot stroke
+
+# The option menu: a right click on the left of the swatch band.
+drive_xdo mousemove $((sx + 40)) $((sy + 30)) click 3
+sleep 0.4
+drive_report menu || exit 1
+shot option-menu
+# Into the "Options" submenu, and its "Vectorscope" item.
+entry=$(awk '$1 == "menu-submenu" && $6 == "Options" { print $2 + 20, $3 + int($5 / 2); exit }' "$DRIVE_WORK/menu.txt")
+if [ -n "$entry" ]; then
+  read -r ex ey <<<"$entry"
+  drive_xdo mousemove "$ex" "$ey"
+  sleep 0.4
+  drive_report submenu || exit 1
+  shot option-submenu
+  scope=$(awk '$1 == "menu-item" && $2 == 23 { print $3 + 20, $4 + int($6 / 2); exit }' "$DRIVE_WORK/submenu.txt")
+  if [ -n "$scope" ]; then
+    read -r vx vy <<<"$scope"
+    drive_xdo mousemove "$vx" "$ey" mousemove "$vx" "$vy" click 1
+  fi
+fi
+drive_report after-menu || exit 1
+if grep -q '^menu-item' "$DRIVE_WORK/after-menu.txt"; then drive_xdo key Escape; fi
+away
+
+# With the vectorscope option on, a press on the hue ring opens the scope.
+drive_xdo mousemove $((cx + 75)) "$cy" mousedown 1 mousemove $((cx + 70)) $((cy + 30)) mouseup 1
+away
+shot vectorscope
+
+# The pick mode: a click on the current swatch, then over the canvas.
+drive_xdo mousemove $((sx + 140)) $((sy + 20)) click 1
+drive_xdo mousemove $((ox + 300)) $((oy + 330))
+drive_xdo mousemove $((ox + 320)) $((oy + 340))
+sleep 0.3
+shot pick-mode
+drive_xdo click 1
+away
+shot picked-from-canvas $closeup
+
+# The brush mode (shortcut "S") over the canvas.
+drive_send "shortcut S"
+drive_xdo mousemove $((ox + 450)) $((oy + 330))
+drive_xdo mousemove $((ox + 460)) $((oy + 335))
+sleep 0.3
+shot brush-mode
+drive_xdo key Escape
+away
+
+# The LAB reference dialog: a right click on the CIE option box.
+drive_xdo mousemove $((px + 1 + 171)) $((py + 2 + 172)) click 3
+away
+shot lab-dialog
