@@ -71,7 +71,7 @@ bool ParseSize(const char* text, int* width, int* height) {
 }
 
 void Usage() {
-  std::fprintf(stderr,
+  std::fprintf(stdout,
                "usage: tintwell_desktop [--plugin FILE] [--home DIR] [--loc FILE] [--control FIFO]\n"
                "                        [--size WxH] [--project WxH]\n");
 }
@@ -235,6 +235,10 @@ int main(int argc, char** argv) {
   options.homeDirectory = desktop::DefaultHome();
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      desktop::Usage();
+      return 0;
+    }
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     bool ok = value != nullptr;
     if (arg == "--plugin" && ok) {

@@ -5,6 +5,10 @@
 # states into build/session/ as PNG files (one per state, plus the built-in
 # pictures) and prints their paths. The Windows build renders the same
 # states too and its picture digests must equal the native ones.
+# Last, the desktop host (tintwell_desktop: the plug-in in a real window):
+# started for the user when there is a display; without one, a scripted
+# session of it runs under Xvfb and writes screenshots of the whole window
+# into build/session/ (desktop-*.png).
 # Arguments go to the session program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +25,8 @@ fi
 
 # The pictures: PNG files come from the native build (libpng); the Windows
 # build prints the digests of the same pictures for comparison.
-if ! { cmake --preset default && cmake --build --preset default -j"$jobs" --target panel_pictures; } >"$log" 2>&1; then
+if ! { cmake --preset default &&
+        cmake --build --preset default -j"$jobs" --target panel_pictures tintwell_desktop tintwell; } >"$log" 2>&1; then
   cat "$log"
   exit 1
 fi
@@ -38,3 +43,16 @@ else
   diff <(echo "$native" | cut -d' ' -f1) <(echo "$windows" | cut -d' ' -f1) || true
   exit 1
 fi
+
+# The desktop host.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "# starting the desktop host (its settings live in ~/.config/tintwell-desktop; Ctrl+Q or closing the window ends it)"
+  status=0
+  build/default/tintwell_desktop || status=$?
+  if [ "$status" -ne 3 ]; then exit "$status"; fi
+  echo "# the display could not be opened"
+else
+  echo "# no display (DISPLAY and WAYLAND_DISPLAY are not set)"
+fi
+echo "# a scripted session of the desktop host runs under Xvfb instead; its screenshots:"
+bash tools/desktop-session.sh build/default/tintwell_desktop build/default/tintwell.so build/session

@@ -4,8 +4,9 @@
 # ring. After each, the A pen must have changed, the plug-in's palette
 # picture must have changed, every picture gadget must be on screen pixel
 # for pixel as the plug-in drew it, and the current swatch on screen must
-# show exactly the A pen. The program must end cleanly with no protocol
-# fault.
+# show exactly the A pen. Then the option menu: a right click opens it, the
+# item chosen in a submenu reaches the plug-in (its palette hides). The
+# program must end cleanly with no protocol fault.
 #
 # Usage: desktop_xvfb_test.sh PROGRAM PLUGIN
 # Exit 77 (skipped) when Xvfb or xdotool is missing, or when the plug-in
@@ -111,7 +112,34 @@ check "the ring drag changed the A pen" [ "$pen2" != "$pen1" ]
 check "the current swatch on screen shows the A pen" near "$(probe ring $swatch_probe)" "$pen2" 0
 check "the palette picture changed again" [ "$(digest ring)" != "$(digest square)" ]
 check "every picture gadget on screen as the plug-in drew it" all_on_screen ring
-check "no host protocol fault" [ "$(drive_value ring faults)" = 0 ]
+
+# 3. The option menu (the host's pop-up menu, asked from inside the
+#    plug-in's press): a right click on the left of the swatch band, into the
+#    submenu that holds "Hide Palette" (item 10), a click on it. The panel
+#    loses its palette section.
+drive_xdo mousemove $((sx + 40)) $((sy + 30)) click 3
+sleep 0.3
+drive_report menu || exit 1
+check "the option menu is open" grep -q '^menu-item ' "$DRIVE_WORK/menu.txt"
+entry=$(awk '$1 == "menu-submenu" { print $2 + 20, $3 + int($5 / 2); exit }' "$DRIVE_WORK/menu.txt")
+if [ -n "$entry" ]; then
+  read -r ex ey <<<"$entry"
+  drive_xdo mousemove "$ex" "$ey"
+  sleep 0.3
+  drive_report submenu || exit 1
+fi
+item=$(awk '$1 == "menu-item" && $2 == 10 { print $3 + 20, $4 + int($6 / 2); exit }' "$DRIVE_WORK/submenu.txt" 2>/dev/null)
+check "the palette's menu item is shown" [ -n "$item" ]
+if [ -n "$item" ]; then
+  read -r ix iy <<<"$item"
+  drive_xdo mousemove "$ix" "$ey" mousemove "$ix" "$iy" click 1
+fi
+drive_xdo mousemove "$away_x" "$away_y"
+sleep 0.3
+drive_report hidden || exit 1
+check "the menu closed" sh -c "! grep -q '^menu-item ' '$DRIVE_WORK/hidden.txt'"
+check "the chosen item hid the palette" sh -c "! grep -q '^gadget [0-9]* 110 ' '$DRIVE_WORK/hidden.txt'"
+check "no host protocol fault" [ "$(drive_value hidden faults)" = 0 ]
 
 finish
 trap - EXIT
