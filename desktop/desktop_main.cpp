@@ -70,8 +70,8 @@ bool ParseSize(const char* text, int* width, int* height) {
   return true;
 }
 
-void Usage() {
-  std::fprintf(stdout,
+void Usage(FILE* to) {
+  std::fprintf(to,
                "usage: tintwell_desktop [--plugin FILE] [--home DIR] [--loc FILE] [--control FIFO]\n"
                "                        [--size WxH] [--project WxH]\n");
 }
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      desktop::Usage();
+      desktop::Usage(stdout);
       return 0;
     }
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
       ok = false;
     }
     if (!ok) {
-      desktop::Usage();
+      desktop::Usage(stderr);
       return desktop::kExitUsage;
     }
     ++i;
