@@ -46,6 +46,10 @@ constexpr int32_t kLockHorizontal = 0x2;
 constexpr int32_t kLockVertical = 0x4;
 constexpr int32_t kLockAny = kLockRing | kLockHorizontal | kLockVertical;
 
+// SampleSourceFlags bits: where canvas samples come from.
+constexpr int32_t kSampleSingleLayer = 0x1;  // the current layer only, not the whole picture
+constexpr int32_t kSampleFrozen = 0x2;       // the sample buffer is never refreshed while set
+
 // CanvasSubMode values: what the brush mode does.
 constexpr int32_t kBrushSubModeNone = 0;       // first event after "S" still to come
 constexpr int32_t kBrushSubModeIdle = 1;       // control shown, waiting for a press
@@ -131,7 +135,7 @@ struct PluginState {
   int32_t GamutMode;     // kGamut*: NTSC gamut warning
   int32_t VectorscopeMode;  // kScope*: scope window and its display
   int32_t PopHelp;          // quick help on
-  int32_t SampleSourceFlags;  // bit 1 single layer, bit 2 frozen buffer
+  int32_t SampleSourceFlags;  // kSample* bits
   int32_t RingLockBits;       // kLock* bits
   int32_t LightMode;          // kLight*: what the lamp button drives
   int32_t AutoTrimPending;
