@@ -15,6 +15,7 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "core/pixel_bytes.h"
+#include "core/tw_assert.h"
 
 using namespace colour;
 
@@ -261,6 +262,7 @@ ColourTriple XyzToYxy(ColourTriple xyz) {
 
 // The inverse; the caller guarantees chromaticity y is not 0.
 ColourTriple YxyToXyz(ColourTriple yxy) {
+  TW_ASSERT(yxy.c2 != 0.0f);
   const float scale = yxy.c0 / yxy.c2;
   return Triple(scale * yxy.c1, yxy.c0, scale * (1.0f - yxy.c1 - yxy.c2), yxy.alpha);
 }

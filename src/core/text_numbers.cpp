@@ -1,6 +1,8 @@
 // Tintwell core: locale-free, bounded reading and writing of numbers in text.
 #include "core/text_numbers.h"
 
+#include "core/tw_assert.h"
+
 namespace {
 
 // Powers of ten that a double holds exactly.
@@ -129,6 +131,7 @@ bool ScanDecimal(TextCursor& start, double* result) {
 }
 
 int ScanIntegers(const char* text, size_t size, int32_t* values, int count) {
+  TW_ASSERT(values || count <= 0);
   for (int i = 0; i < count; ++i) values[i] = 0;
   TextCursor cursor{text, size, 0};
   int read = 0;
