@@ -46,10 +46,6 @@ constexpr int32_t kLockHorizontal = 0x2;
 constexpr int32_t kLockVertical = 0x4;
 constexpr int32_t kLockAny = kLockRing | kLockHorizontal | kLockVertical;
 
-// SampleSourceFlags bits: where canvas samples come from.
-constexpr int32_t kSampleSingleLayer = 0x1;  // the current layer only, not the whole picture
-constexpr int32_t kSampleFrozen = 0x2;       // the sample buffer is never refreshed while set
-
 // CanvasSubMode values: what the brush mode does.
 constexpr int32_t kBrushSubModeNone = 0;       // first event after "S" still to come
 constexpr int32_t kBrushSubModeIdle = 1;       // control shown, waiting for a press
@@ -82,6 +78,21 @@ constexpr int32_t kLightAdditive = 2;   // additive/colorize
 
 // DragTarget bits.
 constexpr int32_t kDragSlider = 0x40;  // the value slider is being dragged
+
+// Panel gestures: DragTarget values and bits besides kDragSlider, the kinds
+// of LastReleaseKind, and the option bits the palette's corners switch.
+constexpr int32_t kDragSwatchMix = 0x1;          // mixing from the B or base swatch (OR-ed in)
+constexpr int32_t kDragHueRing = 16;             // hue ring
+constexpr int32_t kDragSquare = 32;              // SATVAL square
+constexpr int32_t kDragSaturationBars = 128;     // bars left and right of the square
+constexpr int32_t kDragValueBars = 256;          // bars above and below the square
+constexpr int32_t kLastReleaseSquare = 0;        // a square or bar drag ended
+constexpr int32_t kLastReleaseHueRing = 1;       // a hue-ring drag ended
+constexpr int32_t kLastReleaseOther = 2;         // anything else: the ring colour is derived afresh
+constexpr int32_t kHueRingDynamic = 0x1;         // HueRingMode: the ring shows the current saturation and value
+constexpr int32_t kHueRingCie = 0x2;             // HueRingMode: the ring in CIE terms
+constexpr int32_t kSampleSingleLayer = 0x1;      // SampleSourceFlags: sample the current layer only
+constexpr int32_t kSampleFrozen = 0x2;           // SampleSourceFlags: keep the sample buffer as it is
 
 // Editing state of the colour-scheme slider (the palette slider mode).
 struct ColourSchemePoint {
@@ -169,6 +180,8 @@ struct PluginState {
   int32_t LastReleaseKind;  // kind of the last panel release
   int32_t DragAnchor[2];    // previous pointer of a relative drag: picker coordinates, or slider pixels
   int32_t PickerAreaSize[2];  // width, height of the palette picture as last built
+  ColourTriple LastReleaseRgb;  // CurrentRgb at the last palette release: the ring colour of
+                                // that gesture is kept for the next one only while this holds
 
   // Draw-mode following (tool and draw-mode detection).
   int32_t AutoLightenDarken;  // the draw mode follows colour changes

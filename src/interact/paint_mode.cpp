@@ -25,14 +25,11 @@
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "interact/draw_mode.h"
+#include "interact/panel_pointer.h"
 #include "panel/button_bitmaps.h"
 #include "panel/widget_rendering.h"
 
 namespace {
-
-// Buttons word of a panel event.
-constexpr int32_t kLeftButton = 0x1;
-constexpr int32_t kRightButton = 0x2;
 
 constexpr int32_t kPaintVariants = kPaintCieDarken | kPaintCieLighten;
 
@@ -48,9 +45,8 @@ struct HostModeWords {
   const char* lighter;    // set for bit 0x40
   const char* darker;     // set for bit 0x20
 };
-constexpr HostModeWords kNativeWords{"lighten", "darken", "lighten", "darken"};
-constexpr HostModeWords kAdditiveWords{"add", "colorize", "add", "colorize"};
-constexpr char kPlainMode[] = "color";
+constexpr HostModeWords kNativeWords{kDrawModeLighten, kDrawModeDarken, kDrawModeLighten, kDrawModeDarken};
+constexpr HostModeWords kAdditiveWords{kDrawModeAdd, kDrawModeColorize, kDrawModeAdd, kDrawModeColorize};
 
 bool LampButtonPresent() { return GState.PanelRequester != 0 && GState.ShowFxBrush != 0; }
 
@@ -101,7 +97,7 @@ void SwitchHostDrawMode(PluginContext* context, bool isFill, int32_t clicked, in
   const bool hostModeOn = FirstWordIs(reply, words.lighterOn) || FirstWordIs(reply, words.darkerOn);
   const int32_t chosen = hostModeOn ? 0 : clicked;
   GState.PaintModeBits |= chosen;
-  const char* word = kPlainMode;
+  const char* word = kDrawModeColor;
   if (chosen == kPaintCieLighten) word = words.lighter;
   if (chosen == kPaintCieDarken) word = words.darker;
   SetPaintDrawMode(context, isFill, word);
@@ -130,8 +126,8 @@ void RunPaintModeFilter(PluginContext* context, int32_t request) {
 
 void PaintModeCornerPress(PluginContext* context, int32_t buttons, int32_t qualifier) {
   const bool isFill = ActiveShapeIsFill(context);
-  const bool left = (buttons & kLeftButton) != 0;
-  const bool right = (buttons & kRightButton) != 0;
+  const bool left = (buttons & kPanelButtonLeft) != 0;
+  const bool right = (buttons & kPanelButtonRight) != 0;
 
   // A click on the side that is already on switches the plug-in mode off.
   bool switchingOn = true;
@@ -171,7 +167,7 @@ void PaintModeCornerPress(PluginContext* context, int32_t buttons, int32_t quali
 
 void LampButtonRelease(PluginContext* context, HostWord* args) {
   const int32_t buttons = args ? static_cast<int32_t>(args[3]) : 0;
-  if (buttons & kLeftButton) {
+  if (buttons & kPanelButtonLeft) {
     // On, the source is the host's FX stack until a corner click chooses a
     // CIE side; off clears the side too.
     if (Bits() & kPaintLampOn) {
@@ -188,7 +184,7 @@ void LampButtonRelease(PluginContext* context, HostWord* args) {
   // The refresh-on-every-notice state goes on only after the source is
   // made, so nothing refreshes it while its commands are on their way.
   bool setRefresh = false;
-  if (buttons & kRightButton) {
+  if (buttons & kPanelButtonRight) {
     if (Bits() & kPaintLampAlt) {
       GState.PaintModeBits &= ~kPaintLampAlt;
     } else {
