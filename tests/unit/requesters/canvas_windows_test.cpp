@@ -207,8 +207,9 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
       } else if (pick == 13) {
         script += '^';
         const HostWord kinds[] = {1, 1, 1, 2, -1, -2, 5};
-        Host().Message(kMsgCanvasPointer, 0, {position(), position(), kinds[random() % 7],
-                                              static_cast<HostWord>(random() % 300), static_cast<HostWord>(random() % 2)});
+        const HostWord pressure = static_cast<HostWord>(random() % 300);
+        const HostWord flag = static_cast<HostWord>(random() % 2);
+        Host().Message(kMsgCanvasPointer, 0, {position(), position(), kinds[random() % 7], pressure, flag});
       } else if (pick == 14) {
         script += '~';
         GState.PaintModeBits ^= (random() % 2) ? kPaintDirt : kPaintLoad;
