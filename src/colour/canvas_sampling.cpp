@@ -122,6 +122,12 @@ void LoadSampleBuffer(PluginContext* context) {
     }
     HostReadLayerImage(context, fresh->Pixels, static_cast<int32_t>(pixelCount * 4), image);
   }
+  // A host call above may have come back into the plug-in and loaded a
+  // buffer of its own meanwhile; the fresher copy replaces it.
+  if (HostImage* meanwhile = GState.SampleBuffer) {
+    GState.SampleBuffer = nullptr;
+    HostFreeImage(context, meanwhile);
+  }
   GState.SampleBuffer = fresh;
 }
 
@@ -133,7 +139,8 @@ Pixel SamplePixel(int32_t x, int32_t y, PluginContext* context) {
   if (UsesHostQuery()) {
     int32_t rgba[4] = {0, 0, 0, 0};
     QueryHost(context, x, y, rgba);
-    return MakePixel(context, ClampToByte(rgba[0]), ClampToByte(rgba[1]), ClampToByte(rgba[2]), ClampToByte(rgba[3]));
+    return MakePixel(context, ClampToByte(rgba[0]), ClampToByte(rgba[1]), ClampToByte(rgba[2]),
+                     ClampToByte(rgba[3]));
   }
   // Autosample without a canvas mode.
   const HostImage* buffer = BufferForReading(context);
