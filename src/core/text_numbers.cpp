@@ -25,16 +25,20 @@ double ScaleByPowerOfTen(double value, int exponent) {
   return exponent >= 0 ? value * kExactPowersOfTen[exponent] : value / kExactPowersOfTen[-exponent];
 }
 
+// Leading white space and an optional sign; true for "-".
+bool SkipSpaceAndSign(TextCursor& cursor) {
+  cursor.SkipSpace();
+  const char sign = cursor.Peek();
+  if (sign != '+' && sign != '-') return false;
+  ++cursor.pos;
+  return sign == '-';
+}
+
 }  // namespace
 
 bool ScanInt(TextCursor& cursor, int32_t* value) {
   TextCursor scan = cursor;
-  scan.SkipSpace();
-  bool negative = false;
-  if (scan.Peek() == '+' || scan.Peek() == '-') {
-    negative = scan.Peek() == '-';
-    ++scan.pos;
-  }
+  const bool negative = SkipSpaceAndSign(scan);
   if (!IsDigit(scan.Peek())) return false;
   // Accumulate the magnitude in 64 bits and stop growing it once it is past
   // the int32 range: the digits still have to be consumed.
@@ -58,12 +62,7 @@ bool ScanInt(TextCursor& cursor, int32_t* value) {
 // safe.
 bool ScanDecimal(TextCursor& start, double* result) {
   TextCursor cursor = start;
-  cursor.SkipSpace();
-  bool negative = false;
-  if (cursor.Peek() == '+' || cursor.Peek() == '-') {
-    negative = cursor.Peek() == '-';
-    ++cursor.pos;
-  }
+  const bool negative = SkipSpaceAndSign(cursor);
   constexpr int kKeptDigits = 19;
   uint64_t mantissa = 0;
   int kept = 0;
