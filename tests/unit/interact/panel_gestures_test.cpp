@@ -1,6 +1,7 @@
 // Whole panel gestures through the stand-in host: press, drags, release on
 // the palette, the swatches and the slider, checked by the colours and
 // commands they leave.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -41,11 +42,12 @@ class PanelGestures : public PluginHostTest {
     return pens.empty() ? std::string("<none>") : pens.back();
   }
 
-  // Commands other than the A-B gradient reload that follows each A pen.
+  // Commands other than the A-B gradient reload that follows each A pen and
+  // the B pen the swatch picture reads to draw itself.
   std::vector<std::string> CommandsWithoutReload() const {
     std::vector<std::string> kept;
     for (const std::string& c : host->CommandTexts()) {
-      if (c.rfind("tv_RangeGrab", 0) != 0) kept.push_back(c);
+      if (c.rfind("tv_RangeGrab", 0) != 0 && c != "tv_GetBPen") kept.push_back(c);
     }
     return kept;
   }
@@ -77,7 +79,8 @@ TEST_F(PanelGestures, HueRingDragTurnsTheHueByThePointersAngle) {
     EXPECT_EQ(kLastReleaseHueRing, GState.LastReleaseKind);
   }
   // Each colour goes out as the A pen, then the slider's A-B gradient is reloaded.
-  const std::vector<std::string> commands = host->CommandTexts();
+  std::vector<std::string> commands = host->CommandTexts();
+  commands.erase(std::remove(commands.begin(), commands.end(), "tv_GetBPen"), commands.end());  // drawing
   ASSERT_EQ(257u, commands.size());
   EXPECT_EQ("tv_RangeGrab 255", commands[1]);
 }
