@@ -3,6 +3,7 @@
 // the paint-source refresh in both forms, and the CIE passes end to end on
 // the layer's pixels.
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
+#include "interact/paint_mode.h"
+#include "panel/button_bitmaps.h"
 #include "support/panel_driver.h"
 #include "support/plugin_host.h"
 
@@ -162,6 +165,56 @@ TEST_F(PaintModes, LampSwitchesTheFxStackSourceAndItsRefreshState) {
     EXPECT_EQ(s.expected, Dialogue());
     EXPECT_EQ(s.bitsAfter, GState.PaintModeBits);
   }
+  EXPECT_TRUE(host->Faults().empty());
+}
+
+// Every lamp picture shown on the button, in order, told apart by the colour
+// of its glass: D dark, G green, R red, L lime, O orange.
+TEST_F(PaintModes, LampPicturesFollowEachState) {
+  std::string shown;
+  host->ObserveCalls([&shown](const simhost::DispatchRecord& call) {
+    if (call.function != kFnRequesterOp || call.subOperation != kReqSetGadgetImage || call.pack[2] != kLamp) return;
+    const HostImage* image = reinterpret_cast<const HostImage*>(call.pack[3]);
+    const int32_t centre = 10 * kLampIconSide + 10;
+    const Pixel p = image->Pixels[centre];
+    for (const auto& [type, letter] : {std::pair<int32_t, char>{kLampTypeOff, 'D'}, {kLampTypeGreen, 'G'},
+                                       {kLampTypeRed, 'R'}, {kLampTypeLime, 'L'}, {kLampTypeOrange, 'O'}}) {
+      const LampIcon& icon = LampIconForType(type);
+      const uint8_t* rgb = icon.Palette + 3 * icon.Index[centre];
+      bool same = true;
+      for (int c = 0; c < 3; ++c) same = same && uint8_t(p >> (8 * image->ChannelPositions[c])) == rgb[c];
+      if (same) {
+        shown += letter;
+        return;
+      }
+    }
+    shown += '?';
+  });
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    const char* lamps;
+  };
+  const Step steps[] = {
+      {"lamp on", [this] { Lamp(kLeft); }, "RG"},
+      {"refresh state on", [this] { Lamp(kRight); }, "OL"},
+      {"refresh notice", [this] { host->SendEvent(GState.PanelRequester, kEventRefresh, {}); }, "OL"},
+      {"refresh state off", [this] { Lamp(kRight); }, "RG"},
+      {"stroke ends", [this] { Release(*host, OnSwatch(20, 10)); }, "RG"},
+      {"lamp off", [this] { Lamp(kLeft); }, "D"},
+      {"CIE corner on", [this] { GState.LightMode = kLightCie; Corner(kLeft); }, "OL"},
+      {"CIE corner off", [this] { Corner(kLeft); }, "D"},
+      {"native corner", [this] { GState.LightMode = kLightNative; Corner(kRight); }, "D"},
+      {"FX-brush row hidden", [this] { GState.ShowFxBrush = 0; Lamp(kLeft); }, ""},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    shown.clear();
+    s.act();
+    EXPECT_EQ(s.lamps, shown);
+  }
+  EXPECT_EQ(kPaintLampOn, GState.PaintModeBits);  // the hidden lamp still switched on
+  host->ObserveCalls(nullptr);
   EXPECT_TRUE(host->Faults().empty());
 }
 
