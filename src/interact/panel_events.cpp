@@ -36,6 +36,7 @@
 #include "interact/canvas_modes.h"
 #include "interact/draw_mode.h"
 #include "interact/paint_mode.h"
+#include "interact/panel_menu.h"
 #include "interact/palette_gestures.h"
 #include "interact/panel_pointer.h"
 #include "interact/re_stroke.h"
@@ -154,7 +155,7 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     OpenScopeWindow(context);
     VectorscopeUpdate(context, GState.CurrentPixel);
   } else if (HasRight(event)) {
-    ShowOptionMenu(context);
+    RunOptionMenu(context);
   } else {
     return;
   }
