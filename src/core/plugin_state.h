@@ -94,16 +94,12 @@ constexpr int32_t kDragValueBars = 0x100;      // the value bars above and below
 // LastReleaseKind values.
 constexpr int32_t kReleasePicker = 0;     // the last release ended a square or bar drag
 constexpr int32_t kReleaseHueRing = 1;    // ... a hue ring drag
-constexpr int32_t kReleaseRefreshed = 2;  // the colour has been taken from the host since
+constexpr int32_t kReleaseRefreshed = 2;  // the colour has been taken from the host since, or the
+                                          // last palette release ended no colour drag: the ring
+                                          // colour is derived afresh
 
-// Panel gestures: DragTarget values and bits besides kDragSlider, the kinds
-// of LastReleaseKind, and the option bits the palette's corners switch.
-constexpr int32_t kDragSwatchMix = 0x1;          // mixing from the B or base swatch (OR-ed in)
-constexpr int32_t kLastReleaseSquare = 0;        // a square or bar drag ended
-constexpr int32_t kLastReleaseHueRing = 1;       // a hue-ring drag ended
-constexpr int32_t kLastReleaseOther = 2;         // anything else: the ring colour is derived afresh
-constexpr int32_t kHueRingDynamic = 0x1;         // HueRingMode: the ring shows the current saturation and value
-constexpr int32_t kHueRingCie = 0x2;             // HueRingMode: the ring in CIE terms
+// DragTarget bit of the swatch band: mixing from the B or base swatch (OR-ed in).
+constexpr int32_t kDragSwatchMix = 0x1;
 
 // Editing state of the colour-scheme slider (the palette slider mode).
 struct ColourSchemePoint {
@@ -157,7 +153,7 @@ struct PluginState {
   int32_t GamutMode;     // kGamut*: NTSC gamut warning
   int32_t VectorscopeMode;  // kScope*: scope window and its display
   int32_t PopHelp;          // quick help on
-  int32_t SampleSourceFlags;  // kSample* bits
+  int32_t SampleSourceFlags;  // bit 1 single layer, bit 2 frozen buffer
   int32_t RingLockBits;       // kLock* bits
   int32_t LightMode;          // kLight*: what the lamp button drives
   int32_t AutoTrimPending;

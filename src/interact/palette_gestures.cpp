@@ -47,17 +47,9 @@
 
 namespace {
 
-// Regions in picker coordinates.
-constexpr int32_t kRingInner = 64;
-constexpr int32_t kRingOuter = 87;
-constexpr int32_t kSquareReach = 44;   // presses on the square
-constexpr int32_t kBarsOuter = 88;     // the last radius of the bars
-constexpr int32_t kValueBarsReach = 42;
-constexpr int32_t kOptionBoxRow = 77;  // dy of the lower option boxes in the bottom corners
-
 // The square's picture: saturation 0..1 across dx -42..42, value 1..0 down dy -42..42.
-constexpr float kSquareHalf = 42.0f;
-constexpr float kSquareSpan = 84.0f;
+constexpr float kSquareHalfF = static_cast<float>(kSquareHalf);
+constexpr float kSquareSpanF = static_cast<float>(kSquareSpan);
 // Pointer travel that moves saturation or value by 1 in a fine drag.
 constexpr float kFineTravel = 90.0f;
 
@@ -68,7 +60,7 @@ constexpr float kTwoPi = 6.2831855f;
 constexpr int kSliderLockPasses = 8;
 
 bool PickModeOn() { return (GState.ModeFlags & kModePick) != 0; }
-bool RingIsCie() { return (GState.HueRingMode & kHueRingCie) != 0; }
+bool RingIsCie() { return (GState.HueRingMode & kRingCie) != 0; }
 bool PaletteIsCie() { return GState.CieHsvMode != 0; }
 bool SliderLocked() { return GState.LumaLock && GState.SliderMode > kSliderHidden && !PickModeOn(); }
 
@@ -91,7 +83,7 @@ ColourTriple ToRingModel(ColourTriple rgb) { return RingIsCie() ? RgbToCieHsv(rg
 
 // For square and bar drags: the ring colour in the ring's model.
 void DeriveRingColourForSquare() {
-  if (!RingColourStillValid(kLastReleaseSquare)) GState.HueRingHsv = ToRingModel(GState.CurrentRgb);
+  if (!RingColourStillValid(kReleasePicker)) GState.HueRingHsv = ToRingModel(GState.CurrentRgb);
 }
 
 int32_t Toggle(int32_t flag) { return flag ? 0 : 1; }
@@ -108,7 +100,7 @@ void HueRingPress(PluginContext* context, const PanelEvent& event) {
   const ColourTriple picker = RgbToPickerHsv(GState.CurrentRgb);
   GState.CurrentHsv.c0 = picker.c0;
   GState.CurrentHsv.alpha = picker.alpha;
-  if (!RingColourStillValid(kLastReleaseHueRing)) {
+  if (!RingColourStillValid(kReleaseHueRing)) {
     GState.HueRingHsv = PaletteIsCie() ? RgbToCieHsv(GState.CurrentRgb) : RgbToHsv(GState.CurrentRgb);
   }
   OpenScopeWindow(context);
@@ -127,7 +119,7 @@ void BarsPress(PluginContext* context, const PanelEvent& event, const PickerPoin
   const bool right = (event.buttons & kPanelButtonRight) != 0;
   GState.DragAnchor[0] = point.dx;
   GState.DragAnchor[1] = point.dy;
-  if (std::abs(point.dx) <= kValueBarsReach) {
+  if (std::abs(point.dx) <= kSquareHalf) {  // above and below the square
     if (right) {
       GState.RingLockBits ^= kLockVertical;
     } else {
@@ -165,13 +157,13 @@ void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPo
   } else if (point.dx > 0 && point.dy < 0) {  // paint mode
     PaintModeCornerPress(context, event.buttons, event.qualifier);
   } else if (point.dx < 0) {  // bottom left: background, ring options
-    if (point.dy >= kOptionBoxRow) {
+    if (point.dy >= kLowerOptionMinDy) {
       GState.FloodBackground = Toggle(GState.FloodBackground);
     } else {
-      GState.HueRingMode ^= right ? kHueRingCie : kHueRingDynamic;
+      GState.HueRingMode ^= right ? kRingCie : kRingShowsCurrent;
     }
     BuildPaletteImage(context);
-  } else if (point.dy >= kOptionBoxRow) {  // bottom right, lower box: CIE model, LAB dialog
+  } else if (point.dy >= kLowerOptionMinDy) {  // bottom right, lower box: CIE model, LAB dialog
     if (right) {
       OpenLabDialog(context);
       BuildPaletteImage(context);
@@ -260,8 +252,8 @@ ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& p
         s = s + static_cast<float>(point.dx - anchorDx) / kFineTravel * f;
         v = v + static_cast<float>(point.dy - anchorDy) / -kFineTravel * f;
       } else {
-        s = (static_cast<float>(point.dx) + kSquareHalf) / kSquareSpan;
-        v = (static_cast<float>(point.dy) - kSquareHalf) / -kSquareSpan;
+        s = (static_cast<float>(point.dx) + kSquareHalfF) / kSquareSpanF;
+        v = (static_cast<float>(point.dy) - kSquareHalfF) / -kSquareSpanF;
       }
       break;
     case kDragSaturationBars:
@@ -305,11 +297,11 @@ ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& p
 
 void PalettePress(PluginContext* context, const PanelEvent& event) {
   const PickerPoint point = PalettePoint(event);
-  if (point.r >= kRingInner && point.r <= kRingOuter) {
+  if (point.r >= kHueRingInner && point.r <= kHueRingOuter) {
     HueRingPress(context, event);
-  } else if (std::abs(point.dx) <= kSquareReach && std::abs(point.dy) <= kSquareReach) {
+  } else if (std::abs(point.dx) <= kSquarePressHalf && std::abs(point.dy) <= kSquarePressHalf) {
     SquarePress(context, point);
-  } else if (point.r <= kBarsOuter) {
+  } else if (point.r <= kBarPressMaxRadius) {
     BarsPress(context, event, point);
   } else {
     CornerPress(context, event, point);
@@ -343,7 +335,7 @@ void PaletteRelease(PluginContext* context, const PanelEvent& event) {
   // the paint-mode corner it would undo the mode the click has just set.
   if (colourDrag) AutoDrawModeCheck(context, false);
   GState.LastReleaseKind =
-      target == kDragHueRing ? kLastReleaseHueRing : (colourDrag ? kLastReleaseSquare : kLastReleaseOther);
+      target == kDragHueRing ? kReleaseHueRing : (colourDrag ? kReleasePicker : kReleaseRefreshed);
   GState.LastReleaseRgb = GState.CurrentRgb;
   if (!PickModeOn()) CloseScopeWindow(context);
   if (GState.PaintModeBits & kPaintLampOn) {

@@ -36,13 +36,12 @@
 #include "interact/canvas_modes.h"
 #include "interact/draw_mode.h"
 #include "interact/paint_mode.h"
-#include "interact/panel_menu.h"
 #include "interact/palette_gestures.h"
+#include "interact/panel_menu.h"
 #include "interact/panel_pointer.h"
 #include "interact/re_stroke.h"
 #include "interact/smart_fill.h"
 #include "panel/help_texts.h"
-#include "panel/option_menu.h"
 #include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
 #include "requesters/panel_window.h"
@@ -50,14 +49,6 @@
 #include "store/colour_scheme.h"
 
 namespace {
-
-// Gadget ids of the main panel.
-constexpr int32_t kSwatchGadgetId = 100;
-constexpr int32_t kPaletteGadgetId = 110;
-constexpr int32_t kLampButtonId = 150;
-constexpr int32_t kDirtButtonId = 151;
-constexpr int32_t kLoadButtonId = 152;
-constexpr int32_t kRotButtonId = 153;
 
 // Zones of the swatch gadget, in its pixels: the swatch band above the
 // slider, the B swatch over the base swatch on the left, the current swatch
@@ -108,10 +99,7 @@ void SetSchemePointer(int32_t x) { GState.ColourScheme.pointerPos = Clamp01(Slid
 
 void PanelOpened(PluginContext* context, HostWord requester) {
   GState.PanelRequester = requester;
-  const Pixel pen = GetAPen(context);
-  GState.BasePixel = pen;
-  TakeCurrentFromPixel(context, pen);
-  GState.LastReleaseKind = kLastReleaseOther;
+  TakeAPenAsCurrent(context);
   // A gesture cannot outlive the panel. The brush mode, though, may still be
   // running with its window and canvas events; its bit stays so that its
   // events and overlay keep being served until the host ends it.
@@ -291,7 +279,7 @@ void SwatchRelease(PluginContext* context, const PanelEvent& event) {
 
 void ToggleRelease(PluginContext* context, HostWord requester, int32_t gadget) {
   int32_t bit = kPaintRot;
-  if (gadget == kDirtButtonId) {
+  if (gadget == kDirtButton) {
     bit = kPaintDirt;
     if (GState.PaintModeBits & kPaintDirt) {
       // Dirt off: back to the clean colour held in CurrentHsv.
@@ -301,7 +289,7 @@ void ToggleRelease(PluginContext* context, HostWord requester, int32_t gadget) {
       BuildSwatchImage(context);
       BuildPaletteImage(context);
     }
-  } else if (gadget == kLoadButtonId) {
+  } else if (gadget == kLoadButton) {
     bit = kPaintLoad;
     if (GState.PaintModeBits & kPaintLoad) GState.LoadLevel = kLoadLevelFull;
   }
@@ -313,9 +301,9 @@ void ToggleRelease(PluginContext* context, HostWord requester, int32_t gadget) {
 // ---------------------------------------------------------------- dispatch
 
 void Press(PluginContext* context, const PanelEvent& event) {
-  if (event.gadget == kSwatchGadgetId) {
+  if (event.gadget == kSwatchGadget) {
     SwatchPress(context, event);
-  } else if (event.gadget == kPaletteGadgetId) {
+  } else if (event.gadget == kPaletteGadget) {
     PalettePress(context, event);
   }
 }
@@ -326,9 +314,9 @@ void Drag(PluginContext* context, const PanelEvent& event) {
     return;
   }
   GState.ModeFlags &= ~kModeSkippedDrag;
-  if (event.gadget == kSwatchGadgetId) {
+  if (event.gadget == kSwatchGadget) {
     SwatchDrag(context, event);
-  } else if (event.gadget == kPaletteGadgetId) {
+  } else if (event.gadget == kPaletteGadget) {
     PaletteDrag(context, event);
   }
 }
@@ -336,20 +324,20 @@ void Drag(PluginContext* context, const PanelEvent& event) {
 void Release(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args) {
   GState.ModeFlags &= ~kModeSkippedDrag;
   switch (event.gadget) {
-    case kSwatchGadgetId:
+    case kSwatchGadget:
       SwatchRelease(context, event);
       break;
-    case kPaletteGadgetId:
+    case kPaletteGadget:
       PaletteRelease(context, event);
       break;
-    case kLampButtonId: {
+    case kLampButton: {
       HostWord none[kPanelEventWords] = {};
       LampButtonRelease(context, args ? args : none);
       break;
     }
-    case kDirtButtonId:
-    case kLoadButtonId:
-    case kRotButtonId:
+    case kDirtButton:
+    case kLoadButton:
+    case kRotButton:
       ToggleRelease(context, requester, event.gadget);
       break;
     default:

@@ -8,13 +8,11 @@
 #include "colour/colour_models.h"
 #include "colour/pens.h"
 #include "colour/vectorscope.h"
+#include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
 
 namespace {
 
-// Size of the palette picture when none has been built yet (its allocation
-// failed): the picture the layout always asks for.
-constexpr int32_t kDefaultPaletteArea = 180;
 
 // Mouse pressure mode moves fine drags by this share of the pointer travel.
 constexpr float kMousePressureFactor = 48.0f / 255.0f;
@@ -26,7 +24,7 @@ int32_t Bounded(HostWord word, int32_t low, int32_t high) {
   return static_cast<int32_t>(value);
 }
 
-bool RingAndPaletteAgree() { return ((GState.HueRingMode & kHueRingCie) != 0) == (GState.CieHsvMode != 0); }
+bool RingAndPaletteAgree() { return ((GState.HueRingMode & kRingCie) != 0) == (GState.CieHsvMode != 0); }
 
 }  // namespace
 
@@ -47,8 +45,10 @@ PanelEvent ReadPanelEvent(const HostWord* args) {
 }
 
 PickerPoint PalettePoint(const PanelEvent& event) {
-  const int32_t width = GState.PickerAreaSize[0] > 0 ? GState.PickerAreaSize[0] : kDefaultPaletteArea;
-  const int32_t height = GState.PickerAreaSize[1] > 0 ? GState.PickerAreaSize[1] : kDefaultPaletteArea;
+  // Before a picture has been built (or when its allocation failed), the
+  // size the layout always asks for.
+  const int32_t width = GState.PickerAreaSize[0] > 0 ? GState.PickerAreaSize[0] : kPaletteImageSize;
+  const int32_t height = GState.PickerAreaSize[1] > 0 ? GState.PickerAreaSize[1] : kPaletteImageSize;
   PickerPoint point;
   point.dx = event.x - (width / 2 + 1);
   point.dy = event.y - (height / 2 + 2);

@@ -1,7 +1,6 @@
 // Whole panel gestures through the stand-in host: press, drags, release on
 // the palette, the swatches and the slider, checked by the colours and
 // commands they leave.
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -43,11 +42,11 @@ class PanelGestures : public PluginHostTest {
   }
 
   // Commands other than the A-B gradient reload that follows each A pen and
-  // the B pen the swatch picture reads to draw itself.
+  // the pen reads of the pictures.
   std::vector<std::string> CommandsWithoutReload() const {
     std::vector<std::string> kept;
     for (const std::string& c : host->CommandTexts()) {
-      if (c.rfind("tv_RangeGrab", 0) != 0 && c != "tv_GetBPen") kept.push_back(c);
+      if (c.rfind("tv_RangeGrab", 0) != 0 && c != "tv_GetAPen" && c != "tv_GetBPen") kept.push_back(c);
     }
     return kept;
   }
@@ -76,12 +75,12 @@ TEST_F(PanelGestures, HueRingDragTurnsTheHueByThePointersAngle) {
     EXPECT_EQ(c.hue, GState.CurrentHsv.c0);
     EXPECT_EQ(c.pen, LastAPen());
     EXPECT_EQ(0, GState.DragTarget);
-    EXPECT_EQ(kLastReleaseHueRing, GState.LastReleaseKind);
+    EXPECT_EQ(kReleaseHueRing, GState.LastReleaseKind);
   }
   // Each colour goes out as the A pen, then the slider's A-B gradient is reloaded.
-  std::vector<std::string> commands = host->CommandTexts();
-  commands.erase(std::remove(commands.begin(), commands.end(), "tv_GetBPen"), commands.end());  // drawing
-  ASSERT_EQ(257u, commands.size());
+  const std::vector<std::string> commands = host->CommandTexts();
+  ASSERT_EQ(1u, CommandsStartingWith("tv_SetAPen").size());
+  ASSERT_EQ(256u, CommandsStartingWith("tv_RangeGrab").size());
   EXPECT_EQ("tv_RangeGrab 255", commands[1]);
 }
 
@@ -143,7 +142,7 @@ TEST_F(PanelGestures, BarsMoveSaturationAndValueByTravel) {
     Gesture(*host, OnPalette(c.dx, c.dy), {{kPaletteCentreX + c.dx + c.moveX, kPaletteCentreY + c.dy + c.moveY}});
     EXPECT_NEAR(0.5f + c.ds * kMouseFactor, GState.CurrentHsv.c1, 1e-6f);
     EXPECT_NEAR(0.5f + c.dv * kMouseFactor, GState.CurrentHsv.c2, 1e-6f);
-    EXPECT_EQ(kLastReleaseSquare, GState.LastReleaseKind);
+    EXPECT_EQ(kReleasePicker, GState.LastReleaseKind);
   }
 }
 
@@ -184,8 +183,8 @@ TEST_F(PanelGestures, CornersSwitchOptionsAndRadius89IsACorner) {
       {-63, -63, kRight, &PluginState::RingLockBits, kLockRing, 0},
       {-70, 80, kLeft, &PluginState::FloodBackground, 1, 0},
       {-70, 80, kRight, &PluginState::FloodBackground, 0, 1},
-      {-80, 60, kRight, &PluginState::HueRingMode, kHueRingDynamic, kHueRingDynamic | kHueRingCie},
-      {-80, 60, kLeft, &PluginState::HueRingMode, kHueRingDynamic, 0},
+      {-80, 60, kRight, &PluginState::HueRingMode, kRingShowsCurrent, kRingShowsCurrent | kRingCie},
+      {-80, 60, kLeft, &PluginState::HueRingMode, kRingShowsCurrent, 0},
       {80, 60, kRight, &PluginState::SampleSourceFlags, 0, kSampleFrozen},
       {80, 60, kLeft, &PluginState::SampleSourceFlags, kSampleFrozen, kSampleFrozen | kSampleSingleLayer},
       {0, 95, kLeft, &PluginState::FloodBackground, 1, 1},  // on an axis: only a redraw
@@ -200,6 +199,20 @@ TEST_F(PanelGestures, CornersSwitchOptionsAndRadius89IsACorner) {
     EXPECT_EQ(c.after, GState.*c.field);
     EXPECT_EQ(0, GState.DragTarget);
   }
+
+  // The A/B corner swaps the host's pens: both read, B set to the old A,
+  // then A to the old B, which becomes the current colour.
+  host->aPen = {1, 2, 3, 255};
+  host->bPen = {4, 5, 6, 255};
+  host->ClearRecords();
+  Press(*host, OnPalette(-63, -63));
+  std::vector<std::string> pens;
+  for (const std::string& c : host->CommandTexts()) {
+    if (c.rfind("tv_GetAPen", 0) == 0 || c.rfind("tv_GetBPen", 0) == 0 || c.rfind("tv_Set", 0) == 0) pens.push_back(c);
+    if (pens.size() == 4) break;
+  }
+  EXPECT_EQ((std::vector<std::string>{"tv_GetAPen", "tv_GetBPen", "tv_SetBPen 1 2 3", "tv_SetAPen 4 5 6"}), pens);
+  EXPECT_EQ(host->ToPixel({4, 5, 6, 255}), GState.CurrentPixel);
 
   // The CIE option switches the palette's model and keeps the colour.
   host->ClearRecords();
