@@ -142,35 +142,10 @@ TEST_F(PaintModes, CieSourceIsTheFilteredLayerOnTheSparePage) {
   EXPECT_TRUE(host->Faults().empty());
 }
 
-TEST_F(PaintModes, LampSwitchesTheFxStackSourceAndItsRefreshState) {
-  const Commands source{"tv_stackapply", "tv_sparecopy", "tv_undo", "tv_setdrawmode merge"};
-  struct Step {
-    int32_t buttons;
-    Commands expected;
-    int32_t bitsAfter;
-  };
-  GState.LightMode = kLightCie;
-  GState.PaintModeBits = kPaintCieLighten;  // the lamp's own source is the FX stack
-  const Step steps[] = {
-      {kRight, {}, kPaintCieLighten},                            // off: nothing
-      {kLeft, source, kPaintLampOn},                             // on, variant cleared
-      {kRight, source, kPaintLampOn | kPaintLampAlt},            // refresh on every notice
-      {kRight, source, kPaintLampOn},                            // and off again
-      {kRight, source, kPaintLampOn | kPaintLampAlt},
-      {kLeft, {}, kPaintLampAlt},                                // off; the refresh choice stays
-  };
-  for (const Step& s : steps) {
-    host->ClearRecords();
-    Lamp(s.buttons);
-    EXPECT_EQ(s.expected, Dialogue());
-    EXPECT_EQ(s.bitsAfter, GState.PaintModeBits);
-  }
-  EXPECT_TRUE(host->Faults().empty());
-}
-
-// Every lamp picture shown on the button, in order, told apart by the colour
-// of its glass: D dark, G green, R red, L lime, O orange.
-TEST_F(PaintModes, LampPicturesFollowEachState) {
+// The lamp button's states and the lamp pictures shown for them, in order,
+// told apart by the colour of their glass: D dark, G green, R red, L lime,
+// O orange.
+TEST_F(PaintModes, LampSwitchesTheSourceAndShowsEachState) {
   std::string shown;
   host->ObserveCalls([&shown](const simhost::DispatchRecord& call) {
     if (call.function != kFnRequesterOp || call.subOperation != kReqSetGadgetImage || call.pack[2] != kLamp) return;
@@ -190,30 +165,46 @@ TEST_F(PaintModes, LampPicturesFollowEachState) {
     }
     shown += '?';
   });
+  // Each step: the lamp pictures shown, the commands sent, the bits after.
+  const Commands source{"tv_stackapply", "tv_sparecopy", "tv_undo", "tv_setdrawmode merge"};
+  const Commands refresh{"tv_stackapply", "tv_sparecopy", "tv_undo"};
   struct Step {
     const char* name;
     std::function<void()> act;
     const char* lamps;
+    Commands commands;
+    int32_t bits;
   };
+  GState.LightMode = kLightCie;
+  GState.PaintModeBits = kPaintCieLighten;  // the lamp's own source is the FX stack
   const Step steps[] = {
-      {"lamp on", [this] { Lamp(kLeft); }, "RG"},
-      {"refresh state on", [this] { Lamp(kRight); }, "OL"},
-      {"refresh notice", [this] { host->SendEvent(GState.PanelRequester, kEventRefresh, {}); }, "OL"},
-      {"refresh state off", [this] { Lamp(kRight); }, "RG"},
-      {"stroke ends", [this] { Release(*host, OnSwatch(20, 10)); }, "RG"},
-      {"lamp off", [this] { Lamp(kLeft); }, "D"},
-      {"CIE corner on", [this] { GState.LightMode = kLightCie; Corner(kLeft); }, "OL"},
-      {"CIE corner off", [this] { Corner(kLeft); }, "D"},
-      {"native corner", [this] { GState.LightMode = kLightNative; Corner(kRight); }, "D"},
-      {"FX-brush row hidden", [this] { GState.ShowFxBrush = 0; Lamp(kLeft); }, ""},
+      {"right on the dark lamp", [this] { Lamp(kRight); }, "D", {}, kPaintCieLighten},
+      {"lamp on", [this] { Lamp(kLeft); }, "RG", source, kPaintLampOn},
+      {"refresh state on", [this] { Lamp(kRight); }, "OL", source, kPaintLampOn | kPaintLampAlt},
+      {"refresh notice", [this] { host->SendEvent(GState.PanelRequester, kEventRefresh, {}); }, "OL", refresh,
+       kPaintLampOn | kPaintLampAlt},
+      {"refresh state off", [this] { Lamp(kRight); }, "RG", source, kPaintLampOn},
+      {"stroke ends", [this] { Release(*host, OnSwatch(20, 10)); }, "RG", refresh, kPaintLampOn},
+      {"refresh state on again", [this] { Lamp(kRight); }, "OL", source, kPaintLampOn | kPaintLampAlt},
+      {"lamp off, the refresh choice stays", [this] { Lamp(kLeft); }, "D", {}, kPaintLampAlt},
+      {"CIE corner on", [this] { Corner(kLeft); }, "OL",
+       {"tv_getActiveShape", kLighten, "tv_sparecopy", "tv_undo", "tv_setdrawmode merge"},
+       kPaintLampOn | kPaintLampAlt | kPaintCieLighten},
+      {"CIE corner off", [this] { Corner(kLeft); }, "D", {"tv_getActiveShape", "tv_setdrawmode color"}, kPaintLampAlt},
+      {"native corner", [this] { GState.LightMode = kLightNative; Corner(kRight); }, "D",
+       {"tv_getActiveShape", "tv_getDrawMode", "airbrush mode darken"}, kPaintLampAlt | kPaintCieDarken},
+      {"FX-brush row hidden", [this] { GState.ShowFxBrush = 0; Lamp(kLeft); }, "", source,
+       kPaintLampOn | kPaintLampAlt},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.name);
     shown.clear();
+    host->ClearRecords();
     s.act();
     EXPECT_EQ(s.lamps, shown);
+    EXPECT_EQ(s.commands, Dialogue());
+    EXPECT_EQ(s.bits, GState.PaintModeBits);
   }
-  EXPECT_EQ(kPaintLampOn, GState.PaintModeBits);  // the hidden lamp still switched on
   host->ObserveCalls(nullptr);
   EXPECT_TRUE(host->Faults().empty());
 }
