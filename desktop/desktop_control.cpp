@@ -9,6 +9,8 @@
 //   shortcut KEY           the user uses the plug-in's keyboard shortcut KEY
 //   room NAME              the host's room changes (Room-1 .. Room-4)
 //   panel                  the plug-in's menu entry: show the panel
+//   log FILE               the host's dialogue with the plug-in so far (the
+//                          last few thousand lines: entries, calls, commands)
 //   quit                   the program ends (the plug-in is closed first)
 // Files are written under a temporary name and renamed when complete, so a
 // script may wait for them to appear. While the plug-in waits for an answer
@@ -116,6 +118,12 @@ void App::ReadControl() {
       host_->ChangeRoom(rest);
     } else if (word == "panel") {
       host_->Parameters(nullptr);
+    } else if (word == "log" && !rest.empty()) {
+      HarvestRecords();
+      if (FILE* file = std::fopen(rest.c_str(), "w")) {
+        for (const std::string& line : log_) std::fprintf(file, "%s\n", line.c_str());
+        std::fclose(file);
+      }
     } else {
       std::fprintf(stderr, "tintwell_desktop: unknown control command: %s\n", word.c_str());
     }

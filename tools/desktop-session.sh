@@ -133,3 +133,8 @@ away
 drive_xdo mousemove $((px + 1 + 171)) $((py + 2 + 172)) click 3
 away
 shot lab-dialog
+
+# The whole dialogue between the host and the plug-in, for reading.
+drive_send "log $out/desktop-dialogue.txt"
+drive_report end || exit 1
+echo "$out/desktop-dialogue.txt"
