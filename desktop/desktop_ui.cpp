@@ -540,13 +540,12 @@ void MenuLevel(const std::vector<MenuNode>& nodes, MenuQuestion* question, const
     if (node.separator) {
       ImGui::Separator();
     } else if (node.submenu) {
-      const bool open = ImGui::BeginMenu(id.c_str());
-      const ImVec2 min = ImGui::GetItemRectMin();
-      const ImVec2 max = ImGui::GetItemRectMax();
+      // Its row, taken before the entry: once open, the last item is the submenu's.
+      const ImVec2 min = ImGui::GetCursorScreenPos();
+      const ImVec2 size(ImGui::GetContentRegionAvail().x, ImGui::GetTextLineHeightWithSpacing());
       question->submenuRects.emplace_back(node.label, SDL_Rect{static_cast<int>(min.x), static_cast<int>(min.y),
-                                                               static_cast<int>(max.x - min.x),
-                                                               static_cast<int>(max.y - min.y)});
-      if (open) {
+                                                               static_cast<int>(size.x), static_cast<int>(size.y)});
+      if (ImGui::BeginMenu(id.c_str())) {
         MenuLevel(node.children, question, path + std::to_string(i) + "/");
         ImGui::EndMenu();
       }

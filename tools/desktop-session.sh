@@ -98,7 +98,9 @@ if [ -n "$entry" ]; then
   scope=$(awk '$1 == "menu-item" && $2 == 23 { print $3 + 20, $4 + int($6 / 2); exit }' "$DRIVE_WORK/submenu.txt")
   if [ -n "$scope" ]; then
     read -r vx vy <<<"$scope"
-    drive_xdo mousemove "$vx" "$ey" mousemove "$vx" "$vy" click 1
+    drive_xdo mousemove "$vx" "$ey"
+    drive_xdo mousemove "$vx" "$vy"
+    drive_xdo click 1
   fi
 fi
 drive_report after-menu || exit 1

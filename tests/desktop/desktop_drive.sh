@@ -106,7 +106,9 @@ drive_stop() {
       tries=$((tries - 1))
     done
     if kill -0 "$DRIVE_PID" 2>/dev/null; then
-      kill "$DRIVE_PID" 2>/dev/null
+      # SDL turns SIGTERM into a quit event, which a stuck program never
+      # reads: end it for good.
+      kill -9 "$DRIVE_PID" 2>/dev/null
       DRIVE_STATUS=124
     fi
     wait "$DRIVE_PID" 2>/dev/null || DRIVE_STATUS=$?

@@ -132,7 +132,9 @@ item=$(awk '$1 == "menu-item" && $2 == 10 { print $3 + 20, $4 + int($6 / 2); exi
 check "the palette's menu item is shown" [ -n "$item" ]
 if [ -n "$item" ]; then
   read -r ix iy <<<"$item"
-  drive_xdo mousemove "$ix" "$ey" mousemove "$ix" "$iy" click 1
+  drive_xdo mousemove "$ix" "$ey"
+  drive_xdo mousemove "$ix" "$iy"
+  drive_xdo click 1
 fi
 drive_xdo mousemove "$away_x" "$away_y"
 sleep 0.3
