@@ -21,6 +21,7 @@
 #include "panel/widget_rendering.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
+#include "core/worker_threads.h"
 #include "interact/canvas_modes.h"
 #include "interact/panel_events.h"
 #include "requesters/requester_support.h"
@@ -147,6 +148,9 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     HostFreeImage(context, buffer);
   }
   if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
+  // The filter's worker threads end here, not at unload: the loader lock
+  // held there would stop them from exiting.
+  StopWorkerThreads();
 }
 
 TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {
