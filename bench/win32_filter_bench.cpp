@@ -147,22 +147,23 @@ int main(int argc, char** argv) {
   simhost::UnloadPluginLibrary(&api);
   DeleteFileA(options.settingsPath.c_str());
 
+  const auto fastest = [](const std::vector<double>& values) {
+    return *std::min_element(values.begin(), values.end());
+  };
   const double floorMs = Median(floorThread);
-  const double floorWallMs = Median(floorWall);
   const double workMs = Median(workThread);
+  const double floorWallMs = Median(floorWall);
   const double threadedMs = Median(threadedWall);
   std::printf("Win32 DLL under %s, %d repetitions, %d usable processors, medians\n",
               UnderWine() ? "wine (processor time from the Linux thread clock)" : "Windows (wall time)", repetitions,
               processors);
-  std::printf("  in-place floor           %7.2f ms processor, %7.2f ms wall\n", floorMs, floorWallMs);
-  std::printf("  PI_Work, one thread      %7.2f ms processor, %7.2f ms wall: %5.2f x floor (goal: 2.5)\n", workMs,
-              Median(workWall), workMs / floorMs);
-  std::printf("  PI_Work, worker threads                      %7.2f ms wall: %5.2f x floor's wall (goal: 1.5)\n",
-              threadedMs, threadedMs / floorWallMs);
-  std::printf("  worker threads: the calling thread's own share %.2f ms processor\n", Median(threadedCaller));
-  std::printf("  fastest runs (wall): floor %.2f ms, one thread %.2f ms, worker threads %.2f ms\n",
-              *std::min_element(floorWall.begin(), floorWall.end()), *std::min_element(workWall.begin(), workWall.end()),
-              *std::min_element(threadedWall.begin(), threadedWall.end()));
+  std::printf("  one thread:     floor %6.2f ms, PI_Work %6.2f ms processor: %5.2f x floor (goal: 2.5)\n", floorMs,
+              workMs, workMs / floorMs);
+  std::printf("  worker threads: floor %6.2f ms, PI_Work %6.2f ms wall:      %5.2f x floor (goal: 1.5)\n",
+              floorWallMs, threadedMs, threadedMs / floorWallMs);
+  std::printf("  worker threads: %.2f ms processor on the calling thread; fastest runs (wall): floor %.2f ms, "
+              "PI_Work %.2f ms on one thread, %.2f ms on the workers\n",
+              Median(threadedCaller), fastest(floorWall), fastest(workWall), fastest(threadedWall));
   std::printf("TABLE | Win32 DLL: in-place floor, one thread | %.2f ms | 1.00 |\n", floorMs);
   std::printf("TABLE | Win32 DLL: PI_Work, one thread | %.2f ms | %.2f |\n", workMs, workMs / floorMs);
   std::printf("TABLE | Win32 DLL: PI_Work, worker threads (wall) | %.2f ms | %.2f |\n", threadedMs,

@@ -200,9 +200,10 @@ struct Lanes {
   static uint32_t MoveMask(Ints mask) { return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(mask))); }
   static Ints PackedOrder(uint32_t lanes) { return Load(kPackedLanes4[lanes].data()); }
   static int32_t CountLanes(uint32_t lanes) { return kLaneCount4[lanes]; }
+  static Ints FromWord(Pixel word) { return _mm_cvtsi32_si128(static_cast<int>(word)); }
   static Ints FromWords(Pixel a, Pixel b, Pixel c, Pixel d) {
-    return _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b))),
-                              _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c)), _mm_cvtsi32_si128(static_cast<int>(d))));
+    return _mm_unpacklo_epi64(_mm_unpacklo_epi32(FromWord(a), FromWord(b)),
+                              _mm_unpacklo_epi32(FromWord(c), FromWord(d)));
   }
   // SSE2 has no gather: general registers index the memory.
   static Ints Gather(const Pixel* base, const int32_t* places) {

@@ -185,9 +185,10 @@ std::vector<Pixel> NearCurrentLumaImage(const PluginContext& ctx, std::mt19937& 
     const uint32_t g = static_cast<uint32_t>(byte(rng)) % (a + 1);
     uint32_t best = 0;
     float bestDistance = 1e30f;
+    const float fa = static_cast<float>(a);
     for (uint32_t b = 0; b <= a; ++b) {
-      const float fa = static_cast<float>(a);
-      const float luma = 0.587f * (static_cast<float>(g) * 255.0f / fa) + 0.299f * (static_cast<float>(r) * 255.0f / fa) +
+      const float luma = 0.587f * (static_cast<float>(g) * 255.0f / fa) +
+                         0.299f * (static_cast<float>(r) * 255.0f / fa) +
                          0.114f * (static_cast<float>(b) * 255.0f / fa);
       const float distance = std::fabs(luma - currentLuma);
       if (distance < bestDistance) {
