@@ -299,6 +299,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   }
   const PackLayout layout = LayoutOf(function, record.subOperation);
   if (pack && layout.length > 0) {
+    record.pack.reserve(static_cast<size_t>(layout.length));
     for (int32_t i = 0; i < layout.length; ++i) {
       record.pack.push_back(pack[i]);
       if (layout.textMask & (1u << i)) {
@@ -340,15 +341,18 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
         Fault("HostAskInteger without a value pointer");
         return 0;
       }
+      // Recorded as "preset -> answer" so the value offered can be checked.
+      const std::string preset = std::to_string(*value);
       if (self->askIntegerAnswer_) {
         const int32_t lo = static_cast<int32_t>(pack[2]);
         const int32_t hi = static_cast<int32_t>(pack[3]);
         int32_t answer = *self->askIntegerAnswer_;
         if (lo <= hi) answer = std::max(lo, std::min(hi, answer));
         *value = answer;
-        self->calls_[record].output = std::to_string(answer);
+        self->calls_[record].output = preset + " -> " + std::to_string(answer);
         return 1;
       }
+      self->calls_[record].output = preset + " -> cancelled";
       return 0;
     }
     case kFnUpdateArea:
@@ -394,8 +398,10 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
         Fault("HostUnpackImage without data, destination or count");
         return 0;
       }
+      // The host is given no length: a well-formed stream of `count` pixels
+      // is at most 5 bytes a pixel (one-pixel literals), so no more is read.
       bool ok = true;
-      const size_t consumed = UnpackPackBits(packed, static_cast<size_t>(-1), destination, count, &ok);
+      const size_t consumed = UnpackPackBits(packed, 5u * static_cast<size_t>(count), destination, count, &ok);
       self->calls_[record].output = std::to_string(consumed);
       if (!ok) Fault("HostUnpackImage: malformed packed stream");
       return 1;
@@ -606,10 +612,10 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       return 1;
     }
     case kReqRemoveGadget: {
+      // Removing a gadget that is not there is harmless (the panel's
+      // relayout removes every content gadget whatever is shown).
       const int32_t id = static_cast<int32_t>(pack[2]);
-      if (!FindGadget(requester, id, layout.name)) return 0;
-      requester->gadgets.erase(id);
-      return 1;
+      return requester->gadgets.erase(id) != 0 ? 1 : 0;
     }
     case kReqSetGadgetHelp: {
       Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
@@ -868,6 +874,12 @@ HostWord SimHost::Impl::PopupMenu(HostWord* pack, size_t record) {
     item.id = static_cast<int32_t>(items[i].Words[1]);
     item.flags = static_cast<int32_t>(items[i].Words[2]);
     menu.items.push_back(item);
+    for (int w = 3; w < 13; ++w) {
+      if (items[i].Words[w] != 0) {
+        Fault(Format("HostPopupMenu: item %d has a non-zero word %d", i, w));
+        break;
+      }
+    }
   }
   for (int w = 0; w < 13; ++w) {
     if (items[count].Words[w] != 0) {
