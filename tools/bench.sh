@@ -39,7 +39,7 @@ echo
 echo "The product's speed: 3840x2160 premultiplied picture, 5 % transparent and 5 % partly"
 echo "transparent pixels; x floor = time / the in-place floor's in the same run (goals: Win32"
 echo "one thread 2.5, worker threads 1.5 of the one-thread floor in wall time, native 2)."
-echo "Machine load while measuring:$(uptime | sed 's/.*load average//')"
+echo "Machine load (1, 5, 15 minutes) at the end: $(uptime | sed 's/.*load average: //')"
 echo
 echo "| | time | x floor |"
 echo "|---|---|---|"

@@ -29,8 +29,10 @@ struct WorkerPool {
   pthread_t threads[kMaxWorkerThreads];
   int32_t started = 0;       // workers running (parked or working)
   uint32_t round = 0;        // incremented for every call that uses workers
-  int32_t roundWorkers = 0;  // workers 1..roundWorkers take part in this round
-  std::atomic<int32_t> remaining{0};  // of them, those not finished yet
+  int32_t roundWorkers = 0;  // workers 1..roundWorkers may take part in this round
+  bool roundOpen = false;    // workers may still join the round
+  int32_t joined = 0;        // workers that joined this round
+  std::atomic<int32_t> inside{0};  // of them, those still running the task
   void (*task)(void*) = nullptr;
   void* data = nullptr;
   bool busy = false;  // a call is using the pool
@@ -59,12 +61,15 @@ void* WorkerMain(void* argument) {
     while (!pool->quit && pool->round == seen) pthread_cond_wait(&pool->wake, &pool->mutex);
     if (pool->quit) break;
     seen = pool->round;
-    if (index > pool->roundWorkers) continue;
+    // A worker woken after the caller ran out of work has nothing to add.
+    if (!pool->roundOpen || index > pool->roundWorkers) continue;
+    ++pool->joined;
+    pool->inside.fetch_add(1, std::memory_order_relaxed);
     void (*task)(void*) = pool->task;
     void* data = pool->data;
     pthread_mutex_unlock(&pool->mutex);
     task(data);
-    pool->remaining.fetch_sub(1, std::memory_order_release);
+    pool->inside.fetch_sub(1, std::memory_order_release);
     pthread_mutex_lock(&pool->mutex);
   }
   pthread_mutex_unlock(&pool->mutex);
@@ -152,26 +157,32 @@ int32_t RunOnWorkerThreads(int32_t threads, void (*task)(void* data), void* data
     pool->task = task;
     pool->data = data;
     pool->roundWorkers = workers;
-    pool->remaining.store(workers, std::memory_order_relaxed);
+    pool->roundOpen = true;
+    pool->joined = 0;
     ++pool->round;
     pthread_cond_broadcast(&pool->wake);
   }
   pthread_mutex_unlock(&pool->mutex);
 
   task(data);
+  if (workers == 0) return 1;
 
-  if (workers > 0) {
-    // The workers finish about when the caller does; waiting awake (giving
-    // the processor away meanwhile) spares a round of sleeping and waking,
-    // which on a busy system can cost more than the pass.
-    while (pool->remaining.load(std::memory_order_acquire) > 0) std::this_thread::yield();
-    pthread_mutex_lock(&pool->mutex);
-    pool->busy = false;
-    pool->task = nullptr;
-    pool->data = nullptr;
-    pthread_mutex_unlock(&pool->mutex);
-  }
-  return 1 + workers;
+  // The caller's task returns once all the work is claimed: workers that
+  // have not joined yet (still waking, or not given a processor on a busy
+  // system) are not waited for, and those that did are finishing their last
+  // claim. Waiting for them awake, giving the processor away meanwhile,
+  // spares a round of sleeping and waking.
+  pthread_mutex_lock(&pool->mutex);
+  pool->roundOpen = false;
+  const int32_t joined = pool->joined;
+  pthread_mutex_unlock(&pool->mutex);
+  while (pool->inside.load(std::memory_order_acquire) > 0) std::this_thread::yield();
+  pthread_mutex_lock(&pool->mutex);
+  pool->busy = false;
+  pool->task = nullptr;
+  pool->data = nullptr;
+  pthread_mutex_unlock(&pool->mutex);
+  return 1 + joined;
 }
 
 void StopWorkerThreads() {

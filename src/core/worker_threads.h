@@ -17,12 +17,14 @@
 constexpr int32_t kMaxWorkerThreads = 8;
 int32_t UsableProcessorCount();
 
-// Runs task(data) on `threads` threads at once, the calling thread being
-// one of them, and returns when all have returned. Tasks split the work
-// among themselves (for example by claiming bands from a shared counter), so
-// any number of them gets it all done. Returns how many threads took part:
-// fewer than asked when a worker cannot be started, 1 when the workers are
-// busy (a nested call) or only one was asked for.
+// Runs task(data) on up to `threads` threads at once, the calling thread
+// being one of them, and returns when all that ran it have returned. Tasks
+// split the work among themselves (for example by claiming bands from a
+// shared counter) and return once none is left to claim, so any number of
+// them gets it all done: a worker not yet awake when the caller's task
+// returns is not waited for and does not run it. Returns how many threads
+// took part: fewer than asked when a worker cannot be started or came late,
+// 1 when the workers are busy (a nested call) or only one was asked for.
 int32_t RunOnWorkerThreads(int32_t threads, void (*task)(void* data), void* data);
 
 // Ends and joins the parked workers and lets the library unload again. The
