@@ -415,8 +415,9 @@ void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, Hos
   SetIntegerLuma(&job, context);
 
   if (path == FilterPath::kAuto) path = HasAvx2() ? FilterPath::kAvx2 : FilterPath::kSse2;
-  // The vector paths rely on each byte being one channel (a replaced pixel
-  // keeps its alpha byte); a layout that shares a byte takes the plain path.
+  // The vector paths are held to the formula for layouts that give each
+  // channel a byte of its own; a layout that shares a byte (no host's) takes
+  // the plain path.
   if (!FilterPathAvailable(path) || !PositionsDistinct(context)) path = FilterPath::kScalar;
   job.path = path;
 
