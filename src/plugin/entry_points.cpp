@@ -134,6 +134,7 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     GState.VectorscopeRequester = 0;
     HostCloseRequester(context, scope);
   }
+  ReleaseScopePicture(context);
   // The host may unload without ending the canvas interaction first; the
   // canvas copy would otherwise outlive the plug-in.
   if (HostImage* buffer = GState.SampleBuffer) {
