@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/colour_rows.h"
 #include "colour/lighten_darken_filter.h"
 #include "core/plugin_state.h"
 

@@ -313,6 +313,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   sequence.emplace_back(true, index);
   self->calls_.push_back(std::move(record));
 
+  if (self->callObserver_) self->callObserver_(self->calls_[index]);
   HostWord result = 0;
   if (!pack) {
     Fault(Format("host function %d called without a pack", function));
@@ -1178,6 +1179,14 @@ bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
   if (error) *error = std::string("LoadPluginLibrary(") + (path ? path : "") + "): only on Windows";
   return false;
 #endif
+}
+
+void UnloadPluginLibrary(PluginApi* api) {
+  if (!api) return;
+#if defined(_WIN32)
+  if (api->module) FreeLibrary(static_cast<HMODULE>(api->module));
+#endif
+  *api = PluginApi{};
 }
 
 }  // namespace simhost

@@ -60,6 +60,9 @@ PluginApi LinkedPluginApi();
 // plain names (Windows only; elsewhere false with a reason). False with a
 // reason when anything is missing.
 bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error);
+// Unloads a library LoadPluginLibrary loaded (FreeLibrary) and clears api;
+// nothing for a linked-in plug-in. Every SimHost using it must be gone.
+void UnloadPluginLibrary(PluginApi* api);
 
 // One dispatcher call as the plug-in made it.
 struct DispatchRecord {
@@ -265,6 +268,9 @@ class SimHost {
   // The value the user types for HostAskInteger (clamped to the asked
   // range); nullopt leaves the int32 unchanged (the user cancels).
   void SetAskIntegerAnswer(std::optional<int32_t> value) { askIntegerAnswer_ = value; }
+  // Called for every host call the plug-in makes, after it is recorded and
+  // before the host acts on it (null: none).
+  void ObserveCalls(std::function<void(const DispatchRecord&)> observer) { callObserver_ = std::move(observer); }
   void FailNextRequesterOpen(int32_t count = 1) { failRequesterOpens_ = count; }
   void FailNextImageAlloc(int32_t count = 1) { failImageAllocs_ = count; }
   void FailNextGetRequesterPlace(int32_t count = 1) { failGetPlaces_ = count; }
@@ -341,6 +347,7 @@ class SimHost {
   std::map<std::string, std::deque<std::string>> scriptedReplies_;
   int32_t popupAnswer_ = 0;
   std::optional<int32_t> askIntegerAnswer_;
+  std::function<void(const DispatchRecord&)> callObserver_;
   int32_t failRequesterOpens_ = 0;
   int32_t failImageAllocs_ = 0;
   int32_t failGetPlaces_ = 0;

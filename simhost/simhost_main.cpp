@@ -86,5 +86,6 @@ int main(int argc, char** argv) {
     for (const std::string& fault : host.Faults()) std::printf("# FAULT: %s\n", fault.c_str());
     std::printf("# %zu faults\n", host.Faults().size());
   }
+  simhost::UnloadPluginLibrary(&api);
   return status;
 }

@@ -5,20 +5,25 @@
 # Does nothing when everything is already there.
 set -euo pipefail
 
-packages=(cmake g++ make python3 pkg-config libgtest-dev libbenchmark-dev liblcms2-dev
+packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev
           g++-mingw-w64-i686 wine wine32:i386)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo dpkg --add-architecture i386
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "Installing: ${missing[*]}"
-$sudo dpkg --add-architecture i386
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+# A locale whose decimal point is a comma: the tests run the number reading
+# and writing under it, as a host process may.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

@@ -5,6 +5,9 @@
 // telling the host about the new colour is the caller's job.
 #include "colour/colour_mixing.h"
 
+#include "core/text_numbers.h"
+
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
@@ -21,12 +24,6 @@ float MixStrength(int32_t pressure) {
   // A negative pressure has no meaning; it mixes nothing rather than NaN.
   const float p = pressure > 0 ? static_cast<float>(pressure) : 0.0f;
   return 0.03f * ColourPow(p, 1.1f) / static_cast<float>(sensitivity);
-}
-
-uint8_t ReplyByte(int32_t value) {
-  if (value < 0) return 0;
-  if (value > 255) return 255;
-  return static_cast<uint8_t>(value);
 }
 
 }  // namespace
@@ -128,6 +125,6 @@ void LoadGradientTable(PluginContext* context) {
     int32_t values[4];
     ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
     GState.GradientTable[static_cast<size_t>(255 - position)] =
-        MakePixel(context, ReplyByte(values[0]), ReplyByte(values[1]), ReplyByte(values[2]), ReplyByte(values[3]));
+        MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), ClampToByte(values[3]));
   }
 }

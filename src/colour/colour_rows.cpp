@@ -17,9 +17,14 @@
 //   float they cover is checked against it by the tests.
 // Colours the shortcuts do not cover (a hue far outside 0..2, a colour that
 // is not opaque) go through the single routines.
+#include "colour/colour_rows.h"
+
 #include <cstring>
 
+#include "colour/colour_constants.h"
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "core/pixel_bytes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -114,13 +119,9 @@ const ByteTables& Tables() {
   return tables;
 }
 
-inline uint32_t ChannelShift(int8_t position) { return 8u * static_cast<uint32_t>(position & 3); }
-
 #if defined(__SSE2__)
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kHalfPiHi = 1.57079632673412561417e+00;
-constexpr double kHalfPiLo = 6.07710050650619224932e-11;
+using namespace colour;
 
 inline __m128 Splat(float value) { return _mm_set1_ps(value); }
 inline __m128d SplatD(double value) { return _mm_set1_pd(value); }
@@ -145,17 +146,15 @@ inline void SinCos2(__m128d x, __m128d* sine, __m128d* cosine) {
   const __m128d z2 = _mm_mul_pd(z, z);
   const __m128d z4 = _mm_mul_pd(z2, z2);
   const __m128d sinPoly = _mm_add_pd(
-      _mm_add_pd(_mm_add_pd(SplatD(-1.0 / 6), _mm_mul_pd(z, SplatD(1.0 / 120))),
-                 _mm_mul_pd(z2, _mm_add_pd(SplatD(-1.0 / 5040), _mm_mul_pd(z, SplatD(1.0 / 362880))))),
-      _mm_mul_pd(z4, _mm_add_pd(_mm_add_pd(SplatD(-1.0 / 39916800), _mm_mul_pd(z, SplatD(1.0 / 6227020800.0))),
-                                _mm_mul_pd(z2, SplatD(-1.0 / 1307674368000.0)))));
+      _mm_add_pd(_mm_add_pd(SplatD(kSin[0]), _mm_mul_pd(z, SplatD(kSin[1]))),
+                 _mm_mul_pd(z2, _mm_add_pd(SplatD(kSin[2]), _mm_mul_pd(z, SplatD(kSin[3]))))),
+      _mm_mul_pd(z4, _mm_add_pd(_mm_add_pd(SplatD(kSin[4]), _mm_mul_pd(z, SplatD(kSin[5]))),
+                                _mm_mul_pd(z2, SplatD(kSin[6])))));
   const __m128d cosPoly = _mm_add_pd(
-      _mm_add_pd(_mm_add_pd(SplatD(-0.5), _mm_mul_pd(z, SplatD(1.0 / 24))),
-                 _mm_mul_pd(z2, _mm_add_pd(SplatD(-1.0 / 720), _mm_mul_pd(z, SplatD(1.0 / 40320))))),
-      _mm_mul_pd(z4, _mm_add_pd(
-                         _mm_add_pd(SplatD(-1.0 / 3628800), _mm_mul_pd(z, SplatD(1.0 / 479001600.0))),
-                         _mm_mul_pd(z2, _mm_add_pd(SplatD(-1.0 / 87178291200.0),
-                                                   _mm_mul_pd(z, SplatD(1.0 / 20922789888000.0)))))));
+      _mm_add_pd(_mm_add_pd(SplatD(kCos[0]), _mm_mul_pd(z, SplatD(kCos[1]))),
+                 _mm_mul_pd(z2, _mm_add_pd(SplatD(kCos[2]), _mm_mul_pd(z, SplatD(kCos[3]))))),
+      _mm_mul_pd(z4, _mm_add_pd(_mm_add_pd(SplatD(kCos[4]), _mm_mul_pd(z, SplatD(kCos[5]))),
+                                _mm_mul_pd(z2, _mm_add_pd(SplatD(kCos[6]), _mm_mul_pd(z, SplatD(kCos[7])))))));
   const __m128d s = _mm_add_pd(y, _mm_mul_pd(_mm_mul_pd(y, z), sinPoly));
   const __m128d c = _mm_add_pd(SplatD(1.0), _mm_mul_pd(z, cosPoly));
   // Quadrant k & 3: odd quadrants swap sine and cosine; sine is negated in
@@ -181,8 +180,8 @@ inline void SinCos4(__m128 radians, __m128* sine, __m128* cosine) {
 // LabExpand: the cube above the threshold, the linear segment below.
 inline __m128 LabExpand4(__m128 v) {
   const __m128 cube = _mm_mul_ps(_mm_mul_ps(v, v), v);
-  const __m128 line = _mm_div_ps(_mm_sub_ps(v, Splat(16.0f / 116.0f)), Splat(7.787f));
-  return Select(_mm_cmpgt_ps(cube, Splat(0.008856f)), cube, line);
+  const __m128 line = _mm_div_ps(_mm_sub_ps(v, Splat(16.0f / 116.0f)), Splat(kLabKappa));
+  return Select(_mm_cmpgt_ps(cube, Splat(kLabEpsilon)), cube, line);
 }
 
 struct Linear4 {
@@ -198,12 +197,12 @@ inline Linear4 LabToLinear4(__m128 lightness, __m128 a, __m128 b, const float* w
   const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(white[1]), LabExpand4(fy)), Splat(100.0f));
   const __m128 z = _mm_div_ps(_mm_mul_ps(Splat(white[2]), LabExpand4(fz)), Splat(100.0f));
   Linear4 out;
-  out.r = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(Splat(3.2406f), x), _mm_mul_ps(Splat(1.5372f), y)),
-                     _mm_mul_ps(Splat(0.4986f), z));
-  out.g = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(-0.9689f), x), _mm_mul_ps(Splat(1.8758f), y)),
-                     _mm_mul_ps(Splat(0.0415f), z));
-  out.b = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(Splat(0.0557f), x), _mm_mul_ps(Splat(0.2040f), y)),
-                     _mm_mul_ps(Splat(1.0570f), z));
+  const auto row = [&](const float (&m)[3]) {
+    return _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(m[0]), x), _mm_mul_ps(Splat(m[1]), y)), _mm_mul_ps(Splat(m[2]), z));
+  };
+  out.r = row(kRgbFromXyz[0]);
+  out.g = row(kRgbFromXyz[1]);
+  out.b = row(kRgbFromXyz[2]);
   return out;
 }
 
@@ -313,7 +312,7 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       _MM_TRANSPOSE4_PS(hue, saturation, value, alpha);
       // Hue to degrees, wrapped into (-360, 360) as the one-subtraction
       // remainder does; far-off hues (and NaN) take the single routine.
-      const __m128 turned = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(Splat(1.0f), hue), Splat(360.0f)), Splat(30.0f));
+      const __m128 turned = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(Splat(1.0f), hue), Splat(360.0f)), Splat(kCieHueOffsetDegrees));
       const __m128 size = _mm_andnot_ps(sign, turned);
       const __m128 sameSign = _mm_and_ps(turned, sign);
       __m128 wrapped = _mm_sub_ps(turned, _mm_or_ps(sameSign, Splat(360.0f)));
@@ -323,7 +322,7 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       const __m128 handled = _mm_and_ps(_mm_cmplt_ps(size, Splat(720.0f)), _mm_castsi128_ps(opaque));
       const int handledLanes = _mm_movemask_ps(handled);
       // Keep far-off angles out of the reduction (their lanes are redone).
-      const __m128 radians = _mm_and_ps(handled, _mm_mul_ps(degrees, Splat(0.017453292f)));
+      const __m128 radians = _mm_and_ps(handled, _mm_mul_ps(degrees, Splat(kRadiansPerDegree)));
       __m128 sine, cosine;
       SinCos4(radians, &sine, &cosine);
       const __m128 a = _mm_mul_ps(_mm_mul_ps(cosine, saturation), Splat(100.0f));
@@ -351,9 +350,9 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
   const int32_t mode = GState.GamutMode;
   size_t i = 0;
 #if defined(__SSE2__)
-  if (mode == 1 || mode == 2) {
-    const __m128i lowest = _mm_set1_epi32(mode == 1 ? 40 : 50);
-    const __m128i highest = _mm_set1_epi32(mode == 1 ? 140 : 130);
+  if (mode == kGamutWide || mode == kGamutNarrow) {
+    const __m128i lowest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideBright : kNtscNarrowBright);
+    const __m128i highest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
     const __m128i byteMask = _mm_set1_epi32(0xff);
     const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
     const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
@@ -378,13 +377,14 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
                                        Splat(255.0f)),
                             alpha));
       // RgbToLumaDiff, then the level and amplitude.
-      const __m128 y = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(0.57f), g), _mm_mul_ps(Splat(0.32f), r)),
-                                  _mm_mul_ps(Splat(0.11f), b));
-      const __m128 redDiff = _mm_mul_ps(_mm_sub_ps(r, y), Splat(0.63f));
-      const __m128 blueDiff = _mm_mul_ps(_mm_sub_ps(b, y), Splat(0.34f));
-      const __m128i level = _mm_cvttps_epi32(_mm_sub_ps(Splat(140.0f), _mm_div_ps(y, Splat(2.56f))));
+      const __m128 y = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(kDiffLumaGreen), g), _mm_mul_ps(Splat(kDiffLumaRed), r)),
+                                  _mm_mul_ps(Splat(kDiffLumaBlue), b));
+      const __m128 redDiff = _mm_mul_ps(_mm_sub_ps(r, y), Splat(kDiffRedScale));
+      const __m128 blueDiff = _mm_mul_ps(_mm_sub_ps(b, y), Splat(kDiffBlueScale));
+      const __m128i level =
+          _mm_cvttps_epi32(_mm_sub_ps(Splat(kNtscLevelTop), _mm_div_ps(y, Splat(kNtscLumaScale))));
       const __m128i amp = _mm_cvttps_epi32(_mm_mul_ps(
-          Splat(0.55f), _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(redDiff, redDiff), _mm_mul_ps(blueDiff, blueDiff)))));
+          Splat(kNtscChromaScale), _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(redDiff, redDiff), _mm_mul_ps(blueDiff, blueDiff)))));
       const __m128i tooBright = _mm_cmplt_epi32(_mm_sub_epi32(level, amp), lowest);
       const __m128i tooDark = _mm_cmpgt_epi32(_mm_add_epi32(level, amp), highest);
       const __m128i result =
@@ -393,5 +393,5 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
     }
   }
 #endif
-  for (; i < count; ++i) results[i] = mode == 0 ? 0 : NtscGamutCheck(context, pixels[i]);
+  for (; i < count; ++i) results[i] = mode == kGamutOff ? 0 : NtscGamutCheck(context, pixels[i]);
 }

@@ -19,7 +19,9 @@
 #include <algorithm>
 #include <array>
 
+#include "colour/colour_constants.h"
 #include "colour/colour_models.h"
+#include "core/pixel_bytes.h"
 #include "core/plugin_state.h"
 
 #if defined(__SSE2__)
@@ -43,7 +45,6 @@ struct FilterJob {
   std::array<Pixel, 256> replacement;  // current colour premultiplied by each alpha
 };
 
-inline uint32_t Shift(int8_t position) { return 8u * static_cast<uint32_t>(position & 3); }
 
 inline void Replace(const FilterJob& job, int64_t i, uint32_t alpha) {
   job.source[i] = job.replacement[alpha];
@@ -109,9 +110,9 @@ int64_t FilterSse2(const FilterJob& job) {
   const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(job.alphaShift));
   const __m128 scale = _mm_set1_ps(255.0f);
   const __m128 one = _mm_set1_ps(1.0f);
-  const __m128 greenWeight = _mm_set1_ps(0.587f);
-  const __m128 redWeight = _mm_set1_ps(0.299f);
-  const __m128 blueWeight = _mm_set1_ps(0.114f);
+  const __m128 greenWeight = _mm_set1_ps(colour::kLumaGreen);
+  const __m128 redWeight = _mm_set1_ps(colour::kLumaRed);
+  const __m128 blueWeight = _mm_set1_ps(colour::kLumaBlue);
   const __m128 currentLuma = _mm_set1_ps(job.currentLuma);
   const __m128i opaqueReplacement = _mm_set1_epi32(static_cast<int>(job.replacement[255]));
   // The luma and the decision, the same float operations as the plain path.
@@ -226,9 +227,9 @@ __attribute__((target("avx2,popcnt"))) int64_t FilterAvx2(const FilterJob& job) 
   const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(job.alphaShift));
   const __m256 scale = _mm256_set1_ps(255.0f);
   const __m256 one = _mm256_set1_ps(1.0f);
-  const __m256 greenWeight = _mm256_set1_ps(0.587f);
-  const __m256 redWeight = _mm256_set1_ps(0.299f);
-  const __m256 blueWeight = _mm256_set1_ps(0.114f);
+  const __m256 greenWeight = _mm256_set1_ps(colour::kLumaGreen);
+  const __m256 redWeight = _mm256_set1_ps(colour::kLumaRed);
+  const __m256 blueWeight = _mm256_set1_ps(colour::kLumaBlue);
   const __m256 currentLuma = _mm256_set1_ps(job.currentLuma);
   const __m256i opaqueReplacement = _mm256_set1_epi32(static_cast<int>(job.replacement[255]));
   // The luma and the decision, the same float operations as the plain path.
@@ -333,10 +334,10 @@ void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, Hos
   job.count = static_cast<int64_t>(source->Width) * source->Height;
   job.currentLuma = currentLuma;
   job.lighten = lighten != 0;
-  job.redShift = Shift(context->RedPosition);
-  job.greenShift = Shift(context->GreenPosition);
-  job.blueShift = Shift(context->BluePosition);
-  job.alphaShift = Shift(context->AlphaPosition);
+  job.redShift = ChannelShift(context->RedPosition);
+  job.greenShift = ChannelShift(context->GreenPosition);
+  job.blueShift = ChannelShift(context->BluePosition);
+  job.alphaShift = ChannelShift(context->AlphaPosition);
   // The replacement depends only on the pixel's alpha.
   ColourTriple current = PixelToRgb(context, GState.CurrentPixel);
   for (int32_t alpha = 0; alpha < 256; ++alpha) {

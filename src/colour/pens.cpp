@@ -8,14 +8,9 @@
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "core/plugin_state.h"
+#include "core/text_numbers.h"
 
 namespace {
-
-uint8_t ReplyByte(int32_t value) {
-  if (value < 0) return 0;
-  if (value > 255) return 255;
-  return static_cast<uint8_t>(value);
-}
 
 // Reply "red green blue other"; missing numbers read as 0.
 Pixel ReadPen(PluginContext* context, const char* command) {
@@ -25,7 +20,7 @@ Pixel ReadPen(PluginContext* context, const char* command) {
   reply[kReplySize - 1] = '\0';
   int32_t values[4];
   ScanReplyIntegers(reply, values, 4);
-  return MakePixel(context, ReplyByte(values[0]), ReplyByte(values[1]), ReplyByte(values[2]), 255);
+  return MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), 255);
 }
 
 void WritePen(PluginContext* context, const char* format, Pixel pixel) {

@@ -5,6 +5,8 @@
 // read is ever left undefined and no pack is reused across calls.
 #include "host/host_calls.h"
 
+#include "core/pixel_bytes.h"
+
 namespace {
 
 HostWord Word(const void* pointer) { return reinterpret_cast<HostWord>(pointer); }
@@ -12,10 +14,6 @@ HostWord Word(const void* pointer) { return reinterpret_cast<HostWord>(pointer);
 template <int N>
 HostWord Dispatch(PluginContext* context, int32_t function, HostWord (&pack)[N]) {
   return context->HostDispatch(context, function, pack);
-}
-
-uint8_t ChannelByte(Pixel pixel, int8_t position) {
-  return static_cast<uint8_t>(pixel >> (8 * (position & 3)));
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ constexpr const char kAboutText[] =
     "Questions, problem reports and comments are welcome:\n"
     "tintwell@users.invalid";
 
+UserBlockAllocator gUserBlockAllocator = std::calloc;
+
 void SetModeBitForFilter(PluginContext* context, int32_t bit) {
   const int32_t saved = GState.PaintModeBits;
   GState.PaintModeBits |= bit;
@@ -86,6 +88,10 @@ void CopyPluginName(char* field, const char* name) {
 
 }  // namespace
 
+void SetUserBlockAllocator(UserBlockAllocator allocator) {
+  gUserBlockAllocator = allocator ? allocator : std::calloc;
+}
+
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   OpenLocalisation(context);
 
@@ -95,7 +101,7 @@ TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   context->VersionMinor = TINTWELL_VERSION_MINOR;
 
   // Handed to the host, which owns it from here on.
-  void* userBlock = std::calloc(1, kUserBlockSize);
+  void* userBlock = gUserBlockAllocator(1, kUserBlockSize);
   if (!userBlock) {
     // Nothing else was opened yet; the localisation file must not stay open.
     CloseLocalisation(context);

@@ -2,6 +2,7 @@
 // Requester layer; calls only host/ and store/.
 #include "requesters/requester_support.h"
 
+#include "core/tw_assert.h"
 #include "host/host_calls.h"
 #include "store/localisation.h"
 
@@ -11,6 +12,7 @@ void ShowRequesterOpenFailure(PluginContext* context) {
 
 void CloseWindowAndImage(PluginContext* context, RequesterHandle* requester, HostImage** image,
                          bool stopTracking) {
+  TW_ASSERT(requester && image);
   const RequesterHandle window = *requester;
   HostImage* const picture = *image;
   *requester = 0;

@@ -1,8 +1,6 @@
 // Tintwell store: the table of built-in texts (GBK bytes, generated).
 #include "store/builtin_texts.h"
 
-#include "store/localisation.h"
-
 namespace {
 
 constexpr BuiltinTextEntry kBuiltinTexts[] = {

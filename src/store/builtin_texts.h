@@ -19,5 +19,5 @@ struct BuiltinTextEntry {
 // The whole table, ascending by number; kBuiltinTextCount entries.
 const BuiltinTextEntry* BuiltinTextTable();
 
-// BuiltinText(number) is declared in store/localisation.h with the look-up
-// it backs.
+// The built-in text of a number, or null when there is none.
+const char* BuiltinText(int32_t number);

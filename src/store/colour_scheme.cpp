@@ -28,6 +28,7 @@
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "core/plugin_state.h"
+#include "core/text_numbers.h"
 
 namespace {
 
@@ -146,28 +147,27 @@ void ReadValue(PluginContext* context, HostWord file, const char* section, const
   value[kValueSize - 1] = '\0';
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 // Reads "colour position" as stored: an unsigned 32-bit decimal colour, then
 // a position. False for a missing key, text that does not scan, a colour
 // wider than 32 bits, or a position that is not a number in 0..1.
-bool ParsePoint(const char* text, Pixel* colour, float* position) {
-  if (std::strcmp(text, kMissingPoint) == 0) return false;
-  const char* p = text;
-  while (IsSpace(*p)) ++p;
-  if (*p < '0' || *p > '9') return false;
+bool ParsePoint(const char* text, size_t size, Pixel* colour, float* position) {
+  if (std::strncmp(text, kMissingPoint, size) == 0) return false;
+  TextCursor cursor{text, size, 0};
+  cursor.SkipSpace();
+  if (!IsDigit(cursor.Peek())) return false;
   uint64_t value = 0;
-  while (*p >= '0' && *p <= '9') {
-    value = value * 10 + static_cast<uint64_t>(*p - '0');
+  while (IsDigit(cursor.Peek())) {
+    value = value * 10 + static_cast<uint64_t>(cursor.Peek() - '0');
     if (value > 0xFFFFFFFFull) return false;
-    ++p;
+    ++cursor.pos;
   }
-  char* end = nullptr;
-  const float read = std::strtof(p, &end);
-  if (end == p) return false;
-  if (!std::isfinite(read) || read < 0.0f || read > 1.0f) return false;
+  // The position is read the same whatever the host process's locale.
+  double read = 0.0;
+  if (!ScanDecimal(cursor, &read)) return false;
+  const float narrowed = static_cast<float>(read);
+  if (!std::isfinite(narrowed) || narrowed < 0.0f || narrowed > 1.0f) return false;
   *colour = static_cast<Pixel>(value);
-  *position = read == 0.0f ? 0.0f : read;  // no negative zero
+  *position = narrowed == 0.0f ? 0.0f : narrowed;  // no negative zero
   return true;
 }
 
@@ -350,7 +350,7 @@ void LoadColourSchemeSlot(PluginContext* context) {
   char value[kValueSize];
   ReadValue(context, file, section, kCountKey, "0", value);
   int32_t pointCount = 0;
-  ScanReplyIntegers(value, &pointCount, 1);
+  ScanIntegers(value, sizeof value, &pointCount, 1);
   // A scheme holds at most eight points; a negative count means none.
   const int32_t toRead = pointCount < 0 ? 0 : (pointCount > kMaxPoints ? kMaxPoints : pointCount);
   if (toRead == 0) {
@@ -365,7 +365,7 @@ void LoadColourSchemeSlot(PluginContext* context) {
     char key[32];
     std::snprintf(key, sizeof key, kPointKeyFormat, i);
     ReadValue(context, file, section, key, kMissingPoint, value);
-    if (!ParsePoint(value, &colours[i], &positions[i])) {
+    if (!ParsePoint(value, sizeof value, &colours[i], &positions[i])) {
       ShowLoadFailure(context, i + 1, pointCount, path);
       HostCloseConfigFile(context, file);
       return;
@@ -409,8 +409,11 @@ void SaveColourSchemeSlot(PluginContext* context) {
   for (int32_t i = 0; i < writtenCount; ++i) {
     char key[32];
     std::snprintf(key, sizeof key, kPointKeyFormat, i);
-    std::snprintf(value, sizeof value, "%lu %.4f", static_cast<unsigned long>(written[i]->colour),
-                  static_cast<double>(written[i]->position));
+    // "%lu %.4f", with "." as the decimal point whatever the locale.
+    char position[32];
+    std::snprintf(position, sizeof position, "%.4f", static_cast<double>(written[i]->position));
+    NormaliseDecimalPoint(position);
+    std::snprintf(value, sizeof value, "%lu %s", static_cast<unsigned long>(written[i]->colour), position);
     HostWriteConfigString(context, file, section, key, value);
   }
   HostCloseConfigFile(context, file);

@@ -1,6 +1,8 @@
 // Tintwell store: localised texts with built-in fallbacks.
 #include "store/localisation.h"
 
+#include "store/builtin_texts.h"
+
 #include "host/host_calls.h"
 #include "core/plugin_state.h"
 

@@ -16,5 +16,3 @@ void CloseLocalisation(PluginContext* context);
 // otherwise the built-in text of that number ("" when there is none either).
 // Private (negative) numbers always give the built-in text. Never null.
 const char* LocalisedText(PluginContext* context, int32_t number);
-// The built-in text of a number, or null when there is none.
-const char* BuiltinText(int32_t number);

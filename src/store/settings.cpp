@@ -15,6 +15,7 @@
 #include "colour/pens.h"
 #include "host/host_calls.h"
 #include "core/plugin_state.h"
+#include "core/text_numbers.h"
 
 namespace {
 
@@ -65,173 +66,10 @@ constexpr RoomOption kRoomOptions[] = {
     {kRoomFxBrushSuffix, &PluginState::ShowFxBrush},
 };
 
-// ---- bounded number scanning ----
-
-// White space as C's isspace sees it in the "C" locale.
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A bounded cursor over text that may or may not be NUL-terminated.
-struct Cursor {
-  const char* text;
-  size_t size;
-  size_t pos;
-  char Peek(size_t ahead = 0) const {
-    if (!text || pos + ahead >= size) return '\0';
-    return text[pos + ahead];
-  }
-};
-
-void SkipSpace(Cursor& cursor) {
-  while (IsSpace(cursor.Peek())) ++cursor.pos;
-}
-
-// Scans one integer as "%d" does: white space, an optional sign, at least
-// one digit. Saturates at the int32 limits. False (cursor unmoved) when no
-// digit follows.
-bool ScanInt(Cursor& cursor, int32_t* value) {
-  Cursor scan = cursor;
-  SkipSpace(scan);
-  bool negative = false;
-  if (scan.Peek() == '+' || scan.Peek() == '-') {
-    negative = scan.Peek() == '-';
-    ++scan.pos;
-  }
-  if (!IsDigit(scan.Peek())) return false;
-  // Accumulate the magnitude in 64 bits and stop growing it once it is past
-  // the int32 range: the digits still have to be consumed.
-  constexpr int64_t kLimit = static_cast<int64_t>(INT32_MAX) + 1;
-  int64_t magnitude = 0;
-  while (IsDigit(scan.Peek())) {
-    if (magnitude <= kLimit) magnitude = magnitude * 10 + (scan.Peek() - '0');
-    ++scan.pos;
-  }
-  if (negative) {
-    *value = magnitude >= kLimit ? INT32_MIN : static_cast<int32_t>(-magnitude);
-  } else {
-    *value = magnitude >= kLimit ? INT32_MAX : static_cast<int32_t>(magnitude);
-  }
-  cursor = scan;
-  return true;
-}
-
-// Powers of ten that a double holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kMaxExactPower = 22;
-
-// Scales by 10^exponent; exact powers first, so values with few digits and
-// small exponents (everything a setting holds) take one correctly rounded
-// step.
-double ScaleByPowerOfTen(double value, int exponent) {
-  while (exponent > kMaxExactPower) {
-    value *= kExactPowersOfTen[kMaxExactPower];
-    exponent -= kMaxExactPower;
-  }
-  while (exponent < -kMaxExactPower) {
-    value /= kExactPowersOfTen[kMaxExactPower];
-    exponent += kMaxExactPower;
-  }
-  return exponent >= 0 ? value * kExactPowersOfTen[exponent] : value / kExactPowersOfTen[-exponent];
-}
-
-// Decimal text to double; 0.0 when there is no digit. Keeps 19 significant
-// digits (the rest can only move the last bit of a float in rare halfway
-// cases) and bounds the exponent, so any length of input is safe.
-double ParseDecimal(const char* text, size_t size) {
-  Cursor cursor{text, size, 0};
-  SkipSpace(cursor);
-  bool negative = false;
-  if (cursor.Peek() == '+' || cursor.Peek() == '-') {
-    negative = cursor.Peek() == '-';
-    ++cursor.pos;
-  }
-  constexpr int kKeptDigits = 19;
-  uint64_t mantissa = 0;
-  int kept = 0;
-  int exponent = 0;  // decimal exponent of the mantissa's last digit
-  bool sawDigit = false;
-  while (IsDigit(cursor.Peek())) {
-    sawDigit = true;
-    const int digit = cursor.Peek() - '0';
-    if (kept < kKeptDigits) {
-      if (mantissa != 0 || digit != 0) {
-        mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
-        ++kept;
-      }
-    } else {
-      ++exponent;  // a dropped integer digit still scales the value
-    }
-    ++cursor.pos;
-  }
-  if (cursor.Peek() == '.') {
-    ++cursor.pos;
-    while (IsDigit(cursor.Peek())) {
-      sawDigit = true;
-      const int digit = cursor.Peek() - '0';
-      if (kept < kKeptDigits) {
-        if (mantissa != 0 || digit != 0) {
-          mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
-          ++kept;
-        }
-        --exponent;
-      }
-      ++cursor.pos;
-    }
-  }
-  if (!sawDigit) return 0.0;
-  // The exponent part counts only when a digit follows "e", "e+" or "e-".
-  if (cursor.Peek() == 'e' || cursor.Peek() == 'E') {
-    size_t ahead = 1;
-    bool exponentNegative = false;
-    if (cursor.Peek(ahead) == '+' || cursor.Peek(ahead) == '-') {
-      exponentNegative = cursor.Peek(ahead) == '-';
-      ++ahead;
-    }
-    if (IsDigit(cursor.Peek(ahead))) {
-      cursor.pos += ahead;
-      constexpr int kExponentLimit = 100000;  // far beyond any float; keeps the sum in range
-      int written = 0;
-      while (IsDigit(cursor.Peek())) {
-        if (written < kExponentLimit) written = written * 10 + (cursor.Peek() - '0');
-        ++cursor.pos;
-      }
-      exponent += exponentNegative ? -written : written;
-    }
-  }
-  if (mantissa == 0) return 0.0;
-  // Beyond these bounds the float result is 0 or saturated whatever the
-  // digits, so the scaling loop stays short.
-  const int magnitude = exponent + kept;  // value lies in [10^(magnitude-1), 10^magnitude)
-  if (magnitude < -60) return 0.0;
-  if (magnitude > 60) return negative ? -1e60 : 1e60;
-  const double value = ScaleByPowerOfTen(static_cast<double>(mantissa), exponent);
-  return negative ? -value : value;
-}
-
 float DoubleToSettingFloat(double value) {
   if (value > static_cast<double>(FLT_MAX)) return FLT_MAX;
   if (value < -static_cast<double>(FLT_MAX)) return -FLT_MAX;
   return static_cast<float>(value);
-}
-
-// printf writes the locale's decimal point; settings always use ".". Any run
-// of bytes that is not part of a number's digits, sign or exponent is the
-// decimal point (possibly several bytes long) and becomes one ".".
-void NormaliseDecimalPoint(char* text) {
-  char* out = text;
-  bool inPoint = false;
-  for (const char* in = text; *in; ++in) {
-    const char c = *in;
-    if (IsDigit(c) || c == '-' || c == '+' || c == 'e' || c == 'E') {
-      *out++ = c;
-      inPoint = false;
-    } else if (!inPoint) {
-      *out++ = '.';
-      inPoint = true;
-    }
-  }
-  *out = '\0';
 }
 
 }  // namespace
@@ -239,12 +77,16 @@ void NormaliseDecimalPoint(char* text) {
 // ---- parsers and formatting ----
 
 int32_t ParseSettingInt(const char* text, size_t size) {
-  Cursor cursor{text, size, 0};
+  TextCursor cursor{text, size, 0};
   int32_t value = 0;
   return ScanInt(cursor, &value) ? value : 0;
 }
 
-float ParseSettingFloat(const char* text, size_t size) { return DoubleToSettingFloat(ParseDecimal(text, size)); }
+float ParseSettingFloat(const char* text, size_t size) {
+  TextCursor cursor{text, size, 0};
+  double value = 0.0;
+  return ScanDecimal(cursor, &value) ? DoubleToSettingFloat(value) : 0.0f;
+}
 
 void FormatSettingFloat(float value, char* buffer, size_t bufferSize) {
   if (!buffer || bufferSize == 0) return;
@@ -259,13 +101,16 @@ void FormatSettingFloat(float value, char* buffer, size_t bufferSize) {
     if (ParseSettingFloat(shortest, sizeof shortest) == value) break;
   }
   char text[kSettingFloatTextSize];
-  std::snprintf(text, sizeof text, "%f", ParseDecimal(shortest, sizeof shortest));
+  TextCursor reread{shortest, sizeof shortest, 0};
+  double exact = 0.0;
+  ScanDecimal(reread, &exact);
+  std::snprintf(text, sizeof text, "%f", exact);
   NormaliseDecimalPoint(text);
   std::snprintf(buffer, bufferSize, "%s", text);
 }
 
 bool ParseStoredPen(const char* text, size_t size, uint8_t rgb[3]) {
-  Cursor cursor{text, size, 0};
+  TextCursor cursor{text, size, 0};
   int32_t values[3];
   for (int32_t& value : values) {
     // A value outside a byte is malformed, never wrapped into one.

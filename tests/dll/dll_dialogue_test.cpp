@@ -28,6 +28,9 @@ class DllDialogue : public ::testing::Test {
     options_.pluginDirectory = dir_;
   }
   void TearDown() override {
+    // The host unloads the plug-in it loaded; nothing of it stays mapped.
+    simhost::UnloadPluginLibrary(&api_);
+    EXPECT_EQ(nullptr, GetModuleHandleA("tintwell.dll"));
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "colour/colour_mixing.h"
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour_test_support.h"
 

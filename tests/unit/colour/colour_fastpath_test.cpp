@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/colour_rows.h"
 #include "colour_test_support.h"
+#include "support/sweep.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ float FloatOfBits(uint32_t bits) {
 // Every float from 2^-14 (below the tables' first bucket) to 4 (past their
 // last), and a spread of the rest: zero, tiny, negative, huge, infinite, NaN.
 // The row uses the tables whatever they hold, so a wrong bucket shows here.
-TEST(ColourRowTables, EveryLinearValueGetsTheEncodingsByte) {
+TEST(ColourRowTables, SweepEveryLinearValueGetsTheEncodingsByte) {
   std::vector<float> odd;
   for (uint32_t bits = 0; bits < 0x38800000u; bits += 4099) odd.push_back(FloatOfBits(bits));
   for (uint32_t bits = 0x40800000u; bits < 0x7f800000u; bits += 65537) odd.push_back(FloatOfBits(bits));
@@ -65,9 +67,10 @@ TEST(ColourRowTables, EveryLinearValueGetsTheEncodingsByte) {
   };
   check(odd);
   std::vector<float> chunk;
-  for (uint32_t bits = 0x38800000u; bits <= 0x40800000u; ++bits) {
+  const uint32_t stride = SweepStride(37);
+  for (uint32_t bits = 0x38800000u; bits <= 0x40800000u; bits += stride) {
     chunk.push_back(FloatOfBits(bits));
-    if (chunk.size() == (1u << 20) || bits == 0x40800000u) {
+    if (chunk.size() == (1u << 20) || bits + stride > 0x40800000u) {
       check(chunk);
       chunk.clear();
     }
@@ -94,10 +97,10 @@ int64_t LabRowMismatches(const std::vector<ColourTriple>& labs) {
 
 // Lab colours: every colour of the 8-bit cube, then a wide field beyond the
 // gamut and special values under several whites.
-TEST_F(ColourRows, LabRowGivesTheTruncatedLabToRgb) {
+TEST_F(ColourRows, SweepLabRowGivesTheTruncatedLabToRgb) {
   int64_t cubeMismatches = 0;
   std::vector<ColourTriple> slab;
-  for (int r = 0; r < 256; ++r) {
+  for (int r = 0; r < 256; r += static_cast<int>(SweepStride(17))) {
     slab.clear();
     for (int g = 0; g < 256; ++g) {
       for (int b = 0; b < 256; ++b) {
@@ -126,7 +129,7 @@ TEST_F(ColourRows, LabRowGivesTheTruncatedLabToRgb) {
 // CIE HSV colours: the CIE HSV of every 8-bit colour, a dense grid over the
 // hue ring (and well beyond it), odd values, and alphas other than opaque
 // (which take the single routine), in two channel layouts and four whites.
-TEST_F(ColourRows, CieHsvRowGivesTheSingleRoutinesPixels) {
+TEST_F(ColourRows, SweepCieHsvRowGivesTheSingleRoutinesPixels) {
   std::vector<ColourTriple> colours;
   for (int h = -40; h <= 440; ++h) {
     for (float s : {0.0f, 0.0005f, 0.1f, 0.45f, 0.8f, 1.0f, 1.34f, 2.5f}) {
@@ -152,7 +155,7 @@ TEST_F(ColourRows, CieHsvRowGivesTheSingleRoutinesPixels) {
   int64_t cubeMismatches = 0;
   std::vector<ColourTriple> slab;
   std::vector<Pixel> slabPixels(65536);
-  for (int r = 0; r < 256; ++r) {
+  for (int r = 0; r < 256; r += static_cast<int>(SweepStride(17))) {
     slab.clear();
     for (int g = 0; g < 256; ++g) {
       for (int b = 0; b < 256; ++b) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -94,167 +95,127 @@ std::vector<FilterPath> Paths() {
   return paths;
 }
 
-TEST_F(ColourFilter, WholeImagesMatchTheRuleOnEveryLayoutAndPath) {
-  std::mt19937 rng(42);
-  const uint32_t currents[][3] = {{255, 255, 255}, {128, 128, 128}, {30, 200, 90}, {0, 0, 0}};
-  for (const auto& layout : colourtest::AllLayouts()) {
-    PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
-    for (const auto& colour : currents) {
-      SetCurrent(ctx, colour[0], colour[1], colour[2]);
-      const std::vector<Pixel> image = TestImage(ctx, rng, 203, GState.CurrentPixel);
-      for (int lighten = 0; lighten < 2; ++lighten) {
-        const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
-        for (FilterPath path : Paths()) {
-          std::vector<Pixel> pixels = image;
-          HostImage host{203, 1, {0, 0, 0, 0}, pixels.data()};
-          CieLightenDarkenFilterOnPath(&ctx, &host, &host, lighten, path);
-          ASSERT_EQ(expected, pixels) << "layout " << layout[0] << layout[1] << layout[2] << layout[3]
-                                      << " colour " << colour[0] << "," << colour[1] << "," << colour[2]
-                                      << " lighten " << lighten << " path " << static_cast<int>(path);
-        }
+// Runs every path over the picture in place (between guard pixels that must
+// stay) and with separate buffers, against the rule written out.
+void ExpectEveryPathFollowsTheRule(PluginContext ctx, const std::vector<Pixel>& image, int32_t width,
+                                   int32_t height, const std::string& label) {
+  for (int lighten = 0; lighten < 2; ++lighten) {
+    const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
+    for (FilterPath path : Paths()) {
+      const std::string where = label + " lighten " + std::to_string(lighten) + " path " +
+                                std::to_string(static_cast<int>(path));
+      std::vector<Pixel> buffer(image.size() + 2, 0xdeadbeefu);
+      std::copy(image.begin(), image.end(), buffer.begin() + 1);
+      HostImage inPlace{width, height, {0, 0, 0, 0}, buffer.data() + 1};
+      CieLightenDarkenFilterOnPath(&ctx, &inPlace, &inPlace, lighten, path);
+      ASSERT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 1)) << where;
+      ASSERT_EQ(0xdeadbeefu, buffer.front()) << where;
+      ASSERT_EQ(0xdeadbeefu, buffer.back()) << where;
+
+      // Separate buffers: both get the replaced pixels, the destination keeps
+      // its own content elsewhere (a replacement can equal the pixel it
+      // replaces, so an unchanged pixel may show either).
+      std::vector<Pixel> source = image;
+      std::vector<Pixel> destination(image.size(), 0x01020304u);
+      HostImage sourceImage{width, height, {0, 0, 0, 0}, source.data()};
+      HostImage destinationImage{width, height, {0, 0, 0, 0}, destination.data()};
+      CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path);
+      ASSERT_EQ(expected, source) << where;
+      for (size_t i = 0; i < image.size(); ++i) {
+        const bool unchanged = expected[i] == image[i];
+        ASSERT_TRUE(destination[i] == expected[i] || (unchanged && destination[i] == 0x01020304u))
+            << where << " pixel " << i;
       }
     }
   }
 }
 
-// Many random pixels and odd lengths: every path gives the bytes of the plain
-// one, in place and with separate buffers.
-TEST_F(ColourFilter, VectorPathsGiveTheSameBytesAsThePlainPath) {
-  std::mt19937 rng(9);
+// Random pixels, half of them opaque, the rest of any alpha.
+std::vector<Pixel> HalfOpaqueImage(const PluginContext& ctx, std::mt19937& rng, size_t count) {
   std::uniform_int_distribution<int> byte(0, 255);
-  for (const auto& layout : colourtest::AllLayouts()) {
-    PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
-    for (int round = 0; round < 4; ++round) {
-      SetCurrent(ctx, byte(rng), byte(rng), byte(rng));
-      const int width = 1000 + round * 37;
-      std::vector<Pixel> image(static_cast<size_t>(width) * 3);
-      for (Pixel& p : image) {
-        const uint32_t a = (byte(rng) & 1) ? 255 : byte(rng);
-        p = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
-      }
-      for (int lighten = 0; lighten < 2; ++lighten) {
-        std::vector<Pixel> plain = image;
-        HostImage plainImage{width, 3, {0, 0, 0, 0}, plain.data()};
-        CieLightenDarkenFilterOnPath(&ctx, &plainImage, &plainImage, lighten, FilterPath::kScalar);
-        for (FilterPath path : Paths()) {
-          std::vector<Pixel> inPlace = image;
-          HostImage inPlaceImage{width, 3, {0, 0, 0, 0}, inPlace.data()};
-          CieLightenDarkenFilterOnPath(&ctx, &inPlaceImage, &inPlaceImage, lighten, path);
-          ASSERT_EQ(plain, inPlace) << "path " << static_cast<int>(path) << " round " << round;
-          // Separate buffers: both get the replaced pixels, the destination
-          // keeps its own content elsewhere.
-          std::vector<Pixel> source = image;
-          std::vector<Pixel> destination(image.size(), 0x01020304u);
-          HostImage sourceImage{width, 3, {0, 0, 0, 0}, source.data()};
-          HostImage destinationImage{width, 3, {0, 0, 0, 0}, destination.data()};
-          CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path);
-          ASSERT_EQ(plain, source) << "path " << static_cast<int>(path);
-          for (size_t i = 0; i < image.size(); ++i) {
-            // (A replacement can equal the pixel it replaces, so an
-            // unchanged pixel may show either.)
-            if (plain[i] != image[i]) {
-              ASSERT_EQ(plain[i], destination[i]) << i;
-            } else {
-              ASSERT_TRUE(destination[i] == 0x01020304u || destination[i] == plain[i]) << i;
-            }
-          }
-        }
-      }
-    }
+  std::vector<Pixel> image(count);
+  for (Pixel& p : image) {
+    const uint32_t a = (byte(rng) & 1) ? 255 : byte(rng);
+    p = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
   }
+  return image;
 }
 
-// Every (byte, alpha) pair in every channel, against current colours that
-// include a partly transparent one (its un-premultiplied floats are the
-// lumas some pixels have exactly): the vector paths divide every lane, so
-// each division and each entry of the replacement table is met here.
-TEST_F(ColourFilter, EveryByteAndAlphaOnEveryPath) {
-  const uint32_t currents[][4] = {{255, 255, 255, 255}, {64, 64, 64, 128}, {30, 200, 90, 255}, {7, 3, 11, 13}};
-  for (const auto& layout : {colourtest::AllLayouts().front(), colourtest::AllLayouts().back()}) {
-    PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
-    std::vector<Pixel> image(256 * 256 + 5);
-    for (size_t i = 0; i < image.size(); ++i) {
-      const uint32_t alpha = static_cast<uint32_t>(i >> 8) & 255;
-      const uint32_t byte = static_cast<uint32_t>(i) & 255;
-      image[i] = PackBytes(ctx, byte, (byte + 85) & 255, (byte + 170) & 255, alpha);
-    }
-    for (const auto& colour : currents) {
-      GState.CurrentPixel = PackBytes(ctx, colour[0], colour[1], colour[2], colour[3]);
-      GState.CurrentRgb = PixelToRgb(&ctx, GState.CurrentPixel);
-      for (int lighten = 0; lighten < 2; ++lighten) {
-        const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
-        for (FilterPath path : Paths()) {
-          std::vector<Pixel> pixels = image;
-          HostImage host{static_cast<int32_t>(image.size()), 1, {0, 0, 0, 0}, pixels.data()};
-          CieLightenDarkenFilterOnPath(&ctx, &host, &host, lighten, path);
-          for (size_t i = 0; i < image.size(); ++i) {
-            ASSERT_EQ(expected[i], pixels[i]) << "alpha " << (i >> 8) << " byte " << (i & 255) << " colour "
-                                              << colour[0] << "," << colour[1] << "," << colour[2] << "," << colour[3]
-                                              << " lighten " << lighten << " path " << static_cast<int>(path);
-          }
-        }
-      }
-    }
+// Only partly transparent pixels: the vector paths' batches fill to the brim.
+std::vector<Pixel> PartlyTransparentImage(const PluginContext& ctx, std::mt19937& rng, size_t count) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::vector<Pixel> image(count);
+  for (Pixel& p : image) {
+    const uint32_t a = 1 + static_cast<uint32_t>(byte(rng)) % 254;
+    p = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
   }
+  return image;
 }
 
-// Images of every small size, starting off the vector alignment: the vector
-// loops stop short of the end and the plain loop finishes the tail.
-TEST_F(ColourFilter, SmallAndOddSizesOffAlignment) {
-  PluginContext ctx = LayoutContext();
-  SetCurrent(ctx, 128, 128, 128);
-  std::mt19937 rng(3);
+// Every (byte, alpha) pair in every channel: each division and each entry of
+// the replacement table is met.
+std::vector<Pixel> EveryByteAndAlphaImage(const PluginContext& ctx, std::mt19937&, size_t count) {
+  std::vector<Pixel> image(count);
+  for (size_t i = 0; i < image.size(); ++i) {
+    const uint32_t alpha = static_cast<uint32_t>(i >> 8) & 255;
+    const uint32_t byte = static_cast<uint32_t>(i) & 255;
+    image[i] = PackBytes(ctx, byte, (byte + 85) & 255, (byte + 170) & 255, alpha);
+  }
+  return image;
+}
+
+// One table over pictures: what they are made of, their sizes (odd ones stop
+// the vector loops short of the end; sizes around the block length fill the
+// batches), the channel layouts and current colours they are filtered under
+// (a partly transparent current colour has un-premultiplied floats that some
+// pixels' lumas equal exactly).
+TEST_F(ColourFilter, EveryPathFollowsTheRuleOnEveryPicture) {
+  using Maker = std::vector<Pixel> (*)(const PluginContext&, std::mt19937&, size_t);
+  const Maker mixed = [](const PluginContext& ctx, std::mt19937& rng, size_t count) {
+    return TestImage(ctx, rng, count, GState.CurrentPixel);
+  };
+  struct Picture {
+    const char* name;
+    Maker make;
+    std::vector<std::pair<int32_t, int32_t>> sizes;
+    bool allLayouts;
+    std::vector<std::array<uint32_t, 4>> currents;
+  };
+  const std::vector<std::array<uint32_t, 4>> opaqueCurrents = {
+      {255, 255, 255, 255}, {128, 128, 128, 255}, {30, 200, 90, 255}, {0, 0, 0, 255}};
+  std::vector<std::pair<int32_t, int32_t>> small;
   for (int32_t width = 1; width <= 19; ++width) {
-    for (int32_t height = 1; height <= 3; ++height) {
-      const size_t count = static_cast<size_t>(width) * height;
-      const std::vector<Pixel> image = TestImage(ctx, rng, count, GState.CurrentPixel);
-      for (int lighten = 0; lighten < 2; ++lighten) {
-        const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
-        for (FilterPath path : Paths()) {
-          // One guard pixel before and after, which must stay as they are.
-          std::vector<Pixel> buffer(count + 2, 0xdeadbeefu);
-          std::copy(image.begin(), image.end(), buffer.begin() + 1);
-          HostImage host{width, height, {0, 0, 0, 0}, buffer.data() + 1};
-          CieLightenDarkenFilterOnPath(&ctx, &host, &host, lighten, path);
-          const std::vector<Pixel> inside(buffer.begin() + 1, buffer.end() - 1);
-          ASSERT_EQ(expected, inside) << width << "x" << height << " lighten " << lighten << " path "
-                                      << static_cast<int>(path);
-          ASSERT_EQ(0xdeadbeefu, buffer.front());
-          ASSERT_EQ(0xdeadbeefu, buffer.back());
-        }
-      }
-    }
+    for (int32_t height = 1; height <= 3; ++height) small.emplace_back(width, height);
   }
-}
-
-// The vector paths finish partly transparent pixels in batches per block of
-// pixels: pictures made only of them fill every batch to the brim, around
-// block sizes and with separate buffers too.
-TEST_F(ColourFilter, PicturesOfPartlyTransparentPixelsOnly) {
-  PluginContext ctx = LayoutContext(1, 3, 0, 2);
-  SetCurrent(ctx, 90, 140, 60);
-  std::mt19937 rng(17);
-  std::uniform_int_distribution<int> byte(0, 255);
-  for (int32_t width : {511, 512, 513, 1031, 2048}) {
-    std::vector<Pixel> image(static_cast<size_t>(width));
-    for (Pixel& p : image) {
-      const uint32_t a = 1 + static_cast<uint32_t>(byte(rng)) % 254;
-      p = PackBytes(ctx, byte(rng) % (a + 1), byte(rng) % (a + 1), byte(rng) % (a + 1), a);
-    }
-    for (int lighten = 0; lighten < 2; ++lighten) {
-      const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
-      for (FilterPath path : Paths()) {
-        std::vector<Pixel> source = image;
-        std::vector<Pixel> destination(image.size(), 0x01020304u);
-        HostImage sourceImage{width, 1, {0, 0, 0, 0}, source.data()};
-        HostImage destinationImage{width, 1, {0, 0, 0, 0}, destination.data()};
-        CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path);
-        ASSERT_EQ(expected, source) << "width " << width << " path " << static_cast<int>(path);
-        for (size_t i = 0; i < image.size(); ++i) {
-          // (A replacement can equal the pixel it replaces.)
-          const bool unchanged = expected[i] == image[i];
-          ASSERT_TRUE(destination[i] == expected[i] || (unchanged && destination[i] == 0x01020304u))
-              << "width " << width << " pixel " << i << " path " << static_cast<int>(path);
+  const Picture pictures[] = {
+      {"mixed", mixed, {{203, 1}}, true, opaqueCurrents},
+      {"mixed small", mixed, small, false, {{128, 128, 128, 255}}},
+      {"half opaque", HalfOpaqueImage, {{1000, 3}, {1037, 3}, {1074, 3}, {1111, 3}}, true, opaqueCurrents},
+      {"partly transparent", PartlyTransparentImage, {{511, 1}, {512, 1}, {513, 1}, {1031, 1}, {2048, 1}}, false,
+       {{90, 140, 60, 255}}},
+      {"every byte and alpha", EveryByteAndAlphaImage, {{256 * 256 + 5, 1}}, false,
+       {{255, 255, 255, 255}, {64, 64, 64, 128}, {30, 200, 90, 255}, {7, 3, 11, 13}}},
+  };
+  std::mt19937 rng(42);
+  for (const Picture& picture : pictures) {
+    const auto all = colourtest::AllLayouts();
+    std::vector<std::array<int, 4>> layouts(all.begin(), all.end());
+    if (!picture.allLayouts) layouts = {all.front(), all.back()};
+    for (const auto& layout : layouts) {
+      PluginContext ctx = LayoutContext(layout[0], layout[1], layout[2], layout[3]);
+      for (const auto& colour : picture.currents) {
+        GState.CurrentPixel = PackBytes(ctx, colour[0], colour[1], colour[2], colour[3]);
+        GState.CurrentRgb = PixelToRgb(&ctx, GState.CurrentPixel);
+        for (const auto& [width, height] : picture.sizes) {
+          const std::vector<Pixel> image = picture.make(ctx, rng, static_cast<size_t>(width) * height);
+          const std::string label = std::string(picture.name) + " " + std::to_string(width) + "x" +
+                                    std::to_string(height) + " layout " + std::to_string(layout[0]) +
+                                    std::to_string(layout[1]) + std::to_string(layout[2]) +
+                                    std::to_string(layout[3]) + " colour " + std::to_string(colour[0]) + "," +
+                                    std::to_string(colour[1]) + "," + std::to_string(colour[2]) + "," +
+                                    std::to_string(colour[3]);
+          ExpectEveryPathFollowsTheRule(ctx, image, width, height, label);
+          if (HasFatalFailure()) return;
         }
       }
     }

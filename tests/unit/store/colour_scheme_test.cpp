@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "colour_scheme_fixture.h"
+#include "support/comma_locale.h"
 #include "host/host_functions.h"
 
 namespace {
@@ -47,6 +48,22 @@ TEST_F(ColourSchemeTest, SaveThenLoadRoundTripsEveryPointThroughTheFile) {
   Scheme().slot = 3;
   LoadColourSchemeSlot(Context());
   ExpectPoints(points, "reloaded", 0.00005f);
+  EXPECT_TRUE(host->Messages().empty());
+}
+
+// A host process may run in a locale whose decimal point is a comma; the
+// file must still hold "0.4000" and read back 0.4, not 0.
+TEST_F(ColourSchemeTest, TheFileIsTheSameWhateverTheProcessLocale) {
+  ScopedCommaLocale comma;
+  if (!comma.name()) GTEST_SKIP() << "no locale with a decimal comma installed";
+  SetScheme({{0xFF000000, 0.0f}, {0xFF00FF00, 0.4f}});
+  Scheme().slot = 2;
+  SaveColourSchemeSlot(Context());
+  EXPECT_EQ(ReadKey(2, "csP_1"), "4278255360 0.4000") << comma.name();
+  WriteSlot(2, {{"csP_1", "4278255360 0.6500"}});
+  SetScheme({{0xFF000000, 0.0f}});
+  LoadColourSchemeSlot(Context());
+  ExpectPoints({{0xFF000000, 0.0f}, {0xFF00FF00, 0.65f}}, comma.name(), 0.00005f);
   EXPECT_TRUE(host->Messages().empty());
 }
 

@@ -5,9 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,55 +16,35 @@
 #include "store/builtin_texts.h"
 #include "store/localisation.h"
 #include "store/settings.h"
+#include "support/plugin_host.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class StoreLocalisation : public ::testing::Test {
+class StoreLocalisation : public PluginHostTest {
  protected:
-  void SetUp() override {
-    std::random_device entropy;
-    dir_ = fs::temp_directory_path() / ("tintwell-loc-" + std::to_string(entropy()) + std::to_string(entropy()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    host_.reset();
-    ResetPluginState();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
   // A fresh run; with texts, a localisation file holding them is served.
   simhost::SimHost& StartHost(const std::vector<std::pair<int32_t, std::string>>* fileTexts = nullptr) {
-    host_.reset();
-    ResetPluginState();
-    simhost::HostOptions options;
-    options.settingsPath = (dir_ / "user-settings.txt").string();
-    options.pluginDirectory = dir_.string();  // the colour-scheme file goes here
+    options.localisationPath.clear();
     if (fileTexts) {
-      options.localisationPath = (dir_ / "tintwell.loc").string();
+      options.localisationPath = TempPath("tintwell.loc");
       EXPECT_TRUE(simhost::WriteLocalisationFile(options.localisationPath, *fileTexts));
     }
-    host_ = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi(), options);
-    return *host_;
+    RestartHost();
+    return *host;
   }
-
-  fs::path dir_;
-  std::unique_ptr<simhost::SimHost> host_;
 };
 
 TEST_F(StoreLocalisation, WithoutAFileEveryTextIsBuiltIn) {
   StartHost();
-  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_EQ(host->Open(), 1);
   EXPECT_EQ(GState.LocalisationHandle, 0);
-  EXPECT_STREQ(host_->Context()->Name, "Tintwell");
+  EXPECT_STREQ(host->Context()->Name, "Tintwell");
   const BuiltinTextEntry* table = BuiltinTextTable();
   for (int i = 0; i < kBuiltinTextCount; ++i) {
-    EXPECT_EQ(LocalisedText(host_->Context(), table[i].Number), table[i].Text) << "number " << table[i].Number;
+    EXPECT_EQ(LocalisedText(host->Context(), table[i].Number), table[i].Text) << "number " << table[i].Number;
   }
-  EXPECT_STREQ(LocalisedText(host_->Context(), 12345), "");
-  const simhost::Requester* panel = host_->FindRequester(GState.PanelRequester);
+  EXPECT_STREQ(LocalisedText(host->Context(), 12345), "");
+  const simhost::Requester* panel = host->FindRequester(GState.PanelRequester);
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->title, "Tintwellv7.50");
 }
@@ -80,8 +58,8 @@ TEST_F(StoreLocalisation, FileTextsReplaceBuiltInTextsUnlessEmptyOrMissing) {
       {12345, "only in the file"},
   };
   StartHost(&fileTexts);
-  ASSERT_EQ(host_->Open(), 1);
-  PluginContext* context = host_->Context();
+  ASSERT_EQ(host->Open(), 1);
+  PluginContext* context = host->Context();
   EXPECT_NE(GState.LocalisationHandle, 0);
   EXPECT_STREQ(context->Name, "Farbwahl");
   struct Expect {
@@ -98,10 +76,10 @@ TEST_F(StoreLocalisation, FileTextsReplaceBuiltInTextsUnlessEmptyOrMissing) {
   };
   for (const Expect& e : expected) EXPECT_EQ(LocalisedText(context, e.number), e.text) << "number " << e.number;
   // Shortcut labels are never looked up, whatever the file holds.
-  host_->ClearRecords();
+  host->ClearRecords();
   EXPECT_EQ(LocalisedText(context, texts::kShortcutPickMode), std::string(BuiltinText(texts::kShortcutPickMode)));
-  for (const simhost::DispatchRecord& call : host_->Calls()) EXPECT_NE(call.function, kFnLocalisedString);
-  const simhost::Requester* panel = host_->FindRequester(GState.PanelRequester);
+  for (const simhost::DispatchRecord& call : host->Calls()) EXPECT_NE(call.function, kFnLocalisedString);
+  const simhost::Requester* panel = host->FindRequester(GState.PanelRequester);
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->title, "Tintwellv7.50");
 }
@@ -109,34 +87,34 @@ TEST_F(StoreLocalisation, FileTextsReplaceBuiltInTextsUnlessEmptyOrMissing) {
 TEST_F(StoreLocalisation, ARenamedPlugInKeepsItsSettingsInItsOwnSection) {
   const std::vector<std::pair<int32_t, std::string>> fileTexts = {{100, "Farbwahl"}};
   StartHost(&fileTexts);
-  host_->SetUserSetting("Tintwell", "lumaLock", "1");
-  host_->SetUserSetting("Tintwell", "ciehsv", "0");
-  ASSERT_EQ(host_->Open(), 1);
+  host->SetUserSetting("Tintwell", "lumaLock", "1");
+  host->SetUserSetting("Tintwell", "ciehsv", "0");
+  ASSERT_EQ(host->Open(), 1);
   EXPECT_EQ(GState.LumaLock, 0);  // stored under the built-in name only
   EXPECT_EQ(GState.CieHsvMode, 1);
   GState.LumaLock = 1;
-  host_->UserClosesRequester(GState.PanelRequester, 0);
-  EXPECT_EQ(host_->UserSetting("Farbwahl", "lumaLock").value_or("<none>"), "1");
-  host_->Close();
+  host->UserClosesRequester(GState.PanelRequester, 0);
+  EXPECT_EQ(host->UserSetting("Farbwahl", "lumaLock").value_or("<none>"), "1");
+  host->Close();
 
   StartHost(&fileTexts);
-  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_EQ(host->Open(), 1);
   EXPECT_EQ(GState.LumaLock, 1);
 }
 
 TEST_F(StoreLocalisation, CloseReleasesTheFile) {
   const std::vector<std::pair<int32_t, std::string>> fileTexts = {{10001, "Vektorskop"}};
   StartHost(&fileTexts);
-  ASSERT_EQ(host_->Open(), 1);
-  EXPECT_TRUE(host_->localisationOpen());
-  host_->Close();
-  EXPECT_FALSE(host_->localisationOpen());
+  ASSERT_EQ(host->Open(), 1);
+  EXPECT_TRUE(host->localisationOpen());
+  host->Close();
+  EXPECT_FALSE(host->localisationOpen());
   EXPECT_EQ(GState.LocalisationHandle, 0);
   // Afterwards the built-in text, without asking the host.
-  host_->ClearRecords();
-  EXPECT_STREQ(LocalisedText(host_->Context(), 10001), "Vectorscope");
-  EXPECT_TRUE(host_->Calls().empty());
-  EXPECT_TRUE(host_->Faults().empty());
+  host->ClearRecords();
+  EXPECT_STREQ(LocalisedText(host->Context(), 10001), "Vectorscope");
+  EXPECT_TRUE(host->Calls().empty());
+  EXPECT_TRUE(host->Faults().empty());
 }
 
 }  // namespace

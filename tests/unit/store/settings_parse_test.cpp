@@ -13,6 +13,7 @@
 #include <string>
 
 #include "store/settings.h"
+#include "support/comma_locale.h"
 
 namespace {
 
@@ -99,18 +100,16 @@ TEST(StoreSettingsParse, FloatsAreWrittenWithSixDecimalsAndReadBack) {
 
 // A host process may run in a locale whose decimal point is ",".
 TEST(StoreSettingsParse, FloatsIgnoreTheProcessLocale) {
-  const char* chosen = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German", "French"}) {
-    if (std::setlocale(LC_NUMERIC, name)) {
-      chosen = name;
-      break;
-    }
-  }
-  if (!chosen) GTEST_SKIP() << "no locale with a decimal comma installed";
   char text[kSettingFloatTextSize];
-  FormatSettingFloat(95.147f, text, sizeof text);
-  const float back = ParseSettingFloat("108.983", 8);
-  std::setlocale(LC_NUMERIC, "C");
+  float back = 0.0f;
+  const char* chosen = nullptr;
+  {
+    ScopedCommaLocale comma;
+    chosen = comma.name();
+    if (!chosen) GTEST_SKIP() << "no locale with a decimal comma installed";
+    FormatSettingFloat(95.147f, text, sizeof text);
+    back = ParseSettingFloat("108.983", 8);
+  }
   EXPECT_STREQ(text, "95.147000") << chosen;
   EXPECT_EQ(back, 108.983f) << chosen;
 }

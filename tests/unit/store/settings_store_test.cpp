@@ -7,9 +7,7 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,59 +16,38 @@
 #include "core/plugin_state.h"
 #include "simhost.h"
 #include "store/settings.h"
+#include "support/plugin_host.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr const char kSection[] = "Tintwell";
 
-class StoreSettings : public ::testing::Test {
+class StoreSettings : public PluginHostTest {
  protected:
-  void SetUp() override {
-    std::random_device entropy;
-    dir_ = fs::temp_directory_path() / ("tintwell-store-" + std::to_string(entropy()) + std::to_string(entropy()));
-    fs::create_directories(dir_);
-    StartHost();
-  }
-  void TearDown() override {
-    host_.reset();
-    ResetPluginState();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
   // A new run: a fresh plug-in state and a host that reads the settings the
   // previous run left on disk.
   simhost::SimHost& StartHost() {
-    host_.reset();
-    ResetPluginState();
-    simhost::HostOptions options;
-    options.settingsPath = (dir_ / "user-settings.txt").string();
-    options.pluginDirectory = dir_.string();  // the colour-scheme file goes here
-    host_ = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi(), options);
-    return *host_;
+    RestartHost();
+    return *host;
   }
 
   std::vector<simhost::DispatchRecord> CallsOf(int32_t function) const {
     std::vector<simhost::DispatchRecord> found;
-    for (const simhost::DispatchRecord& call : host_->Calls()) {
+    for (const simhost::DispatchRecord& call : host->Calls()) {
       if (call.function == function) found.push_back(call);
     }
     return found;
   }
 
   std::string Stored(const std::string& key, const std::string& section = kSection) const {
-    return host_->UserSetting(section, key).value_or("<none>");
+    return host->UserSetting(section, key).value_or("<none>");
   }
 
-  fs::path dir_;
-  std::unique_ptr<simhost::SimHost> host_;
 };
 
 TEST_F(StoreSettings, FreshUserGetsTheDefaults) {
-  ASSERT_EQ(host_->Open(), 1);
-  EXPECT_STREQ(host_->Context()->Name, kSection);
+  ASSERT_EQ(host->Open(), 1);
+  EXPECT_STREQ(host->Context()->Name, kSection);
   struct Field {
     const char* name;
     int32_t value, expected;
@@ -93,7 +70,7 @@ TEST_F(StoreSettings, FreshUserGetsTheDefaults) {
 }
 
 TEST_F(StoreSettings, LoadReadsInTheStoredOrderWithBufferSize255) {
-  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_EQ(host->Open(), 1);
   struct Read {
     const char* section;
     const char* key;
@@ -136,7 +113,7 @@ TEST_F(StoreSettings, StoredValuesSurviveClosingTheirPanelAndAnotherRun) {
       {"Pressure", &PluginState::PressureSensitivity, -200},
   };
   const float white[3] = {96.5f, 99.25f, 120.333f};
-  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_EQ(host->Open(), 1);
   ASSERT_NE(GState.PanelRequester, 0);
   for (const Kept& k : kept) GState.*k.field = k.value;
   for (int i = 0; i < 3; ++i) GState.ReferenceWhite[i] = white[i];
@@ -144,30 +121,30 @@ TEST_F(StoreSettings, StoredValuesSurviveClosingTheirPanelAndAnotherRun) {
   GState.VectorscopeX = 300;
   GState.VectorscopeY = 400;
   GState.VectorscopeMode = 2;
-  host_->UserClosesRequester(GState.PanelRequester, 0);
-  SaveReferenceWhite(host_->Context());
+  host->UserClosesRequester(GState.PanelRequester, 0);
+  SaveReferenceWhite(host->Context());
   EXPECT_EQ(Stored("mousemode"), "-200");
   EXPECT_EQ(Stored("lab_ref_z"), "120.333000");
   for (const char* never : {"vsx", "vsy", "vscope"}) EXPECT_EQ(Stored(never), "<none>") << never;
-  host_->Close();
+  host->Close();
 
   StartHost();
-  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_EQ(host->Open(), 1);
   for (const Kept& k : kept) EXPECT_EQ(GState.*k.field, k.value) << k.name;
   for (int i = 0; i < 3; ++i) EXPECT_EQ(GState.ReferenceWhite[i], white[i]) << "white " << i;
   EXPECT_EQ(GState.VectorscopeX + GState.VectorscopeY + GState.VectorscopeMode, 0);
 }
 
 TEST_F(StoreSettings, SaveWritesInTheStoredOrder) {
-  ASSERT_EQ(host_->Open(), 1);
+  ASSERT_EQ(host->Open(), 1);
   GState.Room = 2;
   GState.ShowPalette = 1;
   GState.SliderMode = 2;
   GState.ShowFxBrush = 0;
   GState.PressureSensitivity = 180;
-  host_->ClearRecords();
-  SaveSettings(host_->Context());
-  SaveReferenceWhite(host_->Context());
+  host->ClearRecords();
+  SaveSettings(host->Context());
+  SaveReferenceWhite(host->Context());
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"room-2palette", "1"}, {"room-2slider", "2"},  {"room-2fxbrush", "0"}, {"mousemode", "180"},
       {"lumaLock", "0"},      {"lightMode", "0"},     {"ciehsv", "1"},        {"floodbg", "1"},
@@ -204,8 +181,8 @@ TEST_F(StoreSettings, MalformedStoredValuesReadAsDocumented) {
       {"lab_ref_z", std::string(300, '9')},
       {"room-0slider", "-2"},
   };
-  for (const StoredValueCase& value : stored) host_->SetUserSetting(kSection, value.key, value.text);
-  ASSERT_EQ(host_->Open(), 1);
+  for (const StoredValueCase& value : stored) host->SetUserSetting(kSection, value.key, value.text);
+  ASSERT_EQ(host->Open(), 1);
   EXPECT_EQ(GState.LumaLock, 0);
   EXPECT_EQ(GState.CieHsvMode, 0);
   EXPECT_EQ(GState.GamutMode, 12);
@@ -238,17 +215,17 @@ TEST_F(StoreSettings, StoredPensAreSentOnlyWhenWellFormed) {
   const simhost::Rgba hostB{40, 50, 60, 255};
   for (const PenCase& c : cases) {
     StartHost();
-    host_->aPen = hostA;
-    host_->bPen = hostB;
+    host->aPen = hostA;
+    host->bPen = hostB;
     if (c.text) {
-      host_->SetUserSetting("Main", "apen", c.text);
-      host_->SetUserSetting("Main", "bpen", c.text);
+      host->SetUserSetting("Main", "apen", c.text);
+      host->SetUserSetting("Main", "bpen", c.text);
     }
-    PluginContext* context = host_->Context();
+    PluginContext* context = host->Context();
     LoadStoredPens(context);
     bool sentA = false;
     bool sentB = false;
-    for (const std::string& command : host_->CommandTexts()) {
+    for (const std::string& command : host->CommandTexts()) {
       sentA = sentA || command.rfind("tv_SetAPen", 0) == 0;
       sentB = sentB || command.rfind("tv_SetBPen", 0) == 0;
     }
@@ -256,8 +233,8 @@ TEST_F(StoreSettings, StoredPensAreSentOnlyWhenWellFormed) {
     EXPECT_EQ(sentB, c.valid) << c.name;
     const simhost::Rgba wantA = c.valid ? simhost::Rgba{c.r, c.g, c.b, 255} : hostA;
     const simhost::Rgba wantB = c.valid ? simhost::Rgba{c.r, c.g, c.b, 255} : hostB;
-    EXPECT_TRUE(host_->aPen == wantA) << c.name;
-    EXPECT_TRUE(host_->bPen == wantB) << c.name;
+    EXPECT_TRUE(host->aPen == wantA) << c.name;
+    EXPECT_TRUE(host->bPen == wantB) << c.name;
     const Pixel pixelA = MakePixel(context, wantA.r, wantA.g, wantA.b, 255);
     // Nothing sent for B: the last B pen sent stays as it was.
     const Pixel pixelB = c.valid ? MakePixel(context, wantB.r, wantB.g, wantB.b, 255) : 0;
