@@ -34,6 +34,8 @@
 #include <cstring>
 
 #include "colour/canvas_sampling.h"
+#include "colour/colour_constants.h"
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/pens.h"
 #include "colour/vectorscope.h"
@@ -69,8 +71,6 @@ constexpr int32_t kPaintAutosampleActive = kPaintDirt | kPaintLoad | kPaintRot |
 constexpr int32_t kPaintLoadOrRot = kPaintLoad | kPaintRot;
 constexpr int32_t kPaintWatchKept = kPaintAutosampleActive | kPaintAutoTrim;
 
-constexpr float kPi = 3.1415927f;
-constexpr float kTurn = 6.2831855f;
 constexpr float kZoomMeasureLength = 1000.0f;  // screen travel of one zoom measurement
 constexpr float kRotMinStep = 48.0f;           // shorter screen steps don't turn the brush
 constexpr float kLoadDrain = 0.002f;           // Load lost per pressure-weighted pixel of stroke
@@ -266,7 +266,7 @@ void CloseWatch(PluginContext* context) {
 
 // Angle of a brush-mode position around the anchor, in turns (-0.5..0.5).
 float AnchorAngle(int32_t dx, int32_t dy) {
-  return ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / kTurn;
+  return ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / colour::kTurn;
 }
 
 void SetPensForBrushMode(PluginContext* context, int32_t buttons, Pixel colour) {
@@ -317,7 +317,7 @@ void FxBrushEvents(PluginContext* context, HostWord* args) {
   const int64_t dP = static_cast<int64_t>(screenP) - GState.WatchLastScreen[0];
   const int64_t dT = static_cast<int64_t>(screenT) - GState.WatchLastScreen[1];
   const float screenStep = Distance(dP, dT);
-  const float turned = -180.0f * ColourAtan2(static_cast<float>(dT), static_cast<float>(dP)) / kPi;
+  const float turned = -180.0f * ColourAtan2(static_cast<float>(dT), static_cast<float>(dP)) / colour::kPiF;
   const int32_t angle = (180 - static_cast<int32_t>(turned)) % 360;
 
   if (GState.PaintModeBits & kPaintSizeLock) {

@@ -20,7 +20,10 @@
 #include <cmath>
 #include <cstddef>
 
+#include "colour/colour_constants.h"
+#include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/colour_rows.h"
 #include "host/host_calls.h"
 
 namespace {
@@ -29,9 +32,7 @@ constexpr int32_t kCentre = 64;
 constexpr int32_t kSide = 129;
 
 constexpr float kValueStep = 0.01f;
-constexpr float kTurn = 6.2831855f;        // 2 pi: angles as fractions of a turn
 constexpr float kQuarter = 1.5707964f;     // pi / 2
-constexpr float kDegree = 0.017453292f;    // pi / 180
 constexpr int32_t kBlackSum = 0;           // all three colour bytes 0
 constexpr int32_t kWhiteSum = 764;         // above this all three are 255
 
@@ -111,7 +112,7 @@ void DrawClippingDots(const PluginContext* context, HostImage* image, int32_t la
     bool doneSecond = false;
     for (int32_t degrees = 0; degrees <= 360; ++degrees) {
       if (degrees == 180) doneFirst = doneSecond = false;
-      const float angle = static_cast<float>(degrees) * kDegree;
+      const float angle = static_cast<float>(degrees) * colour::kRadiansPerDegree;
       const float r = static_cast<float>(radius);
       const int32_t row = static_cast<int32_t>(static_cast<float>(kCentre) + r * ColourCos(angle));
       const int32_t col = static_cast<int32_t>(static_cast<float>(kCentre) + r * ColourSin(angle));
@@ -199,7 +200,7 @@ void DrawHueTurnPicture(const PluginContext* context, HostImage* image, Pixel sa
         continue;
       }
       if (d <= kTurnWheelEnd && !wheel) continue;  // keeps the wheel of the turn's first picture
-      const float theta = ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / kTurn;
+      const float theta = ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / colour::kTurn;
       const float wheelHue = theta + current.c0 - GState.BrushHueOffset;
       if (d <= kTurnWheelEnd) {
         hsv[count] = ColourTriple{wheelHue, s, v, 255};
