@@ -394,8 +394,10 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
         Fault("HostUnpackImage without data, destination or count");
         return 0;
       }
+      // The host is given no length: a well-formed stream of `count` pixels
+      // is at most 5 bytes a pixel (one-pixel literals), so no more is read.
       bool ok = true;
-      const size_t consumed = UnpackPackBits(packed, static_cast<size_t>(-1), destination, count, &ok);
+      const size_t consumed = UnpackPackBits(packed, 5u * static_cast<size_t>(count), destination, count, &ok);
       self->calls_[record].output = std::to_string(consumed);
       if (!ok) Fault("HostUnpackImage: malformed packed stream");
       return 1;
@@ -606,10 +608,10 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       return 1;
     }
     case kReqRemoveGadget: {
+      // Removing a gadget that is not there is harmless (the panel's
+      // relayout removes every content gadget whatever is shown).
       const int32_t id = static_cast<int32_t>(pack[2]);
-      if (!FindGadget(requester, id, layout.name)) return 0;
-      requester->gadgets.erase(id);
-      return 1;
+      return requester->gadgets.erase(id) != 0 ? 1 : 0;
     }
     case kReqSetGadgetHelp: {
       Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);

@@ -19,6 +19,8 @@
 
 #include "simhost_impl.h"
 
+#include "core/packed_image.h"
+
 namespace simhost {
 
 namespace {
@@ -352,39 +354,9 @@ size_t UnpackPackBits(const uint8_t* packed, size_t packedSize, Pixel* destinati
     if (ok) *ok = false;
     return 0;
   }
-  bool clean = true;
-  size_t pos = 0;
-  int32_t produced = 0;
-  while (produced < count) {
-    if (pos >= packedSize) {
-      clean = false;  // the stream ran out
-      break;
-    }
-    const uint8_t control = packed[pos++];
-    if (control == 128) {
-      clean = false;  // not used by the format; skipped like PackBits' no-op
-      continue;
-    }
-    const int32_t run = control < 128 ? control + 1 : 257 - control;
-    const size_t bytes = control < 128 ? 4u * static_cast<size_t>(run) : 4u;
-    if (packedSize - pos < bytes) {
-      clean = false;
-      break;
-    }
-    int32_t n = run;
-    if (n > count - produced) {
-      clean = false;  // the packet runs past the pixel count: cut
-      n = count - produced;
-    }
-    for (int32_t i = 0; i < n; ++i) {
-      const uint8_t* source = packed + pos + (control < 128 ? 4u * static_cast<size_t>(i) : 0u);
-      std::memcpy(destination + produced + i, source, 4);
-    }
-    produced += n;
-    pos += bytes;
-  }
-  if (ok) *ok = clean;
-  return pos;
+  const UnpackResult result = UnpackImage(packed, packedSize, destination, count);
+  if (ok) *ok = result.Clean;
+  return result.Consumed;
 }
 
 }  // namespace simhost

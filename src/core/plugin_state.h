@@ -46,6 +46,14 @@ constexpr int32_t kLockHorizontal = 0x2;
 constexpr int32_t kLockVertical = 0x4;
 constexpr int32_t kLockAny = kLockRing | kLockHorizontal | kLockVertical;
 
+// SampleSourceFlags bits: where canvas samples come from.
+constexpr int32_t kSampleSingleLayer = 0x1;  // the current layer only, not the whole picture
+constexpr int32_t kSampleFrozen = 0x2;       // the sample buffer is never refreshed while set
+
+// HueRingMode bits.
+constexpr int32_t kRingShowsCurrent = 0x1;  // inner part and outer edge show the current saturation and value
+constexpr int32_t kRingCie = 0x2;           // the ring is drawn in CIE hue/chroma/lightness
+
 // CanvasSubMode values: what the brush mode does.
 constexpr int32_t kBrushSubModeNone = 0;       // first event after "S" still to come
 constexpr int32_t kBrushSubModeIdle = 1;       // control shown, waiting for a press
@@ -77,7 +85,16 @@ constexpr int32_t kLightCie = 1;        // the CIE lighten/darken filter
 constexpr int32_t kLightAdditive = 2;   // additive/colorize
 
 // DragTarget bits.
-constexpr int32_t kDragSlider = 0x40;  // the value slider is being dragged
+constexpr int32_t kDragHueRing = 0x10;         // the hue ring
+constexpr int32_t kDragSquare = 0x20;          // the SATVAL square
+constexpr int32_t kDragSlider = 0x40;          // the value slider is being dragged
+constexpr int32_t kDragSaturationBars = 0x80;  // the saturation bars left and right of the square
+constexpr int32_t kDragValueBars = 0x100;      // the value bars above and below it
+
+// LastReleaseKind values.
+constexpr int32_t kReleasePicker = 0;     // the last release ended a square or bar drag
+constexpr int32_t kReleaseHueRing = 1;    // ... a hue ring drag
+constexpr int32_t kReleaseRefreshed = 2;  // the colour has been taken from the host since
 
 // Editing state of the colour-scheme slider (the palette slider mode).
 struct ColourSchemePoint {
@@ -165,6 +182,12 @@ struct PluginState {
   int32_t LastReleaseKind;  // kind of the last panel release
   int32_t DragAnchor[2];    // previous pointer of a relative drag: picker coordinates, or slider pixels
   int32_t PickerAreaSize[2];  // width, height of the palette picture as last built
+
+  // Pictures the panel's image gadgets show; each is freed once its
+  // successor is shown or its gadget is gone (one live image per gadget).
+  HostImage* SwatchImage;   // gadget 100, or null
+  HostImage* PaletteImage;  // gadget 110, or null
+  HostImage* LampImage;     // gadget 150, or null
 
   // Draw-mode following (tool and draw-mode detection).
   int32_t AutoLightenDarken;  // the draw mode follows colour changes

@@ -1,6 +1,157 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell panel: gadgets of the main panel and whole-panel refreshes.
+//
+// Layer: panel/. The panel is one column; sections stack from the top:
+//   swatch band (+ value slider)  always          48 (+32) high
+//   palette picture               ShowPalette     +185
+//   lamp and three toggles        ShowFxBrush     +24
+// Relayout removes every content gadget and adds back what is shown, so the
+// gadgets always follow the flags; the panel keeps its place and only its
+// height changes.
 #include "panel/panel_layout.h"
 
-void LayoutPanel(PluginContext*) {}
-void RefreshPanel(PluginContext*) {}
-void SwapPens(PluginContext*) {}
+#include <cstdlib>
+
+#include "colour/colour_mixing.h"
+#include "colour/colour_models.h"
+#include "colour/pens.h"
+#include "core/plugin_state.h"
+#include "host/host_calls.h"
+#include "panel/button_bitmaps.h"
+#include "panel/widget_rendering.h"
+#include "store/builtin_texts_ids.h"
+#include "store/localisation.h"
+
+int32_t PaletteRadius(int32_t x, int32_t y) {
+  const int32_t dx = kPaletteCentre - x;
+  const int32_t dy = kPaletteCentre - y;
+  const int32_t squared = dx * dx + dy * dy;
+  int32_t r = 0;
+  while ((r + 1) * (r + 1) <= squared) ++r;
+  return r;
+}
+
+PaletteArea PaletteAreaAt(int32_t x, int32_t y) {
+  const int32_t dx = kPaletteCentre - x;
+  const int32_t dy = kPaletteCentre - y;
+  const int32_t r = PaletteRadius(x, y);
+  if (r >= kHueRingInner && r <= kHueRingOuter) return PaletteArea::kHueRing;
+  if (r >= kCornerMinRadius) {
+    if (dy > 0) return dx > 0 ? PaletteArea::kCornerTopLeft : PaletteArea::kCornerTopRight;
+    return dx > 0 ? PaletteArea::kCornerBottomLeft : PaletteArea::kCornerBottomRight;
+  }
+  if (std::abs(dx) <= kSquareHalf && std::abs(dy) <= kSquareHalf) return PaletteArea::kSatValSquare;
+  return std::abs(dx) >= kBarMin ? PaletteArea::kSaturationZone : PaletteArea::kValueZone;
+}
+
+namespace {
+
+constexpr int32_t kPanelGadgets[] = {kSwatchGadget, kPaletteGadget, kLampButton,
+                                     kDirtButton,   kLoadButton,    kRotButton};
+
+struct ToggleButton {
+  int32_t id;
+  int32_t x;
+  int32_t bit;   // PaintModeBits bit it shows
+  int32_t text;  // localised text number of its label
+};
+constexpr ToggleButton kToggleButtons[] = {
+    {kDirtButton, kDirtButtonX, kPaintDirt, texts::kFxDirt},
+    {kLoadButton, kLoadButtonX, kPaintLoad, texts::kFxLoad},
+    {kRotButton, kRotButtonX, kPaintRot, texts::kFxRot},
+};
+
+int32_t RestingLampType() {
+  if (GState.PaintModeBits & kPaintLampAlt) return kLampTypeLime;
+  if (GState.PaintModeBits & kPaintLampOn) return kLampTypeGreen;
+  return kLampTypeOff;
+}
+
+void FreeHeld(PluginContext* context, HostImage** held) {
+  HostImage* const image = *held;
+  *held = nullptr;
+  if (image) HostFreeImage(context, image);
+}
+
+// The current colour becomes `pixel` in every form the panel keeps.
+void TakeCurrentColour(PluginContext* context, Pixel pixel) {
+  GState.CurrentPixel = pixel;
+  GState.CurrentRgb = PixelToRgb(context, pixel);
+  GState.CurrentHsv = PixelToPickerHsv(context, pixel);
+}
+
+}  // namespace
+
+void LayoutPanel(PluginContext* context) {
+  const RequesterHandle panel = GState.PanelRequester;
+  if (!panel) return;
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  const bool placeKnown = HostGetRequesterPlace(context, panel, &x, &y, &width, &height) != 0;
+
+  for (int32_t id : kPanelGadgets) HostRemoveGadget(context, panel, id);
+  // The removed gadgets showed these; the new ones get fresh pictures.
+  ReleasePanelImages(context);
+
+  int32_t h = kPanelBaseHeight;
+  if (GState.SliderMode > 0) h += kSliderSectionHeight;
+  HostAddGadget(context, panel, kSwatchGadgetX, kSwatchGadgetY, kSwatchGadgetWidth, h - 4, kSwatchGadget,
+                kGadgetImage, nullptr);
+  HostSetGadgetHelp(context, panel, kSwatchGadget, LocalisedText(context, texts::kSwatchHelp));
+  BuildSwatchImage(context);
+
+  if (GState.ShowPalette) {
+    HostAddGadget(context, panel, kPaletteGadgetX, h - 2, kPaletteGadgetWidth, kPaletteGadgetHeight,
+                  kPaletteGadget, kGadgetImage, nullptr);
+    h += kPaletteSectionHeight;
+    BuildPaletteImage(context);
+  }
+
+  if (GState.ShowFxBrush) {
+    HostAddGadget(context, panel, kLampButtonX, h - 2, kLampButtonSize, kLampButtonSize, kLampButton,
+                  kGadgetImage, nullptr);
+    ShowLamp(context, RestingLampType());
+    for (const ToggleButton& button : kToggleButtons) {
+      const int32_t flags = (GState.PaintModeBits & button.bit) ? kGadgetToggleOn : kGadgetToggleOff;
+      HostAddGadget(context, panel, button.x, h + 2, kToggleButtonWidth, kToggleButtonHeight, button.id, flags,
+                    LocalisedText(context, button.text));
+    }
+    h += kFxBrushSectionHeight;
+  }
+
+  // Without its place the panel is left where and as it is rather than
+  // moved to a guessed one.
+  if (placeKnown) HostSetRequesterPlace(context, panel, x, y, kPanelWidth, h);
+}
+
+void TakeAPenAsCurrent(PluginContext* context) {
+  const Pixel aPen = GetAPen(context);
+  GState.BasePixel = aPen;
+  TakeCurrentColour(context, aPen);
+  GState.SliderCoords = PixelToSlider(context, aPen);
+  GState.LastReleaseKind = kReleaseRefreshed;
+}
+
+void RefreshPanel(PluginContext* context) {
+  TakeAPenAsCurrent(context);
+  BuildSwatchImage(context);
+  BuildPaletteImage(context);
+}
+
+void SwapPens(PluginContext* context) {
+  const Pixel aPen = GetAPen(context);
+  const Pixel bPen = GetBPen(context);
+  SetBPen(context, aPen);
+  SetAPen(context, bPen);
+  TakeCurrentColour(context, bPen);
+  GState.HueRingHsv = GState.CurrentHsv;
+  GState.SliderCoords = PixelToSlider(context, bPen);
+  GState.LastAPen = bPen;
+  GState.LastBPen = aPen;
+  BuildSwatchImage(context);
+  BuildPaletteImage(context);
+}
+
+void ReleasePanelImages(PluginContext* context) {
+  FreeHeld(context, &GState.SwatchImage);
+  FreeHeld(context, &GState.PaletteImage);
+  FreeHeld(context, &GState.LampImage);
+}

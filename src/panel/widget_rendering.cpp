@@ -1,5 +1,206 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell panel: drawing the swatch and palette pictures into host images
+// and handing them to their gadgets.
+//
+// Layer: panel/ (draws from GState; calls host/, colour/, store/). Pixel
+// contract: row after row, origin top left, channels at the context's
+// positions, colours premultiplied.
+//
+// Every rebuild draws a fresh image and shows it; the image the gadget
+// showed before is freed once the new one is shown, so each gadget holds one
+// live image however long a drag goes on.
 #include "panel/widget_rendering.h"
 
-void BuildSwatchImage(PluginContext*) {}
-void BuildPaletteImage(PluginContext*) {}
+#include <cstdlib>
+
+#include "colour/colour_mixing.h"
+#include "colour/colour_models.h"
+#include "colour/pens.h"
+#include "core/artwork.h"
+#include "host/host_calls.h"
+#include "panel/palette_picture.h"
+#include "panel/panel_layout.h"
+#include "store/colour_scheme.h"
+
+namespace {
+
+constexpr int32_t kCanvasModes = kModePick | kModeBrush;
+constexpr int32_t kPickerDrags = kDragHueRing | kDragSquare | kDragSaturationBars | kDragValueBars;
+constexpr float kSliderMarkerHalfWidth = 0.8f;  // L* units either side of the marker value
+constexpr int32_t kSliderStopRows[2] = {72, 73};   // stop marks at the bottom of the palette strip
+constexpr int32_t kSliderFifthLastRow = 44;        // the current fifth is marked in rows 42..44
+constexpr float kSliderFifths = 5.0f;
+constexpr float kGreyChroma = 0.001f;
+
+// Shows `image` in the gadget and frees what the gadget showed before.
+void ShowInGadget(PluginContext* context, RequesterHandle panel, int32_t gadget, HostImage* image,
+                  HostImage** held) {
+  HostSetGadgetImage(context, panel, gadget, image);
+  HostImage* const previous = *held;
+  *held = image;
+  if (previous && previous != image) HostFreeImage(context, previous);
+}
+
+// Slider rows of the palette-gradient mode: the colour-scheme stops.
+void DrawSchemeColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, int32_t* stop) {
+  const ColourSchemeState& scheme = GState.ColourScheme;
+  bool stopColumn = false;
+  if (*stop < scheme.count - 1 && scheme.sorted[*stop + 1] && scheme.sorted[*stop + 1]->position < p) {
+    ++*stop;
+    stopColumn = true;
+  }
+  const ColourSchemePoint* point = scheme.count > 0 ? scheme.sorted[*stop] : nullptr;
+  const Pixel c = point ? point->colour : 0;
+  const Pixel ci = InvertPixel(context, c);
+  const float k = static_cast<float>(scheme.slot);
+  const bool currentFifth = k / kSliderFifths <= p && p < (k + 1.0f) / kSliderFifths;
+  for (int32_t y = kSliderFirstRow; y <= kSliderLastRow; ++y) {
+    const bool mark = (stopColumn && (y == kSliderStopRows[0] || y == kSliderStopRows[1])) ||
+                      (currentFifth && y <= kSliderFifthLastRow);
+    pixels[y * kSwatchImageWidth + x] = mark ? ci : c;
+  }
+}
+
+// Slider rows of the L* value and A-B gradient modes.
+void DrawValueColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, const ColourTriple& coords) {
+  const bool lab = GState.SliderMode == kSliderLabValue;
+  const float v = p * (lab ? 100.0f : 255.0f);
+  const Pixel c = SliderToPixel(context, {v, coords.c1, coords.c2, coords.alpha});
+  const Pixel ci = InvertPixel(context, c);
+  const bool warn = NtscGamutCheck(context, c) != 0;
+  const bool marker = lab && std::abs(v - coords.c0) <= kSliderMarkerHalfWidth;
+  const int32_t markerStep = GState.LumaLock ? 4 : 2;  // the slider lock thins the marker's white
+  const Pixel white = MakePixel(context, 255, 255, 255, 255);
+  const Pixel black = MakePixel(context, 0, 0, 0, 255);
+  for (int32_t y = kSliderFirstRow; y <= kSliderLastRow; ++y) {
+    Pixel colour;
+    if (marker) {
+      colour = (x + y) % markerStep == 0 ? white : black;
+    } else {
+      colour = warn && (x + y) % 4 == 0 ? ci : c;
+    }
+    pixels[y * kSwatchImageWidth + x] = colour;
+  }
+}
+
+// The colour the slider is drawn around (c1, c2, alpha) and its marker (c0).
+ColourTriple SliderDrawCoords(const PluginContext* context) {
+  if (!(GState.DragTarget & kDragSlider)) return PixelToSlider(context, GState.CurrentPixel);
+  ColourTriple coords = GState.SliderCoords;
+  if (GState.ModeFlags & kModePick) coords.c0 = PixelToSlider(context, GState.CurrentPixel).c0;
+  return coords;
+}
+
+// Markers follow the colour being edited while the user drags on the
+// picker, otherwise the host's A pen (which a canvas mode changes).
+ColourTriple MarkerColour(PluginContext* context) {
+  const bool canvasMode = (GState.ModeFlags & kCanvasModes) != 0;
+  const bool editing = (GState.DragTarget & kPickerDrags) != 0 ||
+                       ((GState.DragTarget & kDragSlider) && GState.SliderMode == kSliderGradient);
+  ColourTriple m;
+  if (!canvasMode && editing) {
+    m = GState.CurrentHsv;
+  } else {
+    m = PixelToPickerHsv(context, GetAPen(context));
+    if (m.c1 < kGreyChroma) m.c0 = GState.CurrentHsv.c0;
+  }
+  m.c0 = WrapPickerHue(m.c0);
+  return m;
+}
+
+ColourTriple RgbToRingSpace(ColourTriple rgb) {
+  return (GState.HueRingMode & kRingCie) ? RgbToCieHsv(rgb) : RgbToHsv(rgb);
+}
+ColourTriple RingSpaceToRgb(ColourTriple hsv) {
+  return (GState.HueRingMode & kRingCie) ? CieHsvToRgb(hsv) : HsvToRgb(hsv);
+}
+bool SpacesAgree() { return ((GState.HueRingMode & kRingCie) != 0) == (GState.CieHsvMode != 0); }
+
+// Saturation and value the ring's current-colour bands show (ring space).
+ColourTriple RingSource() {
+  if (!(GState.DragTarget & kDragHueRing)) return RgbToRingSpace(GState.CurrentRgb);
+  if (SpacesAgree()) return GState.HueRingHsv;
+  return RgbToRingSpace(PickerHsvToRgb(GState.HueRingHsv));
+}
+
+// The hue the square shows (picker space).
+float SquareHue(const ColourTriple& marker) {
+  const int32_t drag = GState.DragTarget;
+  float hue;
+  if (!(drag & kPickerDrags)) {
+    hue = RgbToPickerHsv(GState.CurrentRgb).c0;
+  } else if (drag & kDragHueRing) {
+    const bool bothCie = (GState.HueRingMode & kRingCie) && GState.CieHsvMode;
+    hue = bothCie ? marker.c0 : RgbToPickerHsv(GState.CurrentRgb).c0;
+  } else if (SpacesAgree()) {
+    hue = marker.c0;
+  } else {
+    const ColourTriple rgb = RingSpaceToRgb(GState.HueRingHsv);
+    hue = GState.CieHsvMode ? RgbToCieHsv(rgb).c0 : RgbToHsv(rgb).c0;
+  }
+  return WrapPickerHue(hue);
+}
+
+}  // namespace
+
+void BuildSwatchImage(PluginContext* context) {
+  const RequesterHandle panel = GState.PanelRequester;
+  if (!panel) return;
+  const bool slider = GState.SliderMode > 0;
+  const int32_t height = slider ? kSliderImageHeight : kSwatchBandHeight;
+  HostImage* image = HostAllocImage(context, kSwatchImageWidth, height);
+  if (!image) return;
+  const ColourTriple coords = SliderDrawCoords(context);
+  const Pixel bPen = GetBPen(context);
+  if (GState.SliderMode == kSliderPalette) SortColourScheme();
+
+  Pixel* pixels = image->Pixels;
+  const bool framed = (GState.ModeFlags & kCanvasModes) != 0;
+  const Pixel white = MakePixel(context, 255, 255, 255, 255);
+  const Pixel black = MakePixel(context, 0, 0, 0, 255);
+  int32_t stop = 0;
+  for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
+    for (int32_t y = 0; y < kSwatchBandHeight; ++y) {
+      Pixel colour;
+      const bool onFrame = x < kCanvasModeFrame || y < kCanvasModeFrame ||
+                           x >= kSwatchImageWidth - kCanvasModeFrame || y >= kSwatchBandHeight - kCanvasModeFrame;
+      if (framed && onFrame) {
+        colour = (x + y) % 2 == 0 ? white : black;  // a canvas mode is on
+      } else if (x < kSwatchSplitX) {
+        colour = y <= kBSwatchLastRow ? bPen : GState.BasePixel;
+      } else {
+        colour = GState.CurrentPixel;
+      }
+      pixels[y * kSwatchImageWidth + x] = colour;
+    }
+    if (!slider) continue;
+    const float p = static_cast<float>(x) / static_cast<float>(kSwatchImageWidth);
+    if (GState.SliderMode == kSliderPalette) {
+      DrawSchemeColumn(context, pixels, x, p, &stop);
+    } else {
+      DrawValueColumn(context, pixels, x, p, coords);
+    }
+  }
+  ShowInGadget(context, panel, kSwatchGadget, image, &GState.SwatchImage);
+}
+
+void BuildPaletteImage(PluginContext* context) {
+  const RequesterHandle panel = GState.PanelRequester;
+  if (!panel || !GState.ShowPalette) return;
+  HostImage* image = HostAllocImage(context, kPaletteImageSize, kPaletteImageSize);
+  if (!image) return;
+  if (image->Width != kPaletteImageSize || image->Height != kPaletteImageSize) {
+    HostFreeImage(context, image);  // not the picture we asked for: nothing to draw into safely
+    return;
+  }
+  HostUnpackImage(context, kPaletteBackground.Data, image->Pixels, kPackedImagePixels);
+  GState.PickerAreaSize[0] = image->Width;
+  GState.PickerAreaSize[1] = image->Height;
+
+  PaletteInputs inputs;
+  inputs.marker = MarkerColour(context);
+  inputs.ringSource = RingSource();
+  inputs.squareHue = SquareHue(inputs.marker);
+  DrawPaletteAreas(context, image->Pixels, inputs);
+  DrawPaletteOverlays(context, image->Pixels, inputs);
+  ShowInGadget(context, panel, kPaletteGadget, image, &GState.PaletteImage);
+}

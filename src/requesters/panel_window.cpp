@@ -6,15 +6,15 @@
 
 #include "host/host_calls.h"
 #include "core/plugin_state.h"
+#include "panel/panel_layout.h"
 #include "requesters/requester_support.h"
 #include "store/localisation.h"
 #include "store/settings.h"
 
 namespace {
 
-// Size and place at opening; the layout resizes the panel on its opening event.
-constexpr int32_t kPanelWidth = 185;
-constexpr int32_t kPanelHeight = 48;
+// Place at opening, at the width and height of the swatch band alone; the
+// layout resizes the panel on its opening event.
 constexpr int32_t kPanelX = 128;
 constexpr int32_t kPanelY = 128;
 
@@ -34,7 +34,7 @@ bool RaisePanelWindow(PluginContext* context) {
 int32_t OpenPanelWindow(PluginContext* context, RequesterCallbackFn events) {
   // The opening event (100) arrives inside this call and stores the handle too.
   const RequesterHandle panel =
-      HostOpenCallbackRequester(context, kPanelWidth, kPanelHeight, kPanelX, kPanelY, kReqFlagsPanel,
+      HostOpenCallbackRequester(context, kPanelWidth, kPanelBaseHeight, kPanelX, kPanelY, kReqFlagsPanel,
                                 LocalisedText(context, texts::kPanelTitle), events);
   if (!panel) {
     GState.PanelRequester = 0;
@@ -66,4 +66,6 @@ void PanelClosing(PluginContext* context, RequesterHandle panel, HostWord* args)
   }
   // The room's sections, then the options.
   SaveSettings(context);
+  // The gadgets go with the window; so do the pictures they showed.
+  ReleasePanelImages(context);
 }

@@ -1,0 +1,526 @@
+// Tintwell panel: the pixels of the palette picture.
+//
+// Areas (dx = 90 - x grows to the left, dy = 90 - y grows upward,
+// r = sqrt(dx² + dy²) truncated):
+//   hue ring 64..87     hue from the angle; saturation and value full, or
+//                       (HueRingMode 0x1) the current colour's in 64..81 and
+//                       86..87; CIE ring (0x2) at lightness 0.5 under the
+//                       standard white; ring lock: a dotted circle 78..81
+//   SATVAL square       |dx|, |dy| <= 42: square hue, saturation across,
+//                       value up; gamut warning hatching, or in CIE mode dots
+//                       on the clipping limits
+//   zones r < 64        dotted edges of locked bars, else the flood colour
+//   corners r >= 88     the background picture
+// Hatching and dots mark every fourth diagonal ((x + y) divisible by 4).
+//
+// The fast path gives the same pixels as the plain one. What depends only on
+// a pixel's place (area, hue angle, square coordinates, hatching places) is
+// worked out once; ring and square colours are kept between calls together
+// with every input they were computed from, so a drag recomputes only the
+// part it changes (the square during a ring drag, the ring's current-colour
+// bands during a square drag), with the row conversions.
+#include "panel/palette_picture.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "colour/colour_maths.h"
+#include "colour/colour_models.h"
+#include "colour/colour_rows.h"
+#include "host/host_calls.h"
+#include "panel/panel_layout.h"
+
+namespace {
+
+constexpr float kTurn = 6.2831855f;  // 2 pi as a float: angle to fraction of a turn
+// The white the CIE ring is drawn under, whatever the user calibrated: the
+// ring's full-colour band must look the same on every set-up.
+constexpr float kRingWhite[3] = {95.147f, 100.1f, 108.983f};
+constexpr float kCieRingValue = 0.5f;
+constexpr int32_t kHatchStep = 4;  // hatching on every fourth diagonal
+constexpr int32_t kClipDotStep = 8;  // CIE clipping dots on every eighth column of the square
+
+bool OnHatch(int32_t x, int32_t y) { return (x + y) % kHatchStep == 0; }
+
+int32_t SquareIndex(int32_t x, int32_t y) { return y * kPaletteImageSize + x; }
+
+ColourTriple RingToRgb(ColourTriple hsv) {
+  return (GState.HueRingMode & kRingCie) ? CieHsvToRgb(hsv) : HsvToRgb(hsv);
+}
+
+float RingHueAt(int32_t dx, int32_t dy) {
+  return WrapPickerHue(ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / kTurn + 0.5f);
+}
+
+// How a ring pixel gets its saturation and value.
+enum class RingSource : uint8_t {
+  kFull,     // saturation 1, value 1 (CIE ring: value 0.5 under the ring white)
+  kLockDot,  // ring lock dot: saturation 1, value x mod 2, under the user's white
+  kInner,    // current saturation and value under the user's white (64..81)
+  kEdge,     // current saturation and value under the ring white (86..87)
+};
+
+RingSource RingSourceAt(int32_t r, bool hatch) {
+  const int32_t mode = GState.HueRingMode;
+  if ((GState.RingLockBits & kLockRing) && r >= kRingLockDotInner && r <= kRingLockDotOuter && hatch) {
+    return RingSource::kLockDot;
+  }
+  if (!(mode & kRingShowsCurrent) || r > kRingInnerBandOuter) {
+    return ((mode & kRingShowsCurrent) && r >= kRingEdgeInner) ? RingSource::kEdge : RingSource::kFull;
+  }
+  return RingSource::kInner;
+}
+
+// Saturation and value of a ring pixel, and whether it is drawn under the
+// ring white.
+ColourTriple RingColourInputs(RingSource source, int32_t x, float hue, const ColourTriple& ring, bool* ringWhite) {
+  const bool cie = (GState.HueRingMode & kRingCie) != 0;
+  *ringWhite = false;
+  switch (source) {
+    case RingSource::kLockDot:
+      return {hue, 1.0f, static_cast<float>(x % 2), 255};
+    case RingSource::kFull:
+      *ringWhite = cie;
+      return {hue, 1.0f, cie ? kCieRingValue : 1.0f, 255};
+    case RingSource::kEdge:
+      *ringWhite = cie;
+      return {hue, ring.c1, ring.c2, 255};
+    case RingSource::kInner:
+    default:
+      return {hue, ring.c1, ring.c2, 255};
+  }
+}
+
+bool RingHatched(int32_t r, bool hatch) {
+  return GState.HueRingMode != 0 && r <= kRingInnerBandOuter && hatch;
+}
+
+// Zones inside the ring and outside the square.
+void DrawZonePixel(const PluginContext* context, Pixel* pixel, int32_t dx, int32_t dy, int32_t r, bool hatch) {
+  const bool edge = r >= kBarLockInner && hatch;
+  if ((GState.RingLockBits & kLockHorizontal) && std::abs(dx) >= kBarMin && edge) {
+    *pixel = InvertPixel(context, GState.CurrentPixel);
+  } else if ((GState.RingLockBits & kLockVertical) && std::abs(dy) >= kBarMin && edge) {
+    *pixel = InvertPixel(context, GState.CurrentPixel);
+  } else if (GState.FloodBackground) {
+    *pixel = GState.CurrentPixel;
+  }
+}
+
+// The square's colour at (S, V) and whether the gamut check flags it.
+// Columns of the clipping dots: the first pixel from the top whose three
+// colour bytes all differ from 255, and the first with any of them 0.
+struct ClipColumn {
+  bool belowWhite = false;
+  bool reachedZero = false;
+};
+
+// Applies the square's marks to a freshly converted pixel.
+Pixel MarkSquarePixel(const PluginContext* context, Pixel colour, int32_t check, int32_t x, int32_t y, int32_t dx,
+                      ClipColumn* column) {
+  if (check != 0) return OnHatch(x, y) ? InvertPixel(context, colour) : colour;
+  if (!GState.CieHsvMode || dx % kClipDotStep != 0) return colour;
+  const uint32_t b0 = colour & 0xffu, b1 = (colour >> 8) & 0xffu, b2 = (colour >> 16) & 0xffu;
+  bool mark = false;
+  if (!column->belowWhite && b0 != 255 && b1 != 255 && b2 != 255) {
+    column->belowWhite = true;
+    mark = true;
+  }
+  if (!column->reachedZero && (b0 == 0 || b1 == 0 || b2 == 0)) {
+    column->reachedZero = true;
+    mark = true;
+  }
+  return mark ? InvertPixel(context, colour) : colour;
+}
+
+float SquareSaturation(int32_t dx) { return 1.0f - static_cast<float>(dx + kSquareHalf) / kSquareSpan; }
+float SquareValue(int32_t dy) { return static_cast<float>(dy + kSquareHalf) / kSquareSpan; }
+
+// ---------------------------------------------------------------- place tables
+
+struct RingPlace {
+  uint16_t index;  // y * 180 + x
+  uint8_t x;
+  uint8_t radius;
+  bool hatch;
+  float hue;
+};
+
+struct ZonePlace {
+  uint16_t index;
+  int8_t dx, dy;
+  uint8_t radius;
+  bool hatch;
+};
+
+struct PlaceTables {
+  std::vector<RingPlace> ring;
+  std::vector<ZonePlace> zones;
+  float squareSaturation[2 * kSquareHalf + 1];  // by column from the left
+  float squareValue[2 * kSquareHalf + 1];       // by row from the top
+};
+
+const PlaceTables& Places() {
+  static const PlaceTables tables = [] {
+    PlaceTables t;
+    for (int32_t y = 0; y < kPaletteImageSize; ++y) {
+      for (int32_t x = 0; x < kPaletteImageSize; ++x) {
+        const int32_t dx = kPaletteCentre - x, dy = kPaletteCentre - y;
+        const int32_t r = PaletteRadius(x, y);
+        const uint16_t index = static_cast<uint16_t>(SquareIndex(x, y));
+        if (r >= kHueRingInner && r <= kHueRingOuter) {
+          t.ring.push_back({index, static_cast<uint8_t>(x), static_cast<uint8_t>(r), OnHatch(x, y), RingHueAt(dx, dy)});
+        } else if (r < kHueRingInner && !(std::abs(dx) <= kSquareHalf && std::abs(dy) <= kSquareHalf)) {
+          t.zones.push_back({index, static_cast<int8_t>(dx), static_cast<int8_t>(dy), static_cast<uint8_t>(r),
+                             OnHatch(x, y)});
+        }
+      }
+    }
+    for (int32_t k = 0; k <= 2 * kSquareHalf; ++k) {
+      t.squareSaturation[k] = SquareSaturation(kSquareHalf - k);
+      t.squareValue[k] = SquareValue(kSquareHalf - k);
+    }
+    return t;
+  }();
+  return tables;
+}
+
+// ---------------------------------------------------------------- kept colours
+
+uint32_t FloatBits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// Everything a kept colour depends on besides the pixel's place; compared
+// bit for bit.
+struct ColourKey {
+  uint32_t words[10] = {};
+  bool operator==(const ColourKey& o) const { return std::memcmp(words, o.words, sizeof words) == 0; }
+};
+
+ColourKey CommonKey(const PluginContext* context) {
+  ColourKey key;
+  key.words[0] = static_cast<uint32_t>(GState.GamutMode);
+  key.words[1] = static_cast<uint32_t>(static_cast<uint8_t>(context->RedPosition)) |
+                 static_cast<uint32_t>(static_cast<uint8_t>(context->GreenPosition)) << 8 |
+                 static_cast<uint32_t>(static_cast<uint8_t>(context->BluePosition)) << 16 |
+                 static_cast<uint32_t>(static_cast<uint8_t>(context->AlphaPosition)) << 24;
+  for (int i = 0; i < 3; ++i) key.words[2 + i] = FloatBits(GState.ReferenceWhite[i]);
+  return key;
+}
+
+struct KeptColours {
+  bool valid = false;
+  ColourKey key;
+  std::vector<Pixel> pixels;
+};
+
+// Conversion batch: colours of one white, converted in one go.
+struct Batch {
+  std::vector<uint32_t> members;  // positions in the kept array
+  std::vector<ColourTriple> colours;
+  std::vector<Pixel> pixels;
+  std::vector<int32_t> checks;
+  void Clear() {
+    members.clear();
+    colours.clear();
+  }
+};
+
+// Converts a batch in the ring space (CIE: under the given white), then runs
+// the gamut check over the results.
+void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const float* white) {
+  const size_t n = batch->colours.size();
+  batch->pixels.resize(n);
+  batch->checks.resize(n);
+  if (n == 0) return;
+  if (cie) {
+    float saved[3];
+    std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
+    std::memcpy(GState.ReferenceWhite, white, sizeof saved);
+    CieHsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
+    std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
+  } else {
+    for (size_t i = 0; i < n; ++i) batch->pixels[i] = RgbToPixel(context, HsvToRgb(batch->colours[i]));
+  }
+  NtscGamutCheckRow(context, batch->pixels.data(), batch->checks.data(), n);
+}
+
+// The ring in two parts: the pixels whose colour follows from the options
+// alone, and those that show the current colour (HueRingMode 0x1).
+KeptColours gRingFixed;
+KeptColours gRingCurrent;
+uint32_t gRingFixedGeneration = 0;
+std::vector<RingSource> gRingSources;
+KeptColours gSquare;
+
+void FillRingPart(const PluginContext* context, KeptColours* part, bool current, const ColourTriple& ring) {
+  const PlaceTables& places = Places();
+  const bool cie = (GState.HueRingMode & kRingCie) != 0;
+  static Batch userWhite, ringWhite;
+  userWhite.Clear();
+  ringWhite.Clear();
+  part->pixels.resize(places.ring.size());
+  for (uint32_t k = 0; k < places.ring.size(); ++k) {
+    const RingSource source = gRingSources[k];
+    const bool isCurrent = source == RingSource::kInner || source == RingSource::kEdge;
+    if (isCurrent != current) continue;
+    const RingPlace& place = places.ring[k];
+    bool underRingWhite = false;
+    const ColourTriple hsv = RingColourInputs(source, place.x, place.hue, ring, &underRingWhite);
+    Batch& batch = underRingWhite ? ringWhite : userWhite;
+    batch.members.push_back(k);
+    batch.colours.push_back(hsv);
+  }
+  ConvertBatch(context, &userWhite, cie, GState.ReferenceWhite);
+  ConvertBatch(context, &ringWhite, cie, kRingWhite);
+  for (Batch* batch : {&userWhite, &ringWhite}) {
+    for (size_t i = 0; i < batch->members.size(); ++i) {
+      const uint32_t k = batch->members[i];
+      const RingPlace& place = places.ring[k];
+      Pixel colour = batch->pixels[i];
+      if (batch->checks[i] != 0 && RingHatched(place.radius, place.hatch)) colour = InvertPixel(context, colour);
+      part->pixels[k] = colour;
+    }
+  }
+}
+
+void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTriple& ring) {
+  const PlaceTables& places = Places();
+  ColourKey fixedKey = CommonKey(context);
+  fixedKey.words[5] = static_cast<uint32_t>(GState.HueRingMode);
+  fixedKey.words[6] = static_cast<uint32_t>(GState.RingLockBits & kLockRing);
+  if (!gRingFixed.valid || !(gRingFixed.key == fixedKey)) {
+    gRingSources.resize(places.ring.size());
+    for (size_t k = 0; k < places.ring.size(); ++k) {
+      gRingSources[k] = RingSourceAt(places.ring[k].radius, places.ring[k].hatch);
+    }
+    FillRingPart(context, &gRingFixed, false, ring);
+    gRingFixed.key = fixedKey;
+    gRingFixed.valid = true;
+    ++gRingFixedGeneration;
+  }
+  const bool showsCurrent = (GState.HueRingMode & kRingShowsCurrent) != 0;
+  if (showsCurrent) {
+    ColourKey currentKey = fixedKey;
+    currentKey.words[7] = gRingFixedGeneration;
+    currentKey.words[8] = FloatBits(ring.c1);
+    currentKey.words[9] = FloatBits(ring.c2);
+    if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
+      FillRingPart(context, &gRingCurrent, true, ring);
+      gRingCurrent.key = currentKey;
+      gRingCurrent.valid = true;
+    }
+  }
+  for (size_t k = 0; k < places.ring.size(); ++k) {
+    const RingSource source = gRingSources[k];
+    const bool isCurrent = source == RingSource::kInner || source == RingSource::kEdge;
+    pixels[places.ring[k].index] = isCurrent ? gRingCurrent.pixels[k] : gRingFixed.pixels[k];
+  }
+}
+
+void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue) {
+  constexpr int32_t side = 2 * kSquareHalf + 1;
+  ColourKey key = CommonKey(context);
+  key.words[5] = static_cast<uint32_t>(GState.CieHsvMode != 0);
+  key.words[6] = FloatBits(squareHue);
+  if (!gSquare.valid || !(gSquare.key == key)) {
+    const PlaceTables& places = Places();
+    static Batch batch;
+    batch.Clear();
+    for (int32_t row = 0; row < side; ++row) {
+      for (int32_t col = 0; col < side; ++col) {
+        batch.colours.push_back({squareHue, places.squareSaturation[col], places.squareValue[row], 255});
+      }
+    }
+    const size_t n = batch.colours.size();
+    batch.pixels.resize(n);
+    batch.checks.resize(n);
+    if (GState.CieHsvMode) {
+      CieHsvToPixelRow(context, batch.colours.data(), batch.pixels.data(), n);
+    } else {
+      for (size_t i = 0; i < n; ++i) batch.pixels[i] = RgbToPixel(context, HsvToRgb(batch.colours[i]));
+    }
+    NtscGamutCheckRow(context, batch.pixels.data(), batch.checks.data(), n);
+    gSquare.pixels.resize(n);
+    ClipColumn columns[side];
+    for (int32_t row = 0; row < side; ++row) {
+      for (int32_t col = 0; col < side; ++col) {
+        const size_t i = static_cast<size_t>(row * side + col);
+        const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
+        gSquare.pixels[i] =
+            MarkSquarePixel(context, batch.pixels[i], batch.checks[i], x, y, kPaletteCentre - x, &columns[col]);
+      }
+    }
+    gSquare.key = key;
+    gSquare.valid = true;
+  }
+  for (int32_t row = 0; row < side; ++row) {
+    std::memcpy(pixels + SquareIndex(kSquareLeft, kSquareLeft + row), gSquare.pixels.data() + row * side,
+                side * sizeof(Pixel));
+  }
+}
+
+void DrawZonesFast(const PluginContext* context, Pixel* pixels) {
+  if (!(GState.RingLockBits & (kLockHorizontal | kLockVertical)) && !GState.FloodBackground) return;
+  for (const ZonePlace& place : Places().zones) {
+    DrawZonePixel(context, pixels + place.index, place.dx, place.dy, place.radius, place.hatch);
+  }
+}
+
+// ---------------------------------------------------------------- overlays
+
+// Values far outside the picture (or NaN) land outside it, never overflow.
+int32_t TruncateToPlace(float value) {
+  if (!(value > -100000.0f && value < 100000.0f)) return -100000;
+  return static_cast<int32_t>(value);
+}
+
+void PutPixel(Pixel* pixels, int32_t x, int32_t y, Pixel colour) {
+  if (x < 0 || y < 0 || x >= kPaletteImageSize || y >= kPaletteImageSize) return;
+  pixels[SquareIndex(x, y)] = colour;
+}
+
+void DrawMarker(Pixel* pixels, int32_t cx, int32_t cy, int32_t dv, int32_t dh, Pixel hue, Pixel inv) {
+  for (int32_t k = 1; k <= 4; ++k) {
+    PutPixel(pixels, cx - k, cy - k, inv);
+    PutPixel(pixels, cx + k, cy - k, inv);
+    PutPixel(pixels, cx - k, cy + k, inv);
+    PutPixel(pixels, cx + k, cy + k, inv);
+  }
+  PutPixel(pixels, cx, cy, inv);
+  PutPixel(pixels, cx, cy - dv, hue);
+  PutPixel(pixels, cx, cy + dv, hue);
+  PutPixel(pixels, cx - dh, cy, hue);
+  PutPixel(pixels, cx + dh, cy, hue);
+}
+
+// Two options in one box: bit 0x1 white, bit 0x2 red, both a fine checker.
+void DrawTwoBitBox(const PluginContext* context, Pixel* pixels, int32_t x0, int32_t y0, int32_t bits) {
+  const Pixel white = MakePixel(context, 255, 255, 255, 255);
+  const Pixel red = MakePixel(context, 255, 0, 0, 255);
+  const bool first = (bits & 0x1) != 0, second = (bits & 0x2) != 0;
+  if (!first && !second) return;
+  for (int32_t y = y0; y < y0 + kOptionBoxSize; ++y) {
+    for (int32_t x = x0; x < x0 + kOptionBoxSize; ++x) {
+      Pixel colour = first ? white : red;
+      if (first && second) colour = (x + y) % 2 == 0 ? white : red;
+      PutPixel(pixels, x, y, colour);
+    }
+  }
+}
+
+void FillBox(Pixel* pixels, int32_t x0, int32_t y0, Pixel colour) {
+  for (int32_t y = y0; y < y0 + kOptionBoxSize; ++y) {
+    for (int32_t x = x0; x < x0 + kOptionBoxSize; ++x) PutPixel(pixels, x, y, colour);
+  }
+}
+
+}  // namespace
+
+float WrapPickerHue(float hue) {
+  if (hue < 1.0f) hue += 1.0f;
+  if (hue > 1.0f) hue -= 1.0f;
+  return hue;
+}
+
+void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
+  float remembered[3];
+  std::memcpy(remembered, GState.ReferenceWhite, sizeof remembered);
+  ClipColumn columns[kPaletteImageSize];
+  for (int32_t y = 0; y < kPaletteImageSize; ++y) {
+    for (int32_t x = 0; x < kPaletteImageSize; ++x) {
+      const int32_t dx = kPaletteCentre - x, dy = kPaletteCentre - y;
+      const int32_t r = PaletteRadius(x, y);
+      const bool hatch = OnHatch(x, y);
+      Pixel* pixel = pixels + SquareIndex(x, y);
+      if (r >= kHueRingInner && r <= kHueRingOuter) {
+        const float hue = RingHueAt(dx, dy);
+        bool underRingWhite = false;
+        const ColourTriple hsv =
+            RingColourInputs(RingSourceAt(r, hatch), x, hue, inputs.ringSource, &underRingWhite);
+        if (underRingWhite) std::memcpy(GState.ReferenceWhite, kRingWhite, sizeof kRingWhite);
+        Pixel colour = RgbToPixel(context, RingToRgb(hsv));
+        // The ring white holds for this one pixel.
+        std::memcpy(GState.ReferenceWhite, remembered, sizeof remembered);
+        if (NtscGamutCheck(context, colour) != 0 && RingHatched(r, hatch)) colour = InvertPixel(context, colour);
+        *pixel = colour;
+      } else if (std::abs(dx) <= kSquareHalf && std::abs(dy) <= kSquareHalf) {
+        const ColourTriple hsv{inputs.squareHue, SquareSaturation(dx), SquareValue(dy), 255};
+        const Pixel colour = RgbToPixel(context, PickerHsvToRgb(hsv));
+        *pixel = MarkSquarePixel(context, colour, NtscGamutCheck(context, colour), x, y, dx, &columns[x]);
+      } else if (r < kHueRingInner) {
+        DrawZonePixel(context, pixel, dx, dy, r, hatch);
+      }
+    }
+  }
+  std::memcpy(GState.ReferenceWhite, remembered, sizeof remembered);
+}
+
+void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
+  DrawRingFast(context, pixels, inputs.ringSource);
+  DrawSquareFast(context, pixels, inputs.squareHue);
+  DrawZonesFast(context, pixels);
+}
+
+void DrawPaletteOverlays(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
+  const ColourTriple& m = inputs.marker;
+  const Pixel hue = PickerHsvToPixel(context, {m.c0, 1.0f, 1.0f, m.alpha});
+  const Pixel inv = MakePixel(context, static_cast<uint8_t>(255 - PixelRed(context, hue)),
+                              static_cast<uint8_t>(255 - PixelGreen(context, hue)),
+                              static_cast<uint8_t>(255 - PixelBlue(context, hue)), 255);
+
+  // Hue marker on the ring.
+  float sine, cosine;
+  ColourSinCos(kTurn * m.c0, &sine, &cosine);
+  const int32_t ringDot = (GState.RingLockBits & kLockRing) ? 4 : 2;
+  DrawMarker(pixels, kPaletteCentre + TruncateToPlace(kHueMarkerRadius * cosine),
+             kPaletteCentre + TruncateToPlace(kHueMarkerRadius * sine), ringDot, ringDot, hue, inv);
+
+  // SATVAL marker, or the out-of-square sign when the colour lies beyond it.
+  const int32_t sx = kSquareLeft + TruncateToPlace(kSquareSpan * m.c1);
+  const int32_t sy = kSquareRight - TruncateToPlace(kSquareSpan * m.c2);
+  if (sx >= kSquareMarkerMin && sx <= kSquareMarkerMax && sy >= kSquareMarkerMin && sy <= kSquareMarkerMax) {
+    DrawMarker(pixels, sx, sy, (GState.RingLockBits & kLockVertical) ? 4 : 2,
+               (GState.RingLockBits & kLockHorizontal) ? 4 : 2, hue, inv);
+  } else {
+    constexpr int32_t kSignLength = 18;
+    for (int32_t i = 0; i < kSignLength; ++i) {
+      const Pixel colour = i % 2 == 0 ? hue : inv;
+      const int32_t near = kSquareLeft + i, far = kSquareRight - 1 - i;
+      PutPixel(pixels, near, near, colour);
+      PutPixel(pixels, far, near, colour);
+      PutPixel(pixels, near, far, colour);
+      PutPixel(pixels, far, far, colour);
+    }
+  }
+
+  // Paint-mode sign over the lamp icon: minus (darken), plus (lighten), or a
+  // cross when the draw mode follows colour changes natively.
+  const Pixel black = MakePixel(context, 0, 0, 0, 255);
+  const int32_t cx = kPaintSignCentreX, cy = kPaintSignCentreY;
+  if (GState.PaintModeBits & (kPaintCieDarken | kPaintCieLighten)) {
+    if (GState.AutoLightenDarken == 0 || GState.LightMode == kLightCie) {
+      for (int32_t d = -2; d <= 2; ++d) PutPixel(pixels, cx + d, cy, black);
+      if (GState.PaintModeBits & kPaintCieLighten) {
+        for (int32_t d = -2; d <= 2; ++d) PutPixel(pixels, cx, cy + d, black);
+      }
+    } else {
+      for (int32_t d = -2; d <= 2; ++d) {
+        PutPixel(pixels, cx + d, cy + d, black);
+        PutPixel(pixels, cx - d, cy + d, black);
+      }
+    }
+  }
+
+  // Option boxes, a box whose option is off keeping the background.
+  const Pixel white = MakePixel(context, 255, 255, 255, 255);
+  if (GState.CieHsvMode) FillBox(pixels, kCieBoxX, kCieBoxY, white);
+  DrawTwoBitBox(context, pixels, kSampleSourceBoxX, kSampleSourceBoxY,
+                GState.SampleSourceFlags & (kSampleSingleLayer | kSampleFrozen));
+  DrawTwoBitBox(context, pixels, kHueRingBoxX, kHueRingBoxY, GState.HueRingMode & (kRingShowsCurrent | kRingCie));
+  if (GState.FloodBackground) FillBox(pixels, kFloodBoxX, kFloodBoxY, white);
+}
