@@ -21,13 +21,14 @@
 #include <cmath>
 
 #include "colour/colour_models.h"
-#include "colour/scope_graticules.h"
+#include "core/artwork.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 
 namespace {
 
-constexpr int32_t kPixelCount = kScopePictureSize * kScopePictureSize;
+static_assert(kScopePictureSize == kPackedImageSide, "the graticules fill the picture");
+constexpr int32_t kPixelCount = kPackedImagePixels;
 constexpr int32_t kCrossArm = 4;   // white diagonal arms of the vectorscope point
 constexpr int32_t kPlusArm = 2;    // green marks above, below, left and right
 constexpr float kLumaScale = 2.56f;  // luma 0..255 to 0..100
@@ -83,13 +84,7 @@ void VectorscopeUpdate(PluginContext* context, Pixel pixel) {
   // Without memory for a new picture the window keeps showing the last one.
   HostImage* image = HostAllocImage(context, kScopePictureSize, kScopePictureSize);
   if (!image) return;
-  const PackedPicture graticule = vector ? VectorscopeGraticule() : WaveformGraticule();
-  if (graticule.data) {
-    HostUnpackImage(context, graticule.data, image->Pixels, kPixelCount);
-  } else {
-    const Pixel black = MakePixel(context, 0, 0, 0, 255);
-    for (int32_t i = 0; i < image->Width * image->Height; ++i) image->Pixels[i] = black;
-  }
+  HostUnpackImage(context, (vector ? kVectorscopeGraticule : kWaveformGraticule).Data, image->Pixels, kPixelCount);
 
   const Canvas canvas{image};
   const Pixel white = MakePixel(context, 255, 255, 255, 255);

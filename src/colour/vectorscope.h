@@ -8,7 +8,7 @@
 // The scope window's image gadget; a click on it switches the display.
 constexpr int32_t kScopeGadget = 130;
 
-// Size of the scope picture and of its packed graticules.
+// Size of the scope picture, that of its packed graticules.
 constexpr int32_t kScopePictureSize = 180;
 
 // Shows where the colour lies on the scope window's graticule: a point on

@@ -9,8 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "colour/scope_graticules.h"
 #include "colour/vectorscope.h"
+#include "core/artwork.h"
+#include "core/packed_image.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "requesters/vectorscope_window.h"
@@ -32,12 +33,11 @@ class ColourVectorscope : public PluginHostTest {
     ASSERT_NE(0, GState.VectorscopeRequester);
   }
 
-  // The graticule alone, as the host unpacks it (opaque black while the
-  // artwork is missing).
+  // The graticule alone.
   std::vector<Pixel> Background(int32_t mode) {
-    const PackedPicture packed = mode == kScopeVector ? VectorscopeGraticule() : WaveformGraticule();
-    std::vector<Pixel> pixels(180 * 180, MakePixel(Ctx(), 0, 0, 0, 255));
-    if (packed.data) HostUnpackImage(Ctx(), packed.data, pixels.data(), 180 * 180);
+    const PackedImage& packed = mode == kScopeVector ? kVectorscopeGraticule : kWaveformGraticule;
+    std::vector<Pixel> pixels(180 * 180);
+    UnpackImage(packed.Data, static_cast<size_t>(packed.Size), pixels.data(), 180 * 180);
     return pixels;
   }
 
