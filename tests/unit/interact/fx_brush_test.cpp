@@ -97,6 +97,8 @@ TEST_F(InteractFxBrush, LoadAndRotSendTheToolCommands) {
       {"tv_airbrush", load, ignored, {}},
       {"tv_bucketfill", both | kPaintSizeLock, step, {}},
       {"tv_bucketfill", both | kPaintSizeLock, painting, {}},
+      {"", both | kPaintSizeLock, step, {}},  // an empty tool name is never sent
+      {"", load, painting, {}},
   };
   for (const Case& c : cases) {
     RestartHost();
