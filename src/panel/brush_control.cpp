@@ -86,6 +86,45 @@ int32_t WholeDistance(int32_t dx, int32_t dy) {
   return static_cast<int32_t>(std::sqrt(static_cast<float>(dx * dx + dy * dy)));
 }
 
+// What depends only on a pixel's place in the picture, worked out once.
+struct PixelPlace {
+  int32_t d;          // whole distance from the centre
+  float discAngle;    // atan2(|dx|, dy): 0 straight down, pi straight up
+  float turnAngle;    // atan2(dy, dx) in turns, the hue-turn convention
+};
+
+const PixelPlace* PixelPlaces() {
+  static PixelPlace places[kSide * kSide];
+  static bool built = false;
+  if (!built) {
+    for (int32_t row = 0; row < kSide; ++row) {
+      for (int32_t col = 0; col < kSide; ++col) {
+        const int32_t dx = col - kCentre;
+        const int32_t dy = row - kCentre;
+        PixelPlace& place = places[col + kSide * row];
+        place.d = WholeDistance(dx, dy);
+        place.discAngle = ColourAtan2(static_cast<float>(dx < 0 ? -dx : dx), static_cast<float>(dy));
+        place.turnAngle = ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / colour::kTurn;
+      }
+    }
+    built = true;
+  }
+  return places;
+}
+
+// The disc rule with the angle atan2(|dx|, dy) already known.
+ColourTriple DiscColour(ColourTriple current, const BrushDiscLimits& limits, int32_t dx, int32_t dy, int32_t d,
+                        float a, float span) {
+  const float s = current.c1;
+  const float v = current.c2;
+  const float t = static_cast<float>(d - kDiscStart) / span;
+  const float saturation = dx <= 0 ? s * (1.0f - t) : s + (1.0f - s) * (t * t * t);
+  const float vmax = dx <= 0 ? limits.vmax : limits.vmax1;
+  const float vmin = dx <= 0 ? limits.vmin : limits.vmin1;
+  const float value = dy <= 0 ? v + ((a - kQuarter) / kQuarter) * (vmax - v) : vmin + (a / kQuarter) * (v - vmin);
+  return ColourTriple{current.c0, saturation, value, 255};
+}
+
 // Converts a row of picker HSV colours; the CIE row routine gives the same
 // bits as the single conversion, several colours at a time.
 void PickerHsvToPixels(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels, size_t count) {
@@ -106,16 +145,21 @@ bool AnyByteIs(Pixel pixel, uint32_t value) {
 // first pixel with a 255 byte and the first without a 0 byte, on the left
 // half the first without a 255 byte and the first with a 0 byte.
 void DrawClippingDots(const PluginContext* context, HostImage* image, int32_t lastRadius) {
+  constexpr int32_t kDegrees = 361;  // 0..360 inclusive
+  float cosines[kDegrees];
+  float sines[kDegrees];
+  for (int32_t degrees = 0; degrees < kDegrees; ++degrees) {
+    ColourSinCos(static_cast<float>(degrees) * colour::kRadiansPerDegree, &sines[degrees], &cosines[degrees]);
+  }
   Pixel* pixels = image->Pixels;
   for (int32_t radius = kDiscStart; radius <= lastRadius; radius += kDotStep) {
     bool doneFirst = false;
     bool doneSecond = false;
-    for (int32_t degrees = 0; degrees <= 360; ++degrees) {
+    const float r = static_cast<float>(radius);
+    for (int32_t degrees = 0; degrees < kDegrees; ++degrees) {
       if (degrees == 180) doneFirst = doneSecond = false;
-      const float angle = static_cast<float>(degrees) * colour::kRadiansPerDegree;
-      const float r = static_cast<float>(radius);
-      const int32_t row = static_cast<int32_t>(static_cast<float>(kCentre) + r * ColourCos(angle));
-      const int32_t col = static_cast<int32_t>(static_cast<float>(kCentre) + r * ColourSin(angle));
+      const int32_t row = static_cast<int32_t>(static_cast<float>(kCentre) + r * cosines[degrees]);
+      const int32_t col = static_cast<int32_t>(static_cast<float>(kCentre) + r * sines[degrees]);
       Pixel& pixel = pixels[col + kSide * row];
       const bool rightHalf = degrees < 180;
       const bool first = rightHalf ? AnyByteIs(pixel, 255) : !AnyByteIs(pixel, 255);
@@ -132,6 +176,7 @@ void DrawClippingDots(const PluginContext* context, HostImage* image, int32_t la
 void DrawDiscPicture(const PluginContext* context, HostImage* image, Pixel sample, bool small) {
   const ColourTriple current = GState.CurrentHsv;
   const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Picture);
+  const PixelPlace* places = PixelPlaces();
   const int32_t discEnd = small ? kSmallDiscEnd : kDiscEnd;
   const float span = small ? kSmallDiscSpan : kDiscSpan;
   ColourTriple hsv[kSide];
@@ -143,14 +188,15 @@ void DrawDiscPicture(const PluginContext* context, HostImage* image, Pixel sampl
     for (int32_t col = 0; col < kSide; ++col) {
       const int32_t dx = col - kCentre;
       const int32_t dy = row - kCentre;
-      const int32_t d = WholeDistance(dx, dy);
+      const PixelPlace& place = places[col + kSide * row];
+      const int32_t d = place.d;
       if (d <= kHoleRadius || d > kOuterEnd) continue;
       if (d < kDiscStart || (!small && d > discEnd)) {
         line[col] = sample;
       } else if (d > discEnd) {
         line[col] = 0;  // transparent around the small disc
       } else {
-        hsv[count] = BrushDiscColour(current, limits, dx, dy, d, span);
+        hsv[count] = DiscColour(current, limits, dx, dy, d, place.discAngle, span);
         columns[count++] = col;
       }
     }
@@ -177,6 +223,7 @@ void DrawHueTurnPicture(const PluginContext* context, HostImage* image, Pixel sa
   const float vmax1 = SearchWhite(context, turnedHue, 1.0f, 1.0f, 3.0f);
   const bool wheel = GState.BrushFirstDraw != 0;
   const Pixel mark = InvertPixel(context, HsvPixel(context, turnedHue, s, v, current.alpha));
+  const PixelPlace* places = PixelPlaces();
   ColourTriple hsv[kSide];
   Pixel colours[kSide];
   int32_t columns[kSide];
@@ -184,9 +231,8 @@ void DrawHueTurnPicture(const PluginContext* context, HostImage* image, Pixel sa
     Pixel* line = image->Pixels + kSide * row;
     size_t count = 0;
     for (int32_t col = 0; col < kSide; ++col) {
-      const int32_t dx = col - kCentre;
-      const int32_t dy = row - kCentre;
-      const int32_t d = WholeDistance(dx, dy);
+      const PixelPlace& place = places[col + kSide * row];
+      const int32_t d = place.d;
       if (d < kTurnHole) {
         line[col] = 0;
         continue;
@@ -200,7 +246,7 @@ void DrawHueTurnPicture(const PluginContext* context, HostImage* image, Pixel sa
         continue;
       }
       if (d <= kTurnWheelEnd && !wheel) continue;  // keeps the wheel of the turn's first picture
-      const float theta = ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / colour::kTurn;
+      const float theta = place.turnAngle;
       const float wheelHue = theta + current.c0 - GState.BrushHueOffset;
       if (d <= kTurnWheelEnd) {
         hsv[count] = ColourTriple{wheelHue, s, v, 255};
@@ -241,16 +287,8 @@ BrushDiscLimits FindBrushDiscLimits(const PluginContext* context, float hue, flo
 
 ColourTriple BrushDiscColour(ColourTriple current, const BrushDiscLimits& limits, int32_t dx, int32_t dy, int32_t d,
                              float span) {
-  const float s = current.c1;
-  const float v = current.c2;
-  const float t = static_cast<float>(d - kDiscStart) / span;
-  const float saturation = dx <= 0 ? s * (1.0f - t) : s + (1.0f - s) * (t * t * t);
-  // 0 straight down, pi straight up; a quarter turn is the current value.
   const float a = ColourAtan2(static_cast<float>(dx < 0 ? -dx : dx), static_cast<float>(dy));
-  const float vmax = dx <= 0 ? limits.vmax : limits.vmax1;
-  const float vmin = dx <= 0 ? limits.vmin : limits.vmin1;
-  const float value = dy <= 0 ? v + ((a - kQuarter) / kQuarter) * (vmax - v) : vmin + (a / kQuarter) * (v - vmin);
-  return ColourTriple{current.c0, saturation, value, 255};
+  return DiscColour(current, limits, dx, dy, d, a, span);
 }
 
 void DrawBrushControl(PluginContext* context, Pixel sample, float flag) {
