@@ -66,10 +66,12 @@ constexpr int32_t kButtonSecond = 0x2;  // the brush mode also sets the B pen
 constexpr int32_t kButtonsAny = kButtonFirst | kButtonSecond;
 constexpr int32_t kAutoTrimClick = 17;  // 0x10 | 0x1
 
-// Option bits that keep the watch busy.
-constexpr int32_t kPaintAutosampleActive = kPaintDirt | kPaintLoad | kPaintRot | kPaintSizeLock;
+// Options that act while the artist paints: with one of them on, button
+// events flagged by the host are not the watch's.
+constexpr int32_t kPaintStrokeOptions = kPaintDirt | kPaintLoad | kPaintRot | kPaintSizeLock;
+// Options that keep the watch window open.
 constexpr int32_t kPaintLoadOrRot = kPaintLoad | kPaintRot;
-constexpr int32_t kPaintWatchKept = kPaintAutosampleActive | kPaintAutoTrim;
+constexpr int32_t kPaintWatchKept = kPaintStrokeOptions | kPaintAutoTrim;
 
 constexpr float kZoomMeasureLength = 1000.0f;  // screen travel of one zoom measurement
 constexpr float kRotMinStep = 48.0f;           // shorter screen steps don't turn the brush
@@ -302,7 +304,7 @@ void FxBrushEvents(PluginContext* context, HostWord* args) {
 
   if (buttons != 0) {
     const bool active = (GState.AggressiveAutosample && (GState.RingLockBits & kLockAny)) ||
-                        (GState.PaintModeBits & kPaintAutosampleActive);
+                        (GState.PaintModeBits & kPaintStrokeOptions);
     if (active != (flag == 0)) return;
   }
 
