@@ -306,7 +306,7 @@ class SimHost {
   void PaintPixel(int32_t x, int32_t y, Rgba colour);
   void FillCurrentLayer(Rgba colour);
   // The artist draws a line on the current layer: one undo step named
-  // "stroke", remembered for tv_reapply (simhost_canvas.cpp).
+  // "stroke", remembered for tv_reapply (simhost_paint.cpp).
   void DrawStroke(const std::vector<std::pair<int32_t, int32_t>>& points, Rgba colour);
   std::optional<Stroke> lastStroke;
   // The undo history, oldest first (the last entry is what tv_undo takes back).

@@ -157,7 +157,7 @@ struct SimHost::Impl {
 
   // ---- commands (simhost_commands.cpp) ----
   std::string Command(const std::string& text);
-  // (simhost_canvas.cpp) A change is about to be made: remember the canvas as
+  // (simhost_paint.cpp) A change is about to be made: remember the canvas as
   // one undo step named `name` (the command word when empty), or, inside an
   // open group, mark the group as changed.
   void PushUndo(const std::string& name = std::string());
