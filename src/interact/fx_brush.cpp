@@ -40,6 +40,7 @@
 #include "colour/pens.h"
 #include "colour/vectorscope.h"
 #include "core/plugin_state.h"
+#include "core/text_numbers.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "interact/canvas_modes.h"
@@ -102,7 +103,7 @@ bool NameIn(const char* name, const char* const (&names)[N]) {
 
 // The host's answer about the active tool, split into words on spaces.
 struct ToolReply {
-  static constexpr int kMaxWords = 64;
+  static constexpr int kMaxWords = kReplySize / 2;  // every word a reply can hold
   char text[kReplySize];
   const char* words[kMaxWords];
   int count = 0;
@@ -130,6 +131,26 @@ void AskActiveTool(PluginContext* context, const char* command, ToolReply* reply
     while (*p && *p != ' ') ++p;
     if (*p) *p++ = '\0';
   }
+}
+
+// The number after `key` in the reply as a finite float; false without one.
+bool ToolNumber(const ToolReply& tool, const char* key, float* value) {
+  const char* word = tool.After(key);
+  if (!word) return false;
+  TextCursor cursor{word, std::strlen(word), 0};
+  double number = 0.0;
+  if (!ScanDecimal(cursor, &number)) return false;
+  *value = static_cast<float>(number);
+  return std::isfinite(*value);
+}
+
+// "<tool> size <size>", the size written with "." whatever the process's
+// locale, as the host's command language reads it.
+void SendToolSize(PluginContext* context, const char* tool, float size) {
+  char number[64];
+  std::snprintf(number, sizeof number, "%f", static_cast<double>(size));
+  NormaliseDecimalPoint(number);
+  SendCommandFormat(context, nullptr, "%s size %s", tool, number);
 }
 
 // Rounds half-way and below down, above half-way up (positive values).
@@ -182,15 +203,14 @@ void SizeLockStep(PluginContext* context, int32_t buttons, float screenStep, flo
     return;
   }
   if (zoom != static_cast<float>(GState.BrushSizeLock)) {
-    const char* sizeWord = GState.BrushSizeLock != 0 && NameIn(tool.Name(), kBrushTools) ? tool.After("size") : nullptr;
     float size = 0.0f;
-    if (sizeWord && std::sscanf(sizeWord, "%f", &size) == 1) {
+    if (GState.BrushSizeLock != 0 && NameIn(tool.Name(), kBrushTools) && ToolNumber(tool, "size", &size)) {
       const float scaled = RoundHalfDown(size / static_cast<float>(GState.BrushSizeLock) * zoom * 100.0f) / 100.0f;
       if (GState.BrushSizeLockSize == kSizeUnset) {
         GState.BrushSizeLockSize = size;
-      } else {
+      } else if (std::isfinite(scaled)) {
         GState.BrushSizeLockSize = scaled;
-        SendCommandFormat(context, nullptr, "%s size %f", tool.Name(), static_cast<double>(scaled));
+        SendToolSize(context, tool.Name(), scaled);
       }
     }
     GState.BrushSizeLock = static_cast<int32_t>(zoom);
@@ -437,7 +457,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
           float size = d - GState.BrushRadiusOffset + GState.BrushRadiusBase;
           if (size < kMinBrushSize) size = kMinBrushSize;
           if (size > kMaxBrushSize) size = kMaxBrushSize;
-          SendCommandFormat(context, nullptr, "%s size %f", tool.Name(), static_cast<double>(size));
+          SendToolSize(context, tool.Name(), size);
         }
         return;
       }

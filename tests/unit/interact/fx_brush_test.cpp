@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "host/host_calls.h"
 #include "interact/canvas_modes.h"
 #include "panel/brush_control.h"
+#include "support/comma_locale.h"
 #include "support/plugin_host.h"
 
 namespace {
@@ -310,25 +312,34 @@ TEST_F(InteractFxBrush, BrushSizeDragSetsTheToolsSize) {
       {"tv_bucketfill", 50, 50, {}},
       {"", 50, 50, {}},
   };
-  for (const Case& c : cases) {
-    RestartHost();
-    UseTool(c.tool, {{"size", "4"}});
-    ASSERT_EQ(1, host->Parameters("R"));
-    Brush(PointerEvent{0, 3, 3});
-    EXPECT_EQ(kBrushSubModeResize, GState.CanvasSubMode);
-    Brush(PointerEvent{1, 20, 10});
-    EXPECT_EQ(kBrushSubModeSize, GState.CanvasSubMode);
-    EXPECT_EQ(0.5f, GState.BrushRadiusBase);
-    Brush(PointerEvent{1, c.x, c.y});
-    EXPECT_EQ(c.x * 65536, GState.BrushAnchor[0]);
-    host->ClearRecords();
-    Brush(PointerEvent{0, c.x, c.y});
-    std::vector<std::string> sizes;
-    for (const std::string& command : host->CommandTexts()) {
-      if (command.find(" size ") != std::string::npos || command[0] == ' ') sizes.push_back(command);
+  // The second pass runs in a process whose decimal point is a comma: the
+  // host's command language still gets ".".
+  for (int pass = 0; pass < 2; ++pass) {
+    std::optional<ScopedCommaLocale> comma;
+    if (pass == 1) {
+      comma.emplace();
+      if (!comma->name()) break;
     }
-    EXPECT_EQ(c.commands, sizes) << c.tool;
-    EXPECT_TRUE(host->Faults().empty());
+    for (const Case& c : cases) {
+      RestartHost();
+      UseTool(c.tool, {{"size", "4"}});
+      ASSERT_EQ(1, host->Parameters("R"));
+      Brush(PointerEvent{0, 3, 3});
+      EXPECT_EQ(kBrushSubModeResize, GState.CanvasSubMode);
+      Brush(PointerEvent{1, 20, 10});
+      EXPECT_EQ(kBrushSubModeSize, GState.CanvasSubMode);
+      EXPECT_EQ(0.5f, GState.BrushRadiusBase);
+      Brush(PointerEvent{1, c.x, c.y});
+      EXPECT_EQ(c.x * 65536, GState.BrushAnchor[0]);
+      host->ClearRecords();
+      Brush(PointerEvent{0, c.x, c.y});
+      std::vector<std::string> sizes;
+      for (const std::string& command : host->CommandTexts()) {
+        if (command.find(" size ") != std::string::npos || command[0] == ' ') sizes.push_back(command);
+      }
+      EXPECT_EQ(c.commands, sizes) << c.tool << (pass ? " (comma locale)" : "");
+      EXPECT_TRUE(host->Faults().empty());
+    }
   }
 }
 
