@@ -234,9 +234,9 @@ void LoadAndRotStep(PluginContext* context, int32_t buttons, int32_t pressure, f
   const bool turn = rot && screenStep > kRotMinStep;
   if (buttons == 0) {
     if (load) {
-      int32_t recovered = power + 1;
-      GState.LoadLevel = static_cast<float>(recovered);
-      if (recovered > 100) recovered = 100;
+      const int64_t next = static_cast<int64_t>(power) + 1;  // wide: the reply may hold any int
+      GState.LoadLevel = static_cast<float>(next);
+      const int32_t recovered = next > 100 ? 100 : static_cast<int32_t>(next);
       if (turn && NameIn(tool.Name(), kAngleTools)) {
         SendCommandFormat(context, nullptr, "%s power %i opacity %i angle %i", tool.Name(), recovered, recovered,
                           angle);

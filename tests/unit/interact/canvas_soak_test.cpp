@@ -52,8 +52,9 @@ class InteractCanvasSoak : public PluginHostTest {
                                         "tv_bucketfill", "", "tv_wetbrush"};
     host->activeTool = tools[Below(7)];
     host->toolSettings.clear();
-    if (Below(4)) host->toolSettings.push_back({"size", std::to_string(Between(1, 300))});
-    if (Below(4)) host->toolSettings.push_back({"power", Below(8) ? std::to_string(Between(0, 100)) : "lots"});
+    static const char* const oddNumbers[] = {"lots", "2147483647", "-5", "1e60", "0.25", ""};
+    if (Below(4)) host->toolSettings.push_back({"size", Below(8) ? std::to_string(Between(1, 300)) : oddNumbers[Below(6)]});
+    if (Below(4)) host->toolSettings.push_back({"power", Below(8) ? std::to_string(Between(0, 100)) : oddNumbers[Below(6)]});
     if (Below(2)) host->toolSettings.push_back({"opacity", std::to_string(Between(0, 100))});
     if (Below(10) == 0) host->ScriptReply("tv_GetActiveTool force", Below(2) ? "" : "size power");
   }
