@@ -340,15 +340,18 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
         Fault("HostAskInteger without a value pointer");
         return 0;
       }
+      // Recorded as "preset -> answer" so the value offered can be checked.
+      const std::string preset = std::to_string(*value);
       if (self->askIntegerAnswer_) {
         const int32_t lo = static_cast<int32_t>(pack[2]);
         const int32_t hi = static_cast<int32_t>(pack[3]);
         int32_t answer = *self->askIntegerAnswer_;
         if (lo <= hi) answer = std::max(lo, std::min(hi, answer));
         *value = answer;
-        self->calls_[record].output = std::to_string(answer);
+        self->calls_[record].output = preset + " -> " + std::to_string(answer);
         return 1;
       }
+      self->calls_[record].output = preset + " -> cancelled";
       return 0;
     }
     case kFnUpdateArea:
@@ -870,6 +873,12 @@ HostWord SimHost::Impl::PopupMenu(HostWord* pack, size_t record) {
     item.id = static_cast<int32_t>(items[i].Words[1]);
     item.flags = static_cast<int32_t>(items[i].Words[2]);
     menu.items.push_back(item);
+    for (int w = 3; w < 13; ++w) {
+      if (items[i].Words[w] != 0) {
+        Fault(Format("HostPopupMenu: item %d has a non-zero word %d", i, w));
+        break;
+      }
+    }
   }
   for (int w = 0; w < 13; ++w) {
     if (items[count].Words[w] != 0) {

@@ -266,7 +266,8 @@ class SimHost {
   void ScriptReply(const std::string& command, const std::string& reply);
   void SetPopupMenuAnswer(int32_t id) { popupAnswer_ = id; }  // stays in force
   // The value the user types for HostAskInteger (clamped to the asked
-  // range); nullopt leaves the int32 unchanged (the user cancels).
+  // range); nullopt leaves the int32 unchanged (the user cancels). The call's
+  // output records "<value offered> -> <answer>" or "<value offered> -> cancelled".
   void SetAskIntegerAnswer(std::optional<int32_t> value) { askIntegerAnswer_ = value; }
   // Called for every host call the plug-in makes, after it is recorded and
   // before the host acts on it (null: none).

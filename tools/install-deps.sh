@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tintwell needs on a fresh Debian 12
-# machine: the native toolchain and test libraries, the i686 mingw cross
+# machine: the native toolchain and test libraries (libpng for the panel
+# pictures the session writes), the i686 mingw cross
 # compiler for the real DLL, and 32-bit wine to run the Windows tests.
 # Does nothing when everything is already there.
 set -euo pipefail

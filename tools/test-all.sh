@@ -9,8 +9,9 @@ bash tools/install-deps.sh
 export WINEDEBUG=-all
 jobs=$(nproc 2>/dev/null || echo 2)
 
-echo "== generated texts"
+echo "== generated texts and artwork"
 python3 tools/gen_builtin_texts.py --check
+python3 tools/gen_artwork.py --check
 
 for preset in default asan; do
   echo "== $preset"

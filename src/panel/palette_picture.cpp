@@ -257,20 +257,26 @@ uint32_t gRingFixedGeneration = 0;
 std::vector<RingSource> gRingSources;
 KeptColours gSquare;
 
-void FillRingPart(const PluginContext* context, KeptColours* part, bool current, const ColourTriple& ring) {
+// Ring pixels of each kind of source, as positions in the ring table; set
+// with the fixed part.
+struct RingMembers {
+  std::vector<uint32_t> fixed;    // full colour and lock dots
+  std::vector<uint32_t> current;  // the current colour's bands
+};
+RingMembers gRingMembers;
+
+void FillRingPart(const PluginContext* context, KeptColours* part, const std::vector<uint32_t>& members,
+                  const ColourTriple& ring) {
   const PlaceTables& places = Places();
   const bool cie = (GState.HueRingMode & kRingCie) != 0;
   static Batch userWhite, ringWhite;
   userWhite.Clear();
   ringWhite.Clear();
   part->pixels.resize(places.ring.size());
-  for (uint32_t k = 0; k < places.ring.size(); ++k) {
-    const RingSource source = gRingSources[k];
-    const bool isCurrent = source == RingSource::kInner || source == RingSource::kEdge;
-    if (isCurrent != current) continue;
+  for (uint32_t k : members) {
     const RingPlace& place = places.ring[k];
     bool underRingWhite = false;
-    const ColourTriple hsv = RingColourInputs(source, place.x, place.hue, ring, &underRingWhite);
+    const ColourTriple hsv = RingColourInputs(gRingSources[k], place.x, place.hue, ring, &underRingWhite);
     Batch& batch = underRingWhite ? ringWhite : userWhite;
     batch.members.push_back(k);
     batch.colours.push_back(hsv);
@@ -295,31 +301,32 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
   fixedKey.words[6] = static_cast<uint32_t>(GState.RingLockBits & kLockRing);
   if (!gRingFixed.valid || !(gRingFixed.key == fixedKey)) {
     gRingSources.resize(places.ring.size());
-    for (size_t k = 0; k < places.ring.size(); ++k) {
-      gRingSources[k] = RingSourceAt(places.ring[k].radius, places.ring[k].hatch);
+    gRingMembers.fixed.clear();
+    gRingMembers.current.clear();
+    for (uint32_t k = 0; k < places.ring.size(); ++k) {
+      const RingSource source = RingSourceAt(places.ring[k].radius, places.ring[k].hatch);
+      gRingSources[k] = source;
+      const bool current = source == RingSource::kInner || source == RingSource::kEdge;
+      (current ? gRingMembers.current : gRingMembers.fixed).push_back(k);
     }
-    FillRingPart(context, &gRingFixed, false, ring);
+    FillRingPart(context, &gRingFixed, gRingMembers.fixed, ring);
     gRingFixed.key = fixedKey;
     gRingFixed.valid = true;
     ++gRingFixedGeneration;
   }
-  const bool showsCurrent = (GState.HueRingMode & kRingShowsCurrent) != 0;
-  if (showsCurrent) {
+  if (!gRingMembers.current.empty()) {
     ColourKey currentKey = fixedKey;
     currentKey.words[7] = gRingFixedGeneration;
     currentKey.words[8] = FloatBits(ring.c1);
     currentKey.words[9] = FloatBits(ring.c2);
     if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
-      FillRingPart(context, &gRingCurrent, true, ring);
+      FillRingPart(context, &gRingCurrent, gRingMembers.current, ring);
       gRingCurrent.key = currentKey;
       gRingCurrent.valid = true;
     }
+    for (uint32_t k : gRingMembers.current) pixels[places.ring[k].index] = gRingCurrent.pixels[k];
   }
-  for (size_t k = 0; k < places.ring.size(); ++k) {
-    const RingSource source = gRingSources[k];
-    const bool isCurrent = source == RingSource::kInner || source == RingSource::kEdge;
-    pixels[places.ring[k].index] = isCurrent ? gRingCurrent.pixels[k] : gRingFixed.pixels[k];
-  }
+  for (uint32_t k : gRingMembers.fixed) pixels[places.ring[k].index] = gRingFixed.pixels[k];
 }
 
 void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue) {

@@ -61,7 +61,8 @@ void DrawSchemeColumn(const PluginContext* context, Pixel* pixels, int32_t x, fl
 }
 
 // Slider rows of the L* value and A-B gradient modes.
-void DrawValueColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, const ColourTriple& coords) {
+void DrawValueColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, const ColourTriple& coords,
+                     Pixel white, Pixel black) {
   const bool lab = GState.SliderMode == kSliderLabValue;
   const float v = p * (lab ? 100.0f : 255.0f);
   const Pixel c = SliderToPixel(context, {v, coords.c1, coords.c2, coords.alpha});
@@ -69,8 +70,6 @@ void DrawValueColumn(const PluginContext* context, Pixel* pixels, int32_t x, flo
   const bool warn = NtscGamutCheck(context, c) != 0;
   const bool marker = lab && std::abs(v - coords.c0) <= kSliderMarkerHalfWidth;
   const int32_t markerStep = GState.LumaLock ? 4 : 2;  // the slider lock thins the marker's white
-  const Pixel white = MakePixel(context, 255, 255, 255, 255);
-  const Pixel black = MakePixel(context, 0, 0, 0, 255);
   for (int32_t y = kSliderFirstRow; y <= kSliderLastRow; ++y) {
     Pixel colour;
     if (marker) {
@@ -177,7 +176,7 @@ void BuildSwatchImage(PluginContext* context) {
     if (GState.SliderMode == kSliderPalette) {
       DrawSchemeColumn(context, pixels, x, p, &stop);
     } else {
-      DrawValueColumn(context, pixels, x, p, coords);
+      DrawValueColumn(context, pixels, x, p, coords, white, black);
     }
   }
   ShowInGadget(context, panel, kSwatchGadget, image, &GState.SwatchImage);

@@ -6,7 +6,6 @@
 #include "plugin/entry_points.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,12 +16,14 @@
 #include "host/host_calls.h"
 #include "interact/draw_mode.h"
 #include "interact/fx_brush.h"
+#include "panel/about_message.h"
 #include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
 #include "interact/canvas_modes.h"
 #include "interact/panel_events.h"
+#include "requesters/lab_dialog.h"
 #include "requesters/requester_support.h"
 #include "requesters/rooms.h"
 #include "requesters/vectorscope_window.h"
@@ -35,26 +36,6 @@ namespace {
 
 constexpr int32_t kUserBlockSize = 288;
 constexpr int kNameTextLimit = 127;
-
-// Our own about text; shown after the name and version.
-constexpr const char kAboutText[] =
-    "Thank you for painting with Tintwell!\n"
-    "\n"
-    "*** Tintwell is now freeware - with warm thanks to everyone who supported it early on ***\n"
-    "\n"
-    "Programming: the Tintwell developers\n"
-    "\n"
-    "Special thanks to:\n"
-    "  Mira Castell, for the first palette sketches\n"
-    "  Jonas Ekberg, for endless pressure-curve testing\n"
-    "  Ada Whitcombe, for the colour-scheme idea\n"
-    "  the host's user community, for beta testing and suggestions\n"
-    "  easyrgb.com and brucelindbloom.com, for colour transform algorithms\n"
-    "\n"
-    "No pixels were harmed in the making of this plug-in (a few were lightened).\n"
-    "\n"
-    "Questions, problem reports and comments are welcome:\n"
-    "tintwell@users.invalid";
 
 UserBlockAllocator gUserBlockAllocator = std::calloc;
 
@@ -141,6 +122,8 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     HostCloseRequester(context, scope);
   }
   ReleaseScopePicture(context);
+  // Its callback lives in this library, which the host may unload next.
+  CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
   // canvas copy would otherwise outlive the plug-in.
   if (HostImage* buffer = GState.SampleBuffer) {
@@ -151,10 +134,7 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
 }
 
 TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "%s %d.%d\n%s", context->Name, context->VersionMajor, context->VersionMinor,
-                kAboutText);
-  return static_cast<int32_t>(HostMessage(context, text));
+  return static_cast<int32_t>(ShowAboutMessage(context));
 }
 
 TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* command) {

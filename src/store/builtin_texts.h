@@ -4,7 +4,8 @@
 // generated from the UTF-8 source tools/builtin_texts.txt by
 // tools/gen_builtin_texts.py. Positive numbers are localisation numbers;
 // negative numbers are private to texts that are never localised (the
-// shortcut labels). Named constants for every number: builtin_texts_ids.h.
+// shortcut labels, the pressure question, the LAB dialog's button). Named
+// constants for every number: builtin_texts_ids.h.
 #pragma once
 
 #include <cstdint>

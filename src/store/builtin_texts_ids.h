@@ -8,6 +8,8 @@
 // negative: private, always the built-in text.
 namespace texts {
 
+constexpr int32_t kLabDialogReset = -21;
+constexpr int32_t kPressureQuestion = -20;
 constexpr int32_t kShortcutTogglePanel = -13;
 constexpr int32_t kShortcutAutoTrimOff = -12;
 constexpr int32_t kShortcutAutoTrimOn = -11;
@@ -87,4 +89,4 @@ constexpr int32_t kHelpLampNative = 50033;
 
 }  // namespace texts
 
-constexpr int kBuiltinTextCount = 76;
+constexpr int kBuiltinTextCount = 78;

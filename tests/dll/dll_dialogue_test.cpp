@@ -97,13 +97,13 @@ TEST_F(DllDialogue, CanvasModesOpenAndCloseTheirWindows) {
   ASSERT_EQ(1, host.Open());
   EXPECT_EQ(1, host.Parameters("s"));
   EXPECT_EQ(2, host.OpenRequesterCount()) << "panel and pick window";
-  EXPECT_EQ(1, host.LiveImageCount());
+  EXPECT_EQ(2, host.LiveImageCount()) << "the panel's swatch picture and the pick window's";
   host.Message(kMsgOverlayDraw, 0, {});
   ASSERT_EQ(1u, host.Overlays().size());
   EXPECT_EQ(-24.5f, host.Overlays()[0].coordinates.at(2)) << "float words cross intact";
   EXPECT_EQ(1, host.Parameters("s"));  // ends the pick mode; the host sends 1000
   EXPECT_EQ(1, host.OpenRequesterCount());
-  EXPECT_EQ(0, host.LiveImageCount());
+  EXPECT_EQ(1, host.LiveImageCount()) << "the panel's swatch picture";
   EXPECT_EQ(1, host.Parameters("S"));
   EXPECT_EQ(2, host.OpenRequesterCount()) << "panel and brush window";
   host.EndCanvasEvents();

@@ -20,13 +20,15 @@
 namespace {
 
 // Every number that is looked up somewhere in the plug-in, plus the private
-// numbers of the thirteen shortcut labels.
+// numbers of the thirteen shortcut labels and the two dialog texts.
 std::vector<int32_t> RequiredNumbers() {
   std::vector<int32_t> numbers = {100,   10000, 10001, 10002, 10010, 10020, 10030, 10031, 10034, 10035,
                                   10036, 10037, 10038, 10041, 10047, 10048, 10050, 10060, 10070, 10080,
                                   10081, 10082, 20010, 20020, 20025, 30000, 40000, 40001, 40002};
   for (int32_t n = 50000; n <= 50033; ++n) numbers.push_back(n);
   for (int32_t n = -13; n <= -1; ++n) numbers.push_back(n);
+  numbers.push_back(-20);
+  numbers.push_back(-21);
   return numbers;
 }
 

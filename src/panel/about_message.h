@@ -1,0 +1,9 @@
+// Tintwell panel: the about message, shown by the host's "About" entry and by
+// the option menu's last item.
+#pragma once
+
+#include "core/abi.h"
+
+// Shows the plug-in's name, version and credits with HostMessage; returns the
+// host's word.
+HostWord ShowAboutMessage(PluginContext* context);
