@@ -122,8 +122,11 @@ void SimHost::Impl::Fill(int32_t x, int32_t y) {
   }
 }
 
+// Settings belong to a tool: without a tool name (nothing but spaces) the
+// reply is that name alone.
 std::string SimHost::Impl::ToolReply() const {
   std::string reply = self->activeTool;
+  if (reply.find_first_not_of(' ') == std::string::npos) return reply;
   for (const auto& setting : self->toolSettings) reply += " " + setting.first + " " + setting.second;
   return reply;
 }
