@@ -22,7 +22,7 @@ TEST_F(CanvasSoak, RandomCanvasEventsKeepThePluginSound) {
   soak::AddCanvasEventKinds(harness);
   soak::AddPanelInvariants(harness);
   soak::AddCanvasInvariants(harness);
-  EXPECT_TRUE(harness.Run(soak::SoakSteps(3000)));
+  EXPECT_TRUE(harness.Run(soak::SoakSteps(2000)));
 
   host->EndCanvasEvents();
   host->Close();
