@@ -122,6 +122,7 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     GState.VectorscopeRequester = 0;
     HostCloseRequester(context, scope);
   }
+  ReleaseScopePicture(context);
   // Its callback lives in this library, which the host may unload next.
   CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
