@@ -6,7 +6,7 @@
 # Does nothing when everything is already there.
 set -euo pipefail
 
-packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev
+packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev libpng-dev
           g++-mingw-w64-i686 wine wine32:i386)
 
 sudo=""
