@@ -167,8 +167,9 @@ class App {
   void CanvasToScreen(float cx, float cy, float* sx, float* sy) const;
   bool OverCanvas(int x, int y) const;
   void ZoomAt(int x, int y, float factor);
-  // The active tool's settings as the host keeps them ("size", "opacity"...).
-  std::vector<std::pair<std::string, std::string>> ToolSettings() const;
+  // The brush's diameter in canvas pixels: the active tool's "size".
+  float BrushDiameter() const;
+  void SetToolSetting(const std::string& key, const std::string& value);
 
   // ---- script control, screenshots, reports (desktop_control.cpp) ----
   void OpenControl();
@@ -253,7 +254,6 @@ class App {
   // Pictures drawn pixel for pixel by the renderer itself in this frame
   // (Dear ImGui's draw lists call back for them in their place).
   std::deque<ExactDrawData> exactDraws_;
-  int brushSize_ = 12;  // brush diameter in canvas pixels when the tool names none
   bool showLayers_ = true;
 
   // Script control.

@@ -23,6 +23,7 @@ namespace {
 constexpr int kCheckerSize = 8;  // transparent canvas shows as a checkerboard of this many pixels
 constexpr float kMinimumZoom = 0.125f;
 constexpr float kMaximumZoom = 16.0f;
+constexpr float kDefaultBrushSize = 12.0f;  // diameter in canvas pixels when the tool names none
 
 simhost::Rgba HsvColour(float h, float s, float v, uint8_t alpha) {
   h = h - std::floor(h);
@@ -116,6 +117,9 @@ void App::MakeProject() {
   }
   host_->RunCommand("tv_LayerCreate \"Ink\"");
   host_->ClearUndoHistory();
+  // A brush tool whose settings the plug-in's brush features may change.
+  host_->activeTool = "tv_airbrush";
+  host_->toolSettings = {{"size", "12"}, {"power", "100"}, {"opacity", "100"}, {"angle", "0"}};
   host_->ClearRecords();
   panX_ = width * 0.5f;
   panY_ = height * 0.5f;
@@ -222,7 +226,25 @@ void App::ZoomAt(int x, int y, float factor) {
 
 // ---------------------------------------------------------------- brush
 
-std::vector<std::pair<std::string, std::string>> App::ToolSettings() const { return {}; }
+float App::BrushDiameter() const {
+  for (const auto& setting : host_->toolSettings) {
+    if (setting.first == "size") {
+      const float size = std::strtof(setting.second.c_str(), nullptr);
+      if (size > 0.0f && size < 10000.0f) return size;
+    }
+  }
+  return kDefaultBrushSize;
+}
+
+void App::SetToolSetting(const std::string& key, const std::string& value) {
+  for (auto& setting : host_->toolSettings) {
+    if (setting.first == key) {
+      setting.second = value;
+      return;
+    }
+  }
+  host_->toolSettings.emplace_back(key, value);
+}
 
 void App::StrokeBegin(float cx, float cy) {
   simhost::Layer* layer = host_->CurrentLayer();
@@ -241,7 +263,7 @@ void App::StrokeBegin(float cx, float cy) {
 void App::StrokeTo(float cx, float cy) {
   if (strokeBefore_.empty()) return;
   strokeColour_ = host_->aPen;
-  const float spacing = std::max(1.0f, brushSize_ * 0.25f);
+  const float spacing = std::max(1.0f, BrushDiameter() * 0.25f);
   const float dx = cx - strokeLastX_, dy = cy - strokeLastY_;
   const float distance = std::hypot(dx, dy);
   if (distance < spacing) return;
@@ -255,6 +277,8 @@ void App::StrokeTo(float cx, float cy) {
 }
 
 void App::StrokeEnd() {
+  // The host's re-apply paints this line again.
+  if (!strokePoints_.empty()) host_->lastStroke = simhost::Stroke{strokePoints_, strokeColour_};
   strokeBefore_.clear();
   strokeCover_.clear();
 }
@@ -264,9 +288,9 @@ void App::Dab(float cx, float cy) {
   if (!layer || layer->pixels.size() != strokeBefore_.size()) return;
   const int width = host_->Options().imageWidth;
   const int height = host_->Options().imageHeight;
-  const float radius = std::max(0.5f, brushSize_ * 0.5f);
+  const float radius = std::max(0.5f, BrushDiameter() * 0.5f);
   float opacity = 1.0f;
-  for (const auto& setting : ToolSettings()) {
+  for (const auto& setting : host_->toolSettings) {
     if (setting.first == "opacity") opacity = std::clamp(std::strtof(setting.second.c_str(), nullptr) / 100.0f, 0.0f, 1.0f);
   }
   const float strength = opacity * PointerPressure() / 255.0f;

@@ -218,9 +218,6 @@ void App::MainMenu() {
       const std::string label = std::string("Draw mode ") + mode;
       if (ImGui::MenuItem(label.c_str(), nullptr, host_->drawMode == mode)) host_->drawMode = mode;
     }
-    ImGui::Separator();
-    ImGui::SetNextItemWidth(120);
-    ImGui::SliderInt("Brush size", &brushSize_, 1, 200);
     ImGui::EndMenu();
   }
   if (ImGui::BeginMenu("Room")) {
@@ -320,7 +317,7 @@ void App::CanvasWindow() {
   }
   // The brush under the pointer while the host's tool would paint.
   if (!host_->mouseLocked && TopWindowAt(pointerX_, pointerY_) == canvasWindow_ && OverCanvas(pointerX_, pointerY_)) {
-    const float radius = 0.5f * static_cast<float>(brushSize_) * zoom_;
+    const float radius = 0.5f * BrushDiameter() * zoom_;
     list->AddCircle(ImVec2(pointerX_ + 0.5f, pointerY_ + 0.5f), std::max(1.5f, radius), IM_COL32(0, 0, 0, 160), 32);
     list->AddCircle(ImVec2(pointerX_ + 0.5f, pointerY_ + 0.5f), std::max(1.5f, radius) + 1, IM_COL32(255, 255, 255, 120),
                     32);
@@ -493,7 +490,17 @@ void App::SideWindows() {
       if (ImGui::Button("Undo")) actions_.push_back([this] { host_->RunCommand("tv_undo"); });
       ImGui::Separator();
       ImGui::SetNextItemWidth(120);
-      ImGui::SliderInt("Brush", &brushSize_, 1, 200);
+      float size = BrushDiameter();
+      if (ImGui::SliderFloat("Brush size", &size, 1.0f, 200.0f, "%.0f")) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.0f", size);
+        SetToolSetting("size", text);
+      }
+      ImGui::TextDisabled("%s", host_->activeTool.c_str());
+      for (const auto& setting : host_->toolSettings) {
+        ImGui::SameLine();
+        ImGui::TextDisabled("%s %s", setting.first.c_str(), setting.second.c_str());
+      }
       ImGui::TextDisabled("Zoom %.0f%%  (wheel; middle drag pans)", zoom_ * 100.0f);
     }
     ImGui::End();

@@ -14,7 +14,7 @@ std::string SimHost::RunCommand(const std::string& text) {
 
 bool SimHost::InsidePluginCall() const { return impl_->depth > 0; }
 
-void SimHost::RecordUndoStep() { impl_->PushUndo(); }
+void SimHost::RecordUndoStep(const std::string& name) { impl_->PushUndo(name); }
 
 void SimHost::ClearUndoHistory() { impl_->undoStack.clear(); }
 

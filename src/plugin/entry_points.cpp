@@ -21,6 +21,7 @@
 #include "panel/widget_rendering.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
+#include "core/worker_threads.h"
 #include "interact/canvas_modes.h"
 #include "interact/panel_events.h"
 #include "requesters/lab_dialog.h"
@@ -121,6 +122,7 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     GState.VectorscopeRequester = 0;
     HostCloseRequester(context, scope);
   }
+  ReleaseScopePicture(context);
   // Its callback lives in this library, which the host may unload next.
   CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
@@ -130,6 +132,9 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     HostFreeImage(context, buffer);
   }
   if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
+  // The filter's worker threads end here, not at unload: the loader lock
+  // held there would stop them from exiting.
+  StopWorkerThreads();
 }
 
 TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {

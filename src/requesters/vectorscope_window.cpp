@@ -41,4 +41,5 @@ void CloseScopeWindow(PluginContext* context) {
   HostGetRequesterPlace(context, scope, &GState.VectorscopeX, &GState.VectorscopeY, nullptr, nullptr);
   GState.VectorscopeRequester = 0;
   HostCloseRequester(context, scope);
+  ReleaseScopePicture(context);
 }
