@@ -118,7 +118,10 @@ drive_xdo mousemove $((ox + 300)) $((oy + 330))
 drive_xdo mousemove $((ox + 320)) $((oy + 340))
 sleep 0.3
 shot pick-mode
-drive_xdo click 1
+# Pressing and moving over the teal: every event mixes more of it in.
+drive_xdo mousedown 1
+for i in 1 2 3 4 5 6; do drive_xdo mousemove $((ox + 320 + i)) $((oy + 340 + i)); done
+drive_xdo mouseup 1
 away
 shot picked-from-canvas $closeup
 
