@@ -110,6 +110,9 @@ bool App::Start() {
     std::fprintf(stderr, "tintwell_desktop: can't make the folder %s\n", options_.homeDirectory.c_str());
     return false;
   }
+  std::printf("tintwell_desktop: settings, colour schemes and window places are kept in %s\n",
+              options_.homeDirectory.c_str());
+  std::fflush(stdout);
   std::string error;
   if (!simhost::LoadPluginLibrary(options_.pluginPath.c_str(), &api_, &error)) {
     std::fprintf(stderr, "tintwell_desktop: %s\n", error.c_str());

@@ -170,6 +170,8 @@ void App::MainMenu() {
   if (ImGui::BeginMenu("Host")) {
     if (ImGui::MenuItem("About the plug-in")) actions_.push_back([this] { host_->About(); });
     ImGui::Separator();
+    ImGui::TextDisabled("Settings kept in %s", options_.homeDirectory.c_str());
+    ImGui::Separator();
     if (ImGui::MenuItem("Quit", "Ctrl+Q")) quit_ = true;
     ImGui::EndMenu();
   }

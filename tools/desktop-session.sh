@@ -56,6 +56,12 @@ closeup="$((rx - 2)) $((ry - 24)) $((rw + 4)) $((rh + 26)) 2"
 away
 shot start
 
+# Quick help: resting on the hue ring shows its help.
+drive_xdo mousemove $((cx + 70)) $((cy - 30))
+drive_xdo mousemove $((cx + 72)) $((cy - 32))
+sleep 0.8
+shot hover-help
+
 # Colours from the square and the hue ring.
 drive_xdo mousemove $((cx - 20)) $((cy + 10)) mousedown 1
 for i in 1 2 3 4 5 6; do drive_xdo mousemove $((cx - 20 + 7 * i)) $((cy + 10 - 7 * i)); done
