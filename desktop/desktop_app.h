@@ -220,6 +220,8 @@ class App {
   float penPressure_ = -1.0f;    // last touch/pen pressure 0..1, -1: a mouse
   bool pointerFromTouch_ = false;
   bool overlaysWanted_ = false;
+  std::pair<RequesterHandle, int32_t> helpGadget_{0, 0};  // the gadget whose help the pointer rests on
+  double helpSince_ = 0.0;                                 // since when (Dear ImGui's clock)
 
   // Canvas view and painting.
   float zoom_ = 1.0f;

@@ -408,7 +408,7 @@ void App::RequesterWindow(const simhost::Requester& requester) {
       ImGui::SetCursorScreenPos(min);
       ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(3, std::max(0.0f, (gadget.height - kFontSize) * 0.5f)));
       ImGui::SetNextItemWidth(static_cast<float>(gadget.width));
-      ImGui::InputText(label.c_str(), &edit);
+      ImGui::InputText(label.c_str(), &edit, ImGuiInputTextFlags_AutoSelectAll);  // a click selects the number
       ImGui::PopStyleVar();
       if (ImGui::IsItemDeactivatedAfterEdit()) {
         const std::string typed = text_.ToGbk(edit);
@@ -435,24 +435,22 @@ void App::RequesterWindow(const simhost::Requester& requester) {
   }
 
   // Gadget help as the host shows it: a tooltip after a moment's rest.
-  static std::pair<RequesterHandle, int32_t> helpGadget{0, 0};
-  static double helpSince = 0.0;
   if (TopWindowAt(pointerX_, pointerY_) == window && capture_.kind == Capture::kNone) {
     ShownRequester here{handle, window, ox, oy, width, height};
     const simhost::Gadget* gadget = GadgetAt(here, pointerX_, pointerY_);
     if (gadget && !gadget->help.empty() && pointerY_ >= oy) {
       const auto key = std::make_pair(handle, gadget->id);
-      if (helpGadget != key) {
-        helpGadget = key;
-        helpSince = ImGui::GetTime();
+      if (helpGadget_ != key) {
+        helpGadget_ = key;
+        helpSince_ = ImGui::GetTime();
       }
-      if (ImGui::GetTime() - helpSince >= kHelpDelaySeconds) {
+      if (ImGui::GetTime() - helpSince_ >= kHelpDelaySeconds) {
         ImGui::SetTooltip("%s", Utf8(gadget->help).c_str());
       } else {
         framesToDraw_ = std::max(framesToDraw_, 1);  // come back when it is due
       }
-    } else if (helpGadget.first == handle) {
-      helpGadget = {0, 0};
+    } else if (helpGadget_.first == handle) {
+      helpGadget_ = {0, 0};
     }
   }
   ImGui::End();

@@ -143,6 +143,20 @@ away
 # The LAB reference dialog: a right click on the CIE option box.
 drive_xdo mousemove $((px + 1 + 171)) $((py + 2 + 172)) click 3
 away
+drive_report lab || exit 1
+field=$(awk '$1 == "gadget" && $3 == 400 { print $4 + 40, $5 + int($7 / 2); exit }' "$DRIVE_WORK/lab.txt")
+arrows=$(awk '$1 == "gadget" && $3 == 403 { print $4 + int($6 / 2), $5 + 3; exit }' "$DRIVE_WORK/lab.txt")
+if [ -n "$field" ] && [ -n "$arrows" ]; then
+  # A new X typed into its field, and Y stepped up twice with its arrows.
+  read -r fx fy <<<"$field"
+  read -r ax ay <<<"$arrows"
+  drive_xdo mousemove "$fx" "$fy" click 1
+  drive_xdo type "90.5"
+  drive_xdo key Return
+  drive_xdo mousemove "$ax" "$ay" click 1
+  drive_xdo click 1
+  away
+fi
 shot lab-dialog
 
 # The whole dialogue between the host and the plug-in, for reading.
