@@ -113,10 +113,14 @@ drive_report after-menu || exit 1
 if grep -q '^menu-item' "$DRIVE_WORK/after-menu.txt"; then drive_xdo key Escape; fi
 away
 
-# With the vectorscope option on, a press on the hue ring opens the scope.
-drive_xdo mousemove $((cx + 75)) "$cy" mousedown 1 mousemove $((cx + 70)) $((cy + 30)) mouseup 1
-away
+# With the vectorscope option on, the scope shows while the hue ring is
+# dragged.
+drive_xdo mousemove $((cx + 75)) "$cy" mousedown 1
+drive_xdo mousemove $((cx + 72)) $((cy + 20))
+drive_xdo mousemove $((cx + 70)) $((cy + 30))
 shot vectorscope
+drive_xdo mouseup 1
+away
 
 # The pick mode: a click on the current swatch, then over the canvas.
 drive_xdo mousemove $((sx + 140)) $((sy + 20)) click 1
