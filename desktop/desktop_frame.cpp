@@ -82,11 +82,14 @@ void App::Frame() {
   while (SDL_PollEvent(&event)) {
     ImGui_ImplSDL2_ProcessEvent(&event);
     HandleEvent(event);
+    // A question has just been answered: the releases that came meanwhile
+    // end their gestures before anything later happens.
+    if (questionDepth_ == 0 && !deferredReleases_.empty()) {
+      std::vector<SDL_Event> releases;
+      releases.swap(deferredReleases_);
+      for (const SDL_Event& release : releases) HandleEvent(release);
+    }
     any = true;
-  }
-  if (questionDepth_ == 0) {
-    for (const SDL_Event& release : deferredReleases_) HandleEvent(release);
-    deferredReleases_.clear();
   }
   ReadControl();
   if (questionDepth_ == 0) DrawOverlaysIfAsked();
