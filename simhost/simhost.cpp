@@ -571,6 +571,10 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
     --self->failGetPlaces_;
     return 0;
   }
+  if (sub == kReqGetPlace && userClosedRequesters.count(handle)) {
+    self->calls_[record].output = "no such requester";
+    return 0;
+  }
   Requester* requester = FindRequester(handle, layout.name);
   if (!requester) return 0;
   switch (sub) {
@@ -1015,6 +1019,7 @@ void SimHost::UserClosesRequester(RequesterHandle requester, HostWord closeWord4
     return;
   }
   impl_->CloseRequester(requester, closeWord4);
+  impl_->userClosedRequesters.insert(requester);
   if (impl_->depth == 0) DeliverPendingMessages();
 }
 

@@ -208,7 +208,10 @@ class SimHost {
   // argument words are padded with zeros to 16.
   int32_t SendEvent(RequesterHandle requester, int32_t event, std::vector<HostWord> args);
   // The user closes a requester: a callback requester gets event 101 with
-  // argument word 4 set to closeWord4; then it is gone.
+  // argument word 4 set to closeWord4; then it is gone. A plain requester's
+  // plug-in hears nothing (plain requesters report only presses and pointer
+  // moves); from then on HostGetRequesterPlace on its handle answers 0, and
+  // any other use of the handle is a fault.
   void UserClosesRequester(RequesterHandle requester, HostWord closeWord4 = 0);
   // The host room changes (message 320 with a pointer to the name).
   int32_t ChangeRoom(const std::string& roomName);

@@ -117,10 +117,8 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
   if (GState.BrushRequester || GState.BrushImage) {
     CloseWindowAndImage(context, &GState.BrushRequester, &GState.BrushImage, true);
   }
-  if (const RequesterHandle scope = GState.VectorscopeRequester) {
-    GState.VectorscopeRequester = 0;
-    HostCloseRequester(context, scope);
-  }
+  // Unless the user closed it already.
+  CloseScopeWindow(context);
   // Its callback lives in this library, which the host may unload next.
   CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
