@@ -357,7 +357,14 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
     case kFnUpdateArea:
       return UpdateArea(pack);
     case kFnSendCommand: {
-      const std::string reply = Command(ReadText(pack[0]));
+      std::string reply = Command(ReadText(pack[0]));
+      if (self->replyTamper_ && self->replyTamper_(ReadText(pack[0]), &reply) && pack[1]) {
+        constexpr size_t kReplyBufferSize = 256;
+        reply.resize(kReplyBufferSize, '#');
+        std::memcpy(reinterpret_cast<char*>(pack[1]), reply.data(), kReplyBufferSize);
+        self->calls_[record].output = reply + " (no terminator)";
+        return 1;
+      }
       self->calls_[record].output = WriteBounded(reinterpret_cast<char*>(pack[1]), 256, reply);
       if (!pack[1]) self->calls_[record].output = reply.substr(0, 255);
       return 1;
@@ -1109,6 +1116,8 @@ void SimHost::MoveRequester(RequesterHandle requester, int32_t x, int32_t y, int
   found->width = width;
   found->height = height;
 }
+
+bool SimHost::ClosedByUser(RequesterHandle handle) const { return impl_->userClosedRequesters.count(handle) != 0; }
 
 const Requester* SimHost::FindRequester(RequesterHandle handle) const {
   auto it = impl_->requesters.find(handle);

@@ -122,6 +122,7 @@ struct SimHost::Impl {
   SectionMap userSettings;
 
   std::map<HostWord, std::string> configHandles;  // handle -> file path as opened
+  std::map<std::string, SectionMap> memoryConfigFiles;  // by file path, with configFilesInMemory
   std::map<std::string, ConfigDocument> configDocuments;  // by file path as opened
   HostWord nextConfigHandle = 0x2000;
 

@@ -154,8 +154,11 @@ void FormatShortestFloat(float value, char (&buffer)[kShortestFloatTextSize]) {
   if (std::isnan(value)) value = 0.0f;
   if (std::isinf(value)) value = value > 0 ? FLT_MAX : -FLT_MAX;
   if (value == 0.0f) value = 0.0f;  // no "-0"
-  // The longest shortest form, "-1.17549435e-38", is 15 bytes.
-  const std::to_chars_result written = std::to_chars(buffer, buffer + kShortestFloatTextSize - 1, value);
+  // Scientific form always carries just the shortest digits (plain to_chars
+  // may prefer a longer fixed form, e.g. all the digits of a large whole
+  // number). The longest, "-1.17549435e-38", is 15 bytes.
+  const std::to_chars_result written =
+      std::to_chars(buffer, buffer + kShortestFloatTextSize - 1, value, std::chars_format::scientific);
   TW_ASSERT(written.ec == std::errc());
   *written.ptr = '\0';
 }

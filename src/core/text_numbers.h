@@ -48,9 +48,10 @@ bool ScanFloat(TextCursor& cursor, float* value);
 // finite value. Always NUL-terminated; cut to bufferSize.
 void FormatFixed(double value, int decimals, char* buffer, size_t bufferSize);
 
-// The shortest decimal text that reads back (ScanFloat) as exactly value,
-// e.g. "95.147" or "1e-07"; NaN gives "0", infinities +-FLT_MAX. At most
-// kShortestFloatTextSize bytes with the NUL.
+// The fewest significant digits that read back (ScanFloat) as exactly
+// value, in scientific form: "9.5147e+01" for 95.147f, "1e-07". NaN gives
+// "0e+00", infinities +-FLT_MAX. At most kShortestFloatTextSize bytes with
+// the NUL.
 constexpr size_t kShortestFloatTextSize = 24;
 void FormatShortestFloat(float value, char (&buffer)[kShortestFloatTextSize]);
 
