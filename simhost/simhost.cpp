@@ -299,6 +299,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   }
   const PackLayout layout = LayoutOf(function, record.subOperation);
   if (pack && layout.length > 0) {
+    record.pack.reserve(static_cast<size_t>(layout.length));
     for (int32_t i = 0; i < layout.length; ++i) {
       record.pack.push_back(pack[i]);
       if (layout.textMask & (1u << i)) {

@@ -298,6 +298,9 @@ class SimHost {
   // A pixel of a layer (or transparent outside), and the visible composite.
   Rgba LayerPixel(const Layer& layer, int32_t x, int32_t y) const;
   Rgba DisplayPixel(int32_t x, int32_t y) const;
+  // The user resizes the canvas: the context's image size follows, layers
+  // keep what fits (top-left), the spare page and undo history are dropped.
+  void SetProjectSize(int32_t width, int32_t height);
   // Paints into the current layer (straight colour), for test set-up.
   void PaintPixel(int32_t x, int32_t y, Rgba colour);
   void FillCurrentLayer(Rgba colour);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ std::string Lower(std::string text) {
 // Splits on runs of spaces; a "..." argument is one token without its quotes.
 std::vector<std::string> Tokens(const std::string& text) {
   std::vector<std::string> tokens;
+  tokens.reserve(8);
   size_t i = 0;
   while (i < text.size()) {
     while (i < text.size() && text[i] == ' ') ++i;
@@ -56,7 +58,9 @@ int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fa
 uint8_t Byte(int32_t value) { return static_cast<uint8_t>(std::max(0, std::min(255, value))); }
 
 std::string ColourText(Rgba c) {
-  return std::to_string(c.r) + " " + std::to_string(c.g) + " " + std::to_string(c.b) + " " + std::to_string(c.a);
+  char text[32];
+  std::snprintf(text, sizeof text, "%d %d %d %d", c.r, c.g, c.b, c.a);
+  return text;
 }
 
 Rgba PenFrom(const std::vector<std::string>& tokens) {
@@ -149,7 +153,9 @@ std::string SimHost::Impl::Command(const std::string& text) {
   const int32_t height = host.options_.imageHeight;
   std::string reply;
 
-  if (word == "tv_getapen") {
+  if (word == "tv_rangegrab") {  // first: the A-B gradient reload sends 256 at a time
+    reply = ColourText(host.RangeColour(Integer(tokens, 1)));
+  } else if (word == "tv_getapen") {
     reply = ColourText(host.aPen);
   } else if (word == "tv_getbpen") {
     reply = ColourText(host.bPen);
@@ -255,8 +261,6 @@ std::string SimHost::Impl::Command(const std::string& text) {
     reply = host.drawMode;
   } else if (word == "tv_setdrawmode") {
     if (tokens.size() > 1) host.drawMode = tokens[1];
-  } else if (word == "tv_rangegrab") {
-    reply = ColourText(host.RangeColour(Integer(tokens, 1)));
   } else if (word == "tv_getpath") {
     if (tokens.size() > 1 && Lower(tokens[1]) == "plugin") reply = host.options_.pluginDirectory;
   } else if (word == "tv_lockmouse") {

@@ -1,6 +1,161 @@
-// Placeholder bodies: this behaviour arrives with its own change.
+// Tintwell colour: reading colours from the host's canvas.
+// Colour layer; calls host/ only.
+//
+// Two sources. A single-pixel query ("tv_GetPixel" for the current layer,
+// "tv_GetPixelDisplay" for what is shown) costs one command and its reply,
+// and is what the pick mode and the brush mode use. Autosample samples on
+// every brush movement, so it reads from SampleBuffer instead: one copy of
+// the canvas, made by a single image transfer and kept until the next
+// reload. A frozen buffer (SampleSourceFlags bit 2) is never reloaded while
+// it exists, so it keeps whatever it last held.
+//
+// Pixel contract: buffer pixels are stored as the host hands them over
+// (channel order from the context, premultiplied alpha), row-major, origin
+// top-left. Canvas positions arrive as signed 16.16 fixed point; the pixel is
+// the value divided by 65536 truncated toward zero, and buffer reads clamp it
+// to the nearest edge pixel.
 #include "colour/canvas_sampling.h"
 
-void LoadSampleBuffer(PluginContext*) {}
-Pixel SamplePixel(int32_t, int32_t, PluginContext*) { return 0; }
-int32_t SampleAlpha(int32_t, int32_t, PluginContext*) { return 0; }
+#include <climits>
+#include <cstring>
+
+#include "core/plugin_state.h"
+#include "host/host_calls.h"
+#include "host/host_commands.h"
+#include "core/text_numbers.h"
+
+namespace {
+
+constexpr int32_t kFixedOne = 65536;  // 1.0 in 16.16 fixed point
+
+bool SingleLayer() { return (GState.SampleSourceFlags & kSampleSingleLayer) != 0; }
+bool Frozen() { return (GState.SampleSourceFlags & kSampleFrozen) != 0; }
+
+// Pick mode and brush mode ask the host pixel by pixel; so does anything
+// that is not autosample (no ring lock, no Dirt or Load).
+bool UsesHostQuery() {
+  if (GState.ModeFlags & (kModePick | kModeBrush)) return true;
+  return !(GState.RingLockBits & kLockAny) && !(GState.PaintModeBits & (kPaintDirt | kPaintLoad));
+}
+
+int32_t FixedToPixel(int32_t fixed) { return fixed / kFixedOne; }  // C division truncates toward zero
+
+int32_t Clamp(int32_t value, int32_t low, int32_t high) { return value < low ? low : (value > high ? high : value); }
+
+// The buffer, loaded on first use; null when the host could not provide one.
+const HostImage* BufferForReading(PluginContext* context) {
+  if (!GState.SampleBuffer) LoadSampleBuffer(context);
+  return GState.SampleBuffer;
+}
+
+// The stored pixel nearest to the position.
+Pixel StoredPixel(const HostImage* buffer, int32_t x, int32_t y) {
+  const int32_t px = Clamp(FixedToPixel(x), 0, buffer->Width - 1);
+  const int32_t py = Clamp(FixedToPixel(y), 0, buffer->Height - 1);
+  return buffer->Pixels[static_cast<size_t>(px) + static_cast<size_t>(buffer->Width) * static_cast<size_t>(py)];
+}
+
+// Asks the host for one pixel: red, green, blue and alpha as four integers.
+void QueryHost(PluginContext* context, int32_t x, int32_t y, int32_t rgba[4]) {
+  char reply[kReplySize] = {};
+  SendCommandFormat(context, reply, SingleLayer() ? "tv_GetPixel %d %d" : "tv_GetPixelDisplay %d %d",
+                    FixedToPixel(x), FixedToPixel(y));
+  reply[kReplySize - 1] = '\0';
+  ScanReplyIntegers(reply, rgba, 4);
+}
+
+// Single-layer autosample takes the layer's own colour, not its coverage:
+// the premultiplied bytes are divided back by alpha, and a transparent pixel
+// stands for the current colour. Either way the result is opaque.
+Pixel Unpremultiplied(const PluginContext* context, Pixel stored) {
+  const uint8_t alpha = PixelAlpha(context, stored);
+  if (alpha == 0) {
+    const Pixel current = GState.CurrentPixel;
+    return MakePixel(context, PixelRed(context, current), PixelGreen(context, current), PixelBlue(context, current),
+                     255);
+  }
+  // A colour byte above its alpha is malformed premultiplied data; it
+  // saturates instead of wrapping round.
+  auto divide = [alpha](uint8_t byte) { return static_cast<uint8_t>(Clamp(byte * 255 / alpha, 0, 255)); };
+  return MakePixel(context, divide(PixelRed(context, stored)), divide(PixelGreen(context, stored)),
+                   divide(PixelBlue(context, stored)), 255);
+}
+
+}  // namespace
+
+// Replaces SampleBuffer with a fresh copy of the canvas at the size the host
+// reports now. While frozen, an existing buffer is kept as it is.
+void LoadSampleBuffer(PluginContext* context) {
+  if (Frozen() && GState.SampleBuffer) return;
+  const int32_t width = context->ImageWidth;
+  const int32_t height = context->ImageHeight;
+  // The layer read takes a 32-bit byte count; a canvas beyond it (or without
+  // a size) can't be copied, and the previous buffer stays.
+  if (width <= 0 || height <= 0 || static_cast<int64_t>(width) * height > INT32_MAX / 4) return;
+
+  HostImage* fresh = HostAllocImage(context, width, height);
+  if (!fresh) return;  // no memory: the previous buffer, if any, stays in use
+  if (fresh->Width != width || fresh->Height != height || !fresh->Pixels) {
+    HostFreeImage(context, fresh);
+    return;
+  }
+  if (HostImage* previous = GState.SampleBuffer) {
+    GState.SampleBuffer = nullptr;
+    HostFreeImage(context, previous);
+  }
+  // Whatever the host leaves unwritten reads as transparent, not as stale
+  // memory.
+  const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::memset(fresh->Pixels, 0, pixelCount * sizeof(Pixel));
+
+  if (SingleLayer()) {
+    HostReadProjectImage(context, fresh->Pixels, width, height);
+  } else {
+    char reply[kReplySize] = {};
+    HostSendCommand(context, "tv_LayerGetImage", reply);
+    reply[kReplySize - 1] = '\0';
+    int32_t image = 0;
+    if (ScanReplyIntegers(reply, &image, 1) < 1) {
+      // The host named no image to read: there is nothing to sample from.
+      HostFreeImage(context, fresh);
+      return;
+    }
+    HostReadLayerImage(context, fresh->Pixels, static_cast<int32_t>(pixelCount * 4), image);
+  }
+  // A host call above may have come back into the plug-in and loaded a
+  // buffer of its own meanwhile; the fresher copy replaces it.
+  if (HostImage* meanwhile = GState.SampleBuffer) {
+    GState.SampleBuffer = nullptr;
+    HostFreeImage(context, meanwhile);
+  }
+  GState.SampleBuffer = fresh;
+}
+
+Pixel SamplePixel(int32_t x, int32_t y, PluginContext* context) {
+  if (Frozen()) {
+    const HostImage* buffer = BufferForReading(context);
+    return buffer ? StoredPixel(buffer, x, y) : GState.CurrentPixel;
+  }
+  if (UsesHostQuery()) {
+    int32_t rgba[4] = {0, 0, 0, 0};
+    QueryHost(context, x, y, rgba);
+    return MakePixel(context, ClampToByte(rgba[0]), ClampToByte(rgba[1]), ClampToByte(rgba[2]),
+                     ClampToByte(rgba[3]));
+  }
+  // Autosample without a canvas mode.
+  const HostImage* buffer = BufferForReading(context);
+  if (!buffer) return GState.CurrentPixel;  // nothing to sample: the colour stays
+  const Pixel stored = StoredPixel(buffer, x, y);
+  return SingleLayer() ? Unpremultiplied(context, stored) : stored;
+}
+
+int32_t SampleAlpha(int32_t x, int32_t y, PluginContext* context) {
+  if (!Frozen() && UsesHostQuery()) {
+    int32_t rgba[4] = {0, 0, 0, 0};
+    QueryHost(context, x, y, rgba);
+    return ClampToByte(rgba[3]);
+  }
+  if (!Frozen() && SingleLayer()) return 255;  // single-layer autosample samples opaque
+  const HostImage* buffer = BufferForReading(context);
+  return buffer ? PixelAlpha(context, StoredPixel(buffer, x, y)) : 0;
+}

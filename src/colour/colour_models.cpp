@@ -289,13 +289,16 @@ ColourTriple RgbToCieHsv(ColourTriple rgb) {
 
 // Saturation is chroma / 100 and may exceed 1; out-of-gamut colours are
 // clamped by XyzToRgb.
+void CieHueDirection(float hue, float* sine, float* cosine) {
+  const float degrees = Remainder((1.0f - hue) * 360.0f + kCieHueOffsetDegrees, 360.0f);
+  ColourSinCos(degrees * kRadiansPerDegree, sine, cosine);
+}
+
 ColourTriple CieHsvToRgb(ColourTriple cieHsv) {
   const float lightness = cieHsv.c2 * 100.0f;
-  const float degrees = Remainder((1.0f - cieHsv.c0) * 360.0f + kCieHueOffsetDegrees, 360.0f);
-  const float radians = degrees * kRadiansPerDegree;
   float sine;
   float cosine;
-  ColourSinCos(radians, &sine, &cosine);
+  CieHueDirection(cieHsv.c0, &sine, &cosine);
   const float a = cosine * cieHsv.c1 * 100.0f;
   const float b = sine * cieHsv.c1 * 100.0f;
   return LabToRgb(Triple(lightness, a, b, cieHsv.alpha));

@@ -29,6 +29,11 @@ ColourTriple XyzToYxy(ColourTriple xyz);
 ColourTriple YxyToXyz(ColourTriple yxy);
 ColourTriple RgbToCieHsv(ColourTriple rgb);
 ColourTriple CieHsvToRgb(ColourTriple cieHsv);
+// The direction of a CIE HSV hue in the a*b* plane, exactly as CieHsvToRgb
+// takes it: a = cosine x chroma x 100, b = sine x chroma x 100 (chroma is the
+// saturation c1), L = value x 100. Lets a picture whose hues depend only on
+// a pixel's place work them out once.
+void CieHueDirection(float hue, float* sine, float* cosine);
 ColourTriple RgbToPickerHsv(ColourTriple rgb);
 ColourTriple PickerHsvToRgb(ColourTriple hsv);
 ColourTriple PixelToPickerHsv(const PluginContext* context, Pixel pixel);

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "core/abi.h"
+#include "panel/button_bitmaps.h"
 
-// Lamp types of the paint-mode button's pictures.
-constexpr int32_t kLampGreen = 1;   // paint mode on, idle
-constexpr int32_t kLampRed = 2;     // paint mode on, source commands being sent
-constexpr int32_t kLampLime = 3;    // CIE variant on, idle
-constexpr int32_t kLampOrange = 4;  // CIE variant on, source commands being sent
-constexpr int32_t kLampDark = 7;    // paint mode off
+// The lamp pictures of the paint-mode button, by what they tell.
+constexpr int32_t kLampGreen = kLampTypeGreen;    // paint mode on, idle
+constexpr int32_t kLampRed = kLampTypeRed;        // paint mode on, source commands being sent
+constexpr int32_t kLampLime = kLampTypeLime;      // refresh on every notice (or CIE corner) on, idle
+constexpr int32_t kLampOrange = kLampTypeOrange;  // the same, source commands being sent
+constexpr int32_t kLampDark = kLampTypeOff;       // paint mode off
 
 // Forms of the paint-source refresh.
 constexpr int32_t kPaintSourceOnRelease = 0;  // after a release on the swatches or the palette

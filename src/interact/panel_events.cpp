@@ -1,30 +1,381 @@
 // Tintwell interaction: the main panel's event callback.
 //
-// For now it only keeps the requester handle and the panel's persistence:
-//   100 opened   -> remember the handle, take the host's A pen, lay out
-//   101 closing  -> place, "%swinvisible" and the options are stored
-//   anything else is ignored.
-// The host calls it on its own thread; it always returns 1.
+//   100 opened    the host's A pen becomes the base and current colour; the
+//                 layout builds the gadgets and draws
+//   101 closing   place, "%swinvisible" and the options are stored
+//   110 refresh   catch up with the canvas: draw-mode starting value, sample
+//                 buffer or paint source, a pending Smart Fill
+//   310 colour    the host's A pen becomes the current colour
+//   210 move      hover help
+//   200 press / 202 drag / 201 release, by gadget:
+//     swatch band  B and base swatch: Ctrl-left takes the A pen into it, left
+//                  mixes from it by pressure while dragging, right opens the
+//                  option menu. Current swatch: press arms the weighted pick,
+//                  release starts it (right: without resetting the base);
+//                  Ctrl-left release sends the host's colour command.
+//     slider       Ctrl-right cycles its mode, Ctrl-left toggles the lock;
+//                  left drags absolutely, right finely; the palette mode
+//                  hands the gesture to the colour-scheme editor
+//     palette      the palette gestures
+//     lamp, Dirt, Load, Rot  (releases) paint mode and the FX-brush toggles
+//
+// The handler keeps nothing between calls: gestures live in GState
+// (DragTarget, DragAnchor, ModeFlags). With pen pressure on, drag events at
+// full pressure (what a mouse reports) are handled every second time.
+// Interaction layer; calls host/, colour/, store/, panel/, requesters/ and interact/.
 #include "interact/panel_events.h"
 
-#include "host/host_functions.h"
+#include "colour/canvas_sampling.h"
+#include "colour/colour_mixing.h"
+#include "colour/colour_models.h"
+#include "colour/pens.h"
+#include "colour/vectorscope.h"
 #include "core/plugin_state.h"
+#include "host/host_calls.h"
+#include "host/host_functions.h"
 #include "interact/canvas_modes.h"
 #include "interact/draw_mode.h"
+#include "interact/paint_mode.h"
+#include "interact/palette_gestures.h"
+#include "interact/panel_menu.h"
+#include "interact/panel_pointer.h"
+#include "interact/re_stroke.h"
+#include "interact/smart_fill.h"
+#include "panel/help_texts.h"
 #include "panel/panel_layout.h"
+#include "panel/widget_rendering.h"
 #include "requesters/panel_window.h"
+#include "requesters/vectorscope_window.h"
+#include "store/colour_scheme.h"
+
+namespace {
+
+// Zones of the swatch gadget, in its pixels: the swatch band above the
+// slider, the B swatch over the base swatch on the left, the current swatch
+// on the right.
+constexpr int32_t kSliderTop = 48;
+constexpr int32_t kCurrentSwatchLeft = 91;
+constexpr int32_t kSwatchBandRight = 182;  // first column past the current swatch
+constexpr int32_t kBSwatchPressBottom = 24;  // presses above are on the B swatch
+constexpr int32_t kBSwatchDragBottom = 24;   // drags at or above mix from the B pen
+
+// The slider's position t = (x - left) / span.
+constexpr float kSliderLeft = 2.0f;
+constexpr float kSliderSpan = 177.0f;
+constexpr float kSliderMaxLab = 100.0f;  // slider mode 1
+constexpr float kSliderMaxByte = 255.0f;  // other modes
+constexpr int32_t kSliderModeCount = 3;
+
+// Pressure a mouse reports; such drag events are thinned with pen pressure on.
+constexpr int32_t kFullPressure = 255;
+
+constexpr float kLoadLevelFull = 100.0f;
+
+bool PickModeOn() { return (GState.ModeFlags & kModePick) != 0; }
+bool HasLeft(const PanelEvent& event) { return (event.buttons & kPanelButtonLeft) != 0; }
+bool HasRight(const PanelEvent& event) { return (event.buttons & kPanelButtonRight) != 0; }
+
+float SliderPosition(int32_t x) { return (static_cast<float>(x) - kSliderLeft) / kSliderSpan; }
+
+float Clamp01(float value) {
+  if (value < 0.0f) return 0.0f;
+  if (value > 1.0f) return 1.0f;
+  return value;
+}
+
+float SliderMaximum() { return GState.SliderMode == kSliderLabValue ? kSliderMaxLab : kSliderMaxByte; }
+
+void Redraw(PluginContext* context, SchemeRedraw redraw) {
+  if (redraw == SchemeRedraw::kSwatch) {
+    BuildSwatchImage(context);
+  } else if (redraw == SchemeRedraw::kPanel) {
+    RefreshPanel(context);
+  }
+}
+
+void SetSchemePointer(int32_t x) { GState.ColourScheme.pointerPos = Clamp01(SliderPosition(x)); }
+
+// ---------------------------------------------------------------- opening, notices
+
+void PanelOpened(PluginContext* context, HostWord requester) {
+  GState.PanelRequester = requester;
+  TakeAPenAsCurrent(context);
+  // A gesture cannot outlive the panel. The brush mode, though, may still be
+  // running with its window and canvas events; its bit stays so that its
+  // events and overlay keep being served until the host ends it.
+  GState.DragTarget = 0;
+  GState.ModeFlags &= kModeBrush;
+  LayoutPanel(context);
+}
+
+void RefreshNotice(PluginContext* context) {
+  AutoDrawModeCheck(context, true);
+  const bool sampling = PickModeOn() || (GState.RingLockBits & kLockAny) ||
+                        (GState.PaintModeBits & (kPaintDirt | kPaintLoad));
+  if (sampling) {
+    if (!(GState.SampleSourceFlags & kSampleFrozen)) LoadSampleBuffer(context);
+  } else if ((GState.PaintModeBits & (kPaintLampOn | kPaintLampAlt)) == (kPaintLampOn | kPaintLampAlt)) {
+    PaintSourceRefresh(context, kPaintSourceOnRefresh);
+  }
+  if (GState.AutoTrimPending && (GState.PaintModeBits & kPaintAutoTrim)) SmartFill(context);
+  GState.AutoTrimPending = 0;
+}
+
+void ColourNotice(PluginContext* context) {
+  TakeCurrentFromPixel(context, GetAPen(context));
+  BuildSwatchImage(context);
+}
+
+// ---------------------------------------------------------------- swatch band and slider
+
+void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
+  if (HasLeft(event) && event.qualifier != 0) {
+    Pixel pen = 0;
+    HostGetAPenPixel(context, &pen);
+    if (event.y < kBSwatchPressBottom) {
+      SetBPen(context, pen);
+    } else {
+      GState.BasePixel = pen;
+    }
+    BuildSwatchImage(context);
+  } else if (HasLeft(event)) {
+    GState.DragTarget |= kDragSwatchMix;
+    OpenScopeWindow(context);
+    VectorscopeUpdate(context, GState.CurrentPixel);
+  } else if (HasRight(event)) {
+    RunOptionMenu(context);
+  } else {
+    return;
+  }
+  if (PickModeOn()) EndPickMode(context);
+}
+
+void CurrentSwatchPress(PluginContext* context) {
+  if (GState.ModeFlags == 0) {
+    GState.ModeFlags = kModeWeightedArmed;  // the release starts the pick
+  } else if (PickModeOn()) {
+    EndPickMode(context);
+  }
+}
+
+void SliderPress(PluginContext* context, const PanelEvent& event) {
+  const bool ctrl = event.qualifier == kPanelQualifierCtrl && !PickModeOn();
+  if (ctrl && HasRight(event)) {
+    GState.SliderMode = GState.SliderMode % kSliderModeCount + 1;
+    if (GState.SliderMode == kSliderGradient) LoadGradientTable(context);
+    BuildSwatchImage(context);
+  } else if (ctrl && HasLeft(event)) {
+    GState.LumaLock = GState.LumaLock ? 0 : 1;
+    BuildSwatchImage(context);
+  } else {
+    GState.DragTarget |= kDragSlider;
+    GState.DragAnchor[0] = event.x;
+    GState.DragAnchor[1] = event.y;
+    if (GState.SliderMode == kSliderPalette) {
+      SetSchemePointer(event.x);
+      Redraw(context, ColourSchemePress(context, event.buttons));
+    }
+  }
+  GState.SliderCoords = RgbToSlider(ColourHeldInCurrentHsv());
+  OpenScopeWindow(context);
+}
+
+void SwatchPress(PluginContext* context, const PanelEvent& event) {
+  if (event.y < kSliderTop) {
+    if (event.x < kCurrentSwatchLeft) {
+      LeftSwatchesPress(context, event);
+    } else {
+      CurrentSwatchPress(context);
+    }
+  } else if (GState.SliderMode > kSliderHidden) {
+    SliderPress(context, event);
+  }
+}
+
+void SwatchMixDrag(PluginContext* context, const PanelEvent& event) {
+  const Pixel source = event.y > kBSwatchDragBottom ? GState.BasePixel : GetBPen(context);
+  MixIntoCurrent(source, event.pressure, context);
+  SetAPen(context, GState.CurrentPixel);
+  GState.SliderCoords = PixelToSlider(context, GState.CurrentPixel);
+  GState.CurrentHsv = PixelToPickerHsv(context, GState.CurrentPixel);
+  GState.HueRingHsv = GState.CurrentHsv;
+  BuildSwatchImage(context);
+  BuildPaletteImage(context);
+}
+
+void SliderDrag(PluginContext* context, const PanelEvent& event) {
+  const float t = SliderPosition(event.x);
+  if (GState.SliderMode == kSliderPalette && event.buttons != 0) {
+    GState.ColourScheme.pointerPos = Clamp01(t);
+    Redraw(context, ColourSchemeDrag(context));
+    return;
+  }
+  float& c0 = GState.SliderCoords.c0;
+  if (HasLeft(event) || PickModeOn()) {
+    c0 = Clamp01(t) * SliderMaximum();
+  } else {
+    // Fine: half the pointer's travel along x + y, scaled by pressure.
+    const int32_t travel = ((event.x + event.y) - (GState.DragAnchor[0] + GState.DragAnchor[1])) / 2;
+    c0 += static_cast<float>(travel) * PressureFactor(event.pressure);
+    if (c0 > SliderMaximum()) c0 = SliderMaximum();
+    if (c0 < 0.0f) c0 = 0.0f;
+    GState.DragAnchor[0] = event.x;
+    GState.DragAnchor[1] = event.y;
+  }
+  if (PickModeOn()) {
+    const Pixel target = HasLeft(event) ? SliderToPixel(context, GState.SliderCoords) : GState.BasePixel;
+    MixIntoCurrent(target, event.pressure, context);
+  } else if (GState.SliderMode != kSliderPalette) {
+    GState.CurrentPixel = SliderToPixel(context, GState.SliderCoords);
+    GState.CurrentRgb = SliderToRgb(context, GState.SliderCoords);
+  }
+  // DragTarget holds kDragSlider: the A-B gradient is not reloaded meanwhile.
+  SetAPen(context, GState.CurrentPixel);
+  GState.CurrentHsv = RgbToPickerHsv(GState.CurrentRgb);
+  VectorscopeUpdate(context, SliderToPixel(context, GState.SliderCoords));
+  BuildSwatchImage(context);
+  BuildPaletteImage(context);
+}
+
+void SwatchDrag(PluginContext* context, const PanelEvent& event) {
+  if (event.x < kCurrentSwatchLeft && !(GState.DragTarget & kDragSlider)) {
+    if (GState.DragTarget & kDragSwatchMix) SwatchMixDrag(context, event);
+  } else if (GState.SliderMode > kSliderHidden && (GState.DragTarget & kDragSlider)) {
+    SliderDrag(context, event);
+  }
+}
+
+void SwatchRelease(PluginContext* context, const PanelEvent& event) {
+  const uint32_t x = event.fixedX >> 16;
+  const uint32_t y = event.fixedY >> 16;
+  bool closeScope = true;
+  if (y < static_cast<uint32_t>(kSliderTop) && x >= static_cast<uint32_t>(kCurrentSwatchLeft) &&
+      x < static_cast<uint32_t>(kSwatchBandRight)) {
+    if (event.qualifier == kPanelQualifierCtrl && HasLeft(event)) {
+      // The weighted pick stays armed for a later plain release.
+      SendSwatchColourCommand(context);
+      closeScope = false;
+    } else if (GState.ModeFlags & kModeWeightedArmed) {
+      if (HasRight(event)) {
+        GState.ModeFlags |= kModeKeepBase;
+        GState.ModeFlags &= ~kModeWeightedArmed;
+      }
+      StartPickMode(context);
+      closeScope = false;
+    }
+  } else if (GState.SliderMode == kSliderPalette && (y >= static_cast<uint32_t>(kSliderTop) ||
+                                                     (GState.DragTarget & kDragSlider))) {
+    // A slider gesture that ends above the slider still ends: the scheme
+    // editor would otherwise stay in its drag state.
+    SetSchemePointer(event.x);
+    Redraw(context, ColourSchemeRelease(context));
+  }
+  if (closeScope) CloseScopeWindow(context);
+  GState.DragTarget = 0;
+  if (GState.PaintModeBits & kPaintLampOn) PaintSourceRefresh(context, kPaintSourceOnRelease);
+}
+
+// ---------------------------------------------------------------- FX-brush toggles
+
+void ToggleRelease(PluginContext* context, HostWord requester, int32_t gadget) {
+  int32_t bit = kPaintRot;
+  if (gadget == kDirtButton) {
+    bit = kPaintDirt;
+    if (GState.PaintModeBits & kPaintDirt) {
+      // Dirt off: back to the clean colour held in CurrentHsv.
+      GState.CurrentPixel = PickerHsvToPixel(context, GState.CurrentHsv);
+      GState.CurrentRgb = PickerHsvToRgb(GState.CurrentHsv);
+      SetAPen(context, PickerHsvToPixel(context, GState.CurrentHsv));
+      BuildSwatchImage(context);
+      BuildPaletteImage(context);
+    }
+  } else if (gadget == kLoadButton) {
+    bit = kPaintLoad;
+    if (GState.PaintModeBits & kPaintLoad) GState.LoadLevel = kLoadLevelFull;
+  }
+  GState.PaintModeBits ^= bit;
+  HostSetGadgetState(context, requester, gadget, (GState.PaintModeBits & bit) ? kGadgetToggleOn : kGadgetToggleOff);
+  UpdateFxBrushWatch(context);
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void Press(PluginContext* context, const PanelEvent& event) {
+  if (event.gadget == kSwatchGadget) {
+    SwatchPress(context, event);
+  } else if (event.gadget == kPaletteGadget) {
+    PalettePress(context, event);
+  }
+}
+
+void Drag(PluginContext* context, const PanelEvent& event) {
+  if (GState.PressureSensitivity > 0 && event.pressure >= kFullPressure && !(GState.ModeFlags & kModeSkippedDrag)) {
+    GState.ModeFlags |= kModeSkippedDrag;
+    return;
+  }
+  GState.ModeFlags &= ~kModeSkippedDrag;
+  if (event.gadget == kSwatchGadget) {
+    SwatchDrag(context, event);
+  } else if (event.gadget == kPaletteGadget) {
+    PaletteDrag(context, event);
+  }
+}
+
+void Release(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args) {
+  GState.ModeFlags &= ~kModeSkippedDrag;
+  switch (event.gadget) {
+    case kSwatchGadget:
+      SwatchRelease(context, event);
+      break;
+    case kPaletteGadget:
+      PaletteRelease(context, event);
+      break;
+    case kLampButton: {
+      HostWord none[kPanelEventWords] = {};
+      LampButtonRelease(context, args ? args : none);
+      break;
+    }
+    case kDirtButton:
+    case kLoadButton:
+    case kRotButton:
+      ToggleRelease(context, requester, event.gadget);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
 
 int32_t TW_CALL PanelEventHandler(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
+  const PanelEvent words = ReadPanelEvent(args);
   switch (event) {
     case kEventOpened:
-      GState.PanelRequester = requester;
-      TakeAPenAsCurrent(context);
-      LayoutPanel(context);
+      PanelOpened(context, requester);
       break;
     case kEventClosing:
       // The place is saved for the window that is actually closing, which
       // may already be forgotten by whoever asked for the close.
+      GState.DragTarget = 0;
       PanelClosing(context, requester, args);
+      break;
+    case kEventRefresh:
+      RefreshNotice(context);
+      break;
+    case kEventColourNotice:
+      ColourNotice(context);
+      break;
+    case kEventPress:
+      Press(context, words);
+      break;
+    case kEventDrag:
+      Drag(context, words);
+      break;
+    case kEventRelease:
+      Release(context, requester, words, args);
+      break;
+    case kEventPointerMove:
+      ShowHoverHelp(context, requester, words.requesterX, words.requesterY);
       break;
     default:
       break;

@@ -28,6 +28,7 @@
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
+#include "core/pixel_bytes.h"
 #include "host/host_calls.h"
 #include "panel/panel_layout.h"
 
@@ -145,6 +146,7 @@ struct RingPlace {
   uint8_t radius;
   bool hatch;
   float hue;
+  float sine, cosine;  // the hue's direction in the a*b* plane (CIE ring)
 };
 
 struct ZonePlace {
@@ -170,7 +172,10 @@ const PlaceTables& Places() {
         const int32_t r = PaletteRadius(x, y);
         const uint16_t index = static_cast<uint16_t>(SquareIndex(x, y));
         if (r >= kHueRingInner && r <= kHueRingOuter) {
-          t.ring.push_back({index, static_cast<uint8_t>(x), static_cast<uint8_t>(r), OnHatch(x, y), RingHueAt(dx, dy)});
+          RingPlace place{index, static_cast<uint8_t>(x), static_cast<uint8_t>(r), OnHatch(x, y), RingHueAt(dx, dy),
+                          0.0f, 0.0f};
+          CieHueDirection(place.hue, &place.sine, &place.cosine);
+          t.ring.push_back(place);
         } else if (r < kHueRingInner && !(std::abs(dx) <= kSquareHalf && std::abs(dy) <= kSquareHalf)) {
           t.zones.push_back({index, static_cast<int8_t>(dx), static_cast<int8_t>(dy), static_cast<uint8_t>(r),
                              OnHatch(x, y)});
@@ -216,24 +221,44 @@ struct KeptColours {
   bool valid = false;
   ColourKey key;
   std::vector<Pixel> pixels;
+  std::vector<uint16_t> where;  // ring parts: the picture index of each pixel
 };
 
-// Conversion batch: colours of one white, converted in one go.
+// Conversion batch: colours of one white, converted in one go. CIE colours
+// go straight to L*a*b*, exactly as CieHsvToRgb forms them from the hue's
+// direction, and through the Lab row conversion; plain HSV ones through the
+// single routines.
 struct Batch {
-  std::vector<uint32_t> members;  // positions in the kept array
-  std::vector<ColourTriple> colours;
+  size_t count = 0;
+  std::vector<uint32_t> members;      // positions in the kept array
+  std::vector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
+  std::vector<uint8_t> bytes;
   std::vector<Pixel> pixels;
   std::vector<int32_t> checks;
-  void Clear() {
-    members.clear();
-    colours.clear();
+  void Reset(size_t n) {
+    count = 0;
+    members.resize(n);
+    colours.resize(n);
+  }
+  void Add(uint32_t member, const ColourTriple& colour) {
+    members[count] = member;
+    colours[count] = colour;
+    ++count;
   }
 };
 
-// Converts a batch in the ring space (CIE: under the given white), then runs
-// the gamut check over the results.
+// L*a*b* of an opaque CIE HSV colour whose hue direction is known.
+ColourTriple CieLab(float sine, float cosine, float saturation, float value) {
+  return {value * 100.0f, cosine * saturation * 100.0f, sine * saturation * 100.0f, 255};
+}
+
+// Converts a batch (CIE: L*a*b* under the given white), then runs the gamut
+// check over the results. The bytes RgbToPixel makes at alpha 255,
+// trunc(255 x c / 255), are the truncated channels themselves for every
+// float channel 0..255 (checked over all of them), which is what the Lab row
+// gives.
 void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const float* white) {
-  const size_t n = batch->colours.size();
+  const size_t n = batch->count;
   batch->pixels.resize(n);
   batch->checks.resize(n);
   if (n == 0) return;
@@ -241,8 +266,17 @@ void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const fl
     float saved[3];
     std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
     std::memcpy(GState.ReferenceWhite, white, sizeof saved);
-    CieHsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
+    batch->bytes.resize(3 * n);
+    LabToRgbBytesRow(batch->colours.data(), batch->bytes.data(), n);
     std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
+    const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
+    const uint32_t blue = ChannelShift(context->BluePosition);
+    const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t* rgb = &batch->bytes[3 * i];
+      batch->pixels[i] = static_cast<Pixel>(rgb[0]) << red | static_cast<Pixel>(rgb[1]) << green |
+                         static_cast<Pixel>(rgb[2]) << blue | alpha;
+    }
   } else {
     for (size_t i = 0; i < n; ++i) batch->pixels[i] = RgbToPixel(context, HsvToRgb(batch->colours[i]));
   }
@@ -270,26 +304,28 @@ void FillRingPart(const PluginContext* context, KeptColours* part, const std::ve
   const PlaceTables& places = Places();
   const bool cie = (GState.HueRingMode & kRingCie) != 0;
   static Batch userWhite, ringWhite;
-  userWhite.Clear();
-  ringWhite.Clear();
-  part->pixels.resize(places.ring.size());
-  for (uint32_t k : members) {
+  userWhite.Reset(members.size());
+  ringWhite.Reset(members.size());
+  part->pixels.resize(members.size());
+  part->where.resize(members.size());
+  for (uint32_t j = 0; j < members.size(); ++j) {
+    const uint32_t k = members[j];
     const RingPlace& place = places.ring[k];
+    part->where[j] = place.index;
     bool underRingWhite = false;
     const ColourTriple hsv = RingColourInputs(gRingSources[k], place.x, place.hue, ring, &underRingWhite);
-    Batch& batch = underRingWhite ? ringWhite : userWhite;
-    batch.members.push_back(k);
-    batch.colours.push_back(hsv);
+    (underRingWhite ? ringWhite : userWhite)
+        .Add(j, cie ? CieLab(place.sine, place.cosine, hsv.c1, hsv.c2) : hsv);
   }
   ConvertBatch(context, &userWhite, cie, GState.ReferenceWhite);
   ConvertBatch(context, &ringWhite, cie, kRingWhite);
   for (Batch* batch : {&userWhite, &ringWhite}) {
-    for (size_t i = 0; i < batch->members.size(); ++i) {
-      const uint32_t k = batch->members[i];
-      const RingPlace& place = places.ring[k];
+    for (size_t i = 0; i < batch->count; ++i) {
+      const uint32_t j = batch->members[i];
+      const RingPlace& place = places.ring[members[j]];
       Pixel colour = batch->pixels[i];
       if (batch->checks[i] != 0 && RingHatched(place.radius, place.hatch)) colour = InvertPixel(context, colour);
-      part->pixels[k] = colour;
+      part->pixels[j] = colour;
     }
   }
 }
@@ -324,9 +360,12 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
       gRingCurrent.key = currentKey;
       gRingCurrent.valid = true;
     }
-    for (uint32_t k : gRingMembers.current) pixels[places.ring[k].index] = gRingCurrent.pixels[k];
   }
-  for (uint32_t k : gRingMembers.fixed) pixels[places.ring[k].index] = gRingFixed.pixels[k];
+  for (const KeptColours* part : {&gRingFixed, &gRingCurrent}) {
+    if (part == &gRingCurrent && gRingMembers.current.empty()) continue;
+    const size_t n = part->pixels.size();
+    for (size_t j = 0; j < n; ++j) pixels[part->where[j]] = part->pixels[j];
+  }
 }
 
 void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue) {
@@ -336,22 +375,20 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
   key.words[6] = FloatBits(squareHue);
   if (!gSquare.valid || !(gSquare.key == key)) {
     const PlaceTables& places = Places();
+    const bool cie = GState.CieHsvMode != 0;
     static Batch batch;
-    batch.Clear();
+    batch.Reset(static_cast<size_t>(side * side));
+    float sine = 0.0f, cosine = 0.0f;
+    CieHueDirection(squareHue, &sine, &cosine);
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
-        batch.colours.push_back({squareHue, places.squareSaturation[col], places.squareValue[row], 255});
+        const float saturation = places.squareSaturation[col], value = places.squareValue[row];
+        batch.Add(0, cie ? CieLab(sine, cosine, saturation, value)
+                         : ColourTriple{squareHue, saturation, value, 255});
       }
     }
-    const size_t n = batch.colours.size();
-    batch.pixels.resize(n);
-    batch.checks.resize(n);
-    if (GState.CieHsvMode) {
-      CieHsvToPixelRow(context, batch.colours.data(), batch.pixels.data(), n);
-    } else {
-      for (size_t i = 0; i < n; ++i) batch.pixels[i] = RgbToPixel(context, HsvToRgb(batch.colours[i]));
-    }
-    NtscGamutCheckRow(context, batch.pixels.data(), batch.checks.data(), n);
+    ConvertBatch(context, &batch, cie, GState.ReferenceWhite);
+    const size_t n = batch.count;
     gSquare.pixels.resize(n);
     ClipColumn columns[side];
     for (int32_t row = 0; row < side; ++row) {
@@ -372,7 +409,13 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
 }
 
 void DrawZonesFast(const PluginContext* context, Pixel* pixels) {
-  if (!(GState.RingLockBits & (kLockHorizontal | kLockVertical)) && !GState.FloodBackground) return;
+  const bool locked = (GState.RingLockBits & (kLockHorizontal | kLockVertical)) != 0;
+  if (!locked) {
+    if (!GState.FloodBackground) return;
+    const Pixel flood = GState.CurrentPixel;
+    for (const ZonePlace& place : Places().zones) pixels[place.index] = flood;
+    return;
+  }
   for (const ZonePlace& place : Places().zones) {
     DrawZonePixel(context, pixels + place.index, place.dx, place.dy, place.radius, place.hatch);
   }

@@ -6,8 +6,11 @@
 #include <set>
 #include <string>
 
+#include "colour/canvas_sampling.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
+#include "interact/canvas_pick.h"
+#include "interact/paint_mode.h"
 #include "interact/panel_menu.h"
 #include "panel/option_menu.h"
 #include "requesters/vectorscope_window.h"
@@ -218,8 +221,10 @@ void FollowOverlayImages(const simhost::SimHost& host, size_t* seen, std::set<Ho
 }
 
 // Random runs of mode starts and ends, option and panel toggles, host-side
-// ends of interaction and host failures: the plug-in's handles always match
-// the host's open windows, only the current overlay images are held, and
+// ends of interaction and host failures, canvas picks, autosample moves,
+// refresh notices, lamp and paint-mode corner clicks, sample-source switches
+// and canvas resizes: the plug-in's handles always match the host's open
+// windows, only the current overlay images and sample buffer are held, and
 // once everything is switched off nothing is left.
 TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
   const char* const letters[] = {"s", "S", "R", "k", "T", "U", "u", "t"};
@@ -233,7 +238,13 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
     size_t seen = 0;
     std::string script;
     for (int step = 0; step < 150; ++step) {
-      const uint32_t pick = random() % 13;
+      const uint32_t pick = random() % 20;
+      // A canvas position in 16.16, sometimes off the canvas on either side.
+      const auto position = [&random] {
+        return static_cast<HostWord>((static_cast<int32_t>(random() % 100) - 10) * 65536 +
+                                     static_cast<int32_t>(random() % 65536));
+      };
+      const int32_t buttons = static_cast<int32_t>(random() % 3) + 1;
       if (pick < 8) {
         script += letters[pick];
         Host().Parameters(letters[pick]);
@@ -249,9 +260,50 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
       } else if (pick == 11) {
         script += '@';
         GState.RingLockBits = static_cast<int32_t>(random() % 8);
-      } else {
+      } else if (pick == 12) {
         script += '/';
         Host().activeShape = Host().activeShape == "freehandline" ? "rectangle" : "freehandline";
+      } else if (pick == 13) {
+        script += '^';
+        const HostWord kinds[] = {1, 1, 1, 2, -1, -2, 5};
+        const HostWord pressure = static_cast<HostWord>(random() % 300);
+        const HostWord flag = static_cast<HostWord>(random() % 2);
+        Host().Message(kMsgCanvasPointer, 0, {position(), position(), kinds[random() % 7], pressure, flag});
+      } else if (pick == 14) {
+        script += '~';
+        GState.PaintModeBits ^= (random() % 2) ? kPaintDirt : kPaintLoad;
+        const HostWord x = position(), y = position();
+        CanvasPickPreview(Context(), SamplePixel(static_cast<int32_t>(x), static_cast<int32_t>(y), Context()));
+        Host().DeliverPendingMessages();
+      } else if (pick == 15) {
+        script += '&';
+        if (GState.PanelRequester) {
+          Host().SendEvent(GState.PanelRequester, kEventRefresh, {});
+        } else {
+          LoadSampleBuffer(Context());
+        }
+      } else if (pick == 16 || pick == 17) {
+        script += pick == 16 ? '*' : '<';
+        GState.LightMode = static_cast<int32_t>(random() % 3);
+        const HostWord qualifier = static_cast<HostWord>(random() % 2);
+        // The lamp, or the paint-mode corner of the palette (top right).
+        std::vector<HostWord> words = {pick == 16 ? 150 : 110, pick == 16 ? 5 : 161, pick == 16 ? 5 : 22, buttons, 255,
+                                       0, qualifier, 0, 0, 0};
+        if (GState.PanelRequester) {
+          Host().SendEvent(GState.PanelRequester, pick == 16 ? kEventRelease : kEventPress, words);
+        } else if (pick == 16) {
+          LampButtonRelease(Context(), words.data());
+        } else {
+          PaintModeCornerPress(Context(), buttons, static_cast<int32_t>(qualifier));
+        }
+        Host().DeliverPendingMessages();
+      } else if (pick == 18) {
+        script += '=';
+        GState.SampleSourceFlags = static_cast<int32_t>(random() % 4);
+      } else {
+        script += '>';
+        Host().SetProjectSize(static_cast<int32_t>(random() % 90) + 1, static_cast<int32_t>(random() % 70) + 1);
+        Host().PaintPixel(0, 0, {200, 100, 50, static_cast<uint8_t>(random() % 256)});
       }
       FollowOverlayImages(Host(), &seen, &live);
       ASSERT_EQ(HeldRequesterCount(), Host().OpenRequesterCount()) << script;
@@ -260,10 +312,12 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
                     image == reinterpret_cast<HostWord>(GState.BrushImage))
             << "an overlay image outlived its window after " << script;
       }
+      ASSERT_TRUE(!GState.SampleBuffer || Host().IsLiveImage(GState.SampleBuffer)) << script;
+      ASSERT_TRUE(!GState.PickImage || Host().IsLiveImage(GState.PickImage)) << script;
       ASSERT_TRUE(Host().Faults().empty()) << script << ": " << Host().Faults().front();
     }
 
-    GState.PaintModeBits &= ~kPaintSizeLock;
+    GState.PaintModeBits &= ~(kPaintSizeLock | kPaintDirt | kPaintLoad);
     GState.RingLockBits = 0;
     Host().Parameters("u");
     Host().EndCanvasEvents();
@@ -272,6 +326,7 @@ TEST_F(RequestersCanvas, RandomSequencesLeaveNothingBehind) {
     EXPECT_EQ(0, Host().OpenRequesterCount()) << script;
     EXPECT_EQ(0, HeldRequesterCount()) << script;
     EXPECT_TRUE(live.empty()) << script;
+    EXPECT_EQ(nullptr, GState.SampleBuffer) << script;
     EXPECT_TRUE(Host().Faults().empty()) << script;
   }
 }

@@ -1,0 +1,348 @@
+// Tintwell interaction: the palette picture's gestures.
+//
+// Picker coordinates (dx right, dy down from the centre, r the distance)
+// choose the region, tested in this order:
+//   hue ring      64 <= r <= 87
+//   SATVAL square |dx| <= 44 and |dy| <= 44 (the picture ends at 42; the
+//                 extra pixels clamp to the edge values)
+//   bars          r <= 88: value bars above and below (|dx| <= 42),
+//                 saturation bars left and right
+//   corners       r >= 89, by quadrant
+//
+//   event    ring             square           bars              corners
+//   press    left: drag 16    drag 32          left: drag        TL A/B swap (right: all locks)
+//            right: hue lock  (either button)  128 / 256         TR paint mode
+//                                              right: s / v lock BL ring options, background
+//                                                                BR CIE model, LAB dialog,
+//                                                                single layer, freeze
+//   drag     hue from the     absolute s, v;   s or v by the     -
+//            pointer's angle  right: fine      travel (fine)
+//   release  draw-mode follow-up, scope closed, paint source or re-stroke
+//
+// The ring and the palette may use different models (plain HSV or CIE
+// hue/chroma/lightness). CurrentHsv keeps the hue in the ring's model and
+// saturation and value in the palette's; HueRingHsv is the colour the ring
+// gesture started from, in the model the gesture does not edit, and edits
+// across models go through RGB. Consecutive drags of the same kind reuse
+// HueRingHsv so that a hue is not lost through greys; anything else that
+// changed the colour meanwhile makes the next press derive it afresh.
+// Interaction layer; calls host/, colour/, panel/, requesters/ and interact/.
+#include "interact/palette_gestures.h"
+
+#include <cstdlib>
+
+#include "colour/canvas_sampling.h"
+#include "colour/colour_mixing.h"
+#include "colour/colour_maths.h"
+#include "colour/colour_models.h"
+#include "core/plugin_state.h"
+#include "interact/canvas_modes.h"
+#include "interact/draw_mode.h"
+#include "interact/paint_mode.h"
+#include "interact/re_stroke.h"
+#include "panel/panel_layout.h"
+#include "panel/widget_rendering.h"
+#include "requesters/lab_dialog.h"
+#include "requesters/vectorscope_window.h"
+
+namespace {
+
+// The square's picture: saturation 0..1 across dx -42..42, value 1..0 down dy -42..42.
+constexpr float kSquareHalfF = static_cast<float>(kSquareHalf);
+constexpr float kSquareSpanF = static_cast<float>(kSquareSpan);
+// Pointer travel that moves saturation or value by 1 in a fine drag.
+constexpr float kFineTravel = 90.0f;
+
+constexpr float kTwoPi = 6.2831855f;
+
+// Passes of the slider-locked hue drag: enough for the slider coordinate to
+// settle while the hue moves; no convergence test.
+constexpr int kSliderLockPasses = 8;
+
+bool PickModeOn() { return (GState.ModeFlags & kModePick) != 0; }
+bool RingIsCie() { return (GState.HueRingMode & kRingCie) != 0; }
+bool PaletteIsCie() { return GState.CieHsvMode != 0; }
+bool SliderLocked() { return GState.LumaLock && GState.SliderMode > kSliderHidden && !PickModeOn(); }
+
+bool IsColourDrag(int32_t target) {
+  return target == kDragHueRing || target == kDragSquare || target == kDragSaturationBars ||
+         target == kDragValueBars;
+}
+
+bool SameColour(const ColourTriple& a, const ColourTriple& b) {
+  return a.c0 == b.c0 && a.c1 == b.c1 && a.c2 == b.c2 && a.alpha == b.alpha;
+}
+
+// HueRingHsv of the last gesture serves the next one only after a gesture
+// of the same kind, with the colour untouched since.
+bool RingColourStillValid(int32_t kind) {
+  return GState.LastReleaseKind == kind && SameColour(GState.LastReleaseRgb, GState.CurrentRgb);
+}
+
+ColourTriple ToRingModel(ColourTriple rgb) { return RingIsCie() ? RgbToCieHsv(rgb) : RgbToHsv(rgb); }
+
+// For square and bar drags: the ring colour in the ring's model.
+void DeriveRingColourForSquare() {
+  if (!RingColourStillValid(kReleasePicker)) GState.HueRingHsv = ToRingModel(GState.CurrentRgb);
+}
+
+int32_t Toggle(int32_t flag) { return flag ? 0 : 1; }
+
+void HueRingPress(PluginContext* context, const PanelEvent& event) {
+  if (event.buttons & kPanelButtonRight) {
+    GState.RingLockBits ^= kLockRing;
+    UpdateFxBrushWatch(context);
+    BuildPaletteImage(context);
+    return;
+  }
+  GState.DragTarget = kDragHueRing;
+  // Only the hue follows the colour; saturation and value stay as they are.
+  const ColourTriple picker = RgbToPickerHsv(GState.CurrentRgb);
+  GState.CurrentHsv.c0 = picker.c0;
+  GState.CurrentHsv.alpha = picker.alpha;
+  if (!RingColourStillValid(kReleaseHueRing)) {
+    GState.HueRingHsv = PaletteIsCie() ? RgbToCieHsv(GState.CurrentRgb) : RgbToHsv(GState.CurrentRgb);
+  }
+  OpenScopeWindow(context);
+}
+
+void SquarePress(PluginContext* context, const PickerPoint& point) {
+  // Both buttons start the drag; the drag tells them apart.
+  GState.DragTarget = kDragSquare;
+  DeriveRingColourForSquare();
+  GState.DragAnchor[0] = point.dx;
+  GState.DragAnchor[1] = point.dy;
+  OpenScopeWindow(context);
+}
+
+void BarsPress(PluginContext* context, const PanelEvent& event, const PickerPoint& point) {
+  const bool right = (event.buttons & kPanelButtonRight) != 0;
+  GState.DragAnchor[0] = point.dx;
+  GState.DragAnchor[1] = point.dy;
+  if (std::abs(point.dx) <= kSquareHalf) {  // above and below the square
+    if (right) {
+      GState.RingLockBits ^= kLockVertical;
+    } else {
+      GState.DragTarget = kDragValueBars;
+    }
+  } else if (right) {
+    GState.RingLockBits ^= kLockHorizontal;
+  } else {
+    GState.DragTarget = kDragSaturationBars;
+  }
+  DeriveRingColourForSquare();
+  if (right) {
+    UpdateFxBrushWatch(context);
+  } else {
+    OpenScopeWindow(context);
+  }
+  BuildPaletteImage(context);
+}
+
+void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPoint& point) {
+  const bool right = (event.buttons & kPanelButtonRight) != 0;
+  if (point.dx == 0 || point.dy == 0) {
+    BuildPaletteImage(context);
+    return;
+  }
+  if (point.dx < 0 && point.dy < 0) {  // A/B swap; right: all ring locks at once
+    if (right) {
+      GState.RingLockBits = (GState.RingLockBits & kLockAny) ? (GState.RingLockBits & ~kLockAny)
+                                                             : (GState.RingLockBits | kLockAny);
+      UpdateFxBrushWatch(context);
+    } else {
+      SwapPens(context);
+    }
+    BuildPaletteImage(context);
+  } else if (point.dx > 0 && point.dy < 0) {  // paint mode
+    PaintModeCornerPress(context, event.buttons, event.qualifier);
+  } else if (point.dx < 0) {  // bottom left: background, ring options
+    if (point.dy >= kLowerOptionMinDy) {
+      GState.FloodBackground = Toggle(GState.FloodBackground);
+    } else {
+      GState.HueRingMode ^= right ? kRingCie : kRingShowsCurrent;
+    }
+    BuildPaletteImage(context);
+  } else if (point.dy >= kLowerOptionMinDy) {  // bottom right, lower box: CIE model, LAB dialog
+    if (right) {
+      OpenLabDialog(context);
+      BuildPaletteImage(context);
+    } else {
+      // The colour stays; only its coordinates change model.
+      const ColourTriple colour = ColourHeldInCurrentHsv();
+      GState.CieHsvMode = Toggle(GState.CieHsvMode);
+      GState.CurrentHsv = RgbToPickerHsv(colour);
+      BuildSwatchImage(context);
+      BuildPaletteImage(context);
+    }
+  } else {  // bottom right, upper box: sample source
+    GState.SampleSourceFlags ^= right ? kSampleFrozen : kSampleSingleLayer;
+    LoadSampleBuffer(context);
+    BuildPaletteImage(context);
+  }
+}
+
+// New colour of a hue-ring drag at hue h (0, 1].
+ColourTriple HueRingColour(PluginContext* context, float h) {
+  ColourTriple w = GState.CurrentHsv;
+  if (GState.SliderMode == kSliderLabValue && GState.LumaLock && !PickModeOn()) {
+    w = RgbToPickerHsv(SliderToRgb(context, GState.SliderCoords));
+  }
+  if (SliderLocked()) {
+    // Turn the hue while the slider coordinate holds still: a fixed number
+    // of passes of hue -> slider -> colour.
+    GState.CurrentHsv.c0 = h;
+    ColourTriple n{};
+    for (int pass = 0; pass < kSliderLockPasses; ++pass) {
+      n = PickerHsvToRgb(ColourTriple{h, w.c1, w.c2, w.alpha});
+      ColourTriple slider = RgbToSlider(n);
+      slider.c0 = GState.SliderCoords.c0;
+      n = SliderToRgb(context, slider);
+      const ColourTriple t = RgbToPickerHsv(n);
+      w.c1 = t.c1;
+      w.c2 = t.c2;
+      w.alpha = t.alpha;
+      GState.CurrentHsv.c1 = t.c1;
+      GState.CurrentHsv.c2 = t.c2;
+    }
+    return n;
+  }
+  if (PaletteIsCie() && !RingIsCie()) {
+    ColourTriple t = RgbToHsv(CieHsvToRgb(GState.HueRingHsv));
+    t.c0 = h;
+    const ColourTriple n = HsvToRgb(t);
+    const ColourTriple u = RgbToCieHsv(n);
+    GState.CurrentHsv.c0 = h;
+    GState.CurrentHsv.c1 = u.c1;
+    GState.CurrentHsv.c2 = u.c2;
+    return n;
+  }
+  if (!PaletteIsCie() && RingIsCie()) {
+    ColourTriple t = RgbToCieHsv(HsvToRgb(GState.HueRingHsv));
+    t.c0 = h;
+    const ColourTriple n = CieHsvToRgb(t);
+    const ColourTriple u = RgbToHsv(n);
+    GState.CurrentHsv.c0 = h;
+    GState.CurrentHsv.c1 = u.c1;
+    GState.CurrentHsv.c2 = u.c2;
+    return n;
+  }
+  GState.CurrentHsv.c0 = h;
+  return PickerHsvToRgb(GState.CurrentHsv);
+}
+
+float Clamp01(float value) {
+  if (value < 0.0f) return 0.0f;
+  if (value > 1.0f) return 1.0f;
+  return value;
+}
+
+// New colour of a square or bar drag.
+ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& point) {
+  float s = GState.CurrentHsv.c1;
+  float v = GState.CurrentHsv.c2;
+  const float f = PressureFactor(event.pressure);
+  const int32_t anchorDx = GState.DragAnchor[0];
+  const int32_t anchorDy = GState.DragAnchor[1];
+  // Travel along the bars: right and down count positive.
+  const float barTravel = static_cast<float>((point.dx + point.dy) - (anchorDx + anchorDy)) / kFineTravel * f;
+  switch (GState.DragTarget) {
+    case kDragSquare:
+      if (event.buttons & kPanelButtonRight) {
+        s = s + static_cast<float>(point.dx - anchorDx) / kFineTravel * f;
+        v = v + static_cast<float>(point.dy - anchorDy) / -kFineTravel * f;
+      } else {
+        s = (static_cast<float>(point.dx) + kSquareHalfF) / kSquareSpanF;
+        v = (static_cast<float>(point.dy) - kSquareHalfF) / -kSquareSpanF;
+      }
+      break;
+    case kDragSaturationBars:
+      s = s + barTravel;
+      break;
+    default:  // value bars: right or down darkens
+      v = v - barTravel;
+      break;
+  }
+  GState.DragAnchor[0] = point.dx;
+  GState.DragAnchor[1] = point.dy;
+  s = Clamp01(s);
+  v = Clamp01(v);
+
+  if (PaletteIsCie() && !RingIsCie()) {
+    ColourTriple t = RgbToCieHsv(HsvToRgb(GState.HueRingHsv));
+    t.c1 = s;
+    t.c2 = v;
+    const ColourTriple n = CieHsvToRgb(t);
+    GState.CurrentHsv.c0 = RgbToHsv(n).c0;
+    GState.CurrentHsv.c1 = s;
+    GState.CurrentHsv.c2 = v;
+    return n;
+  }
+  if (!PaletteIsCie() && RingIsCie()) {
+    ColourTriple t = RgbToHsv(CieHsvToRgb(GState.HueRingHsv));
+    t.c1 = s;
+    t.c2 = v;
+    const ColourTriple n = HsvToRgb(t);
+    GState.CurrentHsv.c0 = RgbToCieHsv(n).c0;
+    GState.CurrentHsv.c1 = s;
+    GState.CurrentHsv.c2 = v;
+    return n;
+  }
+  GState.CurrentHsv.c1 = s;
+  GState.CurrentHsv.c2 = v;
+  return PickerHsvToRgb(GState.CurrentHsv);
+}
+
+}  // namespace
+
+void PalettePress(PluginContext* context, const PanelEvent& event) {
+  const PickerPoint point = PalettePoint(event);
+  if (point.r >= kHueRingInner && point.r <= kHueRingOuter) {
+    HueRingPress(context, event);
+  } else if (std::abs(point.dx) <= kSquarePressHalf && std::abs(point.dy) <= kSquarePressHalf) {
+    SquarePress(context, point);
+  } else if (point.r <= kBarPressMaxRadius) {
+    BarsPress(context, event, point);
+  } else {
+    CornerPress(context, event, point);
+  }
+}
+
+void PaletteDrag(PluginContext* context, const PanelEvent& event) {
+  if (!IsColourDrag(GState.DragTarget)) return;
+  const PickerPoint point = PalettePoint(event);
+  ColourTriple n;
+  if (GState.DragTarget == kDragHueRing) {
+    // Right of the centre is hue 1 (not 0), straight down 0.25.
+    float h = ColourAtan2(static_cast<float>(point.dy), static_cast<float>(point.dx)) / kTwoPi;
+    if (h < 1.0f) h += 1.0f;
+    if (h > 1.0f) h -= 1.0f;
+    n = HueRingColour(context, h);
+  } else {
+    n = SaturationValueColour(event, point);
+  }
+  if (PickModeOn()) {
+    const bool left = (event.buttons & kPanelButtonLeft) != 0;
+    MixIntoCurrent(left ? RgbToPixel(context, n) : GState.BasePixel, event.pressure, context);
+  }
+  CommitPanelColour(context, n);
+}
+
+void PaletteRelease(PluginContext* context, const PanelEvent& event) {
+  const int32_t target = GState.DragTarget;
+  const bool colourDrag = IsColourDrag(target);
+  // Only a colour gesture can make the draw mode follow: after a click on
+  // the paint-mode corner it would undo the mode the click has just set.
+  if (colourDrag) AutoDrawModeCheck(context, false);
+  GState.LastReleaseKind =
+      target == kDragHueRing ? kReleaseHueRing : (colourDrag ? kReleasePicker : kReleaseRefreshed);
+  GState.LastReleaseRgb = GState.CurrentRgb;
+  if (!PickModeOn()) CloseScopeWindow(context);
+  if (GState.PaintModeBits & kPaintLampOn) {
+    PaintSourceRefresh(context, kPaintSourceOnRelease);
+    GState.DragTarget = 0;
+    return;
+  }
+  if (event.qualifier != 0 && colourDrag) ReStroke(context);
+  GState.DragTarget = 0;
+}
