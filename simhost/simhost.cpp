@@ -358,13 +358,20 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
     case kFnUpdateArea:
       return UpdateArea(pack);
     case kFnSendCommand: {
+      const size_t commandRecord = self->commands_.size();
       std::string reply = Command(ReadText(pack[0]));
-      if (self->replyTamper_ && self->replyTamper_(ReadText(pack[0]), &reply) && pack[1]) {
-        constexpr size_t kReplyBufferSize = 256;
-        reply.resize(kReplyBufferSize, '#');
-        std::memcpy(reinterpret_cast<char*>(pack[1]), reply.data(), kReplyBufferSize);
-        self->calls_[record].output = reply + " (no terminator)";
-        return 1;
+      if (self->replyTamper_) {
+        const bool unterminated = self->replyTamper_(ReadText(pack[0]), &reply);
+        // The record shows the reply the plug-in got.
+        self->commands_[commandRecord].reply = reply.substr(0, 255);
+        if (unterminated && pack[1]) {
+          constexpr size_t kReplyBufferSize = 256;
+          reply.resize(kReplyBufferSize, '#');
+          std::memcpy(reinterpret_cast<char*>(pack[1]), reply.data(), kReplyBufferSize);
+          self->commands_[commandRecord].reply = reply.substr(0, 255);
+          self->calls_[record].output = reply + " (no terminator)";
+          return 1;
+        }
       }
       self->calls_[record].output = WriteBounded(reinterpret_cast<char*>(pack[1]), 256, reply);
       if (!pack[1]) self->calls_[record].output = reply.substr(0, 255);

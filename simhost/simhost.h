@@ -199,6 +199,11 @@ class SimHost {
 
   PluginContext* Context();
   const HostOptions& Options() const { return options_; }
+  // What the next HostOpenLocalisation serves (a host restart with another
+  // localisation file); nullopt: the file named in the options, if any.
+  void SetLocalisationTexts(std::optional<std::map<int32_t, std::string>> texts) {
+    options_.localisationTexts = std::move(texts);
+  }
   const PluginApi& Api() const { return api_; }
 
   // ---- calling the plug-in (messages queued by the host are delivered
