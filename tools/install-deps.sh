@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tintwell needs on a fresh Debian 12
 # machine: the native toolchain and test libraries (libpng for the panel
-# pictures the session writes), the i686 mingw cross
+# pictures the session writes), clang with libFuzzer for the fuzz targets,
+# the i686 mingw cross
 # compiler for the real DLL, and 32-bit wine to run the Windows tests.
 # Does nothing when everything is already there.
 set -euo pipefail
 
-packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev
-          g++-mingw-w64-i686 wine wine32:i386)
+packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev libpng-dev
+          clang-14 libclang-rt-14-dev g++-mingw-w64-i686 wine wine32:i386)
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
