@@ -1,9 +1,12 @@
 // Tintwell benchmarks: the lighten/darken filter pass and the colour
-// conversions, each next to a yardstick in the same run (memcpy of the same
-// picture; Little CMS's float Lab to 8-bit sRGB transform). After the usual
-// table the program prints every figure as a ratio to its yardstick. The
-// machine is shared, so run with --benchmark_repetitions=5 (or more): the
-// ratio lines then use each benchmark's median.
+// conversions, each next to a yardstick in the same run (the in-place floor
+// and a memcpy of the same picture; Little CMS's float Lab to 8-bit sRGB
+// transform). After the usual table the program prints every figure as a
+// ratio to its yardstick, and the filter's rows of the product's table
+// (lines starting "TABLE", which tools/bench.sh gathers). The machine is
+// shared, so run with --benchmark_repetitions=5 (or more) and
+// --benchmark_enable_random_interleaving=true: the ratio lines then use each
+// benchmark's median over interleaved runs.
 #include <benchmark/benchmark.h>
 #include <lcms2.h>
 
@@ -18,60 +21,30 @@
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
 #include "colour/lighten_darken_filter.h"
+#include "core/worker_threads.h"
 #include "core/plugin_state.h"
+#include "bench_picture.h"
 
 namespace {
 
-constexpr int kWidth = 3840;
-constexpr int kHeight = 2160;
-constexpr size_t kPixels = static_cast<size_t>(kWidth) * kHeight;
+constexpr const char kFloor[] = "BM_InPlaceFloor4K/process_time/real_time";
+using benchpicture::kHeight;
+using benchpicture::kPixels;
+using benchpicture::kWidth;
 constexpr int kPaletteSize = 21000;  // about one palette picture's worth of pixels
 
 PluginContext MakeContext() {
   PluginContext context{};
-  context.RedPosition = 2;
-  context.GreenPosition = 1;
-  context.BluePosition = 0;
-  context.AlphaPosition = 3;
+  context.RedPosition = benchpicture::kRed;
+  context.GreenPosition = benchpicture::kGreen;
+  context.BluePosition = benchpicture::kBlue;
+  context.AlphaPosition = benchpicture::kAlpha;
   return context;
 }
 
-// Premultiplied 4K pictures, mostly opaque, with smooth colour areas.
-// Scattered: 5 % transparent and 5 % partly transparent pixels at random
-// places (the worst case for the vector paths). Clustered: transparent holes
-// with soft, partly transparent edges, as painted artwork has them.
-std::vector<Pixel> MakePicture(bool clustered) {
-  const PluginContext context = MakeContext();
-  std::vector<Pixel> pixels(kPixels);
-  std::mt19937 rng(5);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::uniform_int_distribution<int> percent(0, 99);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      uint32_t a = 255;
-      if (clustered) {
-        const float s = std::sin(static_cast<float>(x) * 0.013f) * std::sin(static_cast<float>(y) * 0.021f);
-        const float edge = (0.93f - s) / 0.03f * 255.0f;
-        a = edge <= 0.0f ? 0u : edge >= 255.0f ? 255u : static_cast<uint32_t>(edge);
-      } else {
-        const int kind = percent(rng);
-        if (kind < 5) a = 0;
-        else if (kind < 10) a = static_cast<uint32_t>(1 + byte(rng) % 254);
-      }
-      const uint32_t r = (static_cast<uint32_t>(x / 15) + static_cast<uint32_t>(byte(rng) & 15)) & 255;
-      const uint32_t g = (static_cast<uint32_t>(y / 9) + static_cast<uint32_t>(byte(rng) & 15)) & 255;
-      const uint32_t b = static_cast<uint32_t>(byte(rng));
-      pixels[static_cast<size_t>(y) * kWidth + x] =
-          r * a / 255 << (8 * context.RedPosition) | g * a / 255 << (8 * context.GreenPosition) |
-          b * a / 255 << (8 * context.BluePosition) | a << (8 * context.AlphaPosition);
-    }
-  }
-  return pixels;
-}
-
 const std::vector<Pixel>& Picture(bool clustered = false) {
-  static const std::vector<Pixel> scattered = MakePicture(false);
-  static const std::vector<Pixel> soft = MakePicture(true);
+  static const std::vector<Pixel> scattered = benchpicture::MakePicture(false);
+  static const std::vector<Pixel> soft = benchpicture::MakePicture(true);
   return clustered ? soft : scattered;
 }
 
@@ -85,8 +58,24 @@ void BM_Memcpy4K(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy4K)->Unit(benchmark::kMillisecond);
 
-// One in-place filter pass; arguments: lighten, clustered picture. The
-// picture is restored outside the timing.
+// The in-place floor over the same picture, restored before each pass
+// outside the timing as the filter's is (so both start from the same cache
+// state); also in wall time, the yardstick of the threaded pass.
+void BM_InPlaceFloor4K(benchmark::State& state) {
+  const std::vector<Pixel>& picture = Picture();
+  std::vector<Pixel> pixels = picture;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(pixels.data(), picture.data(), kPixels * sizeof(Pixel));
+    state.ResumeTiming();
+    benchpicture::InPlaceFloor(pixels.data(), kPixels);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_InPlaceFloor4K)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// One in-place filter pass; arguments: lighten, clustered picture, threads
+// (0: as the plug-in chooses). The picture is restored outside the timing.
 void FilterPass(benchmark::State& state, FilterPath path) {
   if (!FilterPathAvailable(path)) {
     state.SkipWithError("path not available on this processor");
@@ -99,11 +88,12 @@ void FilterPass(benchmark::State& state, FilterPath path) {
   const std::vector<Pixel>& picture = Picture(state.range(1) != 0);
   std::vector<Pixel> pixels = picture;
   HostImage image{kWidth, kHeight, {2, 1, 0, 3}, pixels.data()};
+  const int32_t threads = static_cast<int32_t>(state.range(2));
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(pixels.data(), picture.data(), kPixels * sizeof(Pixel));
     state.ResumeTiming();
-    CieLightenDarkenFilterOnPath(&context, &image, &image, static_cast<int32_t>(state.range(0)), path);
+    CieLightenDarkenFilterOnPath(&context, &image, &image, static_cast<int32_t>(state.range(0)), path, threads);
     benchmark::ClobberMemory();
   }
 }
@@ -111,10 +101,12 @@ void BM_FilterScalar(benchmark::State& state) { FilterPass(state, FilterPath::kS
 void BM_FilterSse2(benchmark::State& state) { FilterPass(state, FilterPath::kSse2); }
 void BM_FilterAvx2(benchmark::State& state) { FilterPass(state, FilterPath::kAvx2); }
 void BM_FilterAuto(benchmark::State& state) { FilterPass(state, FilterPath::kAuto); }
-BENCHMARK(BM_FilterScalar)->Args({1, 0})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FilterSse2)->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FilterAvx2)->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FilterAuto)->Args({1, 0})->Args({0, 1})->Args({1, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterScalar)->Args({1, 0, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterSse2)->Args({1, 0, 1})->Args({1, 1, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterAvx2)->Args({1, 0, 1})->Args({1, 1, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterAuto)->Args({1, 0, 1})->Args({0, 1, 1})->Args({1, 1, 1})->Unit(benchmark::kMillisecond);
+// The plug-in's own choice of threads, in wall time.
+BENCHMARK(BM_FilterAuto)->Args({1, 0, 0})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // Inputs for the per-call conversions: a spread of in-gamut colours.
 struct Inputs {
@@ -271,15 +263,20 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.error_occurred || run.iterations <= 0) continue;
       // With --benchmark_repetitions the median stands for the benchmark.
+      std::string name;
       if (run.run_type == Run::RT_Aggregate) {
-        if (run.aggregate_name == "median") times[run.run_name.str()] = run.GetAdjustedCPUTime() * Scale(run.time_unit);
+        if (run.aggregate_name != "median") continue;
+        name = run.run_name.str();
       } else {
-        times[run.benchmark_name()] = run.GetAdjustedCPUTime() * Scale(run.time_unit);
+        name = run.benchmark_name();
       }
+      times[name] = run.GetAdjustedCPUTime() * Scale(run.time_unit);
+      realTimes[name] = run.GetAdjustedRealTime() * Scale(run.time_unit);
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  std::map<std::string, double> times;  // nanoseconds per iteration
+  std::map<std::string, double> times;      // processor time, nanoseconds per iteration
+  std::map<std::string, double> realTimes;  // wall time, nanoseconds per iteration
 
  private:
   static double Scale(benchmark::TimeUnit unit) {
@@ -300,6 +297,18 @@ void PrintRatio(const RatioReporter& reporter, const char* what, const std::stri
   std::printf("  %-44s %8.2f\n", what, a->second * scale / b->second);
 }
 
+// A filter pass against both yardsticks, and as a row of the product's table.
+void PrintFilterRatios(const RatioReporter& reporter, const char* what, const std::string& name, bool tableRow) {
+  const auto pass = reporter.times.find(name);
+  const auto floor = reporter.times.find(kFloor);
+  const auto copy = reporter.times.find("BM_Memcpy4K");
+  if (pass == reporter.times.end() || floor == reporter.times.end() || copy == reporter.times.end()) return;
+  std::printf("  %-44s %8.2f %8.2f\n", what, pass->second / floor->second, pass->second / copy->second);
+  if (tableRow) {
+    std::printf("TABLE | native: %s | %.2f ms | %.2f |\n", what, pass->second / 1e6, pass->second / floor->second);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -318,15 +327,26 @@ int main(int argc, char** argv) {
     std::printf(" %s picture: %.1f %% transparent, %.1f %% partly transparent\n",
                 clustered ? "clustered" : "scattered", 100.0 * transparent / kPixels, 100.0 * partial / kPixels);
   }
-  std::printf(" filter pass / memcpy of the same 3840x2160 picture\n");
-  PrintRatio(reporter, "plain per-pixel formula, scattered alpha", "BM_FilterScalar/1/0", "BM_Memcpy4K");
-  PrintRatio(reporter, "SSE2, scattered alpha", "BM_FilterSse2/1/0", "BM_Memcpy4K");
-  PrintRatio(reporter, "SSE2, clustered alpha", "BM_FilterSse2/1/1", "BM_Memcpy4K");
-  PrintRatio(reporter, "AVX2, scattered alpha", "BM_FilterAvx2/1/0", "BM_Memcpy4K");
-  PrintRatio(reporter, "AVX2, clustered alpha", "BM_FilterAvx2/1/1", "BM_Memcpy4K");
-  PrintRatio(reporter, "run-time choice, lighten, scattered (goal: 2.5)", "BM_FilterAuto/1/0", "BM_Memcpy4K");
-  PrintRatio(reporter, "run-time choice, darken, clustered", "BM_FilterAuto/0/1", "BM_Memcpy4K");
-  PrintRatio(reporter, "run-time choice, lighten, clustered", "BM_FilterAuto/1/1", "BM_Memcpy4K");
+  std::printf(" filter pass of the 3840x2160 picture, one thread / in-place floor, / memcpy\n");
+  PrintFilterRatios(reporter, "plain per-pixel formula, scattered alpha", "BM_FilterScalar/1/0/1", false);
+  PrintFilterRatios(reporter, "SSE2, scattered alpha", "BM_FilterSse2/1/0/1", true);
+  PrintFilterRatios(reporter, "SSE2, clustered alpha", "BM_FilterSse2/1/1/1", false);
+  PrintFilterRatios(reporter, "AVX2, scattered alpha", "BM_FilterAvx2/1/0/1", true);
+  PrintFilterRatios(reporter, "AVX2, clustered alpha", "BM_FilterAvx2/1/1/1", false);
+  PrintFilterRatios(reporter, "best path, lighten, scattered (goal: 2)", "BM_FilterAuto/1/0/1", false);
+  PrintFilterRatios(reporter, "best path, darken, clustered", "BM_FilterAuto/0/1/1", false);
+  PrintFilterRatios(reporter, "best path, lighten, clustered", "BM_FilterAuto/1/1/1", false);
+  {
+    const auto pass = reporter.realTimes.find("BM_FilterAuto/1/0/0/process_time/real_time");
+    const auto floor = reporter.realTimes.find(kFloor);
+    if (pass != reporter.realTimes.end() && floor != reporter.realTimes.end()) {
+      std::printf(" wall time, the plug-in's threads (%d usable processors) / in-place floor on one thread\n",
+                  UsableProcessorCount());
+      std::printf("  %-44s %8.2f\n", "best path, lighten, scattered (goal: 1.5)", pass->second / floor->second);
+      std::printf("TABLE | native: best path, worker threads (wall) | %.2f ms | %.2f |\n", pass->second / 1e6,
+                  pass->second / floor->second);
+    }
+  }
   std::printf(" Little CMS time / ours, Lab to 8-bit RGB (higher is faster)\n");
   PrintRatio(reporter, "LabToRgb with truncation to bytes", "BM_LittleCmsLabToRgbBytes", "BM_LabToRgbBytes");
   PrintRatio(reporter, "LabToRgbBytesRow (goal: 10 or more)", "BM_LittleCmsLabToRgbBytes", "BM_LabToRgbBytesRow");

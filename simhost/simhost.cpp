@@ -811,7 +811,7 @@ HostWord SimHost::Impl::ApplyFilter() {
   if (!layer) return 0;
   const int32_t width = self->options_.imageWidth;
   const int32_t height = self->options_.imageHeight;
-  PushUndo();
+  PushUndo("filter");
   workImage = std::make_unique<ImageBlock>();
   workImage->pixels.resize(static_cast<size_t>(width) * height);
   workImage->image.Width = width;

@@ -155,6 +155,24 @@ struct Layer {
   bool visible = true;
   bool stencil = false;
   std::vector<Rgba> pixels;
+  bool operator==(const Layer& o) const {
+    return id == o.id && name == o.name && visible == o.visible && stencil == o.stencil && pixels == o.pixels;
+  }
+  bool operator!=(const Layer& o) const { return !(*this == o); }
+};
+
+// One step of the host's undo history: the canvas as tv_undo brings it back.
+struct UndoStep {
+  std::string name;  // the command word that made the change, "stroke", or a closed group's name
+  std::vector<Layer> layers;
+  int32_t currentLayerId = 0;
+};
+
+// A line the artist drew: its pixels and colour. tv_reapply paints it again
+// on the current layer.
+struct Stroke {
+  std::vector<std::pair<int32_t, int32_t>> points;
+  Rgba colour;
 };
 
 struct HostOptions {
@@ -287,6 +305,9 @@ class SimHost {
   Rgba aPen{0, 0, 0, 255};
   Rgba bPen{255, 255, 255, 255};
   std::string activeTool = "airbrush";
+  // Settings of the active tool, answered after its name ("size 20 power
+  // 100 ..."); "<tool> key value ..." commands for the active tool change them.
+  std::vector<std::pair<std::string, std::string>> toolSettings;
   std::string activeShape = "freehandline";
   std::string drawMode = "color";
   std::vector<Layer> layers;  // bottom first; one transparent layer (id 1) at start
@@ -309,6 +330,12 @@ class SimHost {
   // Paints into the current layer (straight colour), for test set-up.
   void PaintPixel(int32_t x, int32_t y, Rgba colour);
   void FillCurrentLayer(Rgba colour);
+  // The artist draws a line on the current layer: one undo step named
+  // "stroke", remembered for tv_reapply (simhost_paint.cpp).
+  void DrawStroke(const std::vector<std::pair<int32_t, int32_t>>& points, Rgba colour);
+  std::optional<Stroke> lastStroke;
+  // The undo history, oldest first (the last entry is what tv_undo takes back).
+  const std::vector<UndoStep>& UndoHistory() const;
   // Pixel in the context's channel layout, premultiplied by alpha, and back.
   Pixel ToPixel(Rgba colour) const;
   Rgba FromPixel(Pixel pixel) const;

@@ -19,8 +19,6 @@ namespace simhost {
 
 namespace {
 
-constexpr size_t kUndoLimit = 64;
-
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -127,19 +125,6 @@ void SimHost::FillCurrentLayer(Rgba colour) {
   if (layer) std::fill(layer->pixels.begin(), layer->pixels.end(), colour);
 }
 
-void SimHost::Impl::PushUndo() {
-  if (self->undoStackDepth > 0) return;  // an open group keeps the state from its opening
-  undoStack.emplace_back(self->layers, self->currentLayerId);
-  if (undoStack.size() > kUndoLimit) undoStack.erase(undoStack.begin());
-}
-
-void SimHost::Impl::Undo() {
-  if (undoStack.empty()) return;
-  self->layers = undoStack.back().first;
-  self->currentLayerId = undoStack.back().second;
-  undoStack.pop_back();
-}
-
 // ---------------------------------------------------------------- commands
 
 std::string SimHost::Impl::Command(const std::string& text) {
@@ -149,6 +134,7 @@ std::string SimHost::Impl::Command(const std::string& text) {
 
   const std::vector<std::string> tokens = Tokens(text);
   const std::string word = tokens.empty() ? std::string() : Lower(tokens[0]);
+  commandWord = word;
   const int32_t width = host.options_.imageWidth;
   const int32_t height = host.options_.imageHeight;
   std::string reply;
@@ -190,35 +176,16 @@ std::string SimHost::Impl::Command(const std::string& text) {
     }
   } else if (word == "tv_layerstencil") {
     if (Layer* layer = host.FindLayer(Integer(tokens, 1))) {
+      PushUndo();
       layer->stencil = tokens.size() < 3 || Lower(tokens[2]) != "off";
     }
-  } else if (word == "tv_layerimage" || word == "tv_layershift" || word == "tv_reapply" ||
-             word == "tv_stackapply" || word == "tv_setcolor") {
+  } else if (word == "tv_reapply") {
+    Reapply();
+  } else if (word == "tv_layerimage" || word == "tv_layershift" || word == "tv_stackapply" ||
+             word == "tv_setcolor") {
     // Recorded only: the model has no timeline, strokes or colour bins.
   } else if (word == "tv_fill") {
-    Layer* layer = host.CurrentLayer();
-    const int32_t x = Integer(tokens, 1, -1);
-    const int32_t y = Integer(tokens, 2, -1);
-    if (layer && x >= 0 && y >= 0 && x < width && y < height) {
-      const Rgba target = layer->pixels[static_cast<size_t>(x) + static_cast<size_t>(width) * y];
-      const Rgba paint = host.aPen;
-      if (target != paint) {
-        PushUndo();
-        std::vector<std::pair<int32_t, int32_t>> todo{{x, y}};
-        while (!todo.empty()) {
-          const auto [px, py] = todo.back();
-          todo.pop_back();
-          if (px < 0 || py < 0 || px >= width || py >= height) continue;
-          Rgba& pixel = layer->pixels[static_cast<size_t>(px) + static_cast<size_t>(width) * py];
-          if (pixel != target) continue;
-          pixel = paint;
-          todo.push_back({px + 1, py});
-          todo.push_back({px - 1, py});
-          todo.push_back({px, py + 1});
-          todo.push_back({px, py - 1});
-        }
-      }
-    }
+    Fill(Integer(tokens, 1, -1), Integer(tokens, 2, -1));
   } else if (word == "tv_pixelmatrix") {
     Layer* layer = host.CurrentLayer();
     if (layer && tokens.size() >= 21) {
@@ -245,14 +212,13 @@ std::string SimHost::Impl::Command(const std::string& text) {
       for (size_t i = 0; i < layer->pixels.size(); ++i) layer->pixels[i] = Over(host.sparePage[i], layer->pixels[i]);
     }
   } else if (word == "tv_undoopenstack") {
-    PushUndo();
-    ++host.undoStackDepth;
+    OpenUndoGroup();
   } else if (word == "tv_undoclosestack") {
-    host.undoStackDepth = std::max(0, host.undoStackDepth - 1);
+    CloseUndoGroup(tokens.size() > 1 ? tokens[1] : std::string());
   } else if (word == "tv_undo") {
     Undo();
   } else if (word == "tv_getactivetool") {
-    reply = host.activeTool;
+    reply = ToolReply();
   } else if (word == "tv_getactiveshape") {
     reply = host.activeShape;
   } else if (word == "tv_setactiveshape") {
@@ -273,6 +239,8 @@ std::string SimHost::Impl::Command(const std::string& text) {
   } else if (tokens.size() == 3 && Lower(tokens[1]) == "mode" && !text.empty() && text[0] != ' ') {
     // "<tool> mode <word>": the tool's draw mode.
     host.drawMode = tokens[2];
+  } else if (ToolCommand(tokens)) {
+    // The active tool's settings changed.
   }
 
   auto script = host.scriptedReplies_.find(text);

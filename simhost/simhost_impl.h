@@ -130,7 +130,10 @@ struct SimHost::Impl {
   std::list<std::map<int32_t, std::string>> closedLocalisations;  // texts stay valid until the host goes
   HostWord nextLocalisation = 0x3000;
 
-  std::vector<std::pair<std::vector<Layer>, int32_t>> undoStack;  // layers and current layer id
+  std::vector<UndoStep> undoStack;  // oldest first
+  UndoStep undoGroup;               // the canvas at the opening of the outermost open group
+  bool undoGroupChanged = false;    // the open group gathered a change
+  std::string commandWord;          // lower-case word of the command being served
   int32_t nextLayerId = 2;
 
   // ---- calling the plug-in ----
@@ -159,8 +162,18 @@ struct SimHost::Impl {
 
   // ---- commands (simhost_commands.cpp) ----
   std::string Command(const std::string& text);
-  void PushUndo();
+  // (simhost_paint.cpp) A change is about to be made: remember the canvas as
+  // one undo step named `name` (the command word when empty), or, inside an
+  // open group, mark the group as changed.
+  void PushUndo(const std::string& name = std::string());
   void Undo();
+  void OpenUndoGroup();
+  void CloseUndoGroup(const std::string& name);
+  void Reapply();
+  void Fill(int32_t x, int32_t y);
+  std::string ToolReply() const;
+  // "<tool> key value ..." for the active tool; false when it is not one.
+  bool ToolCommand(const std::vector<std::string>& tokens);
 
   // ---- user settings, settings files, localisation (simhost_store.cpp) ----
   void LoadUserSettings();

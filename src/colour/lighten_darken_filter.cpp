@@ -7,67 +7,119 @@
 // gets the current colour premultiplied by its own alpha, so alpha never
 // changes and transparent pixels are never painted.
 //
-// The vector paths compute exactly the float operations of the plain path
-// (conversion, multiply by 255, IEEE division by alpha, the luma sum in the
-// same order), so they take the same decisions bit for bit. For opaque
-// pixels the division is the identity (b * 255 / 255 == b), so they are
-// decided straight from their bytes; partly transparent pixels go through
-// the division in vector batches of their own (see kBlock), and transparent
-// ones are never replaced. No step branches on the pixels' values.
+// Every path takes the plain formula's decisions bit for bit. The vector
+// paths (SSE2, and AVX2 where the processor has it, chosen at run time in
+// both builds) decide most pixels without the formula's float arithmetic:
+// the luma with integer weights (kLumaScale times the float weights, see
+// below) is within a known distance of the formula's float luma, so a pixel
+// whose integer luma is clearly above or below the current one is decided
+// by it, and only pixels within that distance take the formula itself.
+// Passes over large pictures are shared among worker threads in bands; each
+// pixel depends on itself only, so the bytes do not depend on the split.
+//
+// The 32-bit build is compiled assuming only 4-byte stack alignment (the
+// host's), so the compiler realigns the stack of every function that keeps
+// vector values there, AVX2 ones included.
 #include "colour/lighten_darken_filter.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
 
 #include "colour/colour_constants.h"
 #include "colour/colour_models.h"
 #include "core/pixel_bytes.h"
 #include "core/plugin_state.h"
+#include "core/worker_threads.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__)
 #include <immintrin.h>
-#define TW_HAVE_AVX2_PATH 1
+#define TW_HAVE_VECTOR_PATHS 1
 #endif
 
 namespace {
 
-// Everything one pass needs, fixed for the whole image.
+// ---- the integer luma
+
+// Luma weights as integers: kLumaScale times the float weights, rounded.
+constexpr int32_t kLumaScale = 1000;
+constexpr int32_t IntegerWeight(float weight) { return static_cast<int32_t>(weight * kLumaScale + 0.5f); }
+constexpr int32_t kGreenWeight = IntegerWeight(colour::kLumaGreen);
+constexpr int32_t kRedWeight = IntegerWeight(colour::kLumaRed);
+constexpr int32_t kBlueWeight = IntegerWeight(colour::kLumaBlue);
+
+constexpr double Distance(double a, double b) { return a > b ? a - b : b - a; }
+// For channel values 0..255: how far the weighted sum with the float
+// weights may lie from integer luma / kLumaScale, and how far the float luma
+// (three products, two sums, each rounded by at most half a unit in the last
+// place of a value below 256) may lie from that sum. Together they stay
+// below one integer luma step, so an integer luma more than one step from
+// kLumaScale times the current luma decides the comparison.
+constexpr double kWeightError = 255.0 * (Distance(colour::kLumaGreen, kGreenWeight / double(kLumaScale)) +
+                                         Distance(colour::kLumaRed, kRedWeight / double(kLumaScale)) +
+                                         Distance(colour::kLumaBlue, kBlueWeight / double(kLumaScale)));
+constexpr double kRoundingError = 5.0 * 256.0 / (1 << 24);
+static_assert((kWeightError + kRoundingError) * kLumaScale < 1.0, "integer luma too coarse for the band of one");
+static_assert(kGreenWeight + kRedWeight + kBlueWeight < 32768, "weights are 16-bit multipliers");
+
+// Everything one pass needs, fixed for the whole image, and the bands its
+// threads share.
 struct FilterJob {
+  const PluginContext* context;
   Pixel* source;
   Pixel* destination;
-  int64_t count;
-  float currentLuma;  // Y of the current colour
+  ptrdiff_t count;
+  FilterPath path;  // kScalar, kSse2 or kAvx2
   bool lighten;
-  uint32_t redShift, greenShift, blueShift, alphaShift;
+  float currentLuma;  // Y of the current colour
+  int32_t redShift, greenShift, blueShift, alphaShift;
   std::array<Pixel, 256> replacement;  // current colour premultiplied by each alpha
+
+  // Opaque pixels: integer luma below belowLimit means the float luma is
+  // below the current one, above aboveLimit means above it; in between (at
+  // most three values) the formula decides. The weights of the byte
+  // positions 0 and 2 (even) and 1 and 3 (odd) as 16-bit pairs.
+  int32_t evenWeights, oddWeights;
+  uint32_t alphaMask;
+  int32_t belowLimit, aboveLimit;
+  // Partly transparent pixels, whose float luma is (integer luma / alpha)
+  // times 255 / kLumaScale within a few float roundings: integer luma + 1
+  // below alpha * belowScale means below, integer luma - 1 above alpha *
+  // aboveScale means above.
+  float belowScale, aboveScale;
+
+  ptrdiff_t bandLength;
+  ptrdiff_t bandCount;
+  std::atomic<ptrdiff_t> nextBand;
 };
 
-
-inline void Replace(const FilterJob& job, int64_t i, uint32_t alpha) {
+inline void Replace(const FilterJob& job, ptrdiff_t i, uint32_t alpha) {
   job.source[i] = job.replacement[alpha];
   job.destination[i] = job.replacement[alpha];
 }
 
 // The plain formula, pixel by pixel (also finishes the vector paths' tails).
-void FilterScalar(const FilterJob& job, const PluginContext* context, int64_t begin) {
-  for (int64_t i = begin; i < job.count; ++i) {
+void FilterScalar(const FilterJob& job, ptrdiff_t begin, ptrdiff_t end) {
+  for (ptrdiff_t i = begin; i < end; ++i) {
     const Pixel pixel = job.source[i];
     const uint32_t alpha = (pixel >> job.alphaShift) & 0xffu;
     if (alpha == 0) continue;
-    const float luma = PixelToYuv(context, pixel).c0;
+    const float luma = PixelToYuv(job.context, pixel).c0;
     const bool replace = job.lighten ? luma < job.currentLuma : luma > job.currentLuma;
     if (replace) Replace(job, i, alpha);
   }
 }
 
-// The vector paths work in blocks of this many pixels: opaque pixels are
-// decided in the main loop, and the places of each block's partly
-// transparent pixels, packed into a list that stays in L1, are finished
-// through the full formula at the end of the block.
-constexpr int64_t kBlock = 512;
+#if defined(TW_HAVE_VECTOR_PATHS)
+
+// The vector paths work in blocks of this many pixels; the places of a
+// block's pixels that need the long way are packed into a list that stays
+// in L1 and finished at the end of the block.
+constexpr ptrdiff_t kBlock = 512;
 
 // For each 4-bit lane mask, the lanes whose bit is set, in order (the rest
 // 0), and how many there are: adding a group's first place gives the places
@@ -83,118 +135,18 @@ constexpr std::array<std::array<int32_t, 4>, 16> MakePackedLanes4() {
   return lanes;
 }
 constexpr std::array<std::array<int32_t, 4>, 16> kPackedLanes4 = MakePackedLanes4();
-constexpr std::array<int, 16> kLaneCount4 = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
-#if defined(__SSE2__)
-// Four pixels at a time. Opaque lanes need no division (b * 255 / 255 == b),
-// so the main loop un-premultiplies nothing and replaces opaque pixels only;
-// partly transparent lanes are packed into the block's list without a
-// branch, and the list is finished four at a time with the division (a
-// branch per group on "any partly transparent pixel here" mispredicts badly
-// when such pixels are scattered, and dividing every lane costs three
-// divisions per group). Transparent lanes are never replaced.
-int64_t FilterSse2(const FilterJob& job) {
-  int32_t packedPlaces[kBlock + 4];
-  Pixel finished[4];
-  Pixel* const source = job.source;
-  Pixel* const destination = job.destination;
-  const int64_t count = job.count;
-  const bool lighten = job.lighten;
-  const bool inPlace = source == destination;
-  const Pixel* const replacementTable = job.replacement.data();
-  const __m128i byteMask = _mm_set1_epi32(0xff);
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(job.redShift));
-  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(job.greenShift));
-  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(job.blueShift));
-  const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(job.alphaShift));
-  const __m128 scale = _mm_set1_ps(255.0f);
-  const __m128 one = _mm_set1_ps(1.0f);
-  const __m128 greenWeight = _mm_set1_ps(colour::kLumaGreen);
-  const __m128 redWeight = _mm_set1_ps(colour::kLumaRed);
-  const __m128 blueWeight = _mm_set1_ps(colour::kLumaBlue);
-  const __m128 currentLuma = _mm_set1_ps(job.currentLuma);
-  const __m128i opaqueReplacement = _mm_set1_epi32(static_cast<int>(job.replacement[255]));
-  // The luma and the decision, the same float operations as the plain path.
-  const auto replaceMask = [&](__m128 r, __m128 g, __m128 b) {
-    const __m128 luma =
-        _mm_add_ps(_mm_add_ps(_mm_mul_ps(greenWeight, g), _mm_mul_ps(redWeight, r)), _mm_mul_ps(blueWeight, b));
-    return _mm_castps_si128(lighten ? _mm_cmplt_ps(luma, currentLuma) : _mm_cmpgt_ps(luma, currentLuma));
-  };
-  const auto channel = [&](__m128i pixels, __m128i shift) {
-    return _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(pixels, shift), byteMask));
-  };
+// The main loops note each group's lanes for the list in a byte; the places
+// are then read off a machine word of bytes at a time.
+using ListWord = uintptr_t;
+constexpr int32_t kGroupsPerWord = sizeof(ListWord);
+inline int32_t TrailingZeros(unsigned int word) { return __builtin_ctz(word); }
+inline int32_t TrailingZeros(unsigned long word) { return __builtin_ctzl(word); }
+inline int32_t TrailingZeros(unsigned long long word) { return __builtin_ctzll(word); }
+constexpr std::array<int32_t, 16> kLaneCount4 = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
-  int64_t i = 0;
-  while (i + 4 <= count) {
-    const int64_t blockStart = i;
-    const int64_t blockEnd = blockStart + std::min(kBlock, (count - blockStart) / 4 * 4);
-    int packed = 0;
-    for (; i < blockEnd; i += 4) {
-      const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
-      const __m128i alpha = _mm_and_si128(_mm_srl_epi32(pixels, alphaShift), byteMask);
-      const __m128i opaque = _mm_cmpeq_epi32(alpha, byteMask);
-      const __m128i partial = _mm_andnot_si128(opaque, _mm_cmpgt_epi32(alpha, zero));
-      const uint32_t partialLanes = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(partial)));
-      _mm_storeu_si128(
-          reinterpret_cast<__m128i*>(packedPlaces + packed),
-          _mm_add_epi32(_mm_set1_epi32(static_cast<int>(i - blockStart)),
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackedLanes4[partialLanes].data()))));
-      packed += kLaneCount4[partialLanes];
-
-      const __m128i replace = _mm_and_si128(
-          replaceMask(channel(pixels, redShift), channel(pixels, greenShift), channel(pixels, blueShift)), opaque);
-      const __m128i chosen = _mm_and_si128(replace, opaqueReplacement);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(source + i), _mm_or_si128(chosen, _mm_andnot_si128(replace, pixels)));
-      if (!inPlace) {
-        __m128i* const target = reinterpret_cast<__m128i*>(destination + i);
-        _mm_storeu_si128(target, _mm_or_si128(chosen, _mm_andnot_si128(replace, _mm_loadu_si128(target))));
-      }
-    }
-    // The block's partly transparent pixels, four at a time (they are still
-    // as they were); lanes past the end of the list read the block's first
-    // pixel, and their results are dropped.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(packedPlaces + packed), zero);
-    const Pixel* const block = source + blockStart;
-    for (int first = 0; first < packed; first += 4) {
-      const int32_t* const places = packedPlaces + first;
-      const __m128i pixels =
-          _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(block[places[0]])),
-                                                _mm_cvtsi32_si128(static_cast<int>(block[places[1]]))),
-                             _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(block[places[2]])),
-                                                _mm_cvtsi32_si128(static_cast<int>(block[places[3]]))));
-      const __m128i alpha = _mm_and_si128(_mm_srl_epi32(pixels, alphaShift), byteMask);
-      const __m128 a = _mm_max_ps(_mm_cvtepi32_ps(alpha), one);
-      const __m128 r = _mm_div_ps(_mm_mul_ps(channel(pixels, redShift), scale), a);
-      const __m128 g = _mm_div_ps(_mm_mul_ps(channel(pixels, greenShift), scale), a);
-      const __m128 b = _mm_div_ps(_mm_mul_ps(channel(pixels, blueShift), scale), a);
-      const __m128i replace = replaceMask(r, g, b);
-      // SSE2 has no gather: the four alphas index the table through general
-      // registers.
-      const __m128i replacement = _mm_unpacklo_epi64(
-          _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(replacementTable[_mm_extract_epi16(alpha, 0)])),
-                             _mm_cvtsi32_si128(static_cast<int>(replacementTable[_mm_extract_epi16(alpha, 2)]))),
-          _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(replacementTable[_mm_extract_epi16(alpha, 4)])),
-                             _mm_cvtsi32_si128(static_cast<int>(replacementTable[_mm_extract_epi16(alpha, 6)]))));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(finished),
-                       _mm_or_si128(_mm_and_si128(replace, replacement), _mm_andnot_si128(replace, pixels)));
-      const int lanes = std::min(4, packed - first);
-      const uint32_t replaced = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(replace)));
-      for (int k = 0; k < lanes; ++k) {
-        const int64_t place = blockStart + packedPlaces[first + k];
-        source[place] = finished[k];
-        if (!inPlace && (replaced & (1u << k))) destination[place] = finished[k];
-      }
-    }
-  }
-  return i;
-}
-#endif
-
-#if defined(TW_HAVE_AVX2_PATH)
-// For each 8-bit lane mask, the lanes whose bit is set, in order, one byte
-// each (the rest 0), as for four lanes above.
-constexpr std::array<uint64_t, 256> MakePackOrder() {
+// The same for 8-bit lane masks, one byte per lane.
+constexpr std::array<uint64_t, 256> MakePackedLanes8() {
   std::array<uint64_t, 256> order{};
   for (uint32_t mask = 0; mask < 256; ++mask) {
     uint64_t lanes = 0;
@@ -206,97 +158,213 @@ constexpr std::array<uint64_t, 256> MakePackOrder() {
   }
   return order;
 }
-constexpr std::array<uint64_t, 256> kPackOrder = MakePackOrder();
+constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
 
-// Eight pixels at a time, in the same blocks and steps as the SSE2 path; the
-// list's pixels and their replacements come from gathers.
-__attribute__((target("avx2,popcnt"))) int64_t FilterAvx2(const FilterJob& job) {
-  int32_t packedPlaces[kBlock + 8];
-  Pixel finished[8];
-  Pixel* const source = job.source;
-  Pixel* const destination = job.destination;
-  const int64_t count = job.count;
-  const bool lighten = job.lighten;
-  const bool inPlace = source == destination;
-  const int* const replacementTable = reinterpret_cast<const int*>(job.replacement.data());
-  const __m256i byteMask = _mm256_set1_epi32(0xff);
-  const __m256i zero = _mm256_setzero_si256();
-  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(job.redShift));
-  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(job.greenShift));
-  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(job.blueShift));
-  const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(job.alphaShift));
-  const __m256 scale = _mm256_set1_ps(255.0f);
-  const __m256 one = _mm256_set1_ps(1.0f);
-  const __m256 greenWeight = _mm256_set1_ps(colour::kLumaGreen);
-  const __m256 redWeight = _mm256_set1_ps(colour::kLumaRed);
-  const __m256 blueWeight = _mm256_set1_ps(colour::kLumaBlue);
-  const __m256 currentLuma = _mm256_set1_ps(job.currentLuma);
-  const __m256i opaqueReplacement = _mm256_set1_epi32(static_cast<int>(job.replacement[255]));
-  // The luma and the decision, the same float operations as the plain path.
-  const auto replaceMask = [&](__m256 r, __m256 g, __m256 b) __attribute__((target("avx2"))) {
-    const __m256 luma = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(greenWeight, g), _mm256_mul_ps(redWeight, r)),
-                                      _mm256_mul_ps(blueWeight, b));
-    return _mm256_castps_si256(lighten ? _mm256_cmp_ps(luma, currentLuma, _CMP_LT_OQ)
-                                       : _mm256_cmp_ps(luma, currentLuma, _CMP_GT_OQ));
-  };
-  const auto channel = [&](__m256i pixels, __m128i shift) __attribute__((target("avx2"))) {
-    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(pixels, shift), byteMask));
-  };
-
-  int64_t i = 0;
-  while (i + 8 <= count) {
-    const int64_t blockStart = i;
-    const int64_t blockEnd = blockStart + std::min(kBlock, (count - blockStart) / 8 * 8);
-    int packed = 0;
-    for (; i < blockEnd; i += 8) {
-      const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
-      const __m256i alpha = _mm256_and_si256(_mm256_srl_epi32(pixels, alphaShift), byteMask);
-      const __m256i opaque = _mm256_cmpeq_epi32(alpha, byteMask);
-      const __m256i partial = _mm256_andnot_si256(opaque, _mm256_cmpgt_epi32(alpha, zero));
-      const uint32_t partialLanes = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(partial)));
-      const __m256i order =
-          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackOrder[partialLanes])));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(packedPlaces + packed),
-                          _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(i - blockStart)), order));
-      packed += __builtin_popcount(partialLanes);
-
-      const __m256i replace = _mm256_and_si256(
-          replaceMask(channel(pixels, redShift), channel(pixels, greenShift), channel(pixels, blueShift)), opaque);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(source + i),
-                          _mm256_blendv_epi8(pixels, opaqueReplacement, replace));
-      if (!inPlace) {
-        __m256i* const target = reinterpret_cast<__m256i*>(destination + i);
-        _mm256_storeu_si256(target, _mm256_blendv_epi8(_mm256_loadu_si256(target), opaqueReplacement, replace));
-      }
-    }
-    // The block's partly transparent pixels, eight at a time (they are still
-    // as they were); lanes past the end of the list read the block's first
-    // pixel, and their results are dropped.
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(packedPlaces + packed), zero);
-    const int* const block = reinterpret_cast<const int*>(source + blockStart);
-    for (int first = 0; first < packed; first += 8) {
-      const __m256i places = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(packedPlaces + first));
-      const __m256i pixels = _mm256_i32gather_epi32(block, places, 4);
-      const __m256i alpha = _mm256_and_si256(_mm256_srl_epi32(pixels, alphaShift), byteMask);
-      const __m256 a = _mm256_max_ps(_mm256_cvtepi32_ps(alpha), one);
-      const __m256 r = _mm256_div_ps(_mm256_mul_ps(channel(pixels, redShift), scale), a);
-      const __m256 g = _mm256_div_ps(_mm256_mul_ps(channel(pixels, greenShift), scale), a);
-      const __m256 b = _mm256_div_ps(_mm256_mul_ps(channel(pixels, blueShift), scale), a);
-      const __m256i replace = replaceMask(r, g, b);
-      const __m256i replacement = _mm256_i32gather_epi32(replacementTable, alpha, 4);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(finished), _mm256_blendv_epi8(pixels, replacement, replace));
-      const int lanes = std::min(8, packed - first);
-      const uint32_t replaced = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(replace)));
-      for (int k = 0; k < lanes; ++k) {
-        const int64_t place = blockStart + packedPlaces[first + k];
-        source[place] = finished[k];
-        if (!inPlace && (replaced & (1u << k))) destination[place] = finished[k];
-      }
-    }
-  }
-  return i;
-}
 #endif
+
+}  // namespace
+
+#if defined(TW_HAVE_VECTOR_PATHS)
+
+// Four pixels at a time with SSE2 (every processor either build runs on).
+namespace sse2_lanes {
+namespace {
+
+struct Lanes {
+  using Ints = __m128i;
+  using Floats = __m128;
+  static constexpr int kCount = 4;
+  static Ints Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+  static void Store(void* p, Ints v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+  static Ints Set(int32_t v) { return _mm_set1_epi32(v); }
+  static Floats SetF(float v) { return _mm_set1_ps(v); }
+  static Ints Zero() { return _mm_setzero_si128(); }
+  static Ints And(Ints a, Ints b) { return _mm_and_si128(a, b); }
+  static Ints Or(Ints a, Ints b) { return _mm_or_si128(a, b); }
+  static Ints Add(Ints a, Ints b) { return _mm_add_epi32(a, b); }
+  static Ints CmpEq(Ints a, Ints b) { return _mm_cmpeq_epi32(a, b); }
+  static Ints CmpGt(Ints a, Ints b) { return _mm_cmpgt_epi32(a, b); }
+  static Ints ShiftWordsRight8(Ints v) { return _mm_srli_epi16(v, 8); }
+  static Ints MulAddWords(Ints a, Ints b) { return _mm_madd_epi16(a, b); }
+  static Ints ShiftRight(Ints v, __m128i count) { return _mm_srl_epi32(v, count); }
+  static Floats ToFloats(Ints v) { return _mm_cvtepi32_ps(v); }
+  static Floats AddF(Floats a, Floats b) { return _mm_add_ps(a, b); }
+  static Floats SubF(Floats a, Floats b) { return _mm_sub_ps(a, b); }
+  static Floats MulF(Floats a, Floats b) { return _mm_mul_ps(a, b); }
+  static Floats DivF(Floats a, Floats b) { return _mm_div_ps(a, b); }
+  static Ints Less(Floats a, Floats b) { return _mm_castps_si128(_mm_cmplt_ps(a, b)); }
+  static Ints Greater(Floats a, Floats b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }
+  static Ints Select(Ints mask, Ints ifSet, Ints ifClear) {
+    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+  }
+  static uint32_t MoveMask(Ints mask) { return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(mask))); }
+  static Ints PackedOrder(uint32_t lanes) { return Load(kPackedLanes4[lanes].data()); }
+  static int32_t CountLanes(uint32_t lanes) { return kLaneCount4[lanes]; }
+  static Ints FromWord(Pixel word) { return _mm_cvtsi32_si128(static_cast<int>(word)); }
+  static Ints FromWords(Pixel a, Pixel b, Pixel c, Pixel d) {
+    return _mm_unpacklo_epi64(_mm_unpacklo_epi32(FromWord(a), FromWord(b)),
+                              _mm_unpacklo_epi32(FromWord(c), FromWord(d)));
+  }
+  // SSE2 has no gather: general registers index the memory.
+  static Ints Gather(const Pixel* base, const int32_t* places) {
+    return FromWords(base[places[0]], base[places[1]], base[places[2]], base[places[3]]);
+  }
+  static Ints LookUp(const Pixel* table, Ints index) {
+    return FromWords(table[_mm_extract_epi16(index, 0)], table[_mm_extract_epi16(index, 2)],
+                     table[_mm_extract_epi16(index, 4)], table[_mm_extract_epi16(index, 6)]);
+  }
+};
+
+#include "colour/lighten_darken_lanes.inc"
+
+}  // namespace
+}  // namespace sse2_lanes
+
+// Eight pixels at a time with AVX2, compiled for it whatever the build's
+// baseline and used only where the processor has it.
+#pragma GCC push_options
+#pragma GCC target("avx2,popcnt")
+namespace avx2_lanes {
+namespace {
+
+struct Lanes {
+  using Ints = __m256i;
+  using Floats = __m256;
+  static constexpr int kCount = 8;
+  static Ints Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+  static void Store(void* p, Ints v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+  static Ints Set(int32_t v) { return _mm256_set1_epi32(v); }
+  static Floats SetF(float v) { return _mm256_set1_ps(v); }
+  static Ints Zero() { return _mm256_setzero_si256(); }
+  static Ints And(Ints a, Ints b) { return _mm256_and_si256(a, b); }
+  static Ints Or(Ints a, Ints b) { return _mm256_or_si256(a, b); }
+  static Ints Add(Ints a, Ints b) { return _mm256_add_epi32(a, b); }
+  static Ints CmpEq(Ints a, Ints b) { return _mm256_cmpeq_epi32(a, b); }
+  static Ints CmpGt(Ints a, Ints b) { return _mm256_cmpgt_epi32(a, b); }
+  static Ints ShiftWordsRight8(Ints v) { return _mm256_srli_epi16(v, 8); }
+  static Ints MulAddWords(Ints a, Ints b) { return _mm256_madd_epi16(a, b); }
+  static Ints ShiftRight(Ints v, __m128i count) { return _mm256_srl_epi32(v, count); }
+  static Floats ToFloats(Ints v) { return _mm256_cvtepi32_ps(v); }
+  static Floats AddF(Floats a, Floats b) { return _mm256_add_ps(a, b); }
+  static Floats SubF(Floats a, Floats b) { return _mm256_sub_ps(a, b); }
+  static Floats MulF(Floats a, Floats b) { return _mm256_mul_ps(a, b); }
+  static Floats DivF(Floats a, Floats b) { return _mm256_div_ps(a, b); }
+  static Ints Less(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
+  static Ints Greater(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
+  static Ints Select(Ints mask, Ints ifSet, Ints ifClear) { return _mm256_blendv_epi8(ifClear, ifSet, mask); }
+  static uint32_t MoveMask(Ints mask) {
+    return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(mask)));
+  }
+  static Ints PackedOrder(uint32_t lanes) {
+    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackedLanes8[lanes])));
+  }
+  static int32_t CountLanes(uint32_t lanes) { return __builtin_popcount(lanes); }
+  static Ints Gather(const Pixel* base, const int32_t* places) {
+    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), Load(places), 4);
+  }
+  static Ints LookUp(const Pixel* table, Ints index) {
+    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+  }
+};
+
+#include "colour/lighten_darken_lanes.inc"
+
+}  // namespace
+}  // namespace avx2_lanes
+#pragma GCC pop_options
+
+#endif  // TW_HAVE_VECTOR_PATHS
+
+namespace {
+
+bool HasAvx2() {
+#if defined(TW_HAVE_VECTOR_PATHS)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+#else
+  return false;
+#endif
+}
+
+void FilterBand(const FilterJob& job, ptrdiff_t begin, ptrdiff_t end) {
+  ptrdiff_t done = begin;
+#if defined(TW_HAVE_VECTOR_PATHS)
+  if (job.path == FilterPath::kAvx2) done = avx2_lanes::FilterRange(job, begin, end);
+  if (job.path == FilterPath::kSse2) done = sse2_lanes::FilterRange(job, begin, end);
+#endif
+  FilterScalar(job, done, end);
+}
+
+// What each thread runs: bands claimed one at a time until none is left.
+void FilterBands(void* data) {
+  FilterJob& job = *static_cast<FilterJob*>(data);
+  for (;;) {
+    const ptrdiff_t band = job.nextBand.fetch_add(1, std::memory_order_relaxed);
+    if (band >= job.bandCount) return;
+    const ptrdiff_t begin = band * job.bandLength;
+    FilterBand(job, begin, std::min(job.count, begin + job.bandLength));
+  }
+}
+
+// Automatic bands: 64K pixels (256 KB) each, few enough for the claiming to
+// cost nothing and many enough to even out threads that the system runs
+// unevenly. Pictures of fewer than four bands stay on the calling thread:
+// waking the workers would cost more than they save.
+constexpr ptrdiff_t kAutoBandLength = ptrdiff_t{1} << 16;
+constexpr ptrdiff_t kMinBandsForThreads = 4;
+
+// The integer luma thresholds of the opaque decision: below when integer
+// luma < kLumaScale * Y - 1, above when > kLumaScale * Y + 1. A current luma
+// that is not a number leaves every opaque pixel to the formula.
+void SetOpaqueLimits(FilterJob* job) {
+  job->belowLimit = 0;
+  job->aboveLimit = 1 << 24;
+  const double y = static_cast<double>(job->currentLuma) * kLumaScale;
+  if (std::isnan(y)) return;
+  const double top = static_cast<double>(1 << 24);
+  job->belowLimit = static_cast<int32_t>(std::clamp(std::ceil(y - 1.0), 0.0, top));
+  job->aboveLimit = static_cast<int32_t>(std::clamp(std::floor(y + 1.0), -1.0, top));
+  // Keeps the band (where lanes the main loop leaves to the list are put)
+  // non-empty; widening it only sends more pixels the long way.
+  job->aboveLimit = std::max(job->aboveLimit, job->belowLimit);
+}
+
+// The scales of the partly transparent decision. The float luma of a pixel
+// with alpha a is 255 / a times the float-weighted sum of its bytes, within
+// six float roundings (relative 2^-21 at most); integer luma / kLumaScale is
+// within kWeightError of that sum. Scales 2^-14 apart from
+// kLumaScale * Y / 255 (cast to float, so another rounding) keep both tests
+// on the safe side. A negative or non-finite current luma turns the tests
+// off.
+void SetPartialScales(FilterJob* job) {
+  const float infinity = std::numeric_limits<float>::infinity();
+  job->belowScale = -infinity;
+  job->aboveScale = infinity;
+  const double y = job->currentLuma;
+  if (!(y >= 0.0) || std::isinf(y)) return;
+  const double scale = y * kLumaScale / 255.0;
+  const double margin = 1.0 / (1 << 14);
+  job->belowScale = static_cast<float>(scale * (1.0 - margin));
+  job->aboveScale = static_cast<float>(scale * (1.0 + margin));
+}
+
+void SetIntegerLuma(FilterJob* job, const PluginContext* context) {
+  int32_t weights[4] = {0, 0, 0, 0};
+  weights[context->RedPosition & 3] += kRedWeight;
+  weights[context->GreenPosition & 3] += kGreenWeight;
+  weights[context->BluePosition & 3] += kBlueWeight;
+  job->evenWeights = weights[0] | weights[2] << 16;
+  job->oddWeights = weights[1] | weights[3] << 16;
+  job->alphaMask = 0xffu << job->alphaShift;
+  SetOpaqueLimits(job);
+  SetPartialScales(job);
+}
+
+bool PositionsDistinct(const PluginContext* context) {
+  const uint32_t used = 1u << (context->RedPosition & 3) | 1u << (context->GreenPosition & 3) |
+                        1u << (context->BluePosition & 3) | 1u << (context->AlphaPosition & 3);
+  return used == 0xfu;
+}
 
 }  // namespace
 
@@ -306,65 +374,65 @@ bool FilterPathAvailable(FilterPath path) {
     case FilterPath::kScalar:
       return true;
     case FilterPath::kSse2:
-#if defined(__SSE2__)
+#if defined(TW_HAVE_VECTOR_PATHS)
       return true;
 #else
       return false;
 #endif
     case FilterPath::kAvx2:
-#if defined(TW_HAVE_AVX2_PATH)
-      return __builtin_cpu_supports("avx2");
-#else
-      return false;
-#endif
+      return HasAvx2();
   }
   return false;
 }
 
 void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten,
-                                  FilterPath path) {
+                                  FilterPath path, int32_t threads) {
   const float currentLuma = RgbToYuv(GState.CurrentRgb).c0;
   if (!source || !destination || !source->Pixels || !destination->Pixels) return;
   if (source->Width != destination->Width || source->Height != destination->Height) return;
   if (source->Width <= 0 || source->Height <= 0) return;
+  const int64_t count = static_cast<int64_t>(source->Width) * source->Height;
+  // A picture larger than the address space cannot be a real buffer.
+  if (count > static_cast<int64_t>(std::numeric_limits<ptrdiff_t>::max() / sizeof(Pixel))) return;
 
   FilterJob job;
+  job.context = context;
   job.source = source->Pixels;
   job.destination = destination->Pixels;
-  job.count = static_cast<int64_t>(source->Width) * source->Height;
+  job.count = static_cast<ptrdiff_t>(count);
   job.currentLuma = currentLuma;
   job.lighten = lighten != 0;
-  job.redShift = ChannelShift(context->RedPosition);
-  job.greenShift = ChannelShift(context->GreenPosition);
-  job.blueShift = ChannelShift(context->BluePosition);
-  job.alphaShift = ChannelShift(context->AlphaPosition);
+  job.redShift = static_cast<int32_t>(ChannelShift(context->RedPosition));
+  job.greenShift = static_cast<int32_t>(ChannelShift(context->GreenPosition));
+  job.blueShift = static_cast<int32_t>(ChannelShift(context->BluePosition));
+  job.alphaShift = static_cast<int32_t>(ChannelShift(context->AlphaPosition));
   // The replacement depends only on the pixel's alpha.
   ColourTriple current = PixelToRgb(context, GState.CurrentPixel);
   for (int32_t alpha = 0; alpha < 256; ++alpha) {
     current.alpha = alpha;
     job.replacement[static_cast<size_t>(alpha)] = RgbToPixel(context, current);
   }
+  SetIntegerLuma(&job, context);
 
-  if (path == FilterPath::kAuto) {
-    path = FilterPathAvailable(FilterPath::kAvx2) ? FilterPath::kAvx2 : FilterPath::kSse2;
+  if (path == FilterPath::kAuto) path = HasAvx2() ? FilterPath::kAvx2 : FilterPath::kSse2;
+  // The vector paths are held to the formula for layouts that give each
+  // channel a byte of its own; a layout that shares a byte (no host's) takes
+  // the plain path.
+  if (!FilterPathAvailable(path) || !PositionsDistinct(context)) path = FilterPath::kScalar;
+  job.path = path;
+
+  if (threads <= 0) {
+    job.bandLength = kAutoBandLength;
+    job.bandCount = (job.count + kAutoBandLength - 1) / kAutoBandLength;
+    threads = job.bandCount >= kMinBandsForThreads ? UsableProcessorCount() : 1;
+  } else {
+    // Three bands a thread, of whatever length that makes (odd ones too).
+    job.bandCount = std::min<ptrdiff_t>(job.count, ptrdiff_t{3} * threads);
+    job.bandLength = (job.count + job.bandCount - 1) / job.bandCount;
+    job.bandCount = (job.count + job.bandLength - 1) / job.bandLength;
   }
-  if (!FilterPathAvailable(path)) path = FilterPath::kScalar;
-  int64_t done = 0;
-  switch (path) {
-#if defined(TW_HAVE_AVX2_PATH)
-    case FilterPath::kAvx2:
-      done = FilterAvx2(job);
-      break;
-#endif
-#if defined(__SSE2__)
-    case FilterPath::kSse2:
-      done = FilterSse2(job);
-      break;
-#endif
-    default:
-      break;
-  }
-  FilterScalar(job, context, done);
+  job.nextBand.store(0, std::memory_order_relaxed);
+  RunOnWorkerThreads(static_cast<int32_t>(std::min<ptrdiff_t>(threads, job.bandCount)), FilterBands, &job);
 }
 
 void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten) {

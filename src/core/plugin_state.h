@@ -209,6 +209,9 @@ struct PluginState {
   float ZoomCanvasDistance;      // canvas-space stroke length alongside
   float LoadLevel = 100.0f;      // current "Load" level, 0..100
   float BrushHueOffset;          // hue offset of a brush-mode hue turn, in turns
+
+  // Scope window.
+  HostImage* VectorscopeImage;  // picture the scope gadget shows, or null; freed when replaced or closed
 };
 
 extern PluginState GState;

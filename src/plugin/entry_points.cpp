@@ -21,6 +21,7 @@
 #include "panel/widget_rendering.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
+#include "core/worker_threads.h"
 #include "interact/canvas_modes.h"
 #include "interact/panel_events.h"
 #include "requesters/lab_dialog.h"
@@ -117,8 +118,9 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
   if (GState.BrushRequester || GState.BrushImage) {
     CloseWindowAndImage(context, &GState.BrushRequester, &GState.BrushImage, true);
   }
-  // Unless the user closed it already.
+  // Unless the user closed it already; its picture goes either way.
   CloseScopeWindow(context);
+  ReleaseScopePicture(context);
   // Its callback lives in this library, which the host may unload next.
   CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
@@ -128,6 +130,9 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
     HostFreeImage(context, buffer);
   }
   if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
+  // The filter's worker threads end here, not at unload: the loader lock
+  // held there would stop them from exiting.
+  StopWorkerThreads();
 }
 
 TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {

@@ -22,19 +22,8 @@ constexpr int32_t kScopeGadgetHeight = 181;
 
 }  // namespace
 
-bool ScopeWindowOpen(PluginContext* context) {
-  const RequesterHandle scope = GState.VectorscopeRequester;
-  if (!scope) return false;
-  // The query leaves the remembered place as it was when it fails.
-  if (HostGetRequesterPlace(context, scope, &GState.VectorscopeX, &GState.VectorscopeY, nullptr, nullptr)) {
-    return true;
-  }
-  GState.VectorscopeRequester = 0;
-  return false;
-}
-
 void OpenScopeWindow(PluginContext* context) {
-  if (GState.VectorscopeMode == kScopeOff || ScopeWindowOpen(context)) return;
+  if (GState.VectorscopeMode == kScopeOff || ScopeWindowStillOpen(context)) return;
   const RequesterHandle scope =
       HostOpenRequester(context, kScopeSize, kScopeSize, GState.VectorscopeX, GState.VectorscopeY,
                         kReqFlagsVectorscope, LocalisedText(context, texts::kVectorscopeTitle));
@@ -50,8 +39,9 @@ void OpenScopeWindow(PluginContext* context) {
 void CloseScopeWindow(PluginContext* context) {
   // Its place is read on the way; a window the user already closed is only
   // forgotten.
-  if (!ScopeWindowOpen(context)) return;
+  if (!ScopeWindowStillOpen(context)) return;
   const RequesterHandle scope = GState.VectorscopeRequester;
   GState.VectorscopeRequester = 0;
   HostCloseRequester(context, scope);
+  ReleaseScopePicture(context);
 }

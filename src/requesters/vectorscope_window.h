@@ -1,18 +1,12 @@
 // Tintwell requesters: the vectorscope window.
 #pragma once
 
+#include "colour/vectorscope.h"  // kScopeGadget
 #include "core/abi.h"
 
-// The window's image gadget; a click on it switches the display.
-constexpr int32_t kScopeGadget = 130;
-
-// Opens the window when the scope is on and no window is open.
+// Opens the window when the scope is on and no window is open (one the user
+// closed counts as closed: ScopeWindowStillOpen in colour/vectorscope.h).
 void OpenScopeWindow(PluginContext* context);
-// Keeps the window's place in memory, closes it and clears the handle.
+// Keeps the window's place in memory, closes it, clears the handle and frees
+// its picture; a window the user already closed is only forgotten.
 void CloseScopeWindow(PluginContext* context);
-// True while the window the plug-in holds is still open. The window is a
-// plain requester: when the user closes it, the host tells the plug-in
-// nothing, so the held handle is checked by asking the host for the
-// window's place (which also keeps that place in memory). A handle the host
-// no longer knows is forgotten and never used again.
-bool ScopeWindowOpen(PluginContext* context);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "colour/lighten_darken_filter.h"
 #include "interact/paint_mode.h"
 #include "host/host_calls.h"
+#include "core/worker_threads.h"
 #include "colour_test_support.h"
 #include "support/plugin_host.h"
 
@@ -95,36 +98,39 @@ std::vector<FilterPath> Paths() {
   return paths;
 }
 
-// Runs every path over the picture in place (between guard pixels that must
-// stay) and with separate buffers, against the rule written out.
+// Runs every path, on one thread and split among three, over the picture in
+// place (between guard pixels that must stay) and with separate buffers,
+// against the rule written out.
 void ExpectEveryPathFollowsTheRule(PluginContext ctx, const std::vector<Pixel>& image, int32_t width,
                                    int32_t height, const std::string& label) {
   for (int lighten = 0; lighten < 2; ++lighten) {
     const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, lighten);
     for (FilterPath path : Paths()) {
-      const std::string where = label + " lighten " + std::to_string(lighten) + " path " +
-                                std::to_string(static_cast<int>(path));
-      std::vector<Pixel> buffer(image.size() + 2, 0xdeadbeefu);
-      std::copy(image.begin(), image.end(), buffer.begin() + 1);
-      HostImage inPlace{width, height, {0, 0, 0, 0}, buffer.data() + 1};
-      CieLightenDarkenFilterOnPath(&ctx, &inPlace, &inPlace, lighten, path);
-      ASSERT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 1)) << where;
-      ASSERT_EQ(0xdeadbeefu, buffer.front()) << where;
-      ASSERT_EQ(0xdeadbeefu, buffer.back()) << where;
+      for (int32_t threads : {1, 3}) {
+        const std::string where = label + " lighten " + std::to_string(lighten) + " path " +
+                                  std::to_string(static_cast<int>(path)) + " threads " + std::to_string(threads);
+        std::vector<Pixel> buffer(image.size() + 2, 0xdeadbeefu);
+        std::copy(image.begin(), image.end(), buffer.begin() + 1);
+        HostImage inPlace{width, height, {0, 0, 0, 0}, buffer.data() + 1};
+        CieLightenDarkenFilterOnPath(&ctx, &inPlace, &inPlace, lighten, path, threads);
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 1)) << where;
+        ASSERT_EQ(0xdeadbeefu, buffer.front()) << where;
+        ASSERT_EQ(0xdeadbeefu, buffer.back()) << where;
 
-      // Separate buffers: both get the replaced pixels, the destination keeps
-      // its own content elsewhere (a replacement can equal the pixel it
-      // replaces, so an unchanged pixel may show either).
-      std::vector<Pixel> source = image;
-      std::vector<Pixel> destination(image.size(), 0x01020304u);
-      HostImage sourceImage{width, height, {0, 0, 0, 0}, source.data()};
-      HostImage destinationImage{width, height, {0, 0, 0, 0}, destination.data()};
-      CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path);
-      ASSERT_EQ(expected, source) << where;
-      for (size_t i = 0; i < image.size(); ++i) {
-        const bool unchanged = expected[i] == image[i];
-        ASSERT_TRUE(destination[i] == expected[i] || (unchanged && destination[i] == 0x01020304u))
-            << where << " pixel " << i;
+        // Separate buffers: both get the replaced pixels, the destination
+        // keeps its own content elsewhere (a replacement can equal the pixel
+        // it replaces, so an unchanged pixel may show either).
+        std::vector<Pixel> source = image;
+        std::vector<Pixel> destination(image.size(), 0x01020304u);
+        HostImage sourceImage{width, height, {0, 0, 0, 0}, source.data()};
+        HostImage destinationImage{width, height, {0, 0, 0, 0}, destination.data()};
+        CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path, threads);
+        ASSERT_EQ(expected, source) << where;
+        for (size_t i = 0; i < image.size(); ++i) {
+          const bool unchanged = expected[i] == image[i];
+          ASSERT_TRUE(destination[i] == expected[i] || (unchanged && destination[i] == 0x01020304u))
+              << where << " pixel " << i;
+        }
       }
     }
   }
@@ -164,6 +170,37 @@ std::vector<Pixel> EveryByteAndAlphaImage(const PluginContext& ctx, std::mt19937
   return image;
 }
 
+// Pixels whose luma lies as near the current colour's as their bytes allow
+// (the vector paths' integer shortcuts cannot decide these): for a random
+// alpha and red and green, the blue byte that brings the formula's luma
+// closest; every other pixel opaque.
+std::vector<Pixel> NearCurrentLumaImage(const PluginContext& ctx, std::mt19937& rng, size_t count) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  const ColourTriple current = GState.CurrentRgb;
+  const float currentLuma = 0.587f * current.c1 + 0.299f * current.c0 + 0.114f * current.c2;
+  std::vector<Pixel> image(count);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t a = (i % 2) ? 255u : 1u + static_cast<uint32_t>(byte(rng)) % 255u;
+    const uint32_t r = static_cast<uint32_t>(byte(rng)) % (a + 1);
+    const uint32_t g = static_cast<uint32_t>(byte(rng)) % (a + 1);
+    uint32_t best = 0;
+    float bestDistance = 1e30f;
+    const float fa = static_cast<float>(a);
+    for (uint32_t b = 0; b <= a; ++b) {
+      const float luma = 0.587f * (static_cast<float>(g) * 255.0f / fa) +
+                         0.299f * (static_cast<float>(r) * 255.0f / fa) +
+                         0.114f * (static_cast<float>(b) * 255.0f / fa);
+      const float distance = std::fabs(luma - currentLuma);
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = b;
+      }
+    }
+    image[i] = PackBytes(ctx, r, g, best, a);
+  }
+  return image;
+}
+
 // One table over pictures: what they are made of, their sizes (odd ones stop
 // the vector loops short of the end; sizes around the block length fill the
 // batches), the channel layouts and current colours they are filtered under
@@ -195,6 +232,8 @@ TEST_F(ColourFilter, EveryPathFollowsTheRuleOnEveryPicture) {
        {{90, 140, 60, 255}}},
       {"every byte and alpha", EveryByteAndAlphaImage, {{256 * 256 + 5, 1}}, false,
        {{255, 255, 255, 255}, {64, 64, 64, 128}, {30, 200, 90, 255}, {7, 3, 11, 13}}},
+      {"near the current luma", NearCurrentLumaImage, {{997, 3}}, false,
+       {{128, 128, 128, 255}, {30, 200, 90, 255}, {64, 64, 64, 128}, {0, 0, 0, 255}}},
   };
   std::mt19937 rng(42);
   for (const Picture& picture : pictures) {
@@ -241,6 +280,46 @@ TEST_F(ColourFilter, EdgeCasesOfTheRule) {
   EXPECT_EQ(PackBytes(ctx, 128, 128, 128, 128), pixels[1]);
   EXPECT_EQ(white, pixels[2]);
   EXPECT_EQ(white, pixels[3]);
+}
+
+// Current colours whose luma is no ordinary number, or whose floats are not
+// the bytes of CurrentPixel (mixing leaves fractions): the shortcuts must
+// step aside or still agree with the rule.
+TEST_F(ColourFilter, UnusualCurrentLumas) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float infinity = std::numeric_limits<float>::infinity();
+  const ColourTriple currents[] = {{nan, nan, nan, 255},        {-40.0f, -3.0f, -7.5f, 255},
+                                   {infinity, 0.0f, 0.0f, 255}, {1e30f, 1e30f, 1e30f, 255},
+                                   {0.0f, 0.0f, 0.0f, 255},     {127.99999f, 128.00002f, 128.0f, 255},
+                                   {300.0f, 280.0f, 400.0f, 255}};
+  PluginContext ctx = LayoutContext();
+  std::mt19937 rng(7);
+  GState.CurrentPixel = PackBytes(ctx, 128, 128, 128, 255);
+  const std::vector<Pixel> image = TestImage(ctx, rng, 777, GState.CurrentPixel);
+  for (const ColourTriple& current : currents) {
+    GState.CurrentRgb = current;
+    ExpectEveryPathFollowsTheRule(ctx, image, 777, 1, "current " + std::to_string(current.c0));
+    if (HasFatalFailure()) return;
+  }
+}
+
+// The worker threads end on request (PI_Close) and start again when a pass
+// needs them.
+TEST_F(ColourFilter, WorkersEndAndStartAgain) {
+  PluginContext ctx = LayoutContext();
+  SetCurrent(ctx, 128, 128, 128);
+  std::mt19937 rng(3);
+  const std::vector<Pixel> image = HalfOpaqueImage(ctx, rng, 5000);
+  const std::vector<Pixel> expected = Expected(ctx, image, GState.CurrentPixel, GState.CurrentRgb, true);
+  for (int round = 0; round < 2; ++round) {
+    std::vector<Pixel> pixels = image;
+    HostImage picture{100, 50, {0, 0, 0, 0}, pixels.data()};
+    CieLightenDarkenFilterOnPath(&ctx, &picture, &picture, 1, FilterPath::kAuto, 4);
+    EXPECT_EQ(expected, pixels) << "round " << round;
+    EXPECT_EQ(3, StartedWorkerThreads()) << "round " << round;
+    StopWorkerThreads();
+    EXPECT_EQ(0, StartedWorkerThreads());
+  }
 }
 
 TEST_F(ColourFilter, BuffersThatDisagreeAreLeftAlone) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "colour/canvas_sampling.h"
+#include "colour/vectorscope.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
 #include "interact/canvas_pick.h"
@@ -121,10 +122,15 @@ TEST_F(RequestersCanvas, ScopeClosedByTheUserIsForgottenNotClosedAgain) {
     ASSERT_EQ(1, Host().Parameters("s"));
     const RequesterHandle scope = GState.VectorscopeRequester;
     ASSERT_NE(nullptr, Host().FindRequester(scope)) << i;
+    VectorscopeUpdate(Context(), GState.CurrentPixel);
+    ASSERT_NE(nullptr, GState.VectorscopeImage);
     Host().UserClosesRequester(scope);
     Host().ClearRecords();
+    // Once, a colour change comes first: it finds the window gone and draws nothing.
+    if (i == 0) VectorscopeUpdate(Context(), GState.CurrentPixel);
     endings[i]();
     EXPECT_EQ(0, GState.VectorscopeRequester) << i;
+    EXPECT_EQ(nullptr, GState.VectorscopeImage) << i;
     const std::vector<std::string> uses = usesOf(scope);
     EXPECT_LE(uses.size(), 1u) << i << ": " << (uses.empty() ? "" : uses.back());
     if (!uses.empty()) {

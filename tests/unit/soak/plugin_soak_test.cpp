@@ -1,4 +1,5 @@
-// Seeded soak of the whole plug-in: the panel's gestures and every other way
+// Seeded soak of the whole plug-in: the panel's gestures, the canvas side's
+// strokes and options, and every other way
 // the host reaches the plug-in (messages of every kind, command letters, the
 // LAB dialog, the scope window closed by the user), careless replies, failing
 // requesters, images and settings files, and restarts with random stored
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 #include "core/plugin_state.h"
+#include "soak/canvas_event_kinds.h"
 #include "soak/panel_event_kinds.h"
 #include "soak/plugin_event_kinds.h"
 #include "support/plugin_holdings.h"
@@ -32,6 +34,8 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
   soak::Harness harness(*host, seed);
   soak::AddPanelEventKinds(harness);
   soak::AddPanelInvariants(harness);
+  soak::AddCanvasEventKinds(harness);
+  soak::AddCanvasInvariants(harness);
   soak::AddPluginEventKinds(harness, *host);
   soak::AddPluginInvariants(harness);
   const int64_t steps = soak::SoakSteps(2500);

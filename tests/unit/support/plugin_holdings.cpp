@@ -52,6 +52,7 @@ std::string CheckPluginHoldings(const simhost::SimHost& host) {
       {"PickImage", GState.PickImage},       {"BrushImage", GState.BrushImage},
       {"SampleBuffer", GState.SampleBuffer}, {"SwatchImage", GState.SwatchImage},
       {"PaletteImage", GState.PaletteImage}, {"LampImage", GState.LampImage},
+      {"VectorscopeImage", GState.VectorscopeImage},
   };
   std::set<const HostImage*> heldImages;
   for (const auto& [name, image] : images) {
