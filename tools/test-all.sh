@@ -23,7 +23,7 @@ done
 # Every fuzz target for a few seconds (clang's libFuzzer with the
 # sanitizers); tools/fuzz.sh SECONDS runs them longer.
 echo "== fuzz"
-bash tools/fuzz.sh 4
+bash tools/fuzz.sh 3
 
 echo "== win32"
 cmake --preset win32 >/dev/null

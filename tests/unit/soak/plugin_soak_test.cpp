@@ -38,7 +38,7 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
   soak::AddCanvasInvariants(harness);
   soak::AddPluginEventKinds(harness, *host);
   soak::AddPluginInvariants(harness);
-  const int64_t steps = soak::SoakSteps(2500);
+  const int64_t steps = soak::SoakSteps(1200);
   EXPECT_TRUE(harness.Run(steps));
 
   host->Close();
