@@ -365,7 +365,21 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
     case kFnUpdateArea:
       return UpdateArea(pack);
     case kFnSendCommand: {
-      const std::string reply = Command(ReadText(pack[0]));
+      const size_t commandRecord = self->commands_.size();
+      std::string reply = Command(ReadText(pack[0]));
+      if (self->replyTamper_) {
+        const bool unterminated = self->replyTamper_(ReadText(pack[0]), &reply);
+        // The record shows the reply the plug-in got.
+        self->commands_[commandRecord].reply = reply.substr(0, 255);
+        if (unterminated && pack[1]) {
+          constexpr size_t kReplyBufferSize = 256;
+          reply.resize(kReplyBufferSize, '#');
+          std::memcpy(reinterpret_cast<char*>(pack[1]), reply.data(), kReplyBufferSize);
+          self->commands_[commandRecord].reply = reply.substr(0, 255);
+          self->calls_[record].output = reply + " (no terminator)";
+          return 1;
+        }
+      }
       self->calls_[record].output = WriteBounded(reinterpret_cast<char*>(pack[1]), 256, reply);
       if (!pack[1]) self->calls_[record].output = reply.substr(0, 255);
       return 1;
@@ -577,6 +591,10 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
   }
   if (sub == kReqGetPlace && self->failGetPlaces_ > 0) {
     --self->failGetPlaces_;
+    return 0;
+  }
+  if (sub == kReqGetPlace && userClosedRequesters.count(handle)) {
+    self->calls_[record].output = "no such requester";
     return 0;
   }
   Requester* requester = FindRequester(handle, layout.name);
@@ -1023,6 +1041,7 @@ void SimHost::UserClosesRequester(RequesterHandle requester, HostWord closeWord4
     return;
   }
   impl_->CloseRequester(requester, closeWord4);
+  impl_->userClosedRequesters.insert(requester);
   if (impl_->depth == 0) DeliverPendingMessages();
 }
 
@@ -1112,6 +1131,8 @@ void SimHost::MoveRequester(RequesterHandle requester, int32_t x, int32_t y, int
   found->width = width;
   found->height = height;
 }
+
+bool SimHost::ClosedByUser(RequesterHandle handle) const { return impl_->userClosedRequesters.count(handle) != 0; }
 
 const Requester* SimHost::FindRequester(RequesterHandle handle) const {
   auto it = impl_->requesters.find(handle);

@@ -181,7 +181,12 @@ struct HostOptions {
   uint8_t channelPositions[4] = {2, 1, 0, 3};  // red, green, blue, alpha byte positions
   std::string settingsPath;       // user settings, persisted between runs; empty keeps them in memory
   std::string localisationPath;   // file served as "tintwell.loc"; empty means no such file
+  // Served as "tintwell.loc" instead of a file when set (texts by number).
+  std::optional<std::map<int32_t, std::string>> localisationTexts;
   std::string pluginDirectory = ".";  // reply of "tv_GetPath PLUGIN"
+  // Settings files (HostOpenConfigFile) live in this host's memory only and
+  // start empty; ConfigFileValue and SetConfigFileValue reach them.
+  bool configFilesInMemory = false;
 };
 
 // Expands a PackBits stream of 4-byte pixels (control c 0..127: c + 1
@@ -212,6 +217,11 @@ class SimHost {
 
   PluginContext* Context();
   const HostOptions& Options() const { return options_; }
+  // What the next HostOpenLocalisation serves (a host restart with another
+  // localisation file); nullopt: the file named in the options, if any.
+  void SetLocalisationTexts(std::optional<std::map<int32_t, std::string>> texts) {
+    options_.localisationTexts = std::move(texts);
+  }
   const PluginApi& Api() const { return api_; }
 
   // ---- calling the plug-in (messages queued by the host are delivered
@@ -226,7 +236,10 @@ class SimHost {
   // argument words are padded with zeros to 16.
   int32_t SendEvent(RequesterHandle requester, int32_t event, std::vector<HostWord> args);
   // The user closes a requester: a callback requester gets event 101 with
-  // argument word 4 set to closeWord4; then it is gone.
+  // argument word 4 set to closeWord4; then it is gone. A plain requester's
+  // plug-in hears nothing (plain requesters report only presses and pointer
+  // moves); from then on HostGetRequesterPlace on its handle answers 0, and
+  // any other use of the handle is a fault.
   void UserClosesRequester(RequesterHandle requester, HostWord closeWord4 = 0);
   // The host room changes (message 320 with a pointer to the name).
   int32_t ChangeRoom(const std::string& roomName);
@@ -275,6 +288,14 @@ class SimHost {
   void FailNextRequesterOpen(int32_t count = 1) { failRequesterOpens_ = count; }
   void FailNextImageAlloc(int32_t count = 1) { failImageAllocs_ = count; }
   void FailNextGetRequesterPlace(int32_t count = 1) { failGetPlaces_ = count; }
+  void FailNextConfigFileOpen(int32_t count = 1) { failConfigOpens_ = count; }
+  // A careless or hostile host: called with every command and the reply the
+  // host would give (scripted or the model's); it may change the reply, and
+  // when it returns true the host fills all 256 bytes of the reply buffer
+  // with the reply (cut, or padded with '#') and writes no terminator. The
+  // model has already acted on the command. Null: replies as they are.
+  using ReplyTamper = std::function<bool(const std::string& command, std::string* reply)>;
+  void SetReplyTamper(ReplyTamper tamper) { replyTamper_ = std::move(tamper); }
   // The user edits a text gadget (send event 106 afterwards to tell the plug-in).
   void SetGadgetTextAsUser(RequesterHandle requester, int32_t gadgetId, const std::string& text);
   // The user moves a requester.
@@ -346,12 +367,20 @@ class SimHost {
 
   // ---- host state ----
   const Requester* FindRequester(RequesterHandle handle) const;
+  bool ClosedByUser(RequesterHandle handle) const;  // UserClosesRequester closed it
   const Requester* FindRequesterByTitle(const std::string& title) const;
   int32_t OpenRequesterCount() const;
   std::vector<RequesterHandle> OpenRequesters() const;
   int32_t LiveImageCount() const;
   bool IsLiveImage(const HostImage* image) const;
   int32_t OpenConfigFileCount() const;
+  // A value of a settings file kept in memory (configFilesInMemory), by the
+  // path as the plug-in opens it.
+  std::optional<std::string> ConfigFileValue(const std::string& path, const std::string& section,
+                                             const std::string& key) const;
+  void SetConfigFileValue(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& value);
+  void ClearConfigFiles();
   std::optional<std::string> UserSetting(const std::string& section, const std::string& key) const;
   void SetUserSetting(const std::string& section, const std::string& key, const std::string& value);
   void RemoveUserSetting(const std::string& section, const std::string& key);
@@ -382,6 +411,8 @@ class SimHost {
   int32_t failRequesterOpens_ = 0;
   int32_t failImageAllocs_ = 0;
   int32_t failGetPlaces_ = 0;
+  int32_t failConfigOpens_ = 0;
+  ReplyTamper replyTamper_;
   HostWord pluginCloseWord4_ = 1;
   bool localisationOpen_ = false;
   friend struct Impl;

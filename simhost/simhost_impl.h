@@ -109,6 +109,10 @@ struct SimHost::Impl {
 
   std::map<RequesterHandle, Requester> requesters;
   RequesterHandle nextRequester = 0x1000;
+  // Requesters the user closed. Asking for the place of one is how a plug-in
+  // finds out that a plain requester is gone (the answer is 0); any other
+  // use of such a handle is a fault.
+  std::set<RequesterHandle> userClosedRequesters;
 
   std::map<const HostImage*, std::unique_ptr<ImageBlock>> images;
   std::set<const HostImage*> freedImages;
@@ -118,6 +122,7 @@ struct SimHost::Impl {
   SectionMap userSettings;
 
   std::map<HostWord, std::string> configHandles;  // handle -> file path as opened
+  std::map<std::string, SectionMap> memoryConfigFiles;  // by file path, with configFilesInMemory
   std::map<std::string, ConfigDocument> configDocuments;  // by file path as opened
   HostWord nextConfigHandle = 0x2000;
 

@@ -208,11 +208,18 @@ HostWord SimHost::Impl::OpenConfigFile(const char* path) {
     Fault("HostOpenConfigFile without a path");
     return 0;
   }
+  if (self->failConfigOpens_ > 0) {
+    --self->failConfigOpens_;
+    return 0;
+  }
   const std::string filePath = HostPath(path);
   auto document = configDocuments.find(filePath);
   if (document == configDocuments.end()) {
     ConfigDocument loaded;
-    if (!ReadSectionFile(filePath, &loaded.sections, false)) {
+    if (self->options_.configFilesInMemory) {
+      const auto stored = memoryConfigFiles.find(filePath);
+      if (stored != memoryConfigFiles.end()) loaded.sections = stored->second;
+    } else if (!ReadSectionFile(filePath, &loaded.sections, false)) {
       // Created when missing; a path that can't be created fails.
       if (!WriteSectionFile(filePath, loaded.sections, false)) return 0;
     }
@@ -239,6 +246,10 @@ ConfigDocument* SimHost::Impl::FindConfig(HostWord handle, const char* operation
 }
 
 bool SimHost::Impl::SaveConfig(const std::string& path, const SectionMap& sections) {
+  if (self->options_.configFilesInMemory) {
+    memoryConfigFiles[path] = sections;
+    return true;
+  }
   return WriteSectionFile(path, sections, false);
 }
 
@@ -261,10 +272,39 @@ void SimHost::Impl::CheckUnclosedFiles(const char* when) {
 
 int32_t SimHost::OpenConfigFileCount() const { return static_cast<int32_t>(impl_->configHandles.size()); }
 
+std::optional<std::string> SimHost::ConfigFileValue(const std::string& path, const std::string& section,
+                                                    const std::string& key) const {
+  const auto file = impl_->memoryConfigFiles.find(HostPath(path));
+  if (file == impl_->memoryConfigFiles.end()) return std::nullopt;
+  const auto s = file->second.find(section);
+  if (s == file->second.end()) return std::nullopt;
+  const auto k = s->second.find(key);
+  if (k == s->second.end()) return std::nullopt;
+  return k->second;
+}
+
+void SimHost::SetConfigFileValue(const std::string& path, const std::string& section, const std::string& key,
+                                 const std::string& value) {
+  const std::string filePath = HostPath(path);
+  impl_->memoryConfigFiles[filePath][section][key] = value;
+  // A file open right now sees it too.
+  const auto open = impl_->configDocuments.find(filePath);
+  if (open != impl_->configDocuments.end()) open->second.sections[section][key] = value;
+}
+
+void SimHost::ClearConfigFiles() { impl_->memoryConfigFiles.clear(); }
+
 // ---------------------------------------------------------------- localisation
 
 HostWord SimHost::Impl::OpenLocalisation(const char* name) {
   (void)name;  // the host serves its one localisation file, whatever it is called
+  if (self->options_.localisationTexts) {
+    const HostWord handle = nextLocalisation;
+    nextLocalisation += 0x10;
+    localisations[handle] = *self->options_.localisationTexts;
+    self->localisationOpen_ = true;
+    return handle;
+  }
   if (self->options_.localisationPath.empty()) return 0;
   std::vector<std::string> lines;
   if (!ReadLines(self->options_.localisationPath, &lines)) return 0;

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tintwell needs on a fresh Debian 12
 # machine: the native toolchain and test libraries (libpng for the panel
-# pictures the session writes), the i686 mingw cross
-# compiler for the real DLL, 32-bit wine to run the Windows tests, and the
-# desktop host's window and chrome (SDL2, Dear ImGui, a CJK font) with the
-# virtual X server and pointer driver its test and scripted session use.
+# pictures the session writes), clang with libFuzzer for the fuzz targets,
+# the i686 mingw cross compiler for the real DLL, 32-bit wine to run the
+# Windows tests, and the desktop host's window and chrome (SDL2, Dear ImGui,
+# a CJK font) with the virtual X server and pointer driver its test and
+# scripted session use.
 # Does nothing when everything is already there.
 set -euo pipefail
 
 packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev libpng-dev
-          g++-mingw-w64-i686 wine wine32:i386
+          clang-14 libclang-rt-14-dev g++-mingw-w64-i686 wine wine32:i386
           libsdl2-dev libimgui-dev fonts-wqy-microhei xvfb xdotool)
 
 sudo=""

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build, the native build
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and the real 32-bit
-# Windows DLL with its tests under wine.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every
+# fuzz target, and the real 32-bit Windows DLL with its tests under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,8 +20,13 @@ for preset in default asan; do
   ctest --preset "$preset" -j"$jobs"
 done
 
+# Every fuzz target for a few seconds (clang's libFuzzer with the
+# sanitizers); tools/fuzz.sh SECONDS runs them longer.
+echo "== fuzz"
+bash tools/fuzz.sh 3
+
 echo "== win32"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
 ctest --preset win32
-echo "All tests passed (native, sanitizers, Win32 under wine)."
+echo "All tests passed (native, sanitizers, fuzz targets, Win32 under wine)."

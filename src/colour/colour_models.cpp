@@ -231,9 +231,9 @@ ColourTriple XyzToRgb(ColourTriple xyz) {
 
 // CIE 1976 L*a*b* against ReferenceWhite; XYZ in, L 0..100 out.
 ColourTriple XyzToLab(ColourTriple xyz) {
-  const float fx = LabCompand(xyz.c0 / GState.ReferenceWhite[0]);
-  const float fy = LabCompand(xyz.c1 / GState.ReferenceWhite[1]);
-  const float fz = LabCompand(xyz.c2 / GState.ReferenceWhite[2]);
+  const float fx = LabCompand(xyz.c0 / UsableWhiteComponent(GState.ReferenceWhite[0]));
+  const float fy = LabCompand(xyz.c1 / UsableWhiteComponent(GState.ReferenceWhite[1]));
+  const float fz = LabCompand(xyz.c2 / UsableWhiteComponent(GState.ReferenceWhite[2]));
   return Triple(116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz), xyz.alpha);
 }
 
@@ -241,8 +241,9 @@ ColourTriple LabToXyz(ColourTriple lab) {
   const float fy = (lab.c0 + 16.0f) / 116.0f;
   const float fx = lab.c1 / 500.0f + fy;
   const float fz = fy - lab.c2 / 200.0f;
-  return Triple(GState.ReferenceWhite[0] * LabExpand(fx), GState.ReferenceWhite[1] * LabExpand(fy),
-                GState.ReferenceWhite[2] * LabExpand(fz), lab.alpha);
+  return Triple(UsableWhiteComponent(GState.ReferenceWhite[0]) * LabExpand(fx),
+                UsableWhiteComponent(GState.ReferenceWhite[1]) * LabExpand(fy),
+                UsableWhiteComponent(GState.ReferenceWhite[2]) * LabExpand(fz), lab.alpha);
 }
 
 ColourTriple RgbToLab(ColourTriple rgb) { return XyzToLab(RgbToXyz(rgb)); }

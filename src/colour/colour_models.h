@@ -19,6 +19,17 @@ ColourTriple RgbToHsv(ColourTriple rgb);
 ColourTriple HsvToRgb(ColourTriple hsv);
 ColourTriple RgbToXyz(ColourTriple rgb);
 ColourTriple XyzToRgb(ColourTriple xyz);
+// A reference white component as the Lab conversions use it: within
+// 0.01..800, NaN as 0.01. The LAB dialog lets the user set a component to 0
+// and the settings may hold anything; unguarded, a white of 0 or below
+// divides by zero and a huge one overflows, and every colour derived from it
+// turns NaN. Values in the range pass unchanged.
+inline float UsableWhiteComponent(float component) {
+  constexpr float kLeast = 0.01f;
+  constexpr float kMost = 800.0f;
+  if (!(component >= kLeast)) return kLeast;
+  return component > kMost ? kMost : component;
+}
 ColourTriple XyzToLab(ColourTriple xyz);
 ColourTriple LabToXyz(ColourTriple lab);
 ColourTriple RgbToLab(ColourTriple rgb);

@@ -261,7 +261,9 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const float white[3] = {GState.ReferenceWhite[0], GState.ReferenceWhite[1], GState.ReferenceWhite[2]};
+    const float white[3] = {UsableWhiteComponent(GState.ReferenceWhite[0]),
+                            UsableWhiteComponent(GState.ReferenceWhite[1]),
+                            UsableWhiteComponent(GState.ReferenceWhite[2])};
     for (; i + 4 <= count; i += 4) {
       __m128 l = _mm_loadu_ps(&lab[i].c0);
       __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
@@ -298,7 +300,9 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const float white[3] = {GState.ReferenceWhite[0], GState.ReferenceWhite[1], GState.ReferenceWhite[2]};
+    const float white[3] = {UsableWhiteComponent(GState.ReferenceWhite[0]),
+                            UsableWhiteComponent(GState.ReferenceWhite[1]),
+                            UsableWhiteComponent(GState.ReferenceWhite[2])};
     const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
     const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
     const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));

@@ -140,9 +140,9 @@ constexpr std::array<std::array<int32_t, 4>, 16> kPackedLanes4 = MakePackedLanes
 // are then read off a machine word of bytes at a time.
 using ListWord = uintptr_t;
 constexpr int32_t kGroupsPerWord = sizeof(ListWord);
-inline int32_t TrailingZeros(unsigned int word) { return __builtin_ctz(word); }
-inline int32_t TrailingZeros(unsigned long word) { return __builtin_ctzl(word); }
-inline int32_t TrailingZeros(unsigned long long word) { return __builtin_ctzll(word); }
+[[maybe_unused]] inline int32_t TrailingZeros(unsigned int word) { return __builtin_ctz(word); }
+[[maybe_unused]] inline int32_t TrailingZeros(unsigned long word) { return __builtin_ctzl(word); }
+[[maybe_unused]] inline int32_t TrailingZeros(unsigned long long word) { return __builtin_ctzll(word); }
 constexpr std::array<int32_t, 16> kLaneCount4 = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
 // The same for 8-bit lane masks, one byte per lane.
@@ -222,8 +222,12 @@ struct Lanes {
 
 // Eight pixels at a time with AVX2, compiled for it whatever the build's
 // baseline and used only where the processor has it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,popcnt"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,popcnt")
+#endif
 namespace avx2_lanes {
 namespace {
 
@@ -271,7 +275,11 @@ struct Lanes {
 
 }  // namespace
 }  // namespace avx2_lanes
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif  // TW_HAVE_VECTOR_PATHS
 

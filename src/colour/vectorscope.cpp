@@ -77,8 +77,8 @@ void DrawWaveLevels(const Canvas& canvas, ColourTriple luma, Pixel white, Pixel 
 
 void VectorscopeUpdate(PluginContext* context, Pixel pixel) {
   const ColourTriple luma = PixelToLumaDiff(context, pixel);
+  if (!ScopeWindowStillOpen(context)) return;
   const RequesterHandle scope = GState.VectorscopeRequester;
-  if (!scope) return;
   const bool vector = GState.VectorscopeMode == kScopeVector;
 
   // Without memory for a new picture the window keeps showing the last one.
@@ -106,4 +106,16 @@ void ReleaseScopePicture(PluginContext* context) {
     GState.VectorscopeImage = nullptr;
     HostFreeImage(context, shown);
   }
+}
+
+bool ScopeWindowStillOpen(PluginContext* context) {
+  const RequesterHandle scope = GState.VectorscopeRequester;
+  if (!scope) return false;
+  // A failed query leaves the remembered place as it was.
+  if (HostGetRequesterPlace(context, scope, &GState.VectorscopeX, &GState.VectorscopeY, nullptr, nullptr)) {
+    return true;
+  }
+  GState.VectorscopeRequester = 0;
+  ReleaseScopePicture(context);
+  return false;
 }

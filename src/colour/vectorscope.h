@@ -19,3 +19,11 @@ void VectorscopeUpdate(PluginContext* context, Pixel pixel);
 // Frees the picture last shown in the scope window; called once the window
 // is closed.
 void ReleaseScopePicture(PluginContext* context);
+
+// True while the scope window the plug-in holds is still open. The window is
+// a plain requester: when the user closes it the host tells the plug-in
+// nothing, so the held handle is confirmed by asking the host for the
+// window's place (kept in VectorscopeX and VectorscopeY on the way). A
+// window the host no longer has is forgotten: its handle is cleared, never to
+// be used again, and its picture freed.
+bool ScopeWindowStillOpen(PluginContext* context);

@@ -1,29 +1,16 @@
 // Tintwell core: locale-free, bounded reading and writing of numbers in text.
 #include "core/text_numbers.h"
 
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
 #include "core/tw_assert.h"
 
 namespace {
-
-// Powers of ten that a double holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kMaxExactPower = 22;
-
-// Scales by 10^exponent; exact powers first, so values with few digits and
-// small exponents (everything a setting holds) take one correctly rounded
-// step.
-double ScaleByPowerOfTen(double value, int exponent) {
-  while (exponent > kMaxExactPower) {
-    value *= kExactPowersOfTen[kMaxExactPower];
-    exponent -= kMaxExactPower;
-  }
-  while (exponent < -kMaxExactPower) {
-    value /= kExactPowersOfTen[kMaxExactPower];
-    exponent += kMaxExactPower;
-  }
-  return exponent >= 0 ? value * kExactPowersOfTen[exponent] : value / kExactPowersOfTen[-exponent];
-}
 
 // Leading white space and an optional sign; true for "-".
 bool SkipSpaceAndSign(TextCursor& cursor) {
@@ -32,6 +19,89 @@ bool SkipSpaceAndSign(TextCursor& cursor) {
   if (sign != '+' && sign != '-') return false;
   ++cursor.pos;
   return sign == '-';
+}
+
+// Where a decimal number lies in the text, as the grammar above reads it.
+struct DecimalExtent {
+  size_t begin;          // first digit or "." (after the sign)
+  size_t end;            // one past the last byte of the number
+  bool negative;
+  bool zero;             // every digit is 0
+  int32_t leadExponent;  // the value lies in [10^(leadExponent-1), 10^leadExponent) unless zero
+};
+
+// Finds the number at the cursor and moves the cursor past it; false (cursor
+// unmoved) when no digit comes. Exponent digits are counted only up to a
+// bound far beyond any double, so the sums stay in range whatever the text.
+bool FindDecimal(TextCursor& start, DecimalExtent* number) {
+  TextCursor cursor = start;
+  number->negative = SkipSpaceAndSign(cursor);
+  number->begin = cursor.pos;
+  number->zero = true;
+  constexpr int32_t kPlaceLimit = 1 << 20;  // digits counted for the exponent estimate
+  int32_t integerDigits = 0;                // significant digits before the point
+  int32_t leadingFractionZeros = 0;         // zeros after the point before the first non-zero digit
+  bool sawDigit = false;
+  while (IsDigit(cursor.Peek())) {
+    sawDigit = true;
+    if (cursor.Peek() != '0') number->zero = false;
+    if (!number->zero && integerDigits < kPlaceLimit) ++integerDigits;
+    ++cursor.pos;
+  }
+  if (cursor.Peek() == '.') {
+    ++cursor.pos;
+    while (IsDigit(cursor.Peek())) {
+      sawDigit = true;
+      if (number->zero && cursor.Peek() == '0' && leadingFractionZeros < kPlaceLimit) ++leadingFractionZeros;
+      if (cursor.Peek() != '0') number->zero = false;
+      ++cursor.pos;
+    }
+  }
+  if (!sawDigit) return false;
+  int32_t written = 0;
+  // The exponent part counts only when a digit follows "e", "e+" or "e-".
+  if (cursor.Peek() == 'e' || cursor.Peek() == 'E') {
+    size_t ahead = 1;
+    bool exponentNegative = false;
+    if (cursor.Peek(ahead) == '+' || cursor.Peek(ahead) == '-') {
+      exponentNegative = cursor.Peek(ahead) == '-';
+      ++ahead;
+    }
+    if (IsDigit(cursor.Peek(ahead))) {
+      cursor.pos += ahead;
+      while (IsDigit(cursor.Peek())) {
+        if (written < kPlaceLimit) written = written * 10 + (cursor.Peek() - '0');
+        ++cursor.pos;
+      }
+      if (exponentNegative) written = -written;
+    }
+  }
+  number->end = cursor.pos;
+  number->leadExponent = (integerDigits > 0 ? integerDigits : -leadingFractionZeros) + written;
+  start = cursor;
+  return true;
+}
+
+// The C++ library's from_chars reads decimal text correctly rounded and
+// without looking at the locale; the grammar and the saturation are ours.
+template <typename Real>
+bool ScanReal(TextCursor& cursor, Real* result) {
+  DecimalExtent number;
+  if (!FindDecimal(cursor, &number)) return false;
+  Real value = 0;
+  if (!number.zero) {
+    const char* first = cursor.text + number.begin;
+    const char* last = cursor.text + number.end;
+    const std::from_chars_result read = std::from_chars(first, last, value, std::chars_format::general);
+    if (read.ec == std::errc::result_out_of_range) {
+      value = number.leadExponent > 0 ? std::numeric_limits<Real>::max() : Real(0);
+    } else if (read.ec != std::errc()) {
+      value = 0;  // not reached: the extent holds a number from_chars reads
+    }
+  }
+  *result = number.negative ? -value : value;
+  if (*result == 0) *result = 0;  // never a negative zero
+  return true;
 }
 
 }  // namespace
@@ -57,76 +127,40 @@ bool ScanInt(TextCursor& cursor, int32_t* value) {
   return true;
 }
 
-// Keeps 19 significant digits (the rest can only move the last bit of a float
-// in rare halfway cases) and bounds the exponent, so any length of input is
-// safe.
-bool ScanDecimal(TextCursor& start, double* result) {
-  TextCursor cursor = start;
-  const bool negative = SkipSpaceAndSign(cursor);
-  constexpr int kKeptDigits = 19;
-  uint64_t mantissa = 0;
-  int kept = 0;
-  int exponent = 0;  // decimal exponent of the mantissa's last digit
-  bool sawDigit = false;
-  while (IsDigit(cursor.Peek())) {
-    sawDigit = true;
-    const int digit = cursor.Peek() - '0';
-    if (kept < kKeptDigits) {
-      if (mantissa != 0 || digit != 0) {
-        mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
-        ++kept;
-      }
-    } else {
-      ++exponent;  // a dropped integer digit still scales the value
-    }
-    ++cursor.pos;
-  }
-  if (cursor.Peek() == '.') {
-    ++cursor.pos;
-    while (IsDigit(cursor.Peek())) {
-      sawDigit = true;
-      const int digit = cursor.Peek() - '0';
-      if (kept < kKeptDigits) {
-        if (mantissa != 0 || digit != 0) {
-          mantissa = mantissa * 10 + static_cast<uint64_t>(digit);
-          ++kept;
-        }
-        --exponent;
-      }
-      ++cursor.pos;
-    }
-  }
-  if (!sawDigit) return false;
-  // The exponent part counts only when a digit follows "e", "e+" or "e-".
-  if (cursor.Peek() == 'e' || cursor.Peek() == 'E') {
-    size_t ahead = 1;
-    bool exponentNegative = false;
-    if (cursor.Peek(ahead) == '+' || cursor.Peek(ahead) == '-') {
-      exponentNegative = cursor.Peek(ahead) == '-';
-      ++ahead;
-    }
-    if (IsDigit(cursor.Peek(ahead))) {
-      cursor.pos += ahead;
-      constexpr int kExponentLimit = 100000;  // far beyond any float; keeps the sum in range
-      int written = 0;
-      while (IsDigit(cursor.Peek())) {
-        if (written < kExponentLimit) written = written * 10 + (cursor.Peek() - '0');
-        ++cursor.pos;
-      }
-      exponent += exponentNegative ? -written : written;
-    }
-  }
-  start = cursor;
-  // Beyond these bounds the float result is 0 or saturated whatever the
-  // digits, so the scaling loop stays short.
-  const int magnitude = exponent + kept;  // value lies in [10^(magnitude-1), 10^magnitude)
-  if (mantissa == 0 || magnitude < -60) {
-    *result = 0.0;  // never a negative zero
-    return true;
-  }
-  const double value = magnitude > 60 ? 1e60 : ScaleByPowerOfTen(static_cast<double>(mantissa), exponent);
-  *result = negative ? -value : value;
-  return true;
+bool ScanDecimal(TextCursor& cursor, double* value) { return ScanReal(cursor, value); }
+
+bool ScanFloat(TextCursor& cursor, float* value) { return ScanReal(cursor, value); }
+
+void FormatFixed(double value, int decimals, char* buffer, size_t bufferSize) {
+  if (!buffer || bufferSize == 0) return;
+  if (std::isnan(value)) value = 0.0;
+  if (std::isinf(value)) value = value > 0 ? DBL_MAX : -DBL_MAX;
+  constexpr int kMaxDecimals = 20;
+  if (decimals < 0) decimals = 0;
+  if (decimals > kMaxDecimals) decimals = kMaxDecimals;
+  // DBL_MAX has 309 integer digits: room for it, a sign, "." and the decimals.
+  char text[DBL_MAX_10_EXP + kMaxDecimals + 8];
+  const std::to_chars_result written =
+      std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed, decimals);
+  TW_ASSERT(written.ec == std::errc());
+  *written.ptr = '\0';
+  const size_t length = static_cast<size_t>(written.ptr - text);
+  const size_t kept = length < bufferSize - 1 ? length : bufferSize - 1;
+  std::memcpy(buffer, text, kept);
+  buffer[kept] = '\0';
+}
+
+void FormatShortestFloat(float value, char (&buffer)[kShortestFloatTextSize]) {
+  if (std::isnan(value)) value = 0.0f;
+  if (std::isinf(value)) value = value > 0 ? FLT_MAX : -FLT_MAX;
+  if (value == 0.0f) value = 0.0f;  // no "-0"
+  // Scientific form always carries just the shortest digits (plain to_chars
+  // may prefer a longer fixed form, e.g. all the digits of a large whole
+  // number). The longest, "-1.17549435e-38", is 15 bytes.
+  const std::to_chars_result written =
+      std::to_chars(buffer, buffer + kShortestFloatTextSize - 1, value, std::chars_format::scientific);
+  TW_ASSERT(written.ec == std::errc());
+  *written.ptr = '\0';
 }
 
 int ScanIntegers(const char* text, size_t size, int32_t* values, int count) {

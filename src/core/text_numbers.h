@@ -36,10 +36,24 @@ bool ScanInt(TextCursor& cursor, int32_t* value);
 // One decimal number: white space, an optional sign, digits with an optional
 // "." and fraction, an optional exponent ("1e3"; "1e" reads as 1). False
 // (cursor unmoved) without a digit; "inf", "nan" and hexadecimal are not
-// numbers ("0x10" reads its leading "0"). Any length of input is safe; the
-// value is within rounding of the text (exact for what settings hold), and
-// magnitudes far outside the float range come back as 0 or +-1e60.
+// numbers ("0x10" reads its leading "0"). Any length of input is safe. The
+// value is the text's correctly rounded nearest, never a negative zero;
+// beyond the type's range it saturates to the largest finite value, below
+// it the rounding gives 0.
 bool ScanDecimal(TextCursor& cursor, double* value);
+bool ScanFloat(TextCursor& cursor, float* value);
+
+// Writes value with exactly `decimals` digits after "." (printf's "%.*f",
+// whatever the C locale). NaN is written as 0 and infinities as the largest
+// finite value. Always NUL-terminated; cut to bufferSize.
+void FormatFixed(double value, int decimals, char* buffer, size_t bufferSize);
+
+// The fewest significant digits that read back (ScanFloat) as exactly
+// value, in scientific form: "9.5147e+01" for 95.147f, "1e-07". NaN gives
+// "0e+00", infinities +-FLT_MAX. At most kShortestFloatTextSize bytes with
+// the NUL.
+constexpr size_t kShortestFloatTextSize = 24;
+void FormatShortestFloat(float value, char (&buffer)[kShortestFloatTextSize]);
 
 // Up to count leading integers the way "%d %d ..." scans them; missing or
 // unreadable numbers give 0. Returns how many were read.
@@ -55,5 +69,5 @@ inline uint8_t ClampToByte(int32_t value) {
 // printf writes the locale's decimal point; stored numbers always use ".".
 // Any run of bytes that is not a digit, sign or exponent letter is taken for
 // the decimal point (possibly several bytes long) and becomes one ".". For a
-// text that holds exactly one number.
+// text that holds exactly one number. (FormatFixed writes "." to begin with.)
 void NormaliseDecimalPoint(char* text);

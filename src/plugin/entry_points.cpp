@@ -118,10 +118,8 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
   if (GState.BrushRequester || GState.BrushImage) {
     CloseWindowAndImage(context, &GState.BrushRequester, &GState.BrushImage, true);
   }
-  if (const RequesterHandle scope = GState.VectorscopeRequester) {
-    GState.VectorscopeRequester = 0;
-    HostCloseRequester(context, scope);
-  }
+  // Unless the user closed it already; its picture goes either way.
+  CloseScopeWindow(context);
   ReleaseScopePicture(context);
   // Its callback lives in this library, which the host may unload next.
   CloseLabDialog(context);

@@ -1,6 +1,8 @@
 // Tintwell requesters: the "Vectorscope" window. Its place is kept in memory
 // while the plug-in runs so that it reopens where the user left it; the
-// picture inside is the vectorscope's own business.
+// picture inside is the vectorscope's own business. The user may close the
+// window from the host at any time without the plug-in hearing of it, so the
+// handle is confirmed with the host before it is used.
 // Requester layer; calls host/ and store/.
 #include "requesters/vectorscope_window.h"
 
@@ -21,7 +23,7 @@ constexpr int32_t kScopeGadgetHeight = 181;
 }  // namespace
 
 void OpenScopeWindow(PluginContext* context) {
-  if (GState.VectorscopeRequester || GState.VectorscopeMode == kScopeOff) return;
+  if (GState.VectorscopeMode == kScopeOff || ScopeWindowStillOpen(context)) return;
   const RequesterHandle scope =
       HostOpenRequester(context, kScopeSize, kScopeSize, GState.VectorscopeX, GState.VectorscopeY,
                         kReqFlagsVectorscope, LocalisedText(context, texts::kVectorscopeTitle));
@@ -35,10 +37,10 @@ void OpenScopeWindow(PluginContext* context) {
 }
 
 void CloseScopeWindow(PluginContext* context) {
+  // Its place is read on the way; a window the user already closed is only
+  // forgotten.
+  if (!ScopeWindowStillOpen(context)) return;
   const RequesterHandle scope = GState.VectorscopeRequester;
-  if (!scope) return;
-  // A failed query leaves the remembered place as it was.
-  HostGetRequesterPlace(context, scope, &GState.VectorscopeX, &GState.VectorscopeY, nullptr, nullptr);
   GState.VectorscopeRequester = 0;
   HostCloseRequester(context, scope);
   ReleaseScopePicture(context);

@@ -65,6 +65,7 @@ constexpr const char kLoadFailedFormat[] =
 
 // Settings strings are read into 256 bytes.
 constexpr int kValueSize = 256;
+constexpr int kPositionDecimals = 4;  // as "%.4f" writes
 // Directory cut to 1000 bytes, a backslash, the name cut to 256, ".cfg", NUL.
 constexpr int kPathSize = 1000 + 1 + 256 + 4 + 1;
 constexpr int kMessageSize = kPathSize + 256;
@@ -161,13 +162,13 @@ bool ParsePoint(const char* text, size_t size, Pixel* colour, float* position) {
     if (value > 0xFFFFFFFFull) return false;
     ++cursor.pos;
   }
-  // The position is read the same whatever the host process's locale.
-  double read = 0.0;
-  if (!ScanDecimal(cursor, &read)) return false;
-  const float narrowed = static_cast<float>(read);
-  if (!std::isfinite(narrowed) || narrowed < 0.0f || narrowed > 1.0f) return false;
+  // The position is read the same whatever the host process's locale, and
+  // rounded once, straight to a float, as "%f" scans it.
+  float read = 0.0f;
+  if (!ScanFloat(cursor, &read)) return false;
+  if (!(read >= 0.0f && read <= 1.0f)) return false;
   *colour = static_cast<Pixel>(value);
-  *position = narrowed == 0.0f ? 0.0f : narrowed;  // no negative zero
+  *position = read;
   return true;
 }
 
@@ -411,8 +412,7 @@ void SaveColourSchemeSlot(PluginContext* context) {
     std::snprintf(key, sizeof key, kPointKeyFormat, i);
     // "%lu %.4f", with "." as the decimal point whatever the locale.
     char position[32];
-    std::snprintf(position, sizeof position, "%.4f", static_cast<double>(written[i]->position));
-    NormaliseDecimalPoint(position);
+    FormatFixed(written[i]->position, kPositionDecimals, position, sizeof position);
     std::snprintf(value, sizeof value, "%lu %s", static_cast<unsigned long>(written[i]->colour), position);
     HostWriteConfigString(context, file, section, key, value);
   }

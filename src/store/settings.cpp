@@ -2,15 +2,12 @@
 //
 // Reading and writing follow one table, so the order in which keys are read
 // at load and written at panel closing cannot drift apart. The number
-// parsers are written out here rather than taken from the C library because
-// the C library's are either unbounded (atoi on a long digit run overflows)
-// or depend on the host process's locale (strtod, "%f").
+// parsers are not the C library's, which are either unbounded (atoi on a
+// long digit run overflows) or depend on the host process's locale (strtod,
+// "%f"): they go through core/text_numbers.
 #include "store/settings.h"
 
-#include <cfloat>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "colour/pens.h"
 #include "host/host_calls.h"
@@ -20,6 +17,7 @@
 namespace {
 
 constexpr const char kPenSection[] = "Main";
+constexpr int kSettingFloatDecimals = 6;  // as "%f" writes
 
 // An integer option: read under readKey, written under writeKey (null: the
 // value is only ever read). The letter case of the two keys differs on
@@ -66,12 +64,6 @@ constexpr RoomOption kRoomOptions[] = {
     {kRoomFxBrushSuffix, &PluginState::ShowFxBrush},
 };
 
-float DoubleToSettingFloat(double value) {
-  if (value > static_cast<double>(FLT_MAX)) return FLT_MAX;
-  if (value < -static_cast<double>(FLT_MAX)) return -FLT_MAX;
-  return static_cast<float>(value);
-}
-
 }  // namespace
 
 // ---- parsers and formatting ----
@@ -84,29 +76,20 @@ int32_t ParseSettingInt(const char* text, size_t size) {
 
 float ParseSettingFloat(const char* text, size_t size) {
   TextCursor cursor{text, size, 0};
-  double value = 0.0;
-  return ScanDecimal(cursor, &value) ? DoubleToSettingFloat(value) : 0.0f;
+  float value = 0.0f;
+  return ScanFloat(cursor, &value) ? value : 0.0f;
 }
 
 void FormatSettingFloat(float value, char* buffer, size_t bufferSize) {
   if (!buffer || bufferSize == 0) return;
-  if (std::isnan(value)) value = 0.0f;
-  if (std::isinf(value)) value = value > 0 ? FLT_MAX : -FLT_MAX;
-  // The shortest "%g" text that reads back as the same float (nine
-  // significant digits always do), then six decimals of it.
-  char shortest[32];
-  for (int precision = 1; precision <= 9; ++precision) {
-    std::snprintf(shortest, sizeof shortest, "%.*g", precision, static_cast<double>(value));
-    NormaliseDecimalPoint(shortest);
-    if (ParseSettingFloat(shortest, sizeof shortest) == value) break;
-  }
-  char text[kSettingFloatTextSize];
+  // Six decimals of the shortest text that reads back as the same float,
+  // not of the float's exact binary value.
+  char shortest[kShortestFloatTextSize];
+  FormatShortestFloat(value, shortest);
   TextCursor reread{shortest, sizeof shortest, 0};
-  double exact = 0.0;
-  ScanDecimal(reread, &exact);
-  std::snprintf(text, sizeof text, "%f", exact);
-  NormaliseDecimalPoint(text);
-  std::snprintf(buffer, bufferSize, "%s", text);
+  double decimal = 0.0;
+  ScanDecimal(reread, &decimal);
+  FormatFixed(decimal, kSettingFloatDecimals, buffer, bufferSize);
 }
 
 bool ParseStoredPen(const char* text, size_t size, uint8_t rgb[3]) {

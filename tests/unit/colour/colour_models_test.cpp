@@ -193,6 +193,26 @@ TEST_F(ColourModels, SweepRoundTripsOverTheWholeCube) {
   }
 }
 
+// The LAB dialog lets a white component go to 0 and the settings may hold
+// anything: colours must stay finite (and the 8-bit conversions in range)
+// whatever the white, and a white in the usual range is used as it is.
+TEST_F(ColourModels, AnyReferenceWhiteKeepsColoursFinite) {
+  const ColourTriple colours[] = {{0, 0, 0, 255}, {255, 255, 255, 255}, {200, 40, 90, 255}, {3, 250, 7, 255}};
+  const float whites[][3] = {{0, 0, 0}, {-5, 100, 0}, {3.4e38f, 1e-30f, NAN}, {95.147f, 100.1f, 108.983f}};
+  for (const auto& white : whites) {
+    std::memcpy(GState.ReferenceWhite, white, sizeof white);
+    for (const ColourTriple& rgb : colours) {
+      for (const ColourTriple& c : {RgbToLab(rgb), LabToRgb(RgbToLab(rgb)), RgbToCieHsv(rgb), CieHsvToRgb(RgbToCieHsv(rgb))}) {
+        EXPECT_TRUE(std::isfinite(c.c0) && std::isfinite(c.c1) && std::isfinite(c.c2))
+            << "white " << white[0] << " " << white[1] << " " << white[2] << ", colour " << rgb.c0 << " " << rgb.c1;
+      }
+    }
+  }
+  // The usual white passes unchanged.
+  const ColourTriple lab = RgbToLab({255, 255, 255, 255});
+  EXPECT_NEAR(lab.c0, 100.0f, 0.1f);
+}
+
 TEST_F(ColourModels, NtscGamutLevels) {
   const Pixel white = colourtest::PackBytes(context, 255, 255, 255, 255);
   const Pixel black = colourtest::PackBytes(context, 0, 0, 0, 255);

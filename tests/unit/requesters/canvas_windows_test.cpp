@@ -1,15 +1,20 @@
 // The small canvas-mode windows (pick, brush, FX-brush watch) and the
 // vectorscope: each opened at most once, closed by the end of the canvas
 // interaction, and never leaving a window or an overlay image behind.
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
 
 #include "colour/canvas_sampling.h"
+#include "colour/vectorscope.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
 #include "interact/canvas_pick.h"
 #include "interact/paint_mode.h"
+#include "interact/panel_menu.h"
+#include "panel/option_menu.h"
+#include "requesters/vectorscope_window.h"
 #include "requesters_fixture.h"
 
 namespace {
@@ -74,7 +79,8 @@ TEST_F(RequestersCanvas, EndOfInteractionClosesEverythingAndKeepsTheScopePlace) 
   EXPECT_TRUE(!GState.PickImage && !GState.BrushImage && !GState.SampleBuffer);
   EXPECT_FALSE(Host().mouseLocked);
 
-  // It comes back where it was left, and a failed place query keeps that.
+  // It comes back where it was left. A failed place query means the host has
+  // no such window any more: the place stays, the handle is dropped unused.
   ASSERT_EQ(1, Host().Parameters("s"));
   scope = Host().FindRequester(GState.VectorscopeRequester);
   ASSERT_NE(nullptr, scope);
@@ -86,6 +92,65 @@ TEST_F(RequestersCanvas, EndOfInteractionClosesEverythingAndKeepsTheScopePlace) 
   EXPECT_EQ(0, GState.VectorscopeRequester);
   EXPECT_EQ(300, GState.VectorscopeX);
   EXPECT_TRUE(Host().Faults().empty());
+}
+
+// The scope is a plain requester: the user may close it from the host and
+// the plug-in hears nothing. Its handle is then never closed, drawn into or
+// taken for an open window again; only the place query that finds it gone
+// still names it.
+TEST_F(RequestersCanvas, ScopeClosedByTheUserIsForgottenNotClosedAgain) {
+  GState.VectorscopeMode = kScopeWaveform;
+  const auto usesOf = [this](RequesterHandle handle) {
+    std::vector<std::string> uses;
+    for (const simhost::DispatchRecord& call : Host().Calls()) {
+      const bool named = (call.function == kFnCloseRequester && call.pack[0] == handle) ||
+                         (call.function == kFnRequesterOp && call.pack[1] == handle);
+      if (named) uses.push_back(simhost::DescribeCall(call));
+    }
+    return uses;
+  };
+  // Ended by the end of the canvas interaction, by the menu's switch and by PI_Close.
+  const std::vector<std::function<void()>> endings = {
+      [this] { Host().Parameters("s"); },
+      [this] {
+        Host().SetPopupMenuAnswer(kMenuIdVectorscope);
+        RunOptionMenu(Context());
+        GState.VectorscopeMode = kScopeWaveform;
+      },
+      [this] { Host().Close(); }};
+  for (size_t i = 0; i < endings.size(); ++i) {
+    ASSERT_EQ(1, Host().Parameters("s"));
+    const RequesterHandle scope = GState.VectorscopeRequester;
+    ASSERT_NE(nullptr, Host().FindRequester(scope)) << i;
+    VectorscopeUpdate(Context(), GState.CurrentPixel);
+    ASSERT_NE(nullptr, GState.VectorscopeImage);
+    Host().UserClosesRequester(scope);
+    Host().ClearRecords();
+    // Once, a colour change comes first: it finds the window gone and draws nothing.
+    if (i == 0) VectorscopeUpdate(Context(), GState.CurrentPixel);
+    endings[i]();
+    EXPECT_EQ(0, GState.VectorscopeRequester) << i;
+    EXPECT_EQ(nullptr, GState.VectorscopeImage) << i;
+    const std::vector<std::string> uses = usesOf(scope);
+    EXPECT_LE(uses.size(), 1u) << i << ": " << (uses.empty() ? "" : uses.back());
+    if (!uses.empty()) {
+      EXPECT_EQ(0u, uses[0].rfind("HostGetRequesterPlace", 0)) << uses[0];
+    }
+    EXPECT_TRUE(Host().Faults().empty()) << i << ": " << Host().Faults().front();
+    if (GState.ModeFlags & kModePick) Host().Parameters("s");
+  }
+  EXPECT_EQ(0, Host().OpenRequesterCount());
+
+  // Asked to open while it holds a window the user closed, it opens a new one.
+  OpenScopeWindow(Context());
+  const RequesterHandle closed = GState.VectorscopeRequester;
+  Host().UserClosesRequester(closed);
+  OpenScopeWindow(Context());
+  EXPECT_NE(closed, GState.VectorscopeRequester);
+  EXPECT_NE(nullptr, Host().FindRequester(GState.VectorscopeRequester));
+  CloseScopeWindow(Context());
+  EXPECT_EQ(0, Host().OpenRequesterCount());
+  EXPECT_TRUE(Host().Faults().empty()) << Host().Faults().front();
 }
 
 TEST_F(RequestersCanvas, WatchFollowsAutoTrimAndRingLocks) {

@@ -97,14 +97,17 @@ void Harness::Add(const std::string& name, int weight, EventKind kind) {
 
 void Harness::AddInvariant(const std::string& name, Invariant check) { invariants_.emplace_back(name, std::move(check)); }
 
-// The event's own commands, while the host still names the tool they were
-// made for.
+// The event's own commands. A tool command must address the tool the host
+// named in its last reply about the active tool (which a careless host may
+// have made anything), or, before any such reply, the host's tool.
 std::string Harness::CheckCommands() {
   const std::vector<simhost::CommandRecord>& commands = host_.Commands();
   for (; checkedCommands_ < commands.size(); ++checkedCommands_) {
-    const std::string& command = commands[checkedCommands_].command;
-    const std::string problem = CheckCommandText(command, host_.activeTool, toolWords_);
-    if (!problem.empty()) return problem + ": '" + command + "'";
+    const simhost::CommandRecord& record = commands[checkedCommands_];
+    const std::string problem = CheckCommandText(record.command, namedTool_.empty() ? host_.activeTool : namedTool_,
+                                                 toolWords_);
+    if (!problem.empty()) return problem + ": '" + record.command + "'";
+    if (FirstWord(record.command) == "tv_GetActiveTool") namedTool_ = record.reply.empty() ? " " : record.reply;
   }
   return std::string();
 }
@@ -115,6 +118,11 @@ std::string Harness::Failure(int64_t step, const std::string& what) const {
       << " TINTWELL_SOAK_STEPS=" << step + 1 << ")\n  last events, newest last:";
   for (const std::string& event : recent_) out << "\n    " << event;
   return out.str();
+}
+
+void Harness::CountRecords() {
+  entries_ += static_cast<int64_t>(host_.Entries().size());
+  hostCalls_ += static_cast<int64_t>(host_.Calls().size());
 }
 
 ::testing::AssertionResult Harness::Run(int64_t steps) {
@@ -138,10 +146,14 @@ std::string Harness::Failure(int64_t step, const std::string& what) const {
     peakImages_ = std::max(peakImages_, host_.LiveImageCount());
     peakRequesters_ = std::max(peakRequesters_, host_.OpenRequesterCount());
     if (step % kRecordFlushInterval == kRecordFlushInterval - 1) {
+      CountRecords();
       host_.ClearRecords();
       checkedCommands_ = 0;
     }
   }
+  CountRecords();
+  host_.ClearRecords();
+  checkedCommands_ = 0;
   return ::testing::AssertionSuccess();
 }
 

@@ -72,6 +72,10 @@ class Harness {
   // The largest live image and open requester counts seen.
   int32_t PeakImages() const { return peakImages_; }
   int32_t PeakRequesters() const { return peakRequesters_; }
+  // Calls into the plug-in (entry points and callbacks, nested ones
+  // included) and host calls the plug-in made, over all runs.
+  int64_t PluginEntries() const { return entries_; }
+  int64_t HostCalls() const { return hostCalls_; }
 
  private:
   friend struct Step;
@@ -89,8 +93,12 @@ class Harness {
   std::deque<std::string> recent_;  // the last events, newest last
   std::string note_;
   size_t checkedCommands_ = 0;  // host commands already checked since the last record drop
+  std::string namedTool_;       // the host's last reply about the active tool
   int32_t peakImages_ = 0;
   int32_t peakRequesters_ = 0;
+  int64_t entries_ = 0;
+  int64_t hostCalls_ = 0;
+  void CountRecords();
 };
 
 // Every "tv_SetAPen"/"tv_SetBPen" carries three integers 0..255; no command

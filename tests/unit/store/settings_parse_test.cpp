@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "store/settings.h"
 #include "support/comma_locale.h"
@@ -67,6 +68,28 @@ TEST(StoreSettingsParse, FloatsMatchTheCLibraryOnManyValues) {
     std::memcpy(&any, &pattern, sizeof any);
     std::snprintf(text, sizeof text, "%.9g", static_cast<double>(any));
     ASSERT_EQ(ParseSettingFloat(text, sizeof text), any) << text;
+  }
+}
+
+// Texts with more digits than a double holds exactly must still round once,
+// straight to the nearest float (strtof in the "C" locale does).
+TEST(StoreSettingsParse, LongDecimalTextsRoundOnceToTheNearestFloat) {
+  std::vector<std::string> texts = {"9399999999.999999", "1.00000005960464477550", "16777217.0000000000000001",
+                                    "0.000000000000000000000000000000000000011754942807573642917"};
+  std::mt19937 random(4242);
+  std::uniform_int_distribution<int> digit(0, 9), length(16, 40), exponent(-50, 40);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = std::to_string(1 + digit(random) % 9);
+    const int digits = length(random);
+    for (int k = 1; k < digits; ++k) text += static_cast<char>('0' + digit(random));
+    text.insert(1 + static_cast<size_t>(digit(random)), ".");
+    text += "e" + std::to_string(exponent(random));
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    const float reference = std::strtof(text.c_str(), nullptr);
+    ASSERT_EQ(ParseSettingFloat(text.c_str(), text.size() + 1), std::isinf(reference) ? FLT_MAX : reference)
+        << text;
   }
 }
 
