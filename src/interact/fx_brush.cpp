@@ -180,7 +180,13 @@ bool InsideCanvas(const PluginContext* context, int64_t x, int64_t y) {
   return x >= 0 && y >= 0 && x < context->ImageWidth && y < context->ImageHeight;
 }
 
-float Distance(int64_t dx, int64_t dy) { return std::sqrt(static_cast<float>(dx * dx + dy * dy)); }
+// The squares go through double: a hostile or wrapped word can make a step
+// of 2^32, whose square overflows 64 bits. Below 2^26 per axis the sum is
+// exact either way, so ordinary moves measure as before.
+float Distance(int64_t dx, int64_t dy) {
+  const double x = static_cast<double>(dx), y = static_cast<double>(dy);
+  return std::sqrt(static_cast<float>(x * x + y * y));
+}
 
 // Keeps the brush's on-screen size across zoom changes. A measurement runs
 // over 1000 pixels of screen travel without a button; its canvas travel

@@ -4,6 +4,8 @@
 // mode's sub-modes and the pens they set, and its control pictures.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -175,6 +177,12 @@ TEST_F(InteractFxBrush, SizeLockMeasuresBeforeItRescales) {
   UseTool("tv_bucketfill", {{"size", "7"}});
   for (int i = 0; i < 3; ++i) EXPECT_EQ(none, move(250));
   EXPECT_TRUE(host->Faults().empty());
+
+  // Screen words from one end of the range to the other: the step is about
+  // 2^32 pixels and must be measured, not overflow.
+  host->Message(kMsgPointerMove, GState.PickRequester, {0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN + 1});
+  host->Message(kMsgPointerMove, GState.PickRequester, {0, 0, 0, 0, 0, 0, 0, 0, 0, INT32_MIN});
+  EXPECT_TRUE(std::isfinite(GState.ZoomScreenDistance));
 }
 
 // ---- auto trim, gating, closing, the pick mode
