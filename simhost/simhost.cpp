@@ -990,10 +990,15 @@ int32_t SimHost::Open() {
 
 void SimHost::Close() {
   if (!api_.Close) return;
+  // Messages queued before the close reach the plug-in first, as the host's
+  // message loop would deliver them; whatever the close itself queues is
+  // dropped, since a closed plug-in hears nothing more.
+  DeliverPendingMessages();
   EntryRecord entry;
   entry.entry = "PI_Close";
   impl_->Enter(entry);
   api_.Close(Context());
+  impl_->pending.clear();
   impl_->Leave();
   if (!impl_->localisations.empty()) impl_->Fault("a localisation handle is still open after PI_Close");
   PluginContext* context = Context();

@@ -227,7 +227,7 @@ class SimHost {
   // ---- calling the plug-in (messages queued by the host are delivered
   // after the outermost call returns) ----
   int32_t Open();
-  void Close();  // PI_Close, then the host releases the user block
+  void Close();  // PI_Close (queued messages delivered first, none after), then the host releases the user block
   int32_t About();
   int32_t Parameters(const char* command);
   int32_t Message(int32_t kind, RequesterHandle requester, std::vector<HostWord> args);

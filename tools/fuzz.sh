@@ -6,14 +6,23 @@
 # finding (the input that found it is kept in build/fuzz/findings/).
 #
 #   bash tools/fuzz.sh SECONDS [TARGET...]
+#   bash tools/fuzz.sh --runs N [TARGET...]   (N executions each, no time limit)
 #
 # Replay a finding:  build/fuzz/fuzz/fuzz_<target> build/fuzz/findings/<file>
 # (TINTWELL_FUZZ_DIALOGUE=60 also prints the last host calls).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:?usage: tools/fuzz.sh SECONDS [TARGET...]}
-shift
+usage="usage: tools/fuzz.sh SECONDS [TARGET...] | tools/fuzz.sh --runs N [TARGET...]"
+if [ "${1:-}" = "--runs" ]; then
+  runs_wanted=${2:?$usage}
+  limit=(-runs="$runs_wanted")
+  shift 2
+else
+  seconds=${1:?$usage}
+  limit=(-max_total_time="$seconds")
+  shift
+fi
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=()
@@ -39,7 +48,8 @@ for name in "${targets[@]}"; do
   mkdir -p "$corpus"
   log=build/fuzz/$name.log
   status=0
-  build/fuzz/fuzz/fuzz_"$name" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
+  started=$(date +%s)
+  build/fuzz/fuzz/fuzz_"$name" "${limit[@]}" -timeout=30 -print_final_stats=1 \
       -artifact_prefix=build/fuzz/findings/"$name"- "$corpus" tests/fuzz/corpus/"$name" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
@@ -48,7 +58,8 @@ for name in "${targets[@]}"; do
     echo "fuzz_$name: FINDING after ${runs:-?} executions (log $log)"
     grep -E "==FINDING==|ERROR: |runtime error|SUMMARY" "$log" | head -5 || true
   else
-    printf 'fuzz_%-16s %10s executions in %ss (%s per second), no finding\n' "$name" "${runs:-?}" "$seconds" "${rate:-?}"
+    seconds_taken=$(( $(date +%s) - started ))
+    printf 'fuzz_%-16s %10s executions in %ss (%s per second), no finding\n' "$name" "${runs:-?}" "$seconds_taken" "${rate:-?}"
   fi
 done
 exit "$failed"

@@ -89,6 +89,8 @@ void FxOptions(Step& s) {
   GState.AggressiveAutosample = s.Int(0, 1);
   s.Note("options " + std::to_string(GState.PaintModeBits) + " locks " + std::to_string(GState.RingLockBits));
   UpdateFxBrushWatch(s.host.Context());
+  // Called from outside any entry, so the host's loop delivers what it queued.
+  s.host.DeliverPendingMessages();
 }
 
 void ToolReply(Step& s) {

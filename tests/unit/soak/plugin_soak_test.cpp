@@ -9,7 +9,11 @@
 //
 // The test command runs a short run; tools/soak.sh EVENTS [SEED] a long one
 // under the sanitizers (TINTWELL_SOAK_STEPS, TINTWELL_SOAK_SEED).
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "core/plugin_state.h"
 #include "soak/canvas_event_kinds.h"
@@ -39,9 +43,15 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
   soak::AddPluginEventKinds(harness, *host);
   soak::AddPluginInvariants(harness);
   const int64_t steps = soak::SoakSteps(1200);
-  EXPECT_TRUE(harness.Run(steps));
-
+  const bool sound = harness.Run(steps);
+  EXPECT_TRUE(sound);
   host->Close();
+  // TINTWELL_SOAK_DIALOGUE=N prints the last N host calls of a failed run.
+  if (const char* lines = std::getenv("TINTWELL_SOAK_DIALOGUE"); lines && (!sound || !host->Faults().empty())) {
+    const std::vector<std::string> dialogue = host->Dialogue();
+    const size_t shown = std::min(dialogue.size(), static_cast<size_t>(std::atoi(lines)));
+    for (size_t i = dialogue.size() - shown; i < dialogue.size(); ++i) std::printf("%s\n", dialogue[i].c_str());
+  }
   EXPECT_TRUE(host->Faults().empty()) << host->Faults().front();
   EXPECT_EQ("", CheckNothingLeftOpen(*host));
   std::printf("[ soak     ] seed %u: %lld events, %lld plug-in entries, %lld host calls, %lld restarts, "
