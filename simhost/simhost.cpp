@@ -1189,19 +1189,15 @@ Rgba SimHost::FromPixel(Pixel pixel) const {
 
 // ---------------------------------------------------------------- Win32 loading
 
-bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
-#if defined(_WIN32)
-  HMODULE module = LoadLibraryA(path);
-  if (!module) {
-    if (error) *error = Format("LoadLibrary(%s) failed with error %lu", path, GetLastError());
-    return false;
-  }
+// The eight entry points looked up by name; the names not found are listed
+// in missing, separated by commas.
+template <typename Lookup>
+PluginApi FindEntryPoints(Lookup lookup, std::string* missing) {
   PluginApi loaded;
-  std::string missing;
   auto find = [&](const char* name) {
-    FARPROC proc = GetProcAddress(module, name);
-    if (!proc) missing += std::string(missing.empty() ? "" : ", ") + name;
-    return reinterpret_cast<void*>(proc);
+    void* symbol = lookup(name);
+    if (!symbol) *missing += std::string(missing->empty() ? "" : ", ") + name;
+    return symbol;
   };
   loaded.Open = reinterpret_cast<decltype(loaded.Open)>(find("PI_Open"));
   loaded.Close = reinterpret_cast<decltype(loaded.Close)>(find("PI_Close"));
@@ -1211,6 +1207,19 @@ bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
   loaded.Work = reinterpret_cast<decltype(loaded.Work)>(find("PI_Work"));
   loaded.Finish = reinterpret_cast<decltype(loaded.Finish)>(find("PI_Finish"));
   loaded.Msg = reinterpret_cast<decltype(loaded.Msg)>(find("PI_Msg"));
+  return loaded;
+}
+
+bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
+#if defined(_WIN32)
+  HMODULE module = LoadLibraryA(path);
+  if (!module) {
+    if (error) *error = Format("LoadLibrary(%s) failed with error %lu", path, GetLastError());
+    return false;
+  }
+  std::string missing;
+  PluginApi loaded = FindEntryPoints(
+      [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); }, &missing);
   if (!missing.empty()) {
     if (error) *error = std::string(path) + " lacks the exports " + missing;
     FreeLibrary(module);
@@ -1226,21 +1235,8 @@ bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
     if (error) *error = Format("dlopen(%s) failed: %s", path ? path : "", reason ? reason : "no library");
     return false;
   }
-  PluginApi loaded;
   std::string missing;
-  auto find = [&](const char* name) {
-    void* symbol = dlsym(module, name);
-    if (!symbol) missing += std::string(missing.empty() ? "" : ", ") + name;
-    return symbol;
-  };
-  loaded.Open = reinterpret_cast<decltype(loaded.Open)>(find("PI_Open"));
-  loaded.Close = reinterpret_cast<decltype(loaded.Close)>(find("PI_Close"));
-  loaded.About = reinterpret_cast<decltype(loaded.About)>(find("PI_About"));
-  loaded.Parameters = reinterpret_cast<decltype(loaded.Parameters)>(find("PI_Parameters"));
-  loaded.Start = reinterpret_cast<decltype(loaded.Start)>(find("PI_Start"));
-  loaded.Work = reinterpret_cast<decltype(loaded.Work)>(find("PI_Work"));
-  loaded.Finish = reinterpret_cast<decltype(loaded.Finish)>(find("PI_Finish"));
-  loaded.Msg = reinterpret_cast<decltype(loaded.Msg)>(find("PI_Msg"));
+  PluginApi loaded = FindEntryPoints([&](const char* name) { return dlsym(module, name); }, &missing);
   if (!missing.empty()) {
     if (error) *error = std::string(path) + " lacks the exports " + missing;
     dlclose(module);
