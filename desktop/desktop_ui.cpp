@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "desktop_app.h"
@@ -48,6 +49,17 @@ const char* const kFontFiles[] = {
 const char* const kTools[] = {"tv_airbrush", "tv_penbrush", "tv_propelling", "tv_oilbrush",
                               "tv_pencil",   "tv_wetbrush", "tv_specialbrush"};
 const char* const kDrawModes[] = {"color", "lighten", "darken", "add", "colorize", "merge"};
+
+// A number the plug-in wrote with "%f" ("12.000000") as a person writes it
+// ("12", "0.5"); any other text unchanged.
+std::string PlainNumber(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || !end || *end != '\0') return text;
+  char out[32];
+  std::snprintf(out, sizeof out, "%.4g", value);
+  return out;
+}
 
 ImVector<ImWchar> gGlyphRanges;  // the atlas's characters; Dear ImGui keeps the pointer
 
@@ -151,6 +163,10 @@ bool App::RebuildFontIfNeeded() {
 
 void App::BuildUi() {
   shown_.clear();
+  if (closeMenus_) {
+    ImGui::ClosePopupsExceptModals();
+    closeMenus_ = false;
+  }
   MainMenu();
   CanvasWindow();
   SideWindows();
@@ -187,7 +203,15 @@ void App::MainMenu() {
       ImGui::Separator();
       ImGui::TextDisabled("Keyboard shortcuts");
       for (size_t i = 0; i < shortcuts_.size(); ++i) {
-        const std::string label = Utf8(shortcuts_[i].first) + "##shortcut" + std::to_string(i);
+        // The host's English name beside the plug-in's own label (which
+        // the plug-in never localises); the reader's language first.
+        const std::string english = ShortcutNameOf(shortcuts_[i].second);
+        const std::string own = Utf8(shortcuts_[i].first);
+        std::string shown = own;
+        if (!english.empty()) {
+          shown = options_.texts == TextChoice::kEnglish ? english + "   " + own : own + "   " + english;
+        }
+        const std::string label = shown + "##shortcut" + std::to_string(i);
         if (ImGui::MenuItem(label.c_str(), shortcuts_[i].second.c_str())) {
           const std::string key = shortcuts_[i].second;
           actions_.push_back([this, key] { host_->UseShortcut(key); });
@@ -496,12 +520,15 @@ void App::SideWindows() {
         std::snprintf(text, sizeof text, "%.0f", size);
         SetToolSetting("size", text);
       }
-      ImGui::TextDisabled("%s", host_->activeTool.c_str());
+      // Status lines wrap at the window's edge; numbers as a person writes them.
+      std::string status = host_->activeTool;
       for (const auto& setting : host_->toolSettings) {
-        ImGui::SameLine();
-        ImGui::TextDisabled("%s %s", setting.first.c_str(), setting.second.c_str());
+        status += ", " + setting.first + " " + PlainNumber(setting.second);
       }
-      ImGui::TextDisabled("Zoom %.0f%%  (wheel; middle drag pans)", zoom_ * 100.0f);
+      ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
+      ImGui::TextWrapped("%s", status.c_str());
+      ImGui::TextWrapped("Zoom %.0f%%: the wheel zooms, a middle drag pans", zoom_ * 100.0f);
+      ImGui::PopStyleColor();
     }
     ImGui::End();
   }

@@ -4,7 +4,9 @@
 # with the panel, the canvas and the plug-in's menus, with a screenshot of
 # the whole window after each step, written into the folder given (the
 # session's pictures). The settings folder starts empty each time, so the
-# session is the same on every run.
+# session is the same on every run. The session runs with the host's English
+# texts; at its end one more screenshot shows the texts built into the
+# plug-in (the quick help in Chinese), so both are seen.
 #
 # Usage: tools/desktop-session.sh PROGRAM PLUGIN OUTPUT_FOLDER
 set -uo pipefail
@@ -38,7 +40,7 @@ away() {
 }
 
 drive_start_x 1024x700 || exit 1
-drive_start "$program" "$plugin" "$DRIVE_WORK/home" --size 1024x700 || exit 1
+drive_start "$program" "$plugin" "$DRIVE_WORK/home" --size 1024x700 --loc english || exit 1
 panel=$(drive_line ready '$1 == "requester"')
 palette=$(drive_line ready '$1 == "gadget" && $3 == 110')
 swatch=$(drive_line ready '$1 == "gadget" && $3 == 100')
@@ -167,3 +169,12 @@ shot lab-dialog
 drive_send "log $out/desktop-dialogue.txt"
 drive_report end || exit 1
 echo "$out/desktop-dialogue.txt"
+
+# The texts built into the plug-in: the same hover in a fresh run.
+drive_stop
+drive_start_x 1024x700 || exit 1
+drive_start "$program" "$plugin" "$DRIVE_WORK/home-builtin" --size 1024x700 --loc builtin || exit 1
+drive_xdo mousemove $((cx + 70)) $((cy - 30))
+drive_xdo mousemove $((cx + 72)) $((cy - 32))
+sleep 0.8
+shot builtin-texts-hover-help
