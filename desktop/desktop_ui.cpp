@@ -56,9 +56,15 @@ std::string PlainNumber(const std::string& text) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || !end || *end != '\0') return text;
-  char out[32];
-  std::snprintf(out, sizeof out, "%.4g", value);
-  return out;
+  // Six decimals as "%f" has them (nothing is lost), then no trailing zeros.
+  char out[64];
+  std::snprintf(out, sizeof out, "%.6f", value);
+  std::string plain = out;
+  if (plain.find('.') != std::string::npos) {
+    plain.erase(plain.find_last_not_of('0') + 1);
+    if (plain.back() == '.') plain.pop_back();
+  }
+  return plain == "-0" ? "0" : plain;
 }
 
 ImVector<ImWchar> gGlyphRanges;  // the atlas's characters; Dear ImGui keeps the pointer
@@ -91,11 +97,15 @@ void DrawButton(ImDrawList* list, ImVec2 min, ImVec2 max, bool selected, const s
 }
 
 // A host toggle: a check box filling the gadget, its label to the left.
+// The label is drawn at the font atlas's own size on whole pixels (a scaled
+// glyph loses its thin strokes: "Dirt" read "Dirl"), black on the panel's
+// grey.
 void DrawToggle(ImDrawList* list, ImVec2 min, ImVec2 max, bool selected, bool pressed, const std::string& label) {
-  const float size = kFontSize - 2.0f;
+  const float size = kFontSize;
   const ImVec2 text = ImGui::GetFont()->CalcTextSizeA(size, FLT_MAX, 0.0f, label.c_str());
-  list->AddText(ImGui::GetFont(), size, ImVec2(min.x - text.x - 3.0f, std::floor((min.y + max.y - text.y) * 0.5f)),
-                IM_COL32(20, 20, 20, 255), label.c_str());
+  list->AddText(ImGui::GetFont(), size,
+                ImVec2(std::floor(min.x - text.x - 4.0f), std::floor((min.y + max.y - text.y) * 0.5f)),
+                IM_COL32(0, 0, 0, 255), label.c_str());
   list->AddRectFilled(min, max, pressed ? IM_COL32(150, 150, 150, 255) : IM_COL32(235, 235, 230, 255));
   list->AddRect(min, max, IM_COL32(40, 40, 40, 255));
   if (selected) {
@@ -428,7 +438,9 @@ void App::RequesterWindow(const simhost::Requester& requester) {
       const auto key = std::make_pair(handle, gadget.id);
       std::string& edit = fieldEdits_[key];
       const std::string label = "##field" + std::to_string(gadget.id);
-      if (ImGui::GetActiveID() != window->GetID(label.c_str())) edit = Utf8(gadget.text);
+      // A number field shows its number as a person writes it ("90.5" for
+      // the plug-in's "90.500000"); the plug-in gets only what is typed.
+      if (ImGui::GetActiveID() != window->GetID(label.c_str())) edit = PlainNumber(Utf8(gadget.text));
       ImGui::SetCursorScreenPos(min);
       ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(3, std::max(0.0f, (gadget.height - kFontSize) * 0.5f)));
       ImGui::SetNextItemWidth(static_cast<float>(gadget.width));
@@ -469,7 +481,11 @@ void App::RequesterWindow(const simhost::Requester& requester) {
         helpSince_ = ImGui::GetTime();
       }
       if (ImGui::GetTime() - helpSince_ >= kHelpDelaySeconds) {
-        ImGui::SetTooltip("%s", Utf8(gadget->help).c_str());
+        ImGui::BeginTooltip();
+        ImGui::PushTextWrapPos(ImGui::GetFontSize() * 24.0f);  // long help wraps instead of running off
+        ImGui::TextUnformatted(Utf8(gadget->help).c_str());
+        ImGui::PopTextWrapPos();
+        ImGui::EndTooltip();
       } else {
         framesToDraw_ = std::max(framesToDraw_, 1);  // come back when it is due
       }
