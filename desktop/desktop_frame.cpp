@@ -225,6 +225,12 @@ void App::HandleEvent(const SDL_Event& event) {
       return;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
+      // The pointer left the window: the requester it was over hears a
+      // move outside itself, as when it leaves within the window.
+      if (event.window.event == SDL_WINDOWEVENT_LEAVE && questionDepth_ == 0 && opened_ &&
+          capture_.kind == Capture::kNone) {
+        HoverEvent(-1, -1);
+      }
       framesToDraw_ = std::max(framesToDraw_, 2);
       return;
     case SDL_FINGERDOWN:
@@ -280,6 +286,12 @@ void App::HandleEvent(const SDL_Event& event) {
         canvasDirty_ = true;
       } else if (ctrl && event.key.keysym.sym == SDLK_q) {
         quit_ = true;
+      } else if (event.key.keysym.sym == SDLK_ESCAPE && ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId) &&
+                 messages_.empty()) {
+        // An open menu of the host's closes first; the next Escape ends
+        // the canvas mode.
+        closeMenus_ = true;
+        framesToDraw_ = std::max(framesToDraw_, 2);
       } else if (event.key.keysym.sym == SDLK_ESCAPE && host_->canvasEvents && messages_.empty()) {
         // The host ends the canvas interaction on its own.
         host_->EndCanvasEvents();
