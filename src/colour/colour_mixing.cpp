@@ -31,6 +31,21 @@ float MixStrength(int32_t pressure) {
 void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
   const float s = MixStrength(pressure);
   const int32_t alpha = GState.CurrentRgb.alpha;  // the pick's alpha is not mixed in
+  if (s == 1.0f) {
+    // A full-strength pick replaces the colour outright: taken as it is, not
+    // through a mix whose float round trip could truncate a channel to one
+    // below the picked byte. RGB mode takes the stored bytes, XYZ mode the
+    // colour they stand for.
+    ColourTriple picked = GState.XyzMixMode
+                              ? PixelToRgb(context, colour)
+                              : ColourTriple{static_cast<float>(PixelRed(context, colour)),
+                                             static_cast<float>(PixelGreen(context, colour)),
+                                             static_cast<float>(PixelBlue(context, colour)), alpha};
+    picked.alpha = alpha;
+    GState.CurrentRgb = picked;
+    GState.CurrentPixel = RgbToPixel(context, picked);
+    return;
+  }
   if (GState.XyzMixMode) {
     const ColourTriple from = RgbToXyz(GState.CurrentRgb);
     const ColourTriple to = PixelToXyz(context, colour);

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "core/pixel_bytes.h"
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "panel/panel_layout.h"
@@ -17,6 +19,10 @@ namespace soak {
 namespace {
 
 constexpr int32_t kSwatchId = 100;
+
+// Set by a gesture that ended with a release; the invariant that compares
+// the panel with the pens the plug-in sent takes it.
+bool gGestureEnded = false;
 constexpr int32_t kPaletteId = 110;
 constexpr int32_t kPanelWidth = 182;
 
@@ -125,6 +131,7 @@ void Gesture(Step& s) {
     if (s.Chance(0.2)) w.qualifier = Qualifier(s);
     note += " " + Describe(kEventRelease, w);
     SendPanelEvent(s, kEventRelease, w);
+    gGestureEnded = true;
   }
   s.Note(note);
 }
@@ -265,6 +272,72 @@ void HostFailures(Step& s) {
 
 bool Finite(const ColourTriple& c) { return std::isfinite(c.c0) && std::isfinite(c.c1) && std::isfinite(c.c2); }
 
+// What the plug-in last told the host, or read from it, about the A pen, and
+// whether a pen went out after the last full reload of the A-B gradient;
+// followed through the host's command records as they come.
+struct PenDialogue {
+  size_t seen = 0;
+  std::string lastSeen;
+  bool aKnown = false;
+  int32_t a[3] = {0, 0, 0};
+  bool gradientBehind = false;
+
+  void Follow(const std::vector<simhost::CommandRecord>& commands) {
+    // The harness drops the records now and then.
+    if (seen > commands.size() || (seen > 0 && commands[seen - 1].command != lastSeen)) seen = 0;
+    for (; seen < commands.size(); ++seen) {
+      const simhost::CommandRecord& record = commands[seen];
+      int32_t v[4];
+      char tail = 0;
+      if (std::sscanf(record.command.c_str(), "tv_SetAPen %d %d %d%c", &v[0], &v[1], &v[2], &tail) == 3) {
+        aKnown = true;
+        std::copy(v, v + 3, a);
+        gradientBehind = true;
+      } else if (record.command.rfind("tv_SetBPen ", 0) == 0) {
+        gradientBehind = true;
+      } else if (record.command == "tv_GetAPen") {
+        // A careless reply leaves the plug-in's reading unknown here.
+        aKnown = std::sscanf(record.reply.c_str(), "%d %d %d %d%c", &v[0], &v[1], &v[2], &v[3], &tail) == 4 &&
+                 std::all_of(v, v + 3, [](int32_t c) { return c >= 0 && c <= 255; });
+        if (aKnown) std::copy(v, v + 3, a);
+      } else if (record.command == "tv_RangeGrab 0") {
+        gradientBehind = false;  // the last position of a reload
+      }
+    }
+    if (seen > 0) lastSeen = commands[seen - 1].command;
+  }
+};
+PenDialogue gPens;
+
+// After a gesture: the current swatch shows the A pen the plug-in last sent
+// or read, and the A-B gradient has been read since the last pen went out.
+// The panel and the pen part by design while a canvas mode is on (the pen
+// follows the canvas or the brush control) and while the ring locks
+// autosample (they copy hue, saturation or value into the pen only).
+std::string PanelShowsThePens(simhost::SimHost& host) {
+  gPens.Follow(host.Commands());
+  if (!gGestureEnded) return std::string();
+  gGestureEnded = false;
+  const simhost::Requester* panel = host.FindRequester(GState.PanelRequester);
+  if (!panel) return std::string();
+  if (gPens.gradientBehind && !(GState.DragTarget & kDragSlider)) return "the A-B gradient is behind the pens";
+  const auto swatch = panel->gadgets.find(kSwatchId);
+  if (swatch == panel->gadgets.end() || swatch->second.imageWidth != 180 || swatch->second.imagePixels.empty()) {
+    return std::string();
+  }
+  if ((GState.ModeFlags & (kModePick | kModeBrush)) || (GState.RingLockBits & kLockAny) || !gPens.aKnown) {
+    return std::string();
+  }
+  const PluginContext* context = host.Context();
+  const Pixel shown = swatch->second.imagePixels[20 * 180 + 135];  // inside the current swatch, off any frame
+  const int32_t rgb[3] = {ChannelByte(shown, context->RedPosition), ChannelByte(shown, context->GreenPosition),
+                          ChannelByte(shown, context->BluePosition)};
+  if (std::equal(rgb, rgb + 3, gPens.a)) return std::string();
+  return "the swatch shows " + std::to_string(rgb[0]) + " " + std::to_string(rgb[1]) + " " + std::to_string(rgb[2]) +
+         ", the A pen is " + std::to_string(gPens.a[0]) + " " + std::to_string(gPens.a[1]) + " " +
+         std::to_string(gPens.a[2]);
+}
+
 }  // namespace
 
 void AddPanelEventKinds(Harness& harness) {
@@ -279,6 +352,9 @@ void AddPanelEventKinds(Harness& harness) {
 }
 
 void AddPanelInvariants(Harness& harness) {
+  gPens = PenDialogue{};
+  gGestureEnded = false;
+  harness.AddInvariant("panel shows the pens", PanelShowsThePens);
   harness.AddInvariant("colours", [](simhost::SimHost& host) -> std::string {
     const ColourTriple& rgb = GState.CurrentRgb;
     for (float c : {rgb.c0, rgb.c1, rgb.c2}) {
