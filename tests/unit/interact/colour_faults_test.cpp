@@ -2,6 +2,7 @@
 // the canvas-mode frame of the swatch picture, the ring colour kept across
 // a click between two square drags, full-strength picks that replace the
 // colour byte for byte, and the A-B gradient following the pens.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -82,6 +83,8 @@ TEST_F(ColourAgreement, CanvasModeFrameIsThreePixelsLeftAndTopTwoRightAndBottom)
 // the next square drag start from the colour it left.
 TEST_F(ColourAgreement, OptionClickBetweenSquareDragsKeepsTheRingColour) {
   GState.CieHsvMode = 1;
+  const float white[3] = {95.147f, 100.1f, 108.983f};  // the stored reference white's default
+  std::copy(white, white + 3, GState.ReferenceWhite);
   OpenWith({30, 60, 250, 255});
   const float hue = RgbToCieHsv(GState.CurrentRgb).c0;
   Gesture(*host, OnPalette(0, 0), {{kPaletteCentreX + 42, kPaletteCentreY - 42}});  // saturation 1, value 1
@@ -116,18 +119,35 @@ TEST_F(ColourAgreement, FullStrengthPickReplacesTheColourByteForByte) {
   }
 }
 
+// Repeated RGB picks at less than full strength arrive at the picked bytes
+// from below as from above, instead of stopping a float step short of them.
+TEST_F(ColourAgreement, RepeatedPicksArriveAtThePickedColour) {
+  PluginContext* context = host->Context();
+  GState.XyzMixMode = 0;
+  for (int32_t sensitivity : {0, 255}) {
+    GState.PressureSensitivity = sensitivity;
+    for (int32_t v = 1; v <= 254; ++v) {
+      const Pixel pick = Opaque(v, 255 - v, v);
+      GState.CurrentRgb = ColourTriple{0.0f, 255.0f, 0.0f, 255};
+      for (int32_t n = 0; n < 3000 && GState.CurrentPixel != pick; ++n) MixIntoCurrent(pick, 255, context);
+      ASSERT_EQ(pick, GState.CurrentPixel) << "sensitivity " << sensitivity << ", pick of " << v;
+    }
+  }
+}
+
 // The slider's A-B gradient is the host's range between the pens: it follows
 // a slider drag once released, a colour notice and a B pen set from the
 // panel, and the slider picture is drawn from the range read afresh.
 TEST_F(ColourAgreement, GradientFollowsThePensAfterEveryChange) {
   OpenWith({124, 0, 255, 255});
+  LoadGradientTable(host->Context());
   const auto positionZero = [&] { return GState.GradientTable[255]; };  // range position 0: the A pen
   ASSERT_EQ(Opaque(124, 0, 255), positionZero());
 
-  // Slider mode 1 drags the lightness to 0: black, once the gesture ends.
+  // Slider mode 1 drags the lightness to 0; the range follows once the gesture ends.
   Gesture(*host, OnSwatch(40, 60), {{0, 60}});
-  EXPECT_EQ("tv_SetAPen 0 0 0", LastAPen());
-  EXPECT_EQ(Opaque(0, 0, 0), positionZero()) << "after the slider drag";
+  ASSERT_EQ("tv_SetAPen 0 0 142", LastAPen());  // L* 0 with the hue's a*, b* kept
+  EXPECT_EQ(Opaque(0, 0, 142), positionZero()) << "after the slider drag";
 
   // The host changes its A pen and tells the panel.
   host->aPen = {0, 200, 40, 255};
