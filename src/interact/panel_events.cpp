@@ -115,6 +115,7 @@ void PanelOpened(PluginContext* context, HostWord requester) {
   // A gesture cannot outlive the panel. The brush mode, though, may still be
   // running with its window and canvas events; its bit stays so that its
   // events and overlay keep being served until the host ends it.
+  if (GState.DragTarget & kDragSlider) GState.GradientStale = 1;
   GState.DragTarget = 0;
   GState.ModeFlags &= kModeBrush;
   LayoutPanel(context);
@@ -387,6 +388,8 @@ int32_t TW_CALL PanelEventHandler(PluginContext* context, int32_t event, HostWor
     case kEventClosing:
       // The place is saved for the window that is actually closing, which
       // may already be forgotten by whoever asked for the close.
+      // A slider gesture cut short by the closing leaves the gradient behind.
+      if (GState.DragTarget & kDragSlider) GState.GradientStale = 1;
       GState.DragTarget = 0;
       PanelClosing(context, requester, args);
       break;
