@@ -26,11 +26,36 @@ float MixStrength(int32_t pressure) {
   return 0.03f * ColourPow(p, 1.1f) / static_cast<float>(sensitivity);
 }
 
+// One channel moved toward the picked value. Close to it the float step
+// rounds away to nothing and the mix would stop a few ulps short: from
+// below that truncates to one under the picked byte for ever, so a step
+// that no longer moves the channel lands on the picked value, the limit
+// the mix tends to.
+float MixChannel(float current, float picked, float s) {
+  const float mixed = current + (picked - current) * s;
+  return (mixed == current && s > 0.0f) ? picked : mixed;
+}
+
 }  // namespace
 
 void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
   const float s = MixStrength(pressure);
   const int32_t alpha = GState.CurrentRgb.alpha;  // the pick's alpha is not mixed in
+  if (s == 1.0f) {
+    // A full-strength pick replaces the colour outright: taken as it is, not
+    // through a mix whose float round trip could truncate a channel to one
+    // below the picked byte. RGB mode takes the stored bytes, XYZ mode the
+    // colour they stand for.
+    ColourTriple picked = GState.XyzMixMode
+                              ? PixelToRgb(context, colour)
+                              : ColourTriple{static_cast<float>(PixelRed(context, colour)),
+                                             static_cast<float>(PixelGreen(context, colour)),
+                                             static_cast<float>(PixelBlue(context, colour)), alpha};
+    picked.alpha = alpha;
+    GState.CurrentRgb = picked;
+    GState.CurrentPixel = RgbToPixel(context, picked);
+    return;
+  }
   if (GState.XyzMixMode) {
     const ColourTriple from = RgbToXyz(GState.CurrentRgb);
     const ColourTriple to = PixelToXyz(context, colour);
@@ -46,9 +71,9 @@ void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
   const float g = PixelGreen(context, colour);
   const float b = PixelBlue(context, colour);
   ColourTriple& current = GState.CurrentRgb;
-  current.c0 = current.c0 + (r - current.c0) * s;
-  current.c1 = current.c1 + (g - current.c1) * s;
-  current.c2 = current.c2 + (b - current.c2) * s;
+  current.c0 = MixChannel(current.c0, r, s);
+  current.c1 = MixChannel(current.c1, g, s);
+  current.c2 = MixChannel(current.c2, b, s);
   GState.CurrentPixel = RgbToPixel(context, current);
 }
 
