@@ -185,7 +185,7 @@ def main():
     os.makedirs(target, exist_ok=True)
     for name, callouts in LABELLED.items():
         write_png(os.path.join(target, name + "-labelled.png"), label(read_png(os.path.join(source, name + ".png")), callouts))
-    for name in PLAIN + list(LABELLED):
+    for name in PLAIN:
         write_png(os.path.join(target, name + ".png"), read_png(os.path.join(source, name + ".png")))
 
 
