@@ -47,6 +47,10 @@ else
   exit 1
 fi
 
+# The release package an artist installs (and its check): path printed last.
+echo "# the release package:"
+bash tools/package.sh
+
 # The desktop host.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "# starting the desktop host (its settings live in ~/.config/tintwell-desktop; Ctrl+Q or closing the window ends it)"
