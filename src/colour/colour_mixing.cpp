@@ -5,6 +5,8 @@
 // telling the host about the new colour is the caller's job.
 #include "colour/colour_mixing.h"
 
+#include <cstring>
+
 #include "core/text_numbers.h"
 
 #include "colour/colour_maths.h"
@@ -116,11 +118,22 @@ Pixel SliderToPixel(const PluginContext* context, ColourTriple slider) {
 // position 255 - k. Entries are built at the context's channel positions,
 // which is the same word as the fixed blue-green-red-alpha order on the
 // host's usual layout and the right colour on any other.
+// The table is reloaded after every A pen change, 256 commands a drag event,
+// so the command text is written in place rather than through printf.
 void LoadGradientTable(PluginContext* context) {
+  static constexpr char kGrab[] = "tv_RangeGrab ";
+  char command[sizeof kGrab + 3];
+  std::memcpy(command, kGrab, sizeof kGrab - 1);
+  char* const digits = command + sizeof kGrab - 1;
   for (int32_t position = 255; position >= 0; --position) {
     char reply[kReplySize];
     reply[0] = '\0';
-    SendCommandFormat(context, reply, "tv_RangeGrab %d", position);
+    char* end = digits;  // "%d" of 0..255
+    if (position >= 100) *end++ = static_cast<char>('0' + position / 100);
+    if (position >= 10) *end++ = static_cast<char>('0' + position / 10 % 10);
+    *end++ = static_cast<char>('0' + position % 10);
+    *end = '\0';
+    HostSendCommand(context, command, reply);
     reply[kReplySize - 1] = '\0';
     int32_t values[4];
     ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0

@@ -18,6 +18,9 @@ void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count);
 // opaque colours (others, and hues far off the ring, take the single
 // routines).
 void CieHsvToPixelRow(const PluginContext* context, const ColourTriple* cieHsv, Pixel* pixels, size_t count);
+// pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i])), any alpha (hues of 2 or
+// more in size, and NaN, take the single routines).
+void HsvToPixelRow(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels, size_t count);
 // results[i] = NtscGamutCheck(context, pixels[i]).
 void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results, size_t count);
 // The byte tables behind the rows, over linear channel values:

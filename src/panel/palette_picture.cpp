@@ -227,20 +227,27 @@ struct KeptColours {
 // Conversion batch: colours of one white, converted in one go. CIE colours
 // go straight to L*a*b*, exactly as CieHsvToRgb forms them from the hue's
 // direction, and through the Lab row conversion; plain HSV ones through the
-// single routines.
+// HSV row. The gamut check runs only on the colours whose mark depends on
+// it (hatching places, the CIE square's dot columns); the others read 0.
 struct Batch {
   size_t count = 0;
   std::vector<uint32_t> members;      // positions in the kept array
   std::vector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
+  std::vector<uint32_t> checked;      // batch positions that need the gamut check
   std::vector<uint8_t> bytes;
   std::vector<Pixel> pixels;
+  std::vector<Pixel> checkPixels;
+  std::vector<int32_t> checkResults;
   std::vector<int32_t> checks;
   void Reset(size_t n) {
     count = 0;
     members.resize(n);
     colours.resize(n);
+    checked.clear();
+    checked.reserve(n);
   }
-  void Add(uint32_t member, const ColourTriple& colour) {
+  void Add(uint32_t member, const ColourTriple& colour, bool check) {
+    if (check) checked.push_back(static_cast<uint32_t>(count));
     members[count] = member;
     colours[count] = colour;
     ++count;
@@ -253,14 +260,14 @@ ColourTriple CieLab(float sine, float cosine, float saturation, float value) {
 }
 
 // Converts a batch (CIE: L*a*b* under the given white), then runs the gamut
-// check over the results. The bytes RgbToPixel makes at alpha 255,
-// trunc(255 x c / 255), are the truncated channels themselves for every
+// check over the results that need it. The bytes RgbToPixel makes at alpha
+// 255, trunc(255 x c / 255), are the truncated channels themselves for every
 // float channel 0..255 (checked over all of them), which is what the Lab row
 // gives.
 void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const float* white) {
   const size_t n = batch->count;
   batch->pixels.resize(n);
-  batch->checks.resize(n);
+  batch->checks.assign(n, 0);
   if (n == 0) return;
   if (cie) {
     float saved[3];
@@ -278,9 +285,15 @@ void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const fl
                          static_cast<Pixel>(rgb[2]) << blue | alpha;
     }
   } else {
-    for (size_t i = 0; i < n; ++i) batch->pixels[i] = RgbToPixel(context, HsvToRgb(batch->colours[i]));
+    HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
   }
-  NtscGamutCheckRow(context, batch->pixels.data(), batch->checks.data(), n);
+  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
+  const size_t m = batch->checked.size();
+  batch->checkPixels.resize(m);
+  batch->checkResults.resize(m);
+  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
+  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
+  for (size_t k = 0; k < m; ++k) batch->checks[batch->checked[k]] = batch->checkResults[k];
 }
 
 // The ring in two parts: the pixels whose colour follows from the options
@@ -315,7 +328,7 @@ void FillRingPart(const PluginContext* context, KeptColours* part, const std::ve
     bool underRingWhite = false;
     const ColourTriple hsv = RingColourInputs(gRingSources[k], place.x, place.hue, ring, &underRingWhite);
     (underRingWhite ? ringWhite : userWhite)
-        .Add(j, cie ? CieLab(place.sine, place.cosine, hsv.c1, hsv.c2) : hsv);
+        .Add(j, cie ? CieLab(place.sine, place.cosine, hsv.c1, hsv.c2) : hsv, RingHatched(place.radius, place.hatch));
   }
   ConvertBatch(context, &userWhite, cie, GState.ReferenceWhite);
   ConvertBatch(context, &ringWhite, cie, kRingWhite);
@@ -383,8 +396,10 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
         const float saturation = places.squareSaturation[col], value = places.squareValue[row];
-        batch.Add(0, cie ? CieLab(sine, cosine, saturation, value)
-                         : ColourTriple{squareHue, saturation, value, 255});
+        const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
+        const bool clipColumn = cie && (kPaletteCentre - x) % kClipDotStep == 0;
+        batch.Add(0, cie ? CieLab(sine, cosine, saturation, value) : ColourTriple{squareHue, saturation, value, 255},
+                  OnHatch(x, y) || clipColumn);
       }
     }
     ConvertBatch(context, &batch, cie, GState.ReferenceWhite);
