@@ -5,10 +5,32 @@
 // rebuilt and handed to their gadgets. The parts are measured alone beside
 // it, so the table shows where the time goes. The stand-in host records
 // every call it serves; that bookkeeping is part of the figure.
+//
+// The plug-in's own share of an event: the same drag with the dispatcher
+// wrapped, the processor time spent inside the host's side of every call
+// (less what the clock readings themselves add) taken off the event's
+// processor time. The wrapped drag's own figure carries the readings' cost,
+// so the share is its figure less the host's. The cold start: PI_Open to PI_Close with the panel shown,
+// as the host loads the plug-in.
+//
+// Usage: tintwell_drag_bench [Google Benchmark options]
+//        tintwell_drag_bench --count-events=N   runs N drag events (default
+//          models) in CountedDragEvents and N cold starts in CountedColdStarts,
+//          for valgrind --tool=callgrind --toggle-collect=Counted* (instruction
+//          counts repeat exactly on a busy machine).
+// Prints the table rows as lines starting "TABLE" (tools/bench.sh gathers them).
 #include <benchmark/benchmark.h>
+#include <time.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "colour/colour_models.h"
@@ -55,11 +77,7 @@ std::unique_ptr<simhost::SimHost> OpenPanel(const Models& models) {
   return host;
 }
 
-void SatValDrag(benchmark::State& state, Models models) {
-  auto host = OpenPanel(models);
-  PluginContext* context = host->Context();
-  const RequesterHandle panel = GState.PanelRequester;
-  // The pointer wanders over the square so every event is a new colour.
+std::vector<std::vector<HostWord>> DragEvents() {
   std::vector<std::vector<HostWord>> events;
   for (int i = 0; i < 64; ++i) {
     const int32_t x = 91 - 40 + (i * 37) % 81;
@@ -67,9 +85,18 @@ void SatValDrag(benchmark::State& state, Models models) {
     events.push_back({kPaletteGadget, x, y, 1, 200, 0, 0, static_cast<HostWord>(x) << 16,
                       static_cast<HostWord>(y) << 16, 0, 0, 0, 0, 0, 0, 0});
   }
+  return events;
+}
+
+void SatValDrag(benchmark::State& state, Models models) {
+  auto host = OpenPanel(models);
+  PluginContext* context = host->Context();
+  const RequesterHandle panel = GState.PanelRequester;
+  // The pointer wanders over the square so every event is a new colour.
+  const auto events = DragEvents();
   size_t i = 0;
   for (auto _ : state) {
-    PanelEventHandler(context, kEventDrag, panel, events[i % events.size()].data());
+    PanelEventHandler(context, kEventDrag, panel, const_cast<HostWord*>(events[i % events.size()].data()));
     if (++i % kRecordDropInterval == 0) {
       state.PauseTiming();
       host->ClearRecords();
@@ -77,6 +104,90 @@ void SatValDrag(benchmark::State& state, Models models) {
     }
   }
   if (host->LiveImageCount() > 8) state.SkipWithError("images pile up");
+}
+
+// ---- the host's share, timed from inside the dispatcher
+
+// Processor time of this thread in nanoseconds (not wall time: a busy
+// machine that takes the processor away mid-call does not count).
+int64_t ThreadNanoseconds() {
+  timespec now;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+struct HostShare {
+  int64_t nanoseconds = 0;  // measured inside the host's side of the calls
+  int64_t calls = 0;
+  int32_t depth = 0;
+  int64_t nested = 0;  // host calls made from inside a host call (none in a drag)
+};
+HostShare gHostShare;
+
+HostWord TW_CALL TimedDispatch(PluginContext* context, int32_t function, HostWord* pack) {
+  if (gHostShare.depth++ > 0) ++gHostShare.nested;
+  const int64_t start = ThreadNanoseconds();
+  const HostWord result = simhost::SimHost::Dispatch(context, function, pack);
+  gHostShare.nanoseconds += ThreadNanoseconds() - start;
+  ++gHostShare.calls;
+  --gHostShare.depth;
+  return result;
+}
+
+// What one clock reading adds to the interval it closes: subtracted once per
+// timed call.
+double ClockReadingNanoseconds() {
+  std::vector<int64_t> gaps;
+  for (int i = 0; i < 2001; ++i) {
+    const int64_t start = ThreadNanoseconds();
+    gaps.push_back(ThreadNanoseconds() - start);
+  }
+  std::nth_element(gaps.begin(), gaps.begin() + 1000, gaps.end());
+  return static_cast<double>(gaps[1000]);
+}
+
+// The default models' drag with the host's side timed apart: counters
+// host_us and plugin_us per event (plugin_us = processor time - host_us).
+void SatValDragPluginShare(benchmark::State& state) {
+  auto host = OpenPanel({1, 1});
+  PluginContext* context = host->Context();
+  context->HostDispatch = TimedDispatch;
+  const RequesterHandle panel = GState.PanelRequester;
+  const auto events = DragEvents();
+  const double reading = ClockReadingNanoseconds();
+  gHostShare = HostShare{};
+  size_t i = 0;
+  for (auto _ : state) {
+    PanelEventHandler(context, kEventDrag, panel, const_cast<HostWord*>(events[i % events.size()].data()));
+    if (++i % kRecordDropInterval == 0) {
+      state.PauseTiming();
+      host->ClearRecords();
+      state.ResumeTiming();
+    }
+  }
+  const double hostNs = static_cast<double>(gHostShare.nanoseconds) - reading * static_cast<double>(gHostShare.calls);
+  const double hostUs = hostNs / 1000.0 / static_cast<double>(i);
+  state.counters["host_us"] = hostUs;
+  context->HostDispatch = simhost::SimHost::Dispatch;
+  if (gHostShare.nested != 0) state.SkipWithError("host calls nested inside host calls");
+}
+
+// PI_Open to PI_Close as the host loads the plug-in: settings read, the
+// gradient table, pens, the colour scheme, the panel opened and drawn, the
+// shortcuts; then everything closed and written back.
+void ColdStart(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    ResetPluginState();
+    auto host = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi());
+    std::strcpy(host->Context()->Name, "Tintwell");
+    state.ResumeTiming();
+    if (host->Open() != 1) state.SkipWithError("PI_Open failed");
+    host->Close();
+    state.PauseTiming();
+    host.reset();
+    state.ResumeTiming();
+  }
 }
 
 void SetAPenAlone(benchmark::State& state) {
@@ -123,14 +234,93 @@ void SwatchImageAlone(benchmark::State& state) {
   }
 }
 
+// ---- instruction counting (see the banner)
+
+__attribute__((noinline)) void CountedDragEvents(PluginContext* context, RequesterHandle panel,
+                                                 const std::vector<std::vector<HostWord>>& events, int count) {
+  for (int i = 0; i < count; ++i) {
+    PanelEventHandler(context, kEventDrag, panel, const_cast<HostWord*>(events[static_cast<size_t>(i) % events.size()].data()));
+  }
+}
+
+__attribute__((noinline)) void CountedColdStarts(int count) {
+  for (int i = 0; i < count; ++i) {
+    ResetPluginState();
+    simhost::SimHost host(simhost::LinkedPluginApi());
+    std::strcpy(host.Context()->Name, "Tintwell");
+    host.Open();
+    host.Close();
+  }
+}
+
+int CountEvents(int count) {
+  auto host = OpenPanel({1, 1});
+  const auto events = DragEvents();
+  // Warm: what the first event works out once (place tables, kept colours).
+  CountedDragEvents(host->Context(), GState.PanelRequester, events, 0);
+  PanelEventHandler(host->Context(), kEventDrag, GState.PanelRequester, const_cast<HostWord*>(events[0].data()));
+  host->ClearRecords();
+  CountedDragEvents(host->Context(), GState.PanelRequester, events, count);
+  host.reset();
+  CountedColdStarts(count);
+  std::printf("%d drag events, %d cold starts\n", count, count);
+  return 0;
+}
+
+class Reporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.error_occurred || run.iterations <= 0) continue;
+      const bool aggregate = run.run_type == Run::RT_Aggregate;
+      if (aggregate && run.aggregate_name != "median") continue;
+      const std::string name = aggregate ? run.run_name.str() : run.benchmark_name();
+      times[name] = run.GetAdjustedCPUTime();  // microseconds (the unit of every benchmark here)
+      const auto host = run.counters.find("host_us");
+      if (host != run.counters.end()) hostTimes[name] = host->second.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> times;
+  std::map<std::string, double> hostTimes;
+};
+
 }  // namespace
 
 // The default models (CIE palette, plain ring), both CIE, both plain.
 BENCHMARK_CAPTURE(SatValDrag, cie_palette_plain_ring, Models{1, 1})->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(SatValDrag, all_cie, Models{1, 3})->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(SatValDrag, all_plain, Models{0, 0})->Unit(benchmark::kMicrosecond);
+BENCHMARK(SatValDragPluginShare)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SetAPenAlone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PaletteImageAlone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SwatchImageAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ColdStart)->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--count-events=", 15) == 0) return CountEvents(std::max(1, std::atoi(argv[i] + 15)));
+  }
+  benchmark::Initialize(&argc, argv);
+  Reporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto find = [&](const std::map<std::string, double>& in, const char* name) {
+    const auto at = in.find(name);
+    return at == in.end() ? -1.0 : at->second;
+  };
+  const double drag = find(reporter.times, "SatValDrag/cie_palette_plain_ring");
+  const double shared = find(reporter.times, "SatValDragPluginShare");
+  const double host = find(reporter.hostTimes, "SatValDragPluginShare");
+  const double cold = find(reporter.times, "ColdStart");
+  std::printf("\nSATVAL drag event, default models, processor time: %.0f us (goal 250); with the dispatcher timed: "
+              "%.0f us, of it %.0f us in the stand-in host, %.0f us the plug-in's own (goal 100)\n",
+              drag, shared, host, shared - host);
+  if (drag > 0) std::printf("TABLE | native: SATVAL drag event, default models | %.3f ms | %.2f of 0.25 |\n", drag / 1e3, drag / 250.0);
+  if (shared > 0 && host >= 0) {
+    std::printf("TABLE | native: the drag event's plug-in share (host's side timed and taken off) | %.3f ms | %.2f of 0.1 |\n",
+                (shared - host) / 1e3, (shared - host) / 100.0);
+  }
+  if (cold > 0) std::printf("TABLE | native: cold start, PI_Open + PI_Close (stand-in host included) | %.3f ms | measured |\n", cold / 1e3);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -28,6 +28,25 @@ float MixStrength(int32_t pressure) {
   return 0.03f * ColourPow(p, 1.1f) / static_cast<float>(sensitivity);
 }
 
+// The usual reply, four numbers of one to three digits with single spaces
+// between them, read without the general scanner (it gives the same values
+// for such a reply); false for anything else.
+bool ReadFourShortNumbers(const char* reply, int32_t* values) {
+  const char* at = reply;
+  for (int k = 0; k < 4; ++k) {
+    if (k > 0 && *at++ != ' ') return false;
+    int32_t value = 0;
+    int digits = 0;
+    while (IsDigit(*at) && digits < 4) {
+      value = value * 10 + (*at++ - '0');
+      ++digits;
+    }
+    if (digits == 0 || digits > 3) return false;
+    values[k] = value;
+  }
+  return true;
+}
+
 }  // namespace
 
 void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
@@ -136,7 +155,7 @@ void LoadGradientTable(PluginContext* context) {
     HostSendCommand(context, command, reply);
     reply[kReplySize - 1] = '\0';
     int32_t values[4];
-    ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
+    if (!ReadFourShortNumbers(reply, values)) ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
     GState.GradientTable[static_cast<size_t>(255 - position)] =
         MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), ClampToByte(values[3]));
   }

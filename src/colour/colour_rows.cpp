@@ -19,6 +19,7 @@
 // is not opaque) go through the single routines.
 #include "colour/colour_rows.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "colour/colour_constants.h"
@@ -419,6 +420,86 @@ TW_REALIGN_STACK void HsvToPixelRow(const PluginContext* context, const ColourTr
   }
 #endif
   for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i]));
+}
+
+bool HsvHueSectors(const float* hues, int32_t* sectors, float* fractions, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    // HsvToRgb's steps up to the fraction; the one-subtraction remainder
+    // covers hues below 2 in size.
+    const float hue = hues[i];
+    if (!(hue > -2.0f && hue < 2.0f)) return false;
+    float h = hue;
+    if (h >= 1.0f || h <= -1.0f) {
+      h = hue - (hue < 0.0f ? -1.0f : 1.0f);
+      if (h == 0.0f) h = hue < 0.0f ? -0.0f : 0.0f;
+    }
+    if (h < 0.0f) h += 1.0f;
+    float vh = (1.0f - h) * 6.0f;
+    if (vh == 6.0f) vh = 0.0f;
+    const int32_t sector = (vh >= 0.0f && vh < 6.0f) ? static_cast<int32_t>(vh) : 0;
+    sectors[i] = sector;
+    fractions[i] = vh - static_cast<float>(sector);
+  }
+  return true;
+}
+
+TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors,
+                                             const float* fractions, float saturation, float value, Pixel* pixels,
+                                             size_t count) {
+  const uint32_t redShift = ChannelShift(context->RedPosition), greenShift = ChannelShift(context->GreenPosition);
+  const uint32_t blueShift = ChannelShift(context->BluePosition);
+  const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
+  if (saturation == 0.0f) {  // grey: one colour for all
+    const Pixel grey = RgbToPixel(context, HsvToRgb({0.0f, saturation, value, 255}));
+    for (size_t i = 0; i < count; ++i) pixels[i] = grey;
+    return;
+  }
+  const float s = std::fmin(saturation, 1.0f);
+  const float p = value * (1.0f - s);
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128 one = Splat(1.0f), scale = Splat(255.0f), sv = Splat(s), vv = Splat(value), pv = Splat(p);
+  const __m128i red = _mm_cvtsi32_si128(static_cast<int>(redShift));
+  const __m128i green = _mm_cvtsi32_si128(static_cast<int>(greenShift));
+  const __m128i blue = _mm_cvtsi32_si128(static_cast<int>(blueShift));
+  const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(alpha));
+  for (; i + 4 <= count; i += 4) {
+    const __m128 f = _mm_loadu_ps(fractions + i);
+    const __m128i sector = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sectors + i));
+    const __m128 q = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, f)));
+    const __m128 t = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, _mm_sub_ps(one, f))));
+    const auto in = [&](int32_t k) { return _mm_castsi128_ps(_mm_cmpeq_epi32(sector, _mm_set1_epi32(k))); };
+    const __m128 s0 = in(0), s1 = in(1), s2 = in(2), s3 = in(3), s4 = in(4);
+    const __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), pv, Select(s4, t, vv)));
+    const __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), vv, Select(s3, q, pv)));
+    const __m128 b = Select(_mm_or_ps(s0, s1), pv, Select(s2, t, Select(_mm_or_ps(s3, s4), vv, q)));
+    const auto byte = [&](__m128 channel) {
+      const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
+      const __m128 premultiplied = _mm_div_ps(_mm_mul_ps(scale, c), scale);
+      const __m128 kept = _mm_and_ps(_mm_cmpgt_ps(premultiplied, _mm_setzero_ps()), premultiplied);
+      return _mm_cvttps_epi32(_mm_min_ps(kept, scale));
+    };
+    const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), red), _mm_sll_epi32(byte(g), green)),
+                                        _mm_or_si128(_mm_sll_epi32(byte(b), blue), alphaBits));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
+  }
+#endif
+  for (; i < count; ++i) {
+    const float f = fractions[i];
+    const float q = value * (1.0f - s * f);
+    const float t = value * (1.0f - s * (1.0f - f));
+    float r, g, b;
+    switch (sectors[i]) {
+      case 0: r = value; g = t; b = p; break;
+      case 1: r = q; g = value; b = p; break;
+      case 2: r = p; g = value; b = t; break;
+      case 3: r = p; g = q; b = value; break;
+      case 4: r = t; g = p; b = value; break;
+      default: r = value; g = p; b = q; break;
+    }
+    pixels[i] = RgbToPixel(context, {std::fmin(r, 1.0f) * 255.0f, std::fmin(g, 1.0f) * 255.0f,
+                                     std::fmin(b, 1.0f) * 255.0f, 255});
+  }
 }
 
 TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results,

@@ -221,6 +221,28 @@ TEST_F(ColourRows, SweepHsvRowGivesTheSingleRoutinesPixels) {
                                << colours[firstBad].c2 << " alpha " << colours[firstBad].alpha;
     }
   }
+  // Hues worked out once, saturation and value multiplied in afterwards.
+  std::vector<float> hues;
+  for (int h = -719; h <= 719; ++h) hues.push_back(static_cast<float>(h) / 360.0f);
+  for (float odd : {1.0f, -1.0f, 0.99999994f, -0.0f, 1.9999999f, -1.9999999f}) hues.push_back(odd);
+  std::vector<int32_t> sectors(hues.size());
+  std::vector<float> fractions(hues.size());
+  ASSERT_TRUE(HsvHueSectors(hues.data(), sectors.data(), fractions.data(), hues.size()));
+  const float outside[] = {2.0f, NAN};
+  EXPECT_FALSE(HsvHueSectors(outside, sectors.data(), fractions.data(), 1));
+  EXPECT_FALSE(HsvHueSectors(outside + 1, sectors.data(), fractions.data(), 1));
+  ASSERT_TRUE(HsvHueSectors(hues.data(), sectors.data(), fractions.data(), hues.size()));
+  std::vector<Pixel> fixed(hues.size());
+  for (float sv : {0.0f, 0.0005f, 0.37f, 1.0f, 1.3f, NAN}) {
+    for (float v : {0.0f, 0.41f, 1.0f, 1.5f}) {
+      HsvFixedHuesToPixelRow(&layouts[1], sectors.data(), fractions.data(), sv, v, fixed.data(), hues.size() - 1);
+      int64_t mismatches = 0;
+      for (size_t i = 0; i + 1 < hues.size(); ++i) {
+        mismatches += fixed[i] != RgbToPixel(&layouts[1], HsvToRgb({hues[i], sv, v, 255}));
+      }
+      EXPECT_EQ(0, mismatches) << "saturation " << sv << ", value " << v;
+    }
+  }
 }
 
 // Pixels of every alpha with a spread of colour bytes (premultiplied ones and
