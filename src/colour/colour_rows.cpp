@@ -473,11 +473,12 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
     const __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), pv, Select(s4, t, vv)));
     const __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), vv, Select(s3, q, pv)));
     const __m128 b = Select(_mm_or_ps(s0, s1), pv, Select(s2, t, Select(_mm_or_ps(s3, s4), vv, q)));
+    // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
+    // c up to 255 (the channels here never exceed it), as the Lab row also
+    // relies on; not above 0 (NaN too) gives 0.
     const auto byte = [&](__m128 channel) {
       const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
-      const __m128 premultiplied = _mm_div_ps(_mm_mul_ps(scale, c), scale);
-      const __m128 kept = _mm_and_ps(_mm_cmpgt_ps(premultiplied, _mm_setzero_ps()), premultiplied);
-      return _mm_cvttps_epi32(_mm_min_ps(kept, scale));
+      return _mm_cvttps_epi32(_mm_and_ps(_mm_cmpgt_ps(c, _mm_setzero_ps()), c));
     };
     const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), red), _mm_sll_epi32(byte(g), green)),
                                         _mm_or_si128(_mm_sll_epi32(byte(b), blue), alphaBits));

@@ -21,6 +21,7 @@
 // bands during a square drag), with the row conversions.
 #include "panel/palette_picture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -156,9 +157,33 @@ struct ZonePlace {
   bool hatch;
 };
 
+// A run of pixels that follow each other in a row: drawn with one copy or
+// fill instead of one store per pixel.
+struct Run {
+  uint16_t first;   // position in the list it comes from
+  uint16_t index;   // picture index of its first pixel
+  uint16_t length;
+};
+
+// Runs of a list of picture indices (in row order).
+template <typename IndexOf>
+std::vector<Run> RunsOf(size_t count, IndexOf indexOf) {
+  std::vector<Run> runs;
+  for (size_t i = 0; i < count; ++i) {
+    const uint16_t index = indexOf(i);
+    if (!runs.empty() && runs.back().index + runs.back().length == index) {
+      ++runs.back().length;
+    } else {
+      runs.push_back({static_cast<uint16_t>(i), index, 1});
+    }
+  }
+  return runs;
+}
+
 struct PlaceTables {
   std::vector<RingPlace> ring;
   std::vector<ZonePlace> zones;
+  std::vector<Run> zoneRuns;
   float squareSaturation[2 * kSquareHalf + 1];  // by column from the left
   float squareValue[2 * kSquareHalf + 1];       // by row from the top
 };
@@ -182,6 +207,7 @@ const PlaceTables& Places() {
         }
       }
     }
+    t.zoneRuns = RunsOf(t.zones.size(), [&](size_t i) { return t.zones[i].index; });
     for (int32_t k = 0; k <= 2 * kSquareHalf; ++k) {
       t.squareSaturation[k] = SquareSaturation(kSquareHalf - k);
       t.squareValue[k] = SquareValue(kSquareHalf - k);
@@ -310,6 +336,7 @@ struct RingBatch {
   std::vector<uint32_t> checked;      // positions whose hatching needs the gamut check
   std::vector<uint8_t> bytes;
   std::vector<Pixel> pixels;          // converted and marked: what is drawn
+  std::vector<Run> runs;              // of where, set with the plan
   std::vector<Pixel> checkPixels;
   std::vector<int32_t> checkResults;
   // HSV current part: each hue's sector and fraction, worked out with the
@@ -422,6 +449,9 @@ void PlanRing(const PluginContext* context, std::vector<float>* currentHues) {
   for (int white = 0; white < 2; ++white) {
     ConvertRingBatch(context, &gRingFixed.batches[white], cie, white ? kRingWhite : GState.ReferenceWhite);
   }
+  for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
+    for (RingBatch& batch : part->batches) batch.runs = RunsOf(batch.where.size(), [&](size_t i) { return batch.where[i]; });
+  }
   RingBatch& current = gRingCurrent.batches[0];
   if (!cie) {
     current.sectors.resize(currentHues->size());
@@ -433,8 +463,9 @@ void PlanRing(const PluginContext* context, std::vector<float>* currentHues) {
 
 void DrawRingPart(const RingPart& part, Pixel* pixels) {
   for (const RingBatch& batch : part.batches) {
-    const size_t n = batch.pixels.size();
-    for (size_t i = 0; i < n; ++i) pixels[batch.where[i]] = batch.pixels[i];
+    for (const Run& run : batch.runs) {
+      std::memcpy(pixels + run.index, batch.pixels.data() + run.first, run.length * sizeof(Pixel));
+    }
   }
 }
 
@@ -521,7 +552,7 @@ void DrawZonesFast(const PluginContext* context, Pixel* pixels) {
   if (!locked) {
     if (!GState.FloodBackground) return;
     const Pixel flood = GState.CurrentPixel;
-    for (const ZonePlace& place : Places().zones) pixels[place.index] = flood;
+    for (const Run& run : Places().zoneRuns) std::fill_n(pixels + run.index, run.length, flood);
     return;
   }
   for (const ZonePlace& place : Places().zones) {
