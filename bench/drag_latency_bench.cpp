@@ -187,6 +187,14 @@ void SatValDragPluginShare(benchmark::State& state) {
   if (lean.commands < static_cast<int64_t>(i) * 258) state.SkipWithError("the drag did not reach the host");
 }
 
+// The cold start's host keeps the colour-scheme file PI_Close writes in its
+// memory, not in the working directory.
+simhost::HostOptions ColdStartOptions() {
+  simhost::HostOptions options;
+  options.configFilesInMemory = true;
+  return options;
+}
+
 // PI_Open to PI_Close as the host loads the plug-in: settings read, the
 // gradient table, pens, the colour scheme, the panel opened and drawn, the
 // shortcuts; then everything closed and written back.
@@ -194,7 +202,7 @@ void ColdStart(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     ResetPluginState();
-    auto host = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi());
+    auto host = std::make_unique<simhost::SimHost>(simhost::LinkedPluginApi(), ColdStartOptions());
     std::strcpy(host->Context()->Name, "Tintwell");
     state.ResumeTiming();
     if (host->Open() != 1) state.SkipWithError("PI_Open failed");
@@ -261,7 +269,7 @@ __attribute__((noinline)) void CountedDragEvents(PluginContext* context, Request
 __attribute__((noinline)) void CountedColdStarts(int count) {
   for (int i = 0; i < count; ++i) {
     ResetPluginState();
-    simhost::SimHost host(simhost::LinkedPluginApi());
+    simhost::SimHost host(simhost::LinkedPluginApi(), ColdStartOptions());
     std::strcpy(host.Context()->Name, "Tintwell");
     host.Open();
     host.Close();
