@@ -5,6 +5,8 @@
 // telling the host about the new colour is the caller's job.
 #include "colour/colour_mixing.h"
 
+#include <cstring>
+
 #include "core/text_numbers.h"
 
 #include "colour/colour_maths.h"
@@ -34,6 +36,25 @@ float MixStrength(int32_t pressure) {
 float MixChannel(float current, float picked, float s) {
   const float mixed = current + (picked - current) * s;
   return (mixed == current && s > 0.0f) ? picked : mixed;
+}
+
+// The usual reply, four numbers of one to three digits with single spaces
+// between them, read without the general scanner (it gives the same values
+// for such a reply); false for anything else.
+bool ReadFourShortNumbers(const char* reply, int32_t* values) {
+  const char* at = reply;
+  for (int k = 0; k < 4; ++k) {
+    if (k > 0 && *at++ != ' ') return false;
+    int32_t value = 0;
+    int digits = 0;
+    while (IsDigit(*at) && digits < 4) {
+      value = value * 10 + (*at++ - '0');
+      ++digits;
+    }
+    if (digits == 0 || digits > 3) return false;
+    values[k] = value;
+  }
+  return true;
 }
 
 }  // namespace
@@ -141,14 +162,25 @@ Pixel SliderToPixel(const PluginContext* context, ColourTriple slider) {
 // position 255 - k. Entries are built at the context's channel positions,
 // which is the same word as the fixed blue-green-red-alpha order on the
 // host's usual layout and the right colour on any other.
+// The table is reloaded after every A pen change, 256 commands a drag event,
+// so the command text is written in place rather than through printf.
 void LoadGradientTable(PluginContext* context) {
+  static constexpr char kGrab[] = "tv_RangeGrab ";
+  char command[sizeof kGrab + 3];
+  std::memcpy(command, kGrab, sizeof kGrab - 1);
+  char* const digits = command + sizeof kGrab - 1;
   for (int32_t position = 255; position >= 0; --position) {
     char reply[kReplySize];
     reply[0] = '\0';
-    SendCommandFormat(context, reply, "tv_RangeGrab %d", position);
+    char* end = digits;  // "%d" of 0..255
+    if (position >= 100) *end++ = static_cast<char>('0' + position / 100);
+    if (position >= 10) *end++ = static_cast<char>('0' + position / 10 % 10);
+    *end++ = static_cast<char>('0' + position % 10);
+    *end = '\0';
+    HostSendCommand(context, command, reply);
     reply[kReplySize - 1] = '\0';
     int32_t values[4];
-    ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
+    if (!ReadFourShortNumbers(reply, values)) ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
     GState.GradientTable[static_cast<size_t>(255 - position)] =
         MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), ClampToByte(values[3]));
   }
