@@ -29,6 +29,7 @@
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
 #include "core/pixel_bytes.h"
+#include "core/plugin_memory.h"
 #include "host/host_calls.h"
 #include "panel/panel_layout.h"
 
@@ -220,8 +221,8 @@ ColourKey CommonKey(const PluginContext* context) {
 struct KeptColours {
   bool valid = false;
   ColourKey key;
-  std::vector<Pixel> pixels;
-  std::vector<uint16_t> where;  // ring parts: the picture index of each pixel
+  PluginVector<Pixel> pixels;
+  PluginVector<uint16_t> where;  // ring parts: the picture index of each pixel
 };
 
 // Conversion batch: colours of one white, converted in one go. CIE colours
@@ -230,11 +231,11 @@ struct KeptColours {
 // single routines.
 struct Batch {
   size_t count = 0;
-  std::vector<uint32_t> members;      // positions in the kept array
-  std::vector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
-  std::vector<uint8_t> bytes;
-  std::vector<Pixel> pixels;
-  std::vector<int32_t> checks;
+  PluginVector<uint32_t> members;      // positions in the kept array
+  PluginVector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
+  PluginVector<uint8_t> bytes;
+  PluginVector<Pixel> pixels;
+  PluginVector<int32_t> checks;
   void Reset(size_t n) {
     count = 0;
     members.resize(n);
@@ -288,18 +289,18 @@ void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const fl
 KeptColours gRingFixed;
 KeptColours gRingCurrent;
 uint32_t gRingFixedGeneration = 0;
-std::vector<RingSource> gRingSources;
+PluginVector<RingSource> gRingSources;
 KeptColours gSquare;
 
 // Ring pixels of each kind of source, as positions in the ring table; set
 // with the fixed part.
 struct RingMembers {
-  std::vector<uint32_t> fixed;    // full colour and lock dots
-  std::vector<uint32_t> current;  // the current colour's bands
+  PluginVector<uint32_t> fixed;    // full colour and lock dots
+  PluginVector<uint32_t> current;  // the current colour's bands
 };
 RingMembers gRingMembers;
 
-void FillRingPart(const PluginContext* context, KeptColours* part, const std::vector<uint32_t>& members,
+void FillRingPart(const PluginContext* context, KeptColours* part, const PluginVector<uint32_t>& members,
                   const ColourTriple& ring) {
   const PlaceTables& places = Places();
   const bool cie = (GState.HueRingMode & kRingCie) != 0;
@@ -336,6 +337,10 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
   fixedKey.words[5] = static_cast<uint32_t>(GState.HueRingMode);
   fixedKey.words[6] = static_cast<uint32_t>(GState.RingLockBits & kLockRing);
   if (!gRingFixed.valid || !(gRingFixed.key == fixedKey)) {
+    // Invalid until whole: a refill that runs out of memory half way is
+    // started afresh next time, never used.
+    gRingFixed.valid = false;
+    gRingCurrent.valid = false;
     gRingSources.resize(places.ring.size());
     gRingMembers.fixed.clear();
     gRingMembers.current.clear();
@@ -356,6 +361,7 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
     currentKey.words[8] = FloatBits(ring.c1);
     currentKey.words[9] = FloatBits(ring.c2);
     if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
+      gRingCurrent.valid = false;
       FillRingPart(context, &gRingCurrent, gRingMembers.current, ring);
       gRingCurrent.key = currentKey;
       gRingCurrent.valid = true;
@@ -374,6 +380,7 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
   key.words[5] = static_cast<uint32_t>(GState.CieHsvMode != 0);
   key.words[6] = FloatBits(squareHue);
   if (!gSquare.valid || !(gSquare.key == key)) {
+    gSquare.valid = false;
     const PlaceTables& places = Places();
     const bool cie = GState.CieHsvMode != 0;
     static Batch batch;
@@ -511,9 +518,26 @@ void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const Pa
 }
 
 void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
-  DrawRingFast(context, pixels, inputs.ringSource);
-  DrawSquareFast(context, pixels, inputs.squareHue);
-  DrawZonesFast(context, pixels);
+  // The fast way keeps colours between pictures; without the memory for
+  // them the plain way draws the same picture.
+  try {
+    DrawRingFast(context, pixels, inputs.ringSource);
+    DrawSquareFast(context, pixels, inputs.squareHue);
+    DrawZonesFast(context, pixels);
+  } catch (const std::bad_alloc&) {
+    DrawPaletteAreasPlain(context, pixels, inputs);
+  }
+}
+
+void ReleasePaletteCaches() {
+  for (KeptColours* part : {&gRingFixed, &gRingCurrent, &gSquare}) {
+    part->valid = false;
+    PluginVector<Pixel>().swap(part->pixels);
+    PluginVector<uint16_t>().swap(part->where);
+  }
+  PluginVector<RingSource>().swap(gRingSources);
+  PluginVector<uint32_t>().swap(gRingMembers.fixed);
+  PluginVector<uint32_t>().swap(gRingMembers.current);
 }
 
 void DrawPaletteOverlays(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
