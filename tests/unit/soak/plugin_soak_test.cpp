@@ -46,8 +46,9 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
   soak::AddFailureEventKinds(harness, *host);
   soak::AddFailureInvariants(harness);
   const int64_t steps = soak::SoakSteps(1200);
-  const bool sound = harness.Run(steps);
-  EXPECT_TRUE(sound);
+  const ::testing::AssertionResult run = harness.Run(steps);
+  const bool sound = run;
+  EXPECT_TRUE(run);
   soak::EndFailureEventKinds(*host);
   host->Close();
   // TINTWELL_SOAK_DIALOGUE=N prints the last N host calls of a failed run.
