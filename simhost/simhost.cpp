@@ -465,6 +465,10 @@ HostWord SimHost::Impl::Act(int32_t function, int32_t sub, HostWord* pack, size_
       std::string path;
       ConfigDocument* document = FindConfig(pack[0], "HostWriteConfigString", &path);
       if (!document) return 0;
+      if (RefuseConfigWrite(ReadText(pack[2]))) {
+        self->calls_[record].output = "refused";
+        return 0;
+      }
       document->sections[ReadText(pack[1])][ReadText(pack[2])] = ReadText(pack[3]);
       if (!SaveConfig(path, document->sections)) Fault("HostWriteConfigString: can't write " + path);
       return 1;
@@ -537,8 +541,15 @@ HostWord SimHost::Impl::OpenRequester(HostWord* pack, bool callback) {
       return 0;
     }
   }
-  const RequesterHandle handle = nextRequester;
-  nextRequester += 0x10;
+  RequesterHandle handle = nextRequester;
+  if (self->reuseHandles_) {
+    // The lowest free one; a handle the user closed is free again.
+    handle = kFirstRequesterHandle;
+    while (requesters.count(handle)) handle += kRequesterHandleStep;
+    userClosedRequesters.erase(handle);
+  } else {
+    nextRequester += kRequesterHandleStep;
+  }
   requester.handle = handle;
   requesters[handle] = requester;
   if (callback) {

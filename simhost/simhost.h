@@ -289,6 +289,24 @@ class SimHost {
   void FailNextImageAlloc(int32_t count = 1) { failImageAllocs_ = count; }
   void FailNextGetRequesterPlace(int32_t count = 1) { failGetPlaces_ = count; }
   void FailNextConfigFileOpen(int32_t count = 1) { failConfigOpens_ = count; }
+  // Settings-file writes fail as on a full disk: once `after` more writes
+  // have succeeded, the next `count` writes store nothing and answer 0.
+  // FailConfigWrites(0, 0) ends it.
+  void FailConfigWrites(int32_t after, int32_t count = 1 << 30) {
+    failWritesAfter_ = after;
+    failWrites_ = count;
+  }
+  // Writes of one key (in any section, letter case ignored) fail `count` times.
+  void FailConfigWritesOfKey(const std::string& key, int32_t count = 1) {
+    failWriteKey_ = key;
+    failWriteKeyCount_ = count;
+  }
+  // Settings-file writes refused so far.
+  int64_t FailedConfigWrites() const { return failedWrites_; }
+  // Requester handles: by default every requester gets a new handle; with
+  // reuse on, the lowest handle no open requester has, as hosts that keep
+  // their windows in a table hand them out (or a freed window's pointer).
+  void ReuseRequesterHandles(bool reuse) { reuseHandles_ = reuse; }
   // A careless or hostile host: called with every command and the reply the
   // host would give (scripted or the model's); it may change the reply, and
   // when it returns true the host fills all 256 bytes of the reply buffer
@@ -412,6 +430,12 @@ class SimHost {
   int32_t failImageAllocs_ = 0;
   int32_t failGetPlaces_ = 0;
   int32_t failConfigOpens_ = 0;
+  int32_t failWritesAfter_ = 0;
+  int32_t failWrites_ = 0;
+  std::string failWriteKey_;
+  int32_t failWriteKeyCount_ = 0;
+  int64_t failedWrites_ = 0;
+  bool reuseHandles_ = false;
   ReplyTamper replyTamper_;
   HostWord pluginCloseWord4_ = 1;
   bool localisationOpen_ = false;

@@ -108,7 +108,9 @@ struct SimHost::Impl {
   std::vector<std::pair<bool, size_t>> sequence;
 
   std::map<RequesterHandle, Requester> requesters;
-  RequesterHandle nextRequester = 0x1000;
+  static constexpr RequesterHandle kFirstRequesterHandle = 0x1000;
+  static constexpr RequesterHandle kRequesterHandleStep = 0x10;
+  RequesterHandle nextRequester = kFirstRequesterHandle;
   // Requesters the user closed. Asking for the place of one is how a plug-in
   // finds out that a plain requester is gone (the answer is 0); any other
   // use of such a handle is a fault.
@@ -182,6 +184,8 @@ struct SimHost::Impl {
   HostWord CloseConfigFile(HostWord handle);
   ConfigDocument* FindConfig(HostWord handle, const char* operation, std::string* path);
   bool SaveConfig(const std::string& path, const SectionMap& sections);
+  // True when this write of `key` is to fail (FailConfigWrites, FailConfigWritesOfKey).
+  bool RefuseConfigWrite(const std::string& key);
   HostWord OpenLocalisation(const char* name);
   HostWord CloseLocalisation(HostWord handle);
   const char* LocalisedString(HostWord handle, int32_t number);

@@ -253,6 +253,24 @@ bool SimHost::Impl::SaveConfig(const std::string& path, const SectionMap& sectio
   return WriteSectionFile(path, sections, false);
 }
 
+bool SimHost::Impl::RefuseConfigWrite(const std::string& key) {
+  bool refuse = false;
+  if (self->failWriteKeyCount_ > 0 && SameNameIgnoringCase(key, self->failWriteKey_)) {
+    --self->failWriteKeyCount_;
+    refuse = true;
+  }
+  if (self->failWrites_ > 0) {
+    if (self->failWritesAfter_ > 0) {
+      --self->failWritesAfter_;
+    } else {
+      --self->failWrites_;
+      refuse = true;
+    }
+  }
+  if (refuse) ++self->failedWrites_;
+  return refuse;
+}
+
 HostWord SimHost::Impl::CloseConfigFile(HostWord handle) {
   std::string path;
   ConfigDocument* document = FindConfig(handle, "HostCloseConfigFile", &path);

@@ -125,6 +125,9 @@ struct ColourSchemeState {
   uint8_t needsSort;                         // sorted must be rebuilt before drawing
   uint8_t modified;                          // differs from the slot file
   Pixel spareColour;                         // colour remembered to undo a click
+  uint8_t fromOtherSlot;     // the points on show were not read from `slot` (its load failed or
+                             // found nothing) and are unedited since: never saved over it
+  uint8_t saveFailureShown;  // the failed save of this gesture (or of PI_Close) was reported
 };
 
 struct PluginState {

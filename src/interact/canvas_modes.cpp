@@ -51,7 +51,11 @@ constexpr char kFreehandLine[] = "freehandline";
 RequesterHandle OpenSmallWindow(PluginContext* context) {
   const RequesterHandle window = HostOpenRequester(context, kSmallWindowSize, kSmallWindowSize, 0, 0,
                                                    kReqFlagsCanvasWindow, LocalisedText(context, texts::kPanelTitle));
-  if (!window) ShowRequesterOpenFailure(context);
+  if (!window) {
+    ShowRequesterOpenFailure(context);
+    return 0;
+  }
+  ForgetReusedHandle(context, window, nullptr);
   return window;
 }
 

@@ -30,6 +30,7 @@
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
 #include "core/pixel_bytes.h"
+#include "core/plugin_memory.h"
 #include "host/host_calls.h"
 #include "panel/panel_layout.h"
 
@@ -166,9 +167,9 @@ struct Run {
 };
 
 // Runs of a list of picture indices (in row order).
-template <typename IndexOf>
-std::vector<Run> RunsOf(size_t count, IndexOf indexOf) {
-  std::vector<Run> runs;
+template <typename Runs = std::vector<Run>, typename IndexOf>
+Runs RunsOf(size_t count, IndexOf indexOf) {
+  Runs runs;
   for (size_t i = 0; i < count; ++i) {
     const uint16_t index = indexOf(i);
     if (!runs.empty() && runs.back().index + runs.back().length == index) {
@@ -246,8 +247,8 @@ ColourKey CommonKey(const PluginContext* context) {
 struct KeptColours {
   bool valid = false;
   ColourKey key;
-  std::vector<Pixel> pixels;
-  std::vector<uint16_t> where;  // ring parts: the picture index of each pixel
+  PluginVector<Pixel> pixels;
+  PluginVector<uint16_t> where;  // ring parts: the picture index of each pixel
 };
 
 // Conversion batch: colours of one white, converted in one go. CIE colours
@@ -257,14 +258,14 @@ struct KeptColours {
 // it (hatching places, the CIE square's dot columns); the others read 0.
 struct Batch {
   size_t count = 0;
-  std::vector<uint32_t> members;      // positions in the kept array
-  std::vector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
-  std::vector<uint32_t> checked;      // batch positions that need the gamut check
-  std::vector<uint8_t> bytes;
-  std::vector<Pixel> pixels;
-  std::vector<Pixel> checkPixels;
-  std::vector<int32_t> checkResults;
-  std::vector<int32_t> checks;
+  PluginVector<uint32_t> members;      // positions in the kept array
+  PluginVector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
+  PluginVector<uint32_t> checked;      // batch positions that need the gamut check
+  PluginVector<uint8_t> bytes;
+  PluginVector<Pixel> pixels;
+  PluginVector<Pixel> checkPixels;
+  PluginVector<int32_t> checkResults;
+  PluginVector<int32_t> checks;
   void Reset(size_t n) {
     count = 0;
     members.resize(n);
@@ -296,10 +297,10 @@ void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const fl
   batch->checks.assign(n, 0);
   if (n == 0) return;
   if (cie) {
+    batch->bytes.resize(3 * n);  // before the white is lent: a failure must not keep it
     float saved[3];
     std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
     std::memcpy(GState.ReferenceWhite, white, sizeof saved);
-    batch->bytes.resize(3 * n);
     LabToRgbBytesRow(batch->colours.data(), batch->bytes.data(), n);
     std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
     const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
@@ -330,20 +331,20 @@ void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const fl
 // that moves the current colour only refills the saturation and value and
 // converts.
 struct RingBatch {
-  std::vector<uint16_t> where;        // picture index of each pixel
-  std::vector<float> sine, cosine;    // CIE ring: the hue's direction
-  std::vector<ColourTriple> colours;  // HSV, or the L*a*b* of CIE colours
-  std::vector<uint32_t> checked;      // positions whose hatching needs the gamut check
-  std::vector<uint8_t> bytes;
-  std::vector<Pixel> pixels;          // converted and marked: what is drawn
-  std::vector<Run> runs;              // of where, set with the plan
-  std::vector<Pixel> checkPixels;
-  std::vector<int32_t> checkResults;
+  PluginVector<uint16_t> where;        // picture index of each pixel
+  PluginVector<float> sine, cosine;    // CIE ring: the hue's direction
+  PluginVector<ColourTriple> colours;  // HSV, or the L*a*b* of CIE colours
+  PluginVector<uint32_t> checked;      // positions whose hatching needs the gamut check
+  PluginVector<uint8_t> bytes;
+  PluginVector<Pixel> pixels;          // converted and marked: what is drawn
+  PluginVector<Run> runs;              // of where, set with the plan
+  PluginVector<Pixel> checkPixels;
+  PluginVector<int32_t> checkResults;
   // HSV current part: each hue's sector and fraction, worked out with the
   // plan (hasSectors), so a drag only multiplies in saturation and value.
   bool hasSectors = false;
-  std::vector<int32_t> sectors;
-  std::vector<float> fractions;
+  PluginVector<int32_t> sectors;
+  PluginVector<float> fractions;
   void Clear() {
     hasSectors = false;
     where.clear();
@@ -374,10 +375,10 @@ void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, 
   batch->pixels.resize(n);
   if (n == 0) return;
   if (cie) {
+    batch->bytes.resize(3 * n);  // before the white is lent: a failure must not keep it
     float saved[3];
     std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
     std::memcpy(GState.ReferenceWhite, white, sizeof saved);
-    batch->bytes.resize(3 * n);
     LabToRgbBytesRow(batch->colours.data(), batch->bytes.data(), n);
     std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
     const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
@@ -409,7 +410,7 @@ void MarkRingBatch(const PluginContext* context, RingBatch* batch) {
 
 // Sets the colours of a planned batch from the saturation and value each
 // pixel gets (the current colour's for the current part).
-void FillRingColours(RingBatch* batch, bool cie, const std::vector<float>& hues, float saturation, float value) {
+void FillRingColours(RingBatch* batch, bool cie, const PluginVector<float>& hues, float saturation, float value) {
   const size_t n = batch->where.size();
   batch->colours.resize(n);
   for (size_t i = 0; i < n; ++i) {
@@ -420,14 +421,13 @@ void FillRingColours(RingBatch* batch, bool cie, const std::vector<float>& hues,
 
 // Lays out both parts for the current options; the fixed part's colours are
 // converted here, once.
-void PlanRing(const PluginContext* context, std::vector<float>* currentHues) {
+void PlanRing(const PluginContext* context, PluginVector<float>* currentHues) {
   const PlaceTables& places = Places();
   const bool cie = (GState.HueRingMode & kRingCie) != 0;
   for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
     for (RingBatch& batch : part->batches) batch.Clear();
   }
   currentHues->clear();
-  std::vector<float> fixedHues[2];
   for (const RingPlace& place : places.ring) {
     const RingSource source = RingSourceAt(place.radius, place.hatch);
     const bool current = source == RingSource::kInner || source == RingSource::kEdge;
@@ -450,7 +450,7 @@ void PlanRing(const PluginContext* context, std::vector<float>* currentHues) {
     ConvertRingBatch(context, &gRingFixed.batches[white], cie, white ? kRingWhite : GState.ReferenceWhite);
   }
   for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
-    for (RingBatch& batch : part->batches) batch.runs = RunsOf(batch.where.size(), [&](size_t i) { return batch.where[i]; });
+    for (RingBatch& batch : part->batches) batch.runs = RunsOf<PluginVector<Run>>(batch.where.size(), [&](size_t i) { return batch.where[i]; });
   }
   RingBatch& current = gRingCurrent.batches[0];
   if (!cie) {
@@ -469,13 +469,21 @@ void DrawRingPart(const RingPart& part, Pixel* pixels) {
   }
 }
 
+// The current part's HSV hues (user white batch), set with the plan.
+PluginVector<float> gCurrentHues;
+// The square's conversion batch, kept for its memory.
+Batch gSquareBatch;
+
 void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTriple& ring) {
-  static std::vector<float> currentHues;  // the current part's HSV hues (user white batch)
   ColourKey fixedKey = CommonKey(context);
   fixedKey.words[5] = static_cast<uint32_t>(GState.HueRingMode);
   fixedKey.words[6] = static_cast<uint32_t>(GState.RingLockBits & kLockRing);
   if (!gRingFixed.valid || !(gRingFixed.key == fixedKey)) {
-    PlanRing(context, &currentHues);
+    // Invalid until whole: a plan or refill that runs out of memory half
+    // way is started afresh next time, never used.
+    gRingFixed.valid = false;
+    gRingCurrent.valid = false;
+    PlanRing(context, &gCurrentHues);
     gRingFixed.key = fixedKey;
     gRingFixed.valid = true;
     ++gRingPlanGeneration;
@@ -485,6 +493,7 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
   currentKey.words[8] = FloatBits(ring.c1);
   currentKey.words[9] = FloatBits(ring.c2);
   if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
+    gRingCurrent.valid = false;
     const bool cie = (GState.HueRingMode & kRingCie) != 0;
     for (int white = 0; white < 2; ++white) {
       RingBatch& batch = gRingCurrent.batches[white];
@@ -495,7 +504,7 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
         MarkRingBatch(context, &batch);
         continue;
       }
-      FillRingColours(&batch, cie, currentHues, ring.c1, ring.c2);
+      FillRingColours(&batch, cie, gCurrentHues, ring.c1, ring.c2);
       ConvertRingBatch(context, &batch, cie, white ? kRingWhite : GState.ReferenceWhite);
     }
     gRingCurrent.key = currentKey;
@@ -511,9 +520,10 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
   key.words[5] = static_cast<uint32_t>(GState.CieHsvMode != 0);
   key.words[6] = FloatBits(squareHue);
   if (!gSquare.valid || !(gSquare.key == key)) {
+    gSquare.valid = false;
     const PlaceTables& places = Places();
     const bool cie = GState.CieHsvMode != 0;
-    static Batch batch;
+    Batch& batch = gSquareBatch;
     batch.Reset(static_cast<size_t>(side * side));
     float sine = 0.0f, cosine = 0.0f;
     CieHueDirection(squareHue, &sine, &cosine);
@@ -656,9 +666,23 @@ void ForgetPaletteColours() {
 }
 
 void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
-  DrawRingFast(context, pixels, inputs.ringSource);
-  DrawSquareFast(context, pixels, inputs.squareHue);
-  DrawZonesFast(context, pixels);
+  // The fast way keeps colours between pictures; without the memory for
+  // them the plain way draws the same picture.
+  try {
+    DrawRingFast(context, pixels, inputs.ringSource);
+    DrawSquareFast(context, pixels, inputs.squareHue);
+    DrawZonesFast(context, pixels);
+  } catch (const std::bad_alloc&) {
+    DrawPaletteAreasPlain(context, pixels, inputs);
+  }
+}
+
+void ReleasePaletteCaches() {
+  gRingFixed = RingPart();
+  gRingCurrent = RingPart();
+  gSquare = KeptColours();
+  gSquareBatch = Batch();
+  gCurrentHues = PluginVector<float>();
 }
 
 void DrawPaletteOverlays(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {

@@ -33,6 +33,9 @@ void ForgetPaletteColours();
 // The same, pixel by pixel with the single conversions: the reference the
 // fast path is checked against.
 void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs);
+// Frees the colours the fast path keeps (PI_Close: the memory goes back
+// while the plug-in is not in use; PI_Open starts without them).
+void ReleasePaletteCaches();
 // Hue and SATVAL markers (or the out-of-square sign), the paint-mode sign
 // over the lamp icon, and the four option boxes.
 void DrawPaletteOverlays(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs);

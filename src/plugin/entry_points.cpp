@@ -17,8 +17,10 @@
 #include "interact/draw_mode.h"
 #include "interact/fx_brush.h"
 #include "panel/about_message.h"
+#include "panel/palette_picture.h"
 #include "panel/panel_layout.h"
 #include "panel/widget_rendering.h"
+#include "core/host_boundary.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
 #include "core/worker_threads.h"
@@ -39,6 +41,7 @@ constexpr int32_t kUserBlockSize = 288;
 constexpr int kNameTextLimit = 127;
 
 UserBlockAllocator gUserBlockAllocator = std::calloc;
+bool gSessionRunning = false;  // PI_Open has handed the user block over
 
 void SetModeBitForFilter(PluginContext* context, int32_t bit) {
   const int32_t saved = GState.PaintModeBits;
@@ -68,13 +71,62 @@ void CopyPluginName(char* field, const char* name) {
   field[length] = '\0';
 }
 
+int32_t OpenSession(PluginContext* context);
+void CloseSession(PluginContext* context);
+int32_t RunCommands(PluginContext* context, const char* command);
+int32_t FilterWork(PluginContext* context);
+int32_t RouteMessage(PluginContext* context, int32_t kind, HostWord requester, HostWord* args);
+
 }  // namespace
 
 void SetUserBlockAllocator(UserBlockAllocator allocator) {
   gUserBlockAllocator = allocator ? allocator : std::calloc;
 }
 
+// Each entry point runs its work through Guarded (core/host_boundary.h): no
+// exception reaches the host.
+
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
+  // Once the user block is handed over the session runs and the host will
+  // close it; before that a failure leaves nothing open.
+  gSessionRunning = false;
+  const int32_t opened = Guarded([&] { return OpenSession(context); }, -1);
+  return opened >= 0 ? opened : (gSessionRunning ? 1 : 0);
+}
+
+TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
+  Guarded([&] { CloseSession(context); return 1; }, 0);
+}
+
+TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {
+  return Guarded([&] { return static_cast<int32_t>(ShowAboutMessage(context)); }, 1);
+}
+
+TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* command) {
+  return Guarded([&] { return RunCommands(context, command); }, 1);
+}
+
+TW_EXPORT int32_t TW_CALL PI_Start(PluginContext*, int32_t, int32_t, int32_t, int32_t) { return 1; }
+
+TW_EXPORT int32_t TW_CALL PI_Work(PluginContext* context) {
+  return Guarded([&] { return FilterWork(context); }, 1);
+}
+
+TW_EXPORT void TW_CALL PI_Finish(PluginContext*) {}
+
+TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord requester, HostWord* args) {
+  return Guarded([&] { return RouteMessage(context, kind, requester, args); }, 1);
+}
+
+namespace {
+
+int32_t OpenSession(PluginContext* context) {
+  // A host may unload the library without PI_Close while the filter's
+  // workers keep it loaded, and load it again: what the last session held
+  // names windows, images and files of a dialogue that is over. It is
+  // dropped without a word to this host, which never gave them out.
+  ResetPluginState();
+  ReleasePaletteCaches();
   OpenLocalisation(context);
 
   CopyPluginName(context->Name, LocalisedText(context, texts::kPluginName));
@@ -91,6 +143,7 @@ TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   }
   context->UserBlock = userBlock;
   context->UserBlockSize = kUserBlockSize;
+  gSessionRunning = true;
 
   LoadSettings(context);
   LoadGradientTable(context);
@@ -102,7 +155,7 @@ TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   return 1;
 }
 
-TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
+void CloseSession(PluginContext* context) {
   CloseLocalisation(context);
   // Each handle is cleared before the host is called, so whatever the close
   // delivers back to us finds the window gone.
@@ -133,13 +186,10 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
   // The filter's worker threads end here, not at unload: the loader lock
   // held there would stop them from exiting.
   StopWorkerThreads();
+  ReleasePaletteCaches();
 }
 
-TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {
-  return static_cast<int32_t>(ShowAboutMessage(context));
-}
-
-TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* command) {
+int32_t RunCommands(PluginContext* context, const char* command) {
   if (!command) return ShowPanel(context);
   int32_t result = 1;
   for (const char* c = command; *c; ++c) {
@@ -216,18 +266,14 @@ TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* comm
   return result;
 }
 
-TW_EXPORT int32_t TW_CALL PI_Start(PluginContext*, int32_t, int32_t, int32_t, int32_t) { return 1; }
-
-TW_EXPORT int32_t TW_CALL PI_Work(PluginContext* context) {
+int32_t FilterWork(PluginContext* context) {
   HostImage* image = context->WorkImage;
   CieLightenDarkenFilter(context, image, image, (GState.PaintModeBits & kPaintCieLighten) ? 1 : 0);
   HostUpdateArea(context, context->WorkArea[0], context->WorkArea[1], context->WorkArea[2], context->WorkArea[3]);
   return 1;
 }
 
-TW_EXPORT void TW_CALL PI_Finish(PluginContext*) {}
-
-TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord requester, HostWord* args) {
+int32_t RouteMessage(PluginContext* context, int32_t kind, HostWord requester, HostWord* args) {
   switch (kind) {
     case kMsgGadgetPress:
       if (args && static_cast<int32_t>(args[0]) == kScopeGadget) {
@@ -268,3 +314,5 @@ TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord 
   }
   return 1;
 }
+
+}  // namespace

@@ -13,6 +13,7 @@
 #include "requesters/lab_dialog.h"
 
 #include "colour/colour_mixing.h"
+#include "core/host_boundary.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
@@ -134,6 +135,7 @@ void OpenLabDialog(PluginContext* context) {
     ShowRequesterOpenFailure(context);
     return;
   }
+  ForgetReusedHandle(context, dialog, &GState.LabDialogRequester);
   GState.LabDialogRequester = dialog;
 }
 
@@ -144,7 +146,9 @@ void CloseLabDialog(PluginContext* context) {
   HostCloseRequester(context, dialog);
 }
 
-int32_t TW_CALL LabDialogEvents(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
+namespace {
+
+void DialogEvent(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
   switch (event) {
     case kEventOpened:
       BuildDialog(context, requester);
@@ -169,5 +173,18 @@ int32_t TW_CALL LabDialogEvents(PluginContext* context, int32_t event, HostWord 
     default:
       break;
   }
-  return 1;
+}
+
+}  // namespace
+
+int32_t TW_CALL LabDialogEvents(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
+  return Guarded(
+      [&] {
+        // Events of the dialog under a value the plug-in holds for another
+        // window: that window is gone.
+        ForgetReusedHandle(context, requester, &GState.LabDialogRequester);
+        DialogEvent(context, event, requester, args);
+        return 1;
+      },
+      1);
 }

@@ -5,6 +5,7 @@
 #include "requesters/panel_window.h"
 
 #include "host/host_calls.h"
+#include "core/host_boundary.h"
 #include "core/plugin_state.h"
 #include "panel/panel_layout.h"
 #include "requesters/requester_support.h"
@@ -22,6 +23,23 @@ constexpr int32_t kPanelY = 128;
 // host's, and only when it is 0 is the panel recorded as hidden in the room.
 constexpr int kCloseVisibilityWord = 4;
 
+// The panel's event handler (interact/), which the host reaches through
+// PanelEvents below.
+RequesterCallbackFn gPanelHandler = nullptr;
+
+// What the host calls for the panel's events: events under a value the
+// plug-in holds for another window mean that window is gone (the host has
+// handed its value out again), and no exception goes back to the host.
+int32_t TW_CALL PanelEvents(PluginContext* context, int32_t event, HostWord requester, HostWord* args) {
+  return Guarded(
+      [&] {
+        ForgetReusedHandle(context, requester, &GState.PanelRequester);
+        if (gPanelHandler) gPanelHandler(context, event, requester, args);
+        return 1;
+      },
+      1);
+}
+
 }  // namespace
 
 bool RaisePanelWindow(PluginContext* context) {
@@ -33,9 +51,10 @@ bool RaisePanelWindow(PluginContext* context) {
 
 int32_t OpenPanelWindow(PluginContext* context, RequesterCallbackFn events) {
   // The opening event (100) arrives inside this call and stores the handle too.
+  gPanelHandler = events;
   const RequesterHandle panel =
       HostOpenCallbackRequester(context, kPanelWidth, kPanelBaseHeight, kPanelX, kPanelY, kReqFlagsPanel,
-                                LocalisedText(context, texts::kPanelTitle), events);
+                                LocalisedText(context, texts::kPanelTitle), PanelEvents);
   if (!panel) {
     GState.PanelRequester = 0;
     ShowRequesterOpenFailure(context);

@@ -2,6 +2,8 @@
 // Requester layer; calls only host/ and store/.
 #include "requesters/requester_support.h"
 
+#include "colour/vectorscope.h"
+#include "core/plugin_state.h"
 #include "core/tw_assert.h"
 #include "host/host_calls.h"
 #include "store/localisation.h"
@@ -22,4 +24,27 @@ void CloseWindowAndImage(PluginContext* context, RequesterHandle* requester, Hos
     HostCloseRequester(context, window);
   }
   if (picture) HostFreeImage(context, picture);
+}
+
+void ForgetReusedHandle(PluginContext* context, RequesterHandle handle, const RequesterHandle* keep) {
+  if (!handle) return;
+  const auto stale = [&](const RequesterHandle& held) { return &held != keep && held == handle; };
+  if (stale(GState.PanelRequester)) GState.PanelRequester = 0;
+  if (stale(GState.LabDialogRequester)) GState.LabDialogRequester = 0;
+  if (stale(GState.PickRequester)) {
+    HostImage* const image = GState.PickImage;
+    GState.PickRequester = 0;
+    GState.PickImage = nullptr;
+    if (image) HostFreeImage(context, image);
+  }
+  if (stale(GState.BrushRequester)) {
+    HostImage* const image = GState.BrushImage;
+    GState.BrushRequester = 0;
+    GState.BrushImage = nullptr;
+    if (image) HostFreeImage(context, image);
+  }
+  if (stale(GState.VectorscopeRequester)) {
+    GState.VectorscopeRequester = 0;
+    ReleaseScopePicture(context);
+  }
 }

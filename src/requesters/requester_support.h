@@ -18,3 +18,10 @@ void ShowRequesterOpenFailure(PluginContext* context);
 // (its allocation failed) is not freed.
 void CloseWindowAndImage(PluginContext* context, RequesterHandle* requester, HostImage** image,
                          bool stopTracking);
+
+// Hosts reuse requester handles: the lowest free one, or a freed window's
+// pointer. The host has given `handle` to a requester other than the one
+// held in *keep (null: a requester just opened): a held handle of the same
+// value names a window that is gone. It is forgotten without a host call on
+// it (never drawn into or closed); the plug-in's own picture for it is freed.
+void ForgetReusedHandle(PluginContext* context, RequesterHandle handle, const RequesterHandle* keep);

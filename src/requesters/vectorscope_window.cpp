@@ -31,6 +31,7 @@ void OpenScopeWindow(PluginContext* context) {
     ShowRequesterOpenFailure(context);
     return;
   }
+  ForgetReusedHandle(context, scope, nullptr);
   GState.VectorscopeRequester = scope;
   HostAddGadget(context, scope, kScopeGadgetX, kScopeGadgetY, kScopeGadgetWidth, kScopeGadgetHeight, kScopeGadget,
                 kGadgetImage, nullptr);

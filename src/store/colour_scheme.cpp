@@ -59,6 +59,9 @@ constexpr const char kSectionFormat[] = "slot_%d";
 constexpr const char kCountKey[] = "pointCount";
 constexpr const char kPointKeyFormat[] = "csP_%d";
 constexpr const char kMissingPoint[] = "-1 0";  // what a missing point key reads as
+constexpr const char kSaveFailedFormat[] =
+    "Oh no!\nTintwell tried to save the\ncolourscheme for this project\nbut could not write slot %d\n\n"
+    "Your changes are kept until the\nnext slot switch or closing.\n\nCheck that %s can be written.\n\n- orvik";
 constexpr const char kLoadFailedFormat[] =
     "Oh no!\nTintwell tried to load the\ncolourscheme for this project\nbut failed on swatch\n\n%d out of "
     "%d\n\nPost your %s file on the TVP\nForums and maybe I can fix it.\n\n- orvik";
@@ -150,10 +153,19 @@ void ReadValue(PluginContext* context, HostWord file, const char* section, const
 
 // Reads "colour position" as stored: an unsigned 32-bit decimal colour, then
 // a position. False for a missing key, text that does not scan, a colour
-// wider than 32 bits, or a position that is not a number in 0..1.
+// wider than 32 bits, a position that is not a finite number, or -1 (what a
+// missing point reads as). A decimal comma ("0,5", written by hand or by a
+// tool in a comma locale) means the point it stands for; a position outside
+// 0..1 is taken to the nearer end, where the artist can see and move it.
 bool ParsePoint(const char* text, size_t size, Pixel* colour, float* position) {
   if (std::strncmp(text, kMissingPoint, size) == 0) return false;
-  TextCursor cursor{text, size, 0};
+  char copy[kValueSize];
+  const size_t limit = size < sizeof copy ? size : sizeof copy - 1;
+  size_t length = 0;
+  while (length < limit && text[length]) ++length;
+  std::memcpy(copy, text, length);
+  copy[length] = '\0';
+  TextCursor cursor{copy, length + 1, 0};
   cursor.SkipSpace();
   if (!IsDigit(cursor.Peek())) return false;
   uint64_t value = 0;
@@ -162,14 +174,29 @@ bool ParsePoint(const char* text, size_t size, Pixel* colour, float* position) {
     if (value > 0xFFFFFFFFull) return false;
     ++cursor.pos;
   }
+  size_t comma = cursor.pos;
+  while (comma < length && (copy[comma] == ' ' || copy[comma] == '\t')) ++comma;
+  if (comma < length && (copy[comma] == '-' || copy[comma] == '+')) ++comma;
+  while (comma < length && IsDigit(copy[comma])) ++comma;
+  if (comma + 1 < length && copy[comma] == ',' && IsDigit(copy[comma + 1])) copy[comma] = '.';
   // The position is read the same whatever the host process's locale, and
   // rounded once, straight to a float, as "%f" scans it.
   float read = 0.0f;
   if (!ScanFloat(cursor, &read)) return false;
-  if (!(read >= 0.0f && read <= 1.0f)) return false;
+  if (!std::isfinite(read) || read == -1.0f) return false;
+  read = Clamp01(read);
   *colour = static_cast<Pixel>(value);
-  *position = read;
+  *position = read == 0.0f ? 0.0f : read;  // no -0
   return true;
+}
+
+void ShowSaveFailure(PluginContext* context, int32_t slot, const char* path) {
+  ColourSchemeState& scheme = GState.ColourScheme;
+  if (scheme.saveFailureShown) return;
+  scheme.saveFailureShown = 1;
+  char message[kMessageSize];
+  std::snprintf(message, sizeof message, kSaveFailedFormat, slot, path[0] ? path : "ColourScheme.cfg");
+  HostMessage(context, message);
 }
 
 void ShowLoadFailure(PluginContext* context, int32_t failingPoint, int32_t pointCount, const char* path) {
@@ -188,6 +215,14 @@ SchemeRedraw gRedraw = SchemeRedraw::kNone;
 
 void NeedRedraw(SchemeRedraw need) {
   if (static_cast<int32_t>(need) > static_cast<int32_t>(gRedraw)) gRedraw = need;
+}
+
+// An edit makes the scheme on show the current slot's, whatever slot its
+// points were loaded from: only the artist's edit may replace a slot that
+// could not be read.
+void MarkEdited(ColourSchemeState& scheme) {
+  scheme.modified = 1;
+  scheme.fromOtherSlot = 0;
 }
 
 void MoveBoundary(ColourSchemeState& scheme, float target) {
@@ -220,7 +255,7 @@ void MoveBoundary(ColourSchemeState& scheme, float target) {
   if (position < low) position = low;
   if (position > ceiling) position = ceiling;
   moved->position = Clamp01(position);
-  scheme.modified = 1;
+  MarkEdited(scheme);
 }
 
 // The selected segment trades places with the one on its left; both keep
@@ -234,7 +269,7 @@ void SwapLeft(ColourSchemeState& scheme) {
   previous->position = Clamp01(previous->position + width);
   scheme.selected = s - 1;
   scheme.needsSort = 1;
-  scheme.modified = 1;
+  MarkEdited(scheme);
   SortColourScheme();
   NeedRedraw(SchemeRedraw::kSwatch);
 }
@@ -249,7 +284,7 @@ void SwapRight(ColourSchemeState& scheme) {
   selected->position = Clamp01(selected->position + width);
   scheme.selected = s + 1;
   scheme.needsSort = 1;
-  scheme.modified = 1;
+  MarkEdited(scheme);
   SortColourScheme();
   NeedRedraw(SchemeRedraw::kSwatch);
 }
@@ -275,7 +310,7 @@ void AddPoint(ColourSchemeState& scheme, float pointer) {
     point.position = pointer;
     point.colour = scheme.spareColour;
     scheme.needsSort = 1;
-    scheme.modified = 1;
+    MarkEdited(scheme);
     SortColourScheme();
     return;
   }
@@ -286,7 +321,7 @@ void DeleteSelectedPoint(ColourSchemeState& scheme) {
   if (scheme.count < 2 || !point) return;
   point->used = 0;
   scheme.needsSort = 1;
-  scheme.modified = 1;
+  MarkEdited(scheme);
   SortColourScheme();
   NeedRedraw(SchemeRedraw::kSwatch);
 }
@@ -327,6 +362,8 @@ void InitColourScheme(PluginContext* context) {
   scheme.modified = 0;
   scheme.count = 1;
   scheme.slot = 0;
+  scheme.fromOtherSlot = 0;
+  scheme.saveFailureShown = 0;
   scheme.dragStartSlot = 0;
   for (int32_t k = 0; k < kMaxPoints; ++k) {
     ColourSchemePoint& point = scheme.points[k];
@@ -341,6 +378,8 @@ void InitColourScheme(PluginContext* context) {
 
 void LoadColourSchemeSlot(PluginContext* context) {
   ColourSchemeState& scheme = GState.ColourScheme;
+  // Until the slot is read whole, the points on show are another slot's.
+  scheme.fromOtherSlot = 1;
   char path[kPathSize];
   if (!BuildSchemePath(context, path)) return;
   const HostWord file = HostOpenConfigFile(context, path);
@@ -355,7 +394,9 @@ void LoadColourSchemeSlot(PluginContext* context) {
   // A scheme holds at most eight points; a negative count means none.
   const int32_t toRead = pointCount < 0 ? 0 : (pointCount > kMaxPoints ? kMaxPoints : pointCount);
   if (toRead == 0) {
+    // An empty slot: nothing in it to keep, the points on show may go there.
     HostCloseConfigFile(context, file);
+    scheme.fromOtherSlot = 0;
     return;
   }
 
@@ -384,17 +425,28 @@ void LoadColourSchemeSlot(PluginContext* context) {
   scheme.count = toRead;
   scheme.needsSort = 1;
   scheme.modified = 0;
+  scheme.fromOtherSlot = 0;
 }
 
-void SaveColourSchemeSlot(PluginContext* context) {
+bool SaveColourSchemeSlot(PluginContext* context) {
   ColourSchemeState& scheme = GState.ColourScheme;
   // Write what the user sees, even when the points changed since the last
-  // drawing.
+  // drawing, into the slot these points belong to.
   SortColourScheme();
+  const int32_t slot = scheme.slot;
+  // Another slot's points, unedited: the slot keeps what it holds.
+  if (scheme.fromOtherSlot) return true;
   char path[kPathSize];
-  if (!BuildSchemePath(context, path)) return;
+  if (!BuildSchemePath(context, path)) {
+    path[0] = '\0';
+    ShowSaveFailure(context, slot, path);
+    return false;
+  }
   const HostWord file = HostOpenConfigFile(context, path);
-  if (!file) return;
+  if (!file) {
+    ShowSaveFailure(context, slot, path);
+    return false;
+  }
 
   const ColourSchemePoint* written[kMaxPoints];
   int32_t writtenCount = 0;
@@ -403,21 +455,50 @@ void SaveColourSchemeSlot(PluginContext* context) {
   }
 
   char section[32];
-  std::snprintf(section, sizeof section, kSectionFormat, scheme.slot);
+  std::snprintf(section, sizeof section, kSectionFormat, slot);
   char value[kValueSize];
-  std::snprintf(value, sizeof value, "%d", writtenCount);
-  HostWriteConfigString(context, file, section, kCountKey, value);
-  for (int32_t i = 0; i < writtenCount; ++i) {
-    char key[32];
-    std::snprintf(key, sizeof key, kPointKeyFormat, i);
-    // "%lu %.4f", with "." as the decimal point whatever the locale.
-    char position[32];
-    FormatFixed(written[i]->position, kPositionDecimals, position, sizeof position);
-    std::snprintf(value, sizeof value, "%lu %s", static_cast<unsigned long>(written[i]->colour), position);
-    HostWriteConfigString(context, file, section, key, value);
+  ReadValue(context, file, section, kCountKey, "0", value);
+  int32_t storedCount = 0;
+  ScanIntegers(value, sizeof value, &storedCount, 1);
+
+  // The file is written key by key and any write may fail (a full disk), so
+  // the order keeps the slot loadable after every single write: "pointCount"
+  // never names a point that is not there. Growing: the new points past the
+  // stored count first (no reader looks at them yet), then the others, then
+  // the count. Shrinking: the count first, then the points it still names.
+  // The first failed write ends the save; the scheme stays modified, so the
+  // next slot switch or PI_Close tries again.
+  auto writePoints = [&](int32_t from, int32_t to) {
+    for (int32_t i = from; i < to; ++i) {
+      char key[32];
+      std::snprintf(key, sizeof key, kPointKeyFormat, i);
+      // "%lu %.4f", with "." as the decimal point whatever the locale.
+      char position[32];
+      FormatFixed(written[i]->position, kPositionDecimals, position, sizeof position);
+      std::snprintf(value, sizeof value, "%lu %s", static_cast<unsigned long>(written[i]->colour), position);
+      if (!HostWriteConfigString(context, file, section, key, value)) return false;
+    }
+    return true;
+  };
+  auto writeCount = [&] {
+    std::snprintf(value, sizeof value, "%d", writtenCount);
+    return HostWriteConfigString(context, file, section, kCountKey, value) != 0;
+  };
+  bool saved;
+  if (writtenCount >= storedCount) {
+    const int32_t overlap = storedCount < 0 ? 0 : storedCount;
+    saved = writePoints(overlap, writtenCount) && writePoints(0, overlap) && writeCount();
+  } else {
+    saved = writeCount() && writePoints(0, writtenCount);
   }
   HostCloseConfigFile(context, file);
+  if (!saved) {
+    ShowSaveFailure(context, slot, path);
+    return false;
+  }
   scheme.modified = 0;
+  scheme.saveFailureShown = 0;
+  return true;
 }
 
 void SortColourScheme() {
@@ -462,6 +543,7 @@ SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
   const float pointer = PointerPosition();
   scheme.selected = SelectAt(scheme, pointer);
   if (scheme.state != kStateIdle) return gRedraw;
+  scheme.saveFailureShown = 0;
   scheme.pressTime = ClockMilliseconds();
   const bool quick = IsQuickPress(scheme);
   const bool left = (buttons & kSchemeButtonLeft) != 0;
@@ -526,7 +608,12 @@ SchemeRedraw ColourSchemeDrag(PluginContext* context) {
       const int32_t newSlot = SlotUnderDrag(scheme, pointer);
       if (newSlot == scheme.slot) return gRedraw;
       scheme.state = kStateSlotSwitch;
-      if (scheme.modified) SaveColourSchemeSlot(context);
+      // An edit that could not be saved stays on show under its own slot:
+      // switching would drop it, or save it over the next slot later.
+      if (scheme.modified && !SaveColourSchemeSlot(context)) {
+        scheme.state = kStateIdle;
+        return gRedraw;
+      }
       scheme.slot = newSlot;
       LoadColourSchemeSlot(context);
       SortColourScheme();
@@ -538,7 +625,10 @@ SchemeRedraw ColourSchemeDrag(PluginContext* context) {
       const int32_t newSlot = SlotUnderDrag(scheme, pointer);
       if (newSlot == scheme.slot) return gRedraw;
       scheme.state = kStateSlotCopy;
-      if (scheme.modified) SaveColourSchemeSlot(context);
+      if (scheme.modified && !SaveColourSchemeSlot(context)) {
+        scheme.state = kStateIdle;
+        return gRedraw;
+      }
       // The scheme on show now belongs to the new slot.
       scheme.slot = newSlot;
       NeedRedraw(SchemeRedraw::kSwatch);
@@ -577,7 +667,7 @@ SchemeRedraw ColourSchemeRelease(PluginContext* context) {
       if (ColourSchemePoint* point = SelectedPoint()) {
         scheme.spareColour = point->colour;
         point->colour = RgbToPixel(context, GState.CurrentRgb);
-        scheme.modified = 1;
+        MarkEdited(scheme);
         NeedRedraw(SchemeRedraw::kSwatch);
       }
       return gRedraw;
@@ -593,7 +683,7 @@ SchemeRedraw ColourSchemeRelease(PluginContext* context) {
       if (quick) DeleteSelectedPoint(scheme);
       return gRedraw;
     case kStateSlotCopy:
-      scheme.modified = 1;
+      MarkEdited(scheme);
       return gRedraw;
     default:
       return gRedraw;

@@ -17,10 +17,12 @@ constexpr int32_t kSchemeButtonRight = 0x2;
 void InitColourScheme(PluginContext* context);
 // Loads the current slot. A missing file, section or empty slot leaves the
 // scheme as it is; an unreadable point shows a message and also leaves it
-// as it is.
+// as it is. Until a slot is read whole, `fromOtherSlot` keeps it from being saved over.
 void LoadColourSchemeSlot(PluginContext* context);
-// Writes the current scheme into the current slot and clears `modified`.
-void SaveColourSchemeSlot(PluginContext* context);
+// Writes the scheme into the current slot and clears `modified`; points
+// that were not read from that slot and are unedited are not written. A failure (no file, a write refused) is reported once
+// per gesture, leaves `modified` set and the stored slot loadable; false then.
+bool SaveColourSchemeSlot(PluginContext* context);
 // Rebuilds `sorted` and `count` from the used points when `needsSort` is set.
 void SortColourScheme();
 

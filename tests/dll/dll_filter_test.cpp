@@ -141,8 +141,10 @@ TEST_F(DllFilter, EveryStackOffsetGivesTheRuleBytes) {
 
 // A host that unloads the library without PI_Close finds it still loaded
 // while its workers wait (their code must not vanish under them); the next
-// PI_Close ends them and the library can go.
-TEST_F(DllFilter, UnloadWithoutCloseKeepsTheWorkersCode) {
+// PI_Close ends them and the library can go. The next session starts clean:
+// the panel opens, and nothing of the last session (its panel, canvas
+// windows, images, scope) is raised, closed or freed in the new host.
+TEST_F(DllFilter, UnloadWithoutCloseKeepsTheWorkersCodeAndTheNextSessionStartsClean) {
   DWORD_PTR process = 0;
   DWORD_PTR system = 0;
   GetProcessAffinityMask(GetCurrentProcess(), &process, &system);
@@ -151,10 +153,13 @@ TEST_F(DllFilter, UnloadWithoutCloseKeepsTheWorkersCode) {
   HostImage image{640, 480, {2, 1, 0, 3}, pixels.data()};
   {
     simhost::SimHost host(api_, options_);
+    host.SetUserSetting("Tintwell", "vscope", "1");
     ASSERT_EQ(1, host.Open());
     gPicture = &image;
     EXPECT_EQ(1, host.Parameters("d"));
     gPicture = nullptr;
+    EXPECT_EQ(1, host.Parameters("s"));  // the pick window, its image and the scope window
+    EXPECT_EQ(3, host.OpenRequesterCount());
   }
   api_.Work = gLibraryWork;
   simhost::UnloadPluginLibrary(&api_);
@@ -166,5 +171,12 @@ TEST_F(DllFilter, UnloadWithoutCloseKeepsTheWorkersCode) {
   api_.Work = WorkOnOurPicture;
   simhost::SimHost host(api_, options_);
   ASSERT_EQ(1, host.Open());
+  EXPECT_EQ(1, host.OpenRequesterCount()) << "the new session's panel";
+  EXPECT_TRUE(host.Faults().empty()) << host.Faults().front();
+  EXPECT_EQ(1, host.Parameters("s"));
+  EXPECT_EQ(1, host.Parameters("s"));
   host.Close();
+  EXPECT_EQ(0, host.OpenRequesterCount());
+  EXPECT_EQ(0, host.LiveImageCount());
+  EXPECT_TRUE(host.Faults().empty()) << host.Faults().front();
 }

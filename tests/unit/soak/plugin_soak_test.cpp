@@ -17,6 +17,7 @@
 
 #include "core/plugin_state.h"
 #include "soak/canvas_event_kinds.h"
+#include "soak/failure_event_kinds.h"
 #include "soak/panel_event_kinds.h"
 #include "soak/plugin_event_kinds.h"
 #include "support/plugin_holdings.h"
@@ -42,9 +43,13 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
   soak::AddCanvasInvariants(harness);
   soak::AddPluginEventKinds(harness, *host);
   soak::AddPluginInvariants(harness);
+  soak::AddFailureEventKinds(harness, *host);
+  soak::AddFailureInvariants(harness);
   const int64_t steps = soak::SoakSteps(1200);
-  const ::testing::AssertionResult sound = harness.Run(steps);
-  EXPECT_TRUE(sound);
+  const ::testing::AssertionResult run = harness.Run(steps);
+  const bool sound = run;
+  EXPECT_TRUE(run);
+  soak::EndFailureEventKinds(*host);
   host->Close();
   // TINTWELL_SOAK_DIALOGUE=N prints the last N host calls of a failed run.
   if (const char* lines = std::getenv("TINTWELL_SOAK_DIALOGUE"); lines && (!sound || !host->Faults().empty())) {
@@ -59,6 +64,8 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
               seed, static_cast<long long>(steps), static_cast<long long>(harness.PluginEntries()),
               static_cast<long long>(harness.HostCalls()), static_cast<long long>(soak::PluginRestarts()),
               harness.PeakImages(), harness.PeakRequesters());
+  std::printf("[ soak     ] %lld settings-file writes and %lld of the plug-in's allocations refused\n",
+              static_cast<long long>(host->FailedConfigWrites()), static_cast<long long>(soak::RefusedAllocations()));
 }
 
 }  // namespace

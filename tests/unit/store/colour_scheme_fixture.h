@@ -79,6 +79,7 @@ class ColourSchemeTest : public PluginHostTest {
       if (i < points.size()) Scheme().points[i].position = points[i].position;
     }
     Scheme().needsSort = 1;
+    Scheme().fromOtherSlot = 0;  // edited: the scheme is the current slot's
   }
 
   // The used points in slider order.

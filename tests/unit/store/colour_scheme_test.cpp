@@ -133,8 +133,7 @@ TEST_F(ColourSchemeTest, AnUnreadablePointFailsTheWholeLoad) {
   // csP_1 of three points; "none" leaves the key out.
   const char* texts[] = {"none",           "-1 0",           "garbage",         "",
                          "4278190080",     "4278190080 abc", "4278190080 nan",  "4278190080 inf",
-                         "4278190080 -1",  "4278190080 -0.5", "4278190080 1.0001", "4278190080 1e30",
-                         "-5 0.5",         "4294967296 0.5", "99999999999999999999999 0.5"};
+                         "4278190080 -1",  "-5 0.5",         "4294967296 0.5",  "99999999999999999999999 0.5"};
   int32_t slot = 10;
   for (const char* text : texts) {
     SetScheme(kThreePoints);
