@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/host_functions.h"
+#include "host/host_protocol.h"
 #include "simhost_impl.h"
 
 #if defined(_WIN32)
@@ -27,105 +27,18 @@ namespace {
 constexpr int32_t kEventArgWords = 16;  // argument words the host hands with every event
 constexpr size_t kTextScanLimit = 1 << 16;
 
-// The pack layout of one host function or sub-operation.
-struct PackLayout {
-  int32_t length;     // words recorded; -1 when the function is unknown
-  uint32_t textMask;  // bit i: word i is a text
-  const char* name;
-};
-
-PackLayout LayoutOf(int32_t function, int32_t sub) {
-  switch (function) {
-    case kFnApplyFilter: return {3, 0, "HostApplyFilter"};
-    case kFnMessage: return {1, 0x1, "HostMessage"};
-    case kFnAskInteger: return {4, 0x1, "HostAskInteger"};
-    case kFnUpdateArea: return {4, 0, "HostUpdateArea"};
-    case kFnSendCommand: return {2, 0x1, "HostSendCommand"};
-    case kFnReadProjectImage: return {7, 0, "HostReadProjectImage"};
-    case kFnOpenRequester: return {6, 0x20, "HostOpenRequester"};
-    case kFnCloseRequester: return {1, 0, "HostCloseRequester"};
-    case kFnOpenCallbackRequester: return {11, 0x20, "HostOpenCallbackRequester"};
-    case kFnStartCanvasEvents: return {3, 0, "HostStartCanvasEvents"};
-    case kFnStopCanvasEvents: return {3, 0, "HostStopCanvasEvents"};
-    case kFnUnpackImage: return {3, 0, "HostUnpackImage"};
-    case kFnPopupMenu: return {3, 0, "HostPopupMenu"};
-    case kFnWriteUserString: return {5, 0x7, "HostWriteUserString"};
-    case kFnReadUserString: return {5, 0xB, "HostReadUserString"};
-    case kFnOpenConfigFile: return {6, 0x1, "HostOpenConfigFile"};
-    case kFnCloseConfigFile: return {6, 0, "HostCloseConfigFile"};
-    case kFnReadConfigString: return {8, 0x16, "HostReadConfigString"};
-    case kFnWriteConfigString: return {9, 0xE, "HostWriteConfigString"};
-    case kFnReadLayerImage: return {5, 0, "HostReadLayerImage"};
-    case kFnAllocImage: return {8, 0, "HostAllocImage"};
-    case kFnFreeImage: return {8, 0, "HostFreeImage"};
-    case kFnAddShortcut: return {6, 0x3, "HostAddShortcut"};
-    case kFnOpenLocalisation: return {8, 0x1, "HostOpenLocalisation"};
-    case kFnCloseLocalisation: return {8, 0, "HostCloseLocalisation"};
-    case kFnLocalisedString: return {8, 0, "HostLocalisedString"};
-    case kFnGetAPenPixel: return {8, 0, "HostGetAPenPixel"};
-    case kFnRequesterOp:
-      switch (sub) {
-        case kReqGetPlace: return {6, 0, "HostGetRequesterPlace"};
-        case kReqSetTitle: return {6, 0x4, "HostSetRequesterTitle"};
-        case kReqRaise: return {2, 0, "HostRaiseRequester"};
-        case kReqSetPlace: return {7, 0, "HostSetRequesterPlace"};
-        case kReqAddGadget: return {9, 0x100, "HostAddGadget"};
-        case kReqRemoveGadget: return {3, 0, "HostRemoveGadget"};
-        case kReqSetGadgetHelp: return {4, 0x8, "HostSetGadgetHelp"};
-        case kReqGetGadgetText: return {5, 0, "HostGetGadgetText"};
-        case kReqSetGadgetText: return {5, 0x8, "HostSetGadgetText"};
-        case kReqSetPointerTracking: return {5, 0, "HostSetPointerTracking"};
-        case kReqSetGadgetImage: return {11, 0, "HostSetGadgetImage"};
-        case kReqSetGadgetState: return {5, 0, "HostSetGadgetState"};
-        case kReqSavePlace: return {6, 0xC, "HostSaveRequesterPlace"};
-        case kReqRestorePlace: return {6, 0xC, "HostRestoreRequesterPlace"};
-        case kReqShow: return {6, 0, "HostShowRequester"};
-        default: return {1, 0, "HostRequesterOp?"};
-      }
-    case kFnOverlayOp:
-      switch (sub) {
-        case kOverlayRedraw: return {8, 0, "HostOverlayRedraw"};
-        case kOverlayLine: return {8, 0, "HostOverlayLine"};
-        case kOverlayDot: return {9, 0, "HostOverlayDot"};
-        case kOverlayImage: return {12, 0, "HostOverlayImage"};
-        default: return {1, 0, "HostOverlayOp?"};
-      }
-    default: return {-1, 0, "unknown"};
-  }
-}
-
-// Which words are pointers other than texts (printed as "ptr" so that the
-// readable form doesn't depend on addresses).
-uint32_t PointerMask(int32_t function, int32_t sub) {
-  switch (function) {
-    case kFnAskInteger: return 0x2;
-    case kFnSendCommand: return 0x2;
-    case kFnReadProjectImage: return 0x1;
-    case kFnOpenCallbackRequester: return 0x40;
-    case kFnUnpackImage: return 0x3;
-    case kFnPopupMenu: return 0x1;
-    case kFnReadUserString: return 0x4;
-    case kFnReadConfigString: return 0x8;
-    case kFnReadLayerImage: return 0x1;
-    case kFnFreeImage: return 0x1;
-    case kFnGetAPenPixel: return 0x1;
-    case kFnRequesterOp: return sub == kReqGetGadgetText ? 0x8 : sub == kReqSetGadgetImage ? 0x8 : 0;
-    case kFnOverlayOp: return sub == kOverlayImage ? 0x800 : 0;
-    default: return 0;
-  }
-}
-
-bool PointerResult(int32_t function) { return function == kFnAllocImage || function == kFnLocalisedString; }
-
-// Which words of an overlay pack are floats (for the readable form).
-uint32_t FloatMask(int32_t function, int32_t sub) {
-  if (function != kFnOverlayOp) return 0;
-  switch (sub) {
-    case kOverlayLine: return 0x1E;
-    case kOverlayDot: return 0x6;
-    case kOverlayImage: return 0x7FE;
-    default: return 0;
-  }
+// The protocol row of a call, or a stand-in for a sub-operation the protocol
+// doesn't know (one word recorded, the fault raised where it is served) or a
+// function it doesn't know (null: nothing recorded).
+const HostCallShape* ShapeOf(int32_t function, int32_t sub) {
+  static const HostCallShape kUnknownRequesterOp{kFnRequesterOp, kNoSubOperation, "HostRequesterOp?", 1, 0, 0, 0,
+                                                 0,              false,           false};
+  static const HostCallShape kUnknownOverlayOp{kFnOverlayOp, kNoSubOperation, "HostOverlayOp?", 1, 0, 0, 0, 0,
+                                               false,        false};
+  if (const HostCallShape* shape = FindHostCall(function, sub)) return shape;
+  if (function == kFnRequesterOp) return &kUnknownRequesterOp;
+  if (function == kFnOverlayOp) return &kUnknownOverlayOp;
+  return nullptr;
 }
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -201,20 +114,20 @@ std::string DescribeEntry(const EntryRecord& entry) {
 }
 
 std::string DescribeCall(const DispatchRecord& call) {
-  const PackLayout layout = LayoutOf(call.function, call.subOperation);
-  std::string line = layout.length < 0 ? Format("HostFunction%d", call.function) : std::string(layout.name);
+  const HostCallShape* shape = ShapeOf(call.function, call.subOperation);
+  std::string line = shape ? std::string(shape->name) : Format("HostFunction%d", call.function);
   line += "(";
-  const uint32_t floats = FloatMask(call.function, call.subOperation);
-  const bool family = call.function == kFnRequesterOp || call.function == kFnOverlayOp;
+  const uint32_t pointers = shape ? shape->pointerWords : 0;
+  const uint32_t floats = shape ? shape->floatWords : 0;
   size_t text = 0;
   bool first = true;
-  for (size_t i = family ? 1 : 0; i < call.pack.size(); ++i) {
+  for (size_t i = HasSubOperation(call.function) ? 1 : 0; i < call.pack.size(); ++i) {
     if (!first) line += ", ";
     first = false;
     if (text < call.textWords.size() && call.textWords[text] == static_cast<int32_t>(i)) {
       line += call.pack[i] ? Quote(call.texts[text]) : std::string("null");
       ++text;
-    } else if (PointerMask(call.function, call.subOperation) & (1u << i)) {
+    } else if (pointers & (1u << i)) {
       line += call.pack[i] ? "ptr" : "null";
     } else if (floats & (1u << i)) {
       line += Format("%g", static_cast<double>(WordFloat(call.pack[i])));
@@ -222,13 +135,12 @@ std::string DescribeCall(const DispatchRecord& call) {
       line += Format("%lld", static_cast<long long>(call.pack[i]));
     }
   }
-  if (PointerResult(call.function)) {
+  if (shape && shape->pointerResult) {
     line += call.result ? ") -> ptr" : ") -> null";
   } else {
     line += Format(") -> %lld", static_cast<long long>(call.result));
   }
-  if (!call.output.empty() || call.function == kFnSendCommand || call.function == kFnReadUserString ||
-      call.function == kFnReadConfigString) {
+  if (!call.output.empty() || (shape && shape->textReply)) {
     line += " " + Quote(call.output);
   }
   return line;
@@ -296,19 +208,19 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   DispatchRecord record;
   record.function = function;
   record.depth = depth;
-  if ((function == kFnRequesterOp || function == kFnOverlayOp) && pack) {
+  if (HasSubOperation(function) && pack) {
     record.subOperation = static_cast<int32_t>(pack[0]);
   }
-  const PackLayout layout = LayoutOf(function, record.subOperation);
-  if (pack && layout.length > 0) {
-    record.pack.reserve(static_cast<size_t>(layout.length));
-    for (int32_t i = 0; i < layout.length; ++i) {
+  const HostCallShape* shape = ShapeOf(function, record.subOperation);
+  if (pack && shape) {
+    record.pack.reserve(static_cast<size_t>(shape->packLength));
+    for (int32_t i = 0; i < shape->packLength; ++i) {
       record.pack.push_back(pack[i]);
-      if (layout.textMask & (1u << i)) {
+      if (shape->textWords & (1u << i)) {
         bool terminated = true;
         record.texts.push_back(ReadText(pack[i], &terminated));
         record.textWords.push_back(i);
-        if (!terminated) Fault(Format("%s: text in word %d has no terminator", layout.name, i));
+        if (!terminated) Fault(Format("%s: text in word %d has no terminator", shape->name, i));
       }
     }
   }
@@ -320,7 +232,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
   HostWord result = 0;
   if (!pack) {
     Fault(Format("host function %d called without a pack", function));
-  } else if (layout.length < 0) {
+  } else if (!shape) {
     Fault(Format("unknown host function %d", function));
   } else {
     result = Act(function, self->calls_[index].subOperation, pack, index);
@@ -584,7 +496,7 @@ Gadget* SimHost::Impl::FindGadget(Requester* requester, int32_t id, const char* 
 }
 
 HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) {
-  const PackLayout layout = LayoutOf(kFnRequesterOp, sub);
+  const char* name = ShapeOf(kFnRequesterOp, sub)->name;
   const RequesterHandle handle = pack[1];
   if (sub == kReqSavePlace || sub == kReqRestorePlace) {
     if (handle == 0) return 0;  // nothing open to place (the plug-in passes 0 while the panel is closed)
@@ -597,7 +509,7 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
     self->calls_[record].output = "no such requester";
     return 0;
   }
-  Requester* requester = FindRequester(handle, layout.name);
+  Requester* requester = FindRequester(handle, name);
   if (!requester) return 0;
   switch (sub) {
     case kReqGetPlace:
@@ -643,20 +555,20 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       return requester->gadgets.erase(id) != 0 ? 1 : 0;
     }
     case kReqSetGadgetHelp: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), name);
       if (!gadget) return 0;
       gadget->help = ReadText(pack[3]);
       return 1;
     }
     case kReqGetGadgetText: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), name);
       if (!gadget) return 0;
       self->calls_[record].output =
           WriteBounded(reinterpret_cast<char*>(pack[3]), static_cast<int64_t>(pack[4]), gadget->text);
       return 1;
     }
     case kReqSetGadgetText: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), name);
       if (!gadget) return 0;
       gadget->text = ReadText(pack[3]);
       return 1;
@@ -665,7 +577,7 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       requester->tracking = pack[2] != 0;
       return 1;
     case kReqSetGadgetImage: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), name);
       if (!gadget) return 0;
       HostImage* image = reinterpret_cast<HostImage*>(pack[3]);
       if (image && !self->IsLiveImage(image)) {
@@ -684,7 +596,7 @@ HostWord SimHost::Impl::RequesterOp(int32_t sub, HostWord* pack, size_t record) 
       return 1;
     }
     case kReqSetGadgetState: {
-      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), layout.name);
+      Gadget* gadget = FindGadget(requester, static_cast<int32_t>(pack[2]), name);
       if (!gadget) return 0;
       gadget->flags = static_cast<int32_t>(pack[3]);
       return 1;
