@@ -17,7 +17,7 @@
 #include "host/host_commands.h"
 #include "interact/paint_mode.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "core/plugin_state.h"
 #include "requesters/requester_support.h"
 #include "requesters/vectorscope_window.h"

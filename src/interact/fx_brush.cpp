@@ -47,7 +47,7 @@
 #include "interact/canvas_pick.h"
 #include "panel/brush_control.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "requesters/requester_support.h"
 
 namespace {

@@ -26,8 +26,8 @@
 #include "host/host_commands.h"
 #include "interact/draw_mode.h"
 #include "interact/panel_pointer.h"
-#include "panel/button_bitmaps.h"
-#include "panel/widget_rendering.h"
+#include "panel/lamp_picture.h"
+#include "panel/panel_images.h"
 
 namespace {
 

@@ -41,7 +41,7 @@
 #include "interact/paint_mode.h"
 #include "interact/re_stroke.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "requesters/lab_dialog.h"
 #include "requesters/vectorscope_window.h"
 

@@ -19,7 +19,7 @@
 #include "host/host_functions.h"
 #include "panel/about_message.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "store/builtin_texts_ids.h"
 #include "store/localisation.h"
 

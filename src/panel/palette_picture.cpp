@@ -30,7 +30,7 @@
 #include "colour/colour_rows.h"
 #include "core/pixel_bytes.h"
 #include "host/host_calls.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "interact/fx_brush.h"
 #include "panel/about_message.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
 #include "core/worker_threads.h"

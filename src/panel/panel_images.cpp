@@ -8,7 +8,7 @@
 // Every rebuild draws a fresh image and shows it; the image the gadget
 // showed before is freed once the new one is shown, so each gadget holds one
 // live image however long a drag goes on.
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 
 #include <cstdlib>
 
@@ -18,7 +18,7 @@
 #include "core/artwork.h"
 #include "host/host_calls.h"
 #include "panel/palette_picture.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 #include "store/colour_scheme.h"
 
 namespace {

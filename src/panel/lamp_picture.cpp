@@ -4,11 +4,11 @@
 // image record gives (the host may lay out its images differently from the
 // pixels it hands over); icons are opaque where they show, so no
 // premultiplying is needed.
-#include "panel/button_bitmaps.h"
+#include "panel/lamp_picture.h"
 
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 
 const LampIcon& LampIconForType(int32_t lampType) {
   switch (lampType) {
