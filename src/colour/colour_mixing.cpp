@@ -119,9 +119,7 @@ Pixel SliderToPixel(const PluginContext* context, ColourTriple slider) {
 void LoadGradientTable(PluginContext* context) {
   for (int32_t position = 255; position >= 0; --position) {
     char reply[kReplySize];
-    reply[0] = '\0';
-    SendCommandFormat(context, reply, "tv_RangeGrab %d", position);
-    reply[kReplySize - 1] = '\0';
+    AskHostFormat(context, reply, "tv_RangeGrab %d", position);
     int32_t values[4];
     ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
     GState.GradientTable[static_cast<size_t>(255 - position)] =

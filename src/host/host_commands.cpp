@@ -8,14 +8,45 @@
 #include "core/text_numbers.h"
 #include "host/host_calls.h"
 
+namespace {
+
+// Longer than any command the plug-in forms; vsnprintf cuts anything longer.
+constexpr size_t kCommandSize = 1024;
+
+}  // namespace
+
 HostWord SendCommandFormat(PluginContext* context, char* reply, const char* format, ...) {
-  // Longer than any command the plug-in forms; vsnprintf cuts anything longer.
-  char command[1024];
+  char command[kCommandSize];
   va_list args;
   va_start(args, format);
   vsnprintf(command, sizeof command, format, args);
   va_end(args);
   return HostSendCommand(context, command, reply);
+}
+
+HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]) {
+  reply[0] = '\0';
+  const HostWord result = HostSendCommand(context, command, reply);
+  reply[kReplySize - 1] = '\0';
+  return result;
+}
+
+HostWord AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, ...) {
+  char command[kCommandSize];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(command, sizeof command, format, args);
+  va_end(args);
+  return AskHost(context, command, reply);
+}
+
+bool ReplyIs(const char* reply, const char* word) {
+  for (;; ++reply, ++word) {
+    char c = *reply;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != *word) return false;
+    if (c == '\0') return true;
+  }
 }
 
 int ScanReplyIntegers(const char* reply, int32_t* values, int count) {

@@ -14,6 +14,7 @@
 #include "colour/colour_models.h"
 #include "colour/pens.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 #include "host/host_commands.h"
 #include "interact/paint_mode.h"
 #include "panel/panel_layout.h"
@@ -45,7 +46,6 @@ constexpr int32_t kBrushImageSize = 129;
 constexpr int32_t kPaintWatchedAtPickEnd = kPaintDirt | kPaintLoad | kPaintRot | kPaintSizeLock;
 constexpr int32_t kPaintWatched = kPaintWatchedAtPickEnd | kPaintAutoTrim;
 
-constexpr char kFreehandLine[] = "freehandline";
 
 // Opens a small canvas-mode window; 0 after the failure message.
 RequesterHandle OpenSmallWindow(PluginContext* context) {
@@ -62,17 +62,6 @@ HostImage* FitOverlayGadget(PluginContext* context, RequesterHandle window, int3
   HostAddGadget(context, window, kGadgetOffset, kGadgetOffset, gadgetSize, gadgetSize, gadget, kGadgetCanvasImage,
                 nullptr);
   return HostAllocImage(context, imageSize, imageSize);
-}
-
-// The whole reply equals "freehandline", ignoring ASCII case.
-bool IsFreehandLine(const char* reply) {
-  for (int i = 0;; ++i) {
-    char a = reply[i];
-    const char b = kFreehandLine[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (a != b) return false;
-    if (b == '\0') return true;
-  }
 }
 
 // Draws image centred at (x, y) over the canvas view.
@@ -195,10 +184,9 @@ void EndPickMode(PluginContext* context) {
 void UpdateFxBrushWatch(PluginContext* context) {
   EndPickMode(context);
 
-  char reply[kReplySize] = {};
-  HostSendCommand(context, "tv_getactiveshape", reply);
-  reply[kReplySize - 1] = '\0';
-  if (!IsFreehandLine(reply)) {
+  char reply[kReplySize];
+  AskHost(context, "tv_getactiveshape", reply);
+  if (!ReplyIs(reply, kFreehandLine)) {
     // The ring locks only make sense for freehand lines.
     GState.RingLockBits = 0;
     BuildPaletteImage(context);
@@ -227,10 +215,7 @@ void DrawCanvasOverlay(PluginContext* context) {
 }
 
 void EndCanvasInteraction(PluginContext* context) {
-  if (HostImage* buffer = GState.SampleBuffer) {
-    GState.SampleBuffer = nullptr;
-    HostFreeImage(context, buffer);
-  }
+  FreeHeldImage(context, &GState.SampleBuffer);
   GState.ModeFlags = 0;
   if (GState.PickRequester || GState.PickImage) {
     CloseWindowAndImage(context, &GState.PickRequester, &GState.PickImage, false);

@@ -26,27 +26,13 @@
 
 namespace {
 
-constexpr char kFreehandLine[] = "freehandline";
 constexpr char kUndoGroupClose[] = "tv_undoclosestack \"Smart Fill\"";
-
-// The whole reply equals "freehandline", ignoring ASCII letter case.
-bool ReplyIsFreehandLine(const char* reply) {
-  for (int i = 0;; ++i) {
-    char a = reply[i];
-    const char b = kFreehandLine[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (a != b) return false;
-    if (b == '\0') return true;
-  }
-}
 
 // Sends a command and reads the leading integer of its reply; false when the
 // reply holds none.
 bool AskNumber(PluginContext* context, const char* command, int32_t* value) {
   char reply[kReplySize];
-  reply[0] = '\0';
-  HostSendCommand(context, command, reply);
-  reply[kReplySize - 1] = '\0';
+  AskHost(context, command, reply);
   return ScanReplyIntegers(reply, value, 1) == 1;
 }
 
@@ -72,10 +58,8 @@ void AbandonRun(PluginContext* context, const FillRun& run) {
 
 void SmartFill(PluginContext* context) {
   char reply[kReplySize];
-  reply[0] = '\0';
-  HostSendCommand(context, "tv_getactiveshape", reply);
-  reply[kReplySize - 1] = '\0';
-  if (!ReplyIsFreehandLine(reply)) return;
+  AskHost(context, "tv_getactiveshape", reply);
+  if (!ReplyIs(reply, kFreehandLine)) return;
 
   HostSendCommand(context, "tv_undo", reply);  // the line just drawn
   HostSendCommand(context, "tv_undoopenstack", reply);

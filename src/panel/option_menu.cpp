@@ -213,10 +213,7 @@ int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
       GState.AggressiveAutosample = Toggled(GState.AggressiveAutosample);
       break;
     case kMenuIdBrushSizeLock:
-      GState.PaintModeBits ^= kPaintSizeLock;
-      GState.BrushSizeLock = -1;
-      GState.BrushSizeLockSize = -1.0f;
-      return kMenuFollowFxBrushWatch;
+      return kMenuFollowSizeLock;
     case kMenuIdAutoTrim:
       GState.PaintModeBits ^= kPaintAutoTrim;
       GState.AutoTrimPending = 0;

@@ -16,6 +16,7 @@
 #include "colour/pens.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 #include "panel/lamp_picture.h"
 #include "panel/panel_images.h"
 #include "store/builtin_texts_ids.h"
@@ -42,12 +43,6 @@ int32_t RestingLampType() {
   if (GState.PaintModeBits & kPaintLampAlt) return kLampTypeLime;
   if (GState.PaintModeBits & kPaintLampOn) return kLampTypeGreen;
   return kLampTypeOff;
-}
-
-void FreeHeld(PluginContext* context, HostImage** held) {
-  HostImage* const image = *held;
-  *held = nullptr;
-  if (image) HostFreeImage(context, image);
 }
 
 // The current colour becomes `pixel` in every form the panel keeps.
@@ -129,7 +124,7 @@ void SwapPens(PluginContext* context) {
 }
 
 void ReleasePanelImages(PluginContext* context) {
-  FreeHeld(context, &GState.SwatchImage);
-  FreeHeld(context, &GState.PaletteImage);
-  FreeHeld(context, &GState.LampImage);
+  FreeHeldImage(context, &GState.SwatchImage);
+  FreeHeldImage(context, &GState.PaletteImage);
+  FreeHeldImage(context, &GState.LampImage);
 }
