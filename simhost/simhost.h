@@ -147,6 +147,10 @@ struct Rgba {
   bool operator!=(const Rgba& o) const { return !(*this == o); }
 };
 
+// Straight-alpha "over": top, its alpha scaled by coverage (0..1), over
+// bottom. What the canvas composes layers and strokes with.
+Rgba Over(Rgba top, Rgba bottom, double coverage = 1.0);
+
 // A canvas layer: straight (not premultiplied) colours, row after row, the
 // project's size.
 struct Layer {

@@ -66,21 +66,23 @@ Rgba PenFrom(const std::vector<std::string>& tokens) {
               Byte(Integer(tokens, 4, 255))};
 }
 
-// Straight-alpha "over": top over bottom.
-Rgba Over(Rgba top, Rgba bottom) {
-  if (top.a == 255 || bottom.a == 0) return top;
-  if (top.a == 0) return bottom;
-  const double at = top.a / 255.0;
+}  // namespace
+
+Rgba Over(Rgba top, Rgba bottom, double coverage) {
+  if (coverage >= 1.0) {
+    if (top.a == 255 || bottom.a == 0) return top;
+    if (top.a == 0) return bottom;
+  }
+  const double at = std::max(0.0, coverage) * top.a / 255.0;
   const double ab = bottom.a / 255.0;
   const double ao = at + ab * (1.0 - at);
+  if (ao <= 0.0) return Rgba{0, 0, 0, 0};
   auto mix = [&](uint8_t t, uint8_t b) {
     return static_cast<uint8_t>(std::lround((t * at + b * ab * (1.0 - at)) / ao));
   };
   return Rgba{mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b),
               static_cast<uint8_t>(std::lround(ao * 255.0))};
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- model
 

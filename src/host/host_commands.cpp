@@ -8,15 +8,9 @@
 #include "core/text_numbers.h"
 #include "host/host_calls.h"
 
-namespace {
-
-// Longer than any command the plug-in forms; vsnprintf cuts anything longer.
-constexpr size_t kCommandSize = 1024;
-
-}  // namespace
-
 HostWord SendCommandFormat(PluginContext* context, char* reply, const char* format, ...) {
-  char command[kCommandSize];
+  // Longer than any command the plug-in forms; vsnprintf cuts anything longer.
+  char command[1024];
   va_list args;
   va_start(args, format);
   vsnprintf(command, sizeof command, format, args);
@@ -29,15 +23,6 @@ HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kRep
   const HostWord result = HostSendCommand(context, command, reply);
   reply[kReplySize - 1] = '\0';
   return result;
-}
-
-HostWord AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, ...) {
-  char command[kCommandSize];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(command, sizeof command, format, args);
-  va_end(args);
-  return AskHost(context, command, reply);
 }
 
 bool ReplyIs(const char* reply, const char* word) {

@@ -20,8 +20,13 @@ HostWord SendCommandFormat(PluginContext* context, char* reply, const char* form
 // that fills the whole buffer without a terminator is cut at kReplySize - 1.
 HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]);
 // The same for a command formatted with printf rules (as SendCommandFormat).
-HostWord AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+template <typename... Args>
+HostWord AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, Args... args) {
+  reply[0] = '\0';
+  const HostWord result = SendCommandFormat(context, reply, format, args...);
+  reply[kReplySize - 1] = '\0';
+  return result;
+}
 
 // The shape the host names for a freehand line ("tv_getactiveshape").
 constexpr char kFreehandLine[] = "freehandline";

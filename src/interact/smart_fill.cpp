@@ -54,6 +54,19 @@ void AbandonRun(PluginContext* context, const FillRun& run) {
   HostSendCommand(context, "tv_reapply", reply);
 }
 
+// Creates a scratch layer with `create`, shifted to the image being worked
+// on and shown there. False (the run abandoned) when the host names no layer.
+bool ScratchLayer(PluginContext* context, const char* create, int32_t image, const FillRun& run, int32_t* layer) {
+  if (!AskNumber(context, create, layer)) {
+    AbandonRun(context, run);
+    return false;
+  }
+  char reply[kReplySize];
+  SendCommandFormat(context, reply, "tv_LayerShift %d %d", *layer, image);
+  SendCommandFormat(context, reply, "tv_LayerImage %d", image);
+  return true;
+}
+
 }  // namespace
 
 void SmartFill(PluginContext* context) {
@@ -75,24 +88,14 @@ void SmartFill(PluginContext* context) {
 
   // Scratch layer of the line, recoloured into a solid stencil shape.
   int32_t line = 0;
-  if (!AskNumber(context, "tv_LayerCreate \"deleteme_restroke\"", &line)) {
-    AbandonRun(context, run);
-    return;
-  }
-  SendCommandFormat(context, reply, "tv_LayerShift %d %d", line, image);
-  SendCommandFormat(context, reply, "tv_LayerImage %d", image);
+  if (!ScratchLayer(context, "tv_LayerCreate \"deleteme_restroke\"", image, run, &line)) return;
   HostSendCommand(context, "tv_reapply", reply);
   HostSendCommand(context, "tv_pixelmatrix 0 0 0 0 0   0 0 0 0 150   0 0 0 0 255   0 0 0 1 0", reply);
   SendCommandFormat(context, reply, "tv_layerstencil %d on", line);
 
   // Scratch layer of the fill at the recorded click, kept on the spare page.
   int32_t fill = 0;
-  if (!AskNumber(context, "tv_LayerCreate \"deleteme_fillresult\"", &fill)) {
-    AbandonRun(context, run);
-    return;
-  }
-  SendCommandFormat(context, reply, "tv_LayerShift %d %d", fill, image);
-  SendCommandFormat(context, reply, "tv_LayerImage %d", image);
+  if (!ScratchLayer(context, "tv_LayerCreate \"deleteme_fillresult\"", image, run, &fill)) return;
   SendCommandFormat(context, reply, "tv_fill %d %d", GState.SmartFillPoint[0], GState.SmartFillPoint[1]);
   HostSendCommand(context, "tv_sparecopy", reply);
 
