@@ -305,7 +305,7 @@ void PrintFilterRatios(const RatioReporter& reporter, const char* what, const st
   if (pass == reporter.times.end() || floor == reporter.times.end() || copy == reporter.times.end()) return;
   std::printf("  %-44s %8.2f %8.2f\n", what, pass->second / floor->second, pass->second / copy->second);
   if (tableRow) {
-    std::printf("TABLE | native: %s | %.2f ms | %.2f |\n", what, pass->second / 1e6, pass->second / floor->second);
+    std::printf("TABLE | native: %s | %.2f ms | %.2f x floor |\n", what, pass->second / 1e6, pass->second / floor->second);
   }
 }
 
@@ -343,7 +343,7 @@ int main(int argc, char** argv) {
       std::printf(" wall time, the plug-in's threads (%d usable processors) / in-place floor on one thread\n",
                   UsableProcessorCount());
       std::printf("  %-44s %8.2f\n", "best path, lighten, scattered (goal: 1.5)", pass->second / floor->second);
-      std::printf("TABLE | native: best path, worker threads (wall) | %.2f ms | %.2f |\n", pass->second / 1e6,
+      std::printf("TABLE | native: best path, worker threads (wall) | %.2f ms | %.2f x floor |\n", pass->second / 1e6,
                   pass->second / floor->second);
     }
   }

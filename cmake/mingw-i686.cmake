@@ -19,3 +19,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 # CTest runs the Windows test programs under wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The release DLL is stripped and its symbols kept in a file of their own.
+set(CMAKE_OBJCOPY i686-w64-mingw32-objcopy)
+set(CMAKE_STRIP i686-w64-mingw32-strip)
+set(CMAKE_OBJDUMP i686-w64-mingw32-objdump)

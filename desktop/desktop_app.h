@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop_locale.h"
 #include "desktop_text.h"
 #include "host_menu.h"
 #include "simhost.h"
@@ -42,7 +43,10 @@ constexpr int kExitNoDisplay = 3;  // the program's exit status when no display 
 struct Options {
   std::string pluginPath;        // the plug-in library (tintwell.so)
   std::string homeDirectory;     // user settings, colour-scheme file and window places live here
-  std::string localisationPath;  // served as "tintwell.loc" (empty: none)
+  // Served as "tintwell.loc" (GBK texts by number); none: the built-in texts.
+  std::optional<std::map<int32_t, std::string>> localisationTexts;
+  std::string textsDescription;  // which texts, and why, for the start line
+  TextChoice texts = TextChoice::kEnglish;  // English names beside the shortcut labels, or after them
   std::string controlPath;       // a FIFO of script commands (empty: none)
   int windowWidth = 1280;
   int windowHeight = 800;
@@ -201,6 +205,8 @@ class App {
   HostText text_;
   std::string fontPath_;
   bool quit_ = false;
+  bool closeMenus_ = false;  // Escape: the host's open menus close in the next frame
+  std::string homeWarning_;  // why nothing kept survives this run (empty: the home is writable)
   int exitStatus_ = 0;
   int framesToDraw_ = 2;
   uint64_t frameCount_ = 0;

@@ -12,6 +12,7 @@
 //   log FILE               the host's dialogue with the plug-in so far (the
 //                          last few thousand lines: entries, calls, commands)
 //   quit                   the program ends (the plug-in is closed first)
+//   help                   these commands, on standard output
 // Files are written under a temporary name and renamed when complete, so a
 // script may wait for them to appear. While the plug-in waits for an answer
 // (its pop-up menu, its integer question) only shot, report and quit are
@@ -46,6 +47,18 @@
 namespace desktop {
 
 namespace {
+
+const char* const kControlHelp =
+    "tintwell_desktop control commands (one a line):\n"
+    "  shot FILE [X Y W H S]  a PNG of the window (or of that part, each pixel S x S times)\n"
+    "  report FILE [X Y]...   a text report of what the window shows, with the pixel at each X Y\n"
+    "  shortcut KEY           use the plug-in's keyboard shortcut KEY\n"
+    "  room NAME              change the host's room (Room-1 .. Room-4)\n"
+    "  panel                  the Plug-ins menu's \"Tintwell panel\": show the panel\n"
+    "  log FILE               the host's dialogue with the plug-in so far\n"
+    "  quit                   end the program (the plug-in is closed first)\n"
+    "  help                   this list\n"
+    "Files appear complete (written under a temporary name, then renamed).\n";
 
 std::string FirstWord(const std::string& line, std::string* rest) {
   const size_t space = line.find(' ');
@@ -104,6 +117,12 @@ void App::ReadControl() {
       controlLines_.pop_front();
       break;
     }
+    if (word == "help") {
+      std::fputs(kControlHelp, stdout);
+      std::fflush(stdout);
+      controlLines_.pop_front();
+      continue;
+    }
     if (word == "quit") {
       quit_ = true;
       controlLines_.pop_front();
@@ -125,7 +144,7 @@ void App::ReadControl() {
         std::fclose(file);
       }
     } else {
-      std::fprintf(stderr, "tintwell_desktop: unknown control command: %s\n", word.c_str());
+      std::fprintf(stderr, "tintwell_desktop: unknown control command: %s (\"help\" lists them)\n", word.c_str());
     }
     overlaysWanted_ = true;
     framesToDraw_ = std::max(framesToDraw_, 2);

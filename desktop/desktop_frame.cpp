@@ -18,7 +18,8 @@
 //     press or drag, 2 right press or drag, -1 / -2 their releases, 0 a
 //     move), 3 pressure, 4 on a release 1 with Shift (the pick goes on).
 //   canvas trackers, the tiny tracked requesters of the canvas modes
-//     (PI_Msg 210), for every pointer event in the window: 0 buttons (0x10
+//     (PI_Msg 210), for pointer events over the canvas view and those of a
+//     gesture begun there: 0 buttons (0x10
 //     added on a press: 17 is a left click), 1-2 canvas position 16.16, 3-4
 //     window position 16.16, 5 pressure (0 with no button down), 7 1 while
 //     the mouse is locked to the plug-in and the pointer is over the canvas
@@ -222,6 +223,12 @@ void App::HandleEvent(const SDL_Event& event) {
       return;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
+      // The pointer left the window: the requester it was over hears a
+      // move outside itself, as when it leaves within the window.
+      if (event.window.event == SDL_WINDOWEVENT_LEAVE && questionDepth_ == 0 && opened_ &&
+          capture_.kind == Capture::kNone) {
+        HoverEvent(-1, -1);
+      }
       framesToDraw_ = std::max(framesToDraw_, 2);
       return;
     case SDL_FINGERDOWN:
@@ -277,6 +284,12 @@ void App::HandleEvent(const SDL_Event& event) {
         canvasDirty_ = true;
       } else if (ctrl && event.key.keysym.sym == SDLK_q) {
         quit_ = true;
+      } else if (event.key.keysym.sym == SDLK_ESCAPE && ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId) &&
+                 messages_.empty()) {
+        // An open menu of the host's closes first; the next Escape ends
+        // the canvas mode.
+        closeMenus_ = true;
+        framesToDraw_ = std::max(framesToDraw_, 2);
       } else if (event.key.keysym.sym == SDLK_ESCAPE && host_->canvasEvents && messages_.empty()) {
         // The host ends the canvas interaction on its own.
         host_->EndCanvasEvents();
@@ -420,13 +433,16 @@ void App::PointerMove(int x, int y) {
       capture_.gadgetId = x;
       capture_.arrowY = y;
       break;
-    case Capture::kNone:
+    case Capture::kNone: {
       HoverEvent(x, y);
-      TrackerEvent(x, y, 0);
-      if (host_->canvasEvents && TopWindowAt(x, y) == canvasWindow_ && OverCanvas(x, y)) {
-        CanvasPointerEvent(x, y, kCanvasMove);
-      }
+      // The canvas trackers hear the pointer over the canvas only: over the
+      // panel it is not where the brush is, and sampling there would move
+      // the A pen while the user merely crosses the panel.
+      const bool overCanvas = TopWindowAt(x, y) == canvasWindow_ && OverCanvas(x, y);
+      if (overCanvas) TrackerEvent(x, y, 0);
+      if (host_->canvasEvents && overCanvas) CanvasPointerEvent(x, y, kCanvasMove);
       break;
+    }
   }
 }
 

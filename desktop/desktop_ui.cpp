@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "desktop_app.h"
@@ -43,6 +44,23 @@ const char* const kFontFiles[] = {
 const char* const kTools[] = {"tv_airbrush", "tv_penbrush", "tv_propelling", "tv_oilbrush",
                               "tv_pencil",   "tv_wetbrush", "tv_specialbrush"};
 const char* const kDrawModes[] = {"color", "lighten", "darken", "add", "colorize", "merge"};
+
+// A number the plug-in wrote with "%f" ("12.000000") as a person writes it
+// ("12", "0.5"); any other text unchanged.
+std::string PlainNumber(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || !end || *end != '\0') return text;
+  // Six decimals as "%f" has them (nothing is lost), then no trailing zeros.
+  char out[64];
+  std::snprintf(out, sizeof out, "%.6f", value);
+  std::string plain = out;
+  if (plain.find('.') != std::string::npos) {
+    plain.erase(plain.find_last_not_of('0') + 1);
+    if (plain.back() == '.') plain.pop_back();
+  }
+  return plain == "-0" ? "0" : plain;
+}
 
 ImVector<ImWchar> gGlyphRanges;  // the atlas's characters; Dear ImGui keeps the pointer
 
@@ -74,11 +92,15 @@ void DrawButton(ImDrawList* list, ImVec2 min, ImVec2 max, bool selected, const s
 }
 
 // A host toggle: a check box filling the gadget, its label to the left.
+// The label is drawn at the font atlas's own size on whole pixels (a scaled
+// glyph loses its thin strokes: "Dirt" read "Dirl"), black on the panel's
+// grey.
 void DrawToggle(ImDrawList* list, ImVec2 min, ImVec2 max, bool selected, bool pressed, const std::string& label) {
-  const float size = kFontSize - 2.0f;
+  const float size = kFontSize;
   const ImVec2 text = ImGui::GetFont()->CalcTextSizeA(size, FLT_MAX, 0.0f, label.c_str());
-  list->AddText(ImGui::GetFont(), size, ImVec2(min.x - text.x - 3.0f, std::floor((min.y + max.y - text.y) * 0.5f)),
-                IM_COL32(20, 20, 20, 255), label.c_str());
+  list->AddText(ImGui::GetFont(), size,
+                ImVec2(std::floor(min.x - text.x - 4.0f), std::floor((min.y + max.y - text.y) * 0.5f)),
+                IM_COL32(0, 0, 0, 255), label.c_str());
   list->AddRectFilled(min, max, pressed ? IM_COL32(150, 150, 150, 255) : IM_COL32(235, 235, 230, 255));
   list->AddRect(min, max, IM_COL32(40, 40, 40, 255));
   if (selected) {
@@ -146,6 +168,10 @@ bool App::RebuildFontIfNeeded() {
 
 void App::BuildUi() {
   shown_.clear();
+  if (closeMenus_) {
+    ImGui::ClosePopupsExceptModals();
+    closeMenus_ = false;
+  }
   MainMenu();
   CanvasWindow();
   SideWindows();
@@ -182,7 +208,15 @@ void App::MainMenu() {
       ImGui::Separator();
       ImGui::TextDisabled("Keyboard shortcuts");
       for (size_t i = 0; i < shortcuts_.size(); ++i) {
-        const std::string label = Utf8(shortcuts_[i].first) + "##shortcut" + std::to_string(i);
+        // The host's English name beside the plug-in's own label (which
+        // the plug-in never localises); the reader's language first.
+        const std::string english = ShortcutNameOf(shortcuts_[i].second);
+        const std::string own = Utf8(shortcuts_[i].first);
+        std::string shown = own;
+        if (!english.empty()) {
+          shown = options_.texts == TextChoice::kEnglish ? english + "   " + own : own + "   " + english;
+        }
+        const std::string label = shown + "##shortcut" + std::to_string(i);
         if (ImGui::MenuItem(label.c_str(), shortcuts_[i].second.c_str())) {
           const std::string key = shortcuts_[i].second;
           actions_.push_back([this, key] { host_->UseShortcut(key); });
@@ -399,7 +433,9 @@ void App::RequesterWindow(const simhost::Requester& requester) {
       const auto key = std::make_pair(handle, gadget.id);
       std::string& edit = fieldEdits_[key];
       const std::string label = "##field" + std::to_string(gadget.id);
-      if (ImGui::GetActiveID() != window->GetID(label.c_str())) edit = Utf8(gadget.text);
+      // A number field shows its number as a person writes it ("90.5" for
+      // the plug-in's "90.500000"); the plug-in gets only what is typed.
+      if (ImGui::GetActiveID() != window->GetID(label.c_str())) edit = PlainNumber(Utf8(gadget.text));
       ImGui::SetCursorScreenPos(min);
       ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(3, std::max(0.0f, (gadget.height - kFontSize) * 0.5f)));
       ImGui::SetNextItemWidth(static_cast<float>(gadget.width));
@@ -440,7 +476,11 @@ void App::RequesterWindow(const simhost::Requester& requester) {
         helpSince_ = ImGui::GetTime();
       }
       if (ImGui::GetTime() - helpSince_ >= kHelpDelaySeconds) {
-        ImGui::SetTooltip("%s", Utf8(gadget->help).c_str());
+        ImGui::BeginTooltip();
+        ImGui::PushTextWrapPos(ImGui::GetFontSize() * 24.0f);  // long help wraps instead of running off
+        ImGui::TextUnformatted(Utf8(gadget->help).c_str());
+        ImGui::PopTextWrapPos();
+        ImGui::EndTooltip();
       } else {
         framesToDraw_ = std::max(framesToDraw_, 1);  // come back when it is due
       }
@@ -491,12 +531,15 @@ void App::SideWindows() {
         std::snprintf(text, sizeof text, "%.0f", size);
         SetToolSetting("size", text);
       }
-      ImGui::TextDisabled("%s", host_->activeTool.c_str());
+      // Status lines wrap at the window's edge; numbers as a person writes them.
+      std::string status = host_->activeTool;
       for (const auto& setting : host_->toolSettings) {
-        ImGui::SameLine();
-        ImGui::TextDisabled("%s %s", setting.first.c_str(), setting.second.c_str());
+        status += ", " + setting.first + " " + PlainNumber(setting.second);
       }
-      ImGui::TextDisabled("Zoom %.0f%%  (wheel; middle drag pans)", zoom_ * 100.0f);
+      ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
+      ImGui::TextWrapped("%s", status.c_str());
+      ImGui::TextWrapped("Zoom %.0f%%: the wheel zooms, a middle drag pans", zoom_ * 100.0f);
+      ImGui::PopStyleColor();
     }
     ImGui::End();
   }

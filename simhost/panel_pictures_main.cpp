@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
   }
   const std::string directory = argv[1];
   simhost::HostOptions options;
-  options.pluginDirectory = directory;
+  // The plug-in's colour-scheme file stays in the host's memory: the
+  // output folder holds pictures only.
+  options.configFilesInMemory = true;
   bool pngOk = true;
   bool ok = true;
   int faults = 0;

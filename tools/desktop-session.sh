@@ -4,13 +4,19 @@
 # with the panel, the canvas and the plug-in's menus, with a screenshot of
 # the whole window after each step, written into the folder given (the
 # session's pictures). The settings folder starts empty each time, so the
-# session is the same on every run.
+# session is the same on every run. The session runs with the host's English
+# texts; at its end one more screenshot shows the texts built into the
+# plug-in (the quick help in Chinese), so both are seen.
 #
-# Usage: tools/desktop-session.sh PROGRAM PLUGIN OUTPUT_FOLDER
+# Usage: tools/desktop-session.sh PROGRAM PLUGIN OUTPUT_FOLDER [README_IMAGES]
+# With README_IMAGES (docs/images), the README's picture is written there
+# too (readme-panel-quick-help.png: the panel with the quick help of the hue
+# ring, in English).
 set -uo pipefail
 program=$1
 plugin=$2
 out=$3
+readme_images=${4:-}
 here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$out"
 rm -f "$out"/desktop-*.png
@@ -38,7 +44,7 @@ away() {
 }
 
 drive_start_x 1024x700 || exit 1
-drive_start "$program" "$plugin" "$DRIVE_WORK/home" --size 1024x700 || exit 1
+drive_start "$program" "$plugin" "$DRIVE_WORK/home" --size 1024x700 --loc english || exit 1
 panel=$(drive_line ready '$1 == "requester"')
 palette=$(drive_line ready '$1 == "gadget" && $3 == 110')
 swatch=$(drive_line ready '$1 == "gadget" && $3 == 100')
@@ -61,6 +67,14 @@ drive_xdo mousemove $((cx + 70)) $((cy - 30))
 drive_xdo mousemove $((cx + 72)) $((cy - 32))
 sleep 0.8
 shot hover-help
+# The README's picture: the panel and its quick help, close up.
+panel_help="$((rx - 2)) $((ry - 24)) $((rw + 390)) $((rh + 26)) 1"
+if [ -n "$readme_images" ]; then
+  mkdir -p "$readme_images"
+  rm -f "$readme_images/readme-panel-quick-help.png"
+  drive_send "shot $readme_images/readme-panel-quick-help.png $panel_help" &&
+    drive_wait_file "$readme_images/readme-panel-quick-help.png" && echo "$readme_images/readme-panel-quick-help.png"
+fi
 
 # Colours from the square and the hue ring.
 drive_xdo mousemove $((cx - 20)) $((cy + 10)) mousedown 1
@@ -167,3 +181,12 @@ shot lab-dialog
 drive_send "log $out/desktop-dialogue.txt"
 drive_report end || exit 1
 echo "$out/desktop-dialogue.txt"
+
+# The texts built into the plug-in: the same hover in a fresh run.
+drive_stop
+drive_start_x 1024x700 || exit 1
+drive_start "$program" "$plugin" "$DRIVE_WORK/home-builtin" --size 1024x700 --loc builtin || exit 1
+drive_xdo mousemove $((cx + 70)) $((cy - 30))
+drive_xdo mousemove $((cx + 72)) $((cy - 32))
+sleep 0.8
+shot builtin-texts-hover-help

@@ -31,6 +31,9 @@ if ! { cmake --preset default &&
   exit 1
 fi
 rm -f "$log"
+# The session's folder holds what a person looks at: pictures and the
+# dialogue, nothing left over from earlier runs.
+rm -rf build/session
 mkdir -p build/session
 native=$(build/default/panel_pictures build/session)
 windows=$(cd build/win32 && wine ./panel_pictures.exe . 2>/dev/null | tr -d '\r')
@@ -43,6 +46,10 @@ else
   diff <(echo "$native" | cut -d' ' -f1) <(echo "$windows" | cut -d' ' -f1) || true
   exit 1
 fi
+
+# The release package an artist installs (and its check): path printed last.
+echo "# the release package:"
+bash tools/package.sh
 
 # The desktop host.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

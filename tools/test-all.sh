@@ -29,4 +29,8 @@ echo "== win32"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
 ctest --preset win32
+# The release package: unpacked and checked (stripped DLL, exports, imports,
+# a session and the DLL tests under wine with the packaged DLL).
+echo "== package"
+bash tools/package.sh
 echo "All tests passed (native, sanitizers, fuzz targets, Win32 under wine)."

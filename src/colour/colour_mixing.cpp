@@ -5,6 +5,8 @@
 // telling the host about the new colour is the caller's job.
 #include "colour/colour_mixing.h"
 
+#include <cstring>
+
 #include "core/text_numbers.h"
 
 #include "colour/colour_maths.h"
@@ -26,11 +28,55 @@ float MixStrength(int32_t pressure) {
   return 0.03f * ColourPow(p, 1.1f) / static_cast<float>(sensitivity);
 }
 
+// One channel moved toward the picked value. Close to it the float step
+// rounds away to nothing and the mix would stop a few ulps short: from
+// below that truncates to one under the picked byte for ever, so a step
+// that no longer moves the channel lands on the picked value, the limit
+// the mix tends to.
+float MixChannel(float current, float picked, float s) {
+  const float mixed = current + (picked - current) * s;
+  return (mixed == current && s > 0.0f) ? picked : mixed;
+}
+
+// The usual reply, four numbers of one to three digits with single spaces
+// between them, read without the general scanner (it gives the same values
+// for such a reply); false for anything else.
+bool ReadFourShortNumbers(const char* reply, int32_t* values) {
+  const char* at = reply;
+  for (int k = 0; k < 4; ++k) {
+    if (k > 0 && *at++ != ' ') return false;
+    int32_t value = 0;
+    int digits = 0;
+    while (IsDigit(*at) && digits < 4) {
+      value = value * 10 + (*at++ - '0');
+      ++digits;
+    }
+    if (digits == 0 || digits > 3) return false;
+    values[k] = value;
+  }
+  return true;
+}
+
 }  // namespace
 
 void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
   const float s = MixStrength(pressure);
   const int32_t alpha = GState.CurrentRgb.alpha;  // the pick's alpha is not mixed in
+  if (s == 1.0f) {
+    // A full-strength pick replaces the colour outright: taken as it is, not
+    // through a mix whose float round trip could truncate a channel to one
+    // below the picked byte. RGB mode takes the stored bytes, XYZ mode the
+    // colour they stand for.
+    ColourTriple picked = GState.XyzMixMode
+                              ? PixelToRgb(context, colour)
+                              : ColourTriple{static_cast<float>(PixelRed(context, colour)),
+                                             static_cast<float>(PixelGreen(context, colour)),
+                                             static_cast<float>(PixelBlue(context, colour)), alpha};
+    picked.alpha = alpha;
+    GState.CurrentRgb = picked;
+    GState.CurrentPixel = RgbToPixel(context, picked);
+    return;
+  }
   if (GState.XyzMixMode) {
     const ColourTriple from = RgbToXyz(GState.CurrentRgb);
     const ColourTriple to = PixelToXyz(context, colour);
@@ -46,9 +92,9 @@ void MixIntoCurrent(Pixel colour, int32_t pressure, PluginContext* context) {
   const float g = PixelGreen(context, colour);
   const float b = PixelBlue(context, colour);
   ColourTriple& current = GState.CurrentRgb;
-  current.c0 = current.c0 + (r - current.c0) * s;
-  current.c1 = current.c1 + (g - current.c1) * s;
-  current.c2 = current.c2 + (b - current.c2) * s;
+  current.c0 = MixChannel(current.c0, r, s);
+  current.c1 = MixChannel(current.c1, g, s);
+  current.c2 = MixChannel(current.c2, b, s);
   GState.CurrentPixel = RgbToPixel(context, current);
 }
 
@@ -116,12 +162,23 @@ Pixel SliderToPixel(const PluginContext* context, ColourTriple slider) {
 // position 255 - k. Entries are built at the context's channel positions,
 // which is the same word as the fixed blue-green-red-alpha order on the
 // host's usual layout and the right colour on any other.
+// The table is reloaded after every A pen change, 256 commands a drag event,
+// so the command text is written in place rather than through printf.
 void LoadGradientTable(PluginContext* context) {
+  static constexpr char kGrab[] = "tv_RangeGrab ";
+  char command[sizeof kGrab + 3];
+  std::memcpy(command, kGrab, sizeof kGrab - 1);
+  char* const digits = command + sizeof kGrab - 1;
   for (int32_t position = 255; position >= 0; --position) {
     char reply[kReplySize];
-    AskHostFormat(context, reply, "tv_RangeGrab %d", position);
+    char* end = digits;  // "%d" of 0..255
+    if (position >= 100) *end++ = static_cast<char>('0' + position / 100);
+    if (position >= 10) *end++ = static_cast<char>('0' + position / 10 % 10);
+    *end++ = static_cast<char>('0' + position % 10);
+    *end = '\0';
+    AskHost(context, command, reply);
     int32_t values[4];
-    ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
+    if (!ReadFourShortNumbers(reply, values)) ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
     GState.GradientTable[static_cast<size_t>(255 - position)] =
         MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), ClampToByte(values[3]));
   }

@@ -19,6 +19,7 @@
 // is not opaque) go through the single routines.
 #include "colour/colour_rows.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "colour/colour_constants.h"
@@ -347,6 +348,159 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
   }
 #endif
   for (; i < count; ++i) pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i]));
+}
+
+// HsvToRgb and RgbToPixel, step for step: the hue's remainder by the one-
+// subtraction rule, the sector and its fraction, the three products and the
+// sector's choice of them, the upper clamp, then alpha times channel over
+// 255 truncated into a byte.
+TW_REALIGN_STACK void HsvToPixelRow(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels,
+                                    size_t count) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
+  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
+  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
+  const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)));
+  const __m128 one = Splat(1.0f);
+  const __m128 sign = Splat(-0.0f);
+  const __m128 scale = Splat(255.0f);
+  for (; i + 4 <= count; i += 4) {
+    __m128 hue = _mm_loadu_ps(&hsv[i].c0);
+    __m128 saturation = _mm_loadu_ps(&hsv[i + 1].c0);
+    __m128 value = _mm_loadu_ps(&hsv[i + 2].c0);
+    __m128 alphaWord = _mm_loadu_ps(&hsv[i + 3].c0);
+    _MM_TRANSPOSE4_PS(hue, saturation, value, alphaWord);
+    const __m128 size = _mm_andnot_ps(sign, hue);
+    const int handled = _mm_movemask_ps(_mm_cmplt_ps(size, Splat(2.0f)));
+    // Remainder by 1: below 1 in size the hue itself, else one subtraction
+    // of 1 with the hue's sign (a zero result keeping that sign).
+    const __m128 hueSign = _mm_and_ps(hue, sign);
+    __m128 reduced = _mm_sub_ps(hue, _mm_or_ps(hueSign, one));
+    reduced = _mm_or_ps(reduced, _mm_and_ps(_mm_cmpeq_ps(reduced, _mm_setzero_ps()), hueSign));
+    __m128 h = Select(_mm_cmplt_ps(size, one), hue, reduced);
+    h = _mm_add_ps(h, _mm_and_ps(_mm_cmplt_ps(h, _mm_setzero_ps()), one));
+    const __m128 s = _mm_min_ps(saturation, one);  // fmin: a NaN saturation counts as 1
+    __m128 vh = _mm_mul_ps(_mm_sub_ps(one, h), Splat(6.0f));
+    vh = _mm_andnot_ps(_mm_cmpeq_ps(vh, Splat(6.0f)), vh);
+    const __m128 inSectors = _mm_and_ps(_mm_cmpge_ps(vh, _mm_setzero_ps()), _mm_cmplt_ps(vh, Splat(6.0f)));
+    const __m128i sector = _mm_and_si128(_mm_cvttps_epi32(vh), _mm_castps_si128(inSectors));
+    const __m128 f = _mm_sub_ps(vh, _mm_cvtepi32_ps(sector));
+    const __m128 p = _mm_mul_ps(value, _mm_sub_ps(one, s));
+    const __m128 q = _mm_mul_ps(value, _mm_sub_ps(one, _mm_mul_ps(s, f)));
+    const __m128 t = _mm_mul_ps(value, _mm_sub_ps(one, _mm_mul_ps(s, _mm_sub_ps(one, f))));
+    const auto in = [&](int32_t k) { return _mm_castsi128_ps(_mm_cmpeq_epi32(sector, _mm_set1_epi32(k))); };
+    const __m128 s0 = in(0), s1 = in(1), s2 = in(2), s3 = in(3), s4 = in(4);
+    // Sector: 0 (V, t, p), 1 (q, V, p), 2 (p, V, t), 3 (p, q, V), 4 (t, p, V), else (V, p, q).
+    __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), p, Select(s4, t, value)));
+    __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), value, Select(s3, q, p)));
+    __m128 b = Select(_mm_or_ps(s0, s1), p, Select(s2, t, Select(_mm_or_ps(s3, s4), value, q)));
+    const __m128 grey = _mm_cmpeq_ps(saturation, _mm_setzero_ps());
+    r = Select(grey, value, r);
+    g = Select(grey, value, g);
+    b = Select(grey, value, b);
+    const __m128 a = _mm_cvtepi32_ps(_mm_castps_si128(alphaWord));
+    const auto byte = [&](__m128 channel) {
+      const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
+      const __m128 premultiplied = _mm_div_ps(_mm_mul_ps(a, c), scale);
+      // TruncatedByte: not above 0 (NaN too) gives 0, 255 and above 255.
+      const __m128 kept = _mm_and_ps(_mm_cmpgt_ps(premultiplied, _mm_setzero_ps()), premultiplied);
+      return _mm_cvttps_epi32(_mm_min_ps(kept, scale));
+    };
+    const __m128i alphaByte = _mm_and_si128(_mm_castps_si128(alphaWord), _mm_set1_epi32(0xff));
+    const __m128i packed =
+        _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), redShift), _mm_sll_epi32(byte(g), greenShift)),
+                     _mm_or_si128(_mm_sll_epi32(byte(b), blueShift), _mm_sll_epi32(alphaByte, alphaShift)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
+    if (handled != 0xf) {
+      for (int lane = 0; lane < 4; ++lane) {
+        if (!(handled >> lane & 1)) pixels[i + lane] = RgbToPixel(context, HsvToRgb(hsv[i + lane]));
+      }
+    }
+  }
+#endif
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i]));
+}
+
+bool HsvHueSectors(const float* hues, int32_t* sectors, float* fractions, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    // HsvToRgb's steps up to the fraction; the one-subtraction remainder
+    // covers hues below 2 in size.
+    const float hue = hues[i];
+    if (!(hue > -2.0f && hue < 2.0f)) return false;
+    float h = hue;
+    if (h >= 1.0f || h <= -1.0f) {
+      h = hue - (hue < 0.0f ? -1.0f : 1.0f);
+      if (h == 0.0f) h = hue < 0.0f ? -0.0f : 0.0f;
+    }
+    if (h < 0.0f) h += 1.0f;
+    float vh = (1.0f - h) * 6.0f;
+    if (vh == 6.0f) vh = 0.0f;
+    const int32_t sector = (vh >= 0.0f && vh < 6.0f) ? static_cast<int32_t>(vh) : 0;
+    sectors[i] = sector;
+    fractions[i] = vh - static_cast<float>(sector);
+  }
+  return true;
+}
+
+TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors,
+                                             const float* fractions, float saturation, float value, Pixel* pixels,
+                                             size_t count) {
+  const uint32_t redShift = ChannelShift(context->RedPosition), greenShift = ChannelShift(context->GreenPosition);
+  const uint32_t blueShift = ChannelShift(context->BluePosition);
+  const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
+  if (saturation == 0.0f) {  // grey: one colour for all
+    const Pixel grey = RgbToPixel(context, HsvToRgb({0.0f, saturation, value, 255}));
+    for (size_t i = 0; i < count; ++i) pixels[i] = grey;
+    return;
+  }
+  const float s = std::fmin(saturation, 1.0f);
+  const float p = value * (1.0f - s);
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128 one = Splat(1.0f), scale = Splat(255.0f), sv = Splat(s), vv = Splat(value), pv = Splat(p);
+  const __m128i red = _mm_cvtsi32_si128(static_cast<int>(redShift));
+  const __m128i green = _mm_cvtsi32_si128(static_cast<int>(greenShift));
+  const __m128i blue = _mm_cvtsi32_si128(static_cast<int>(blueShift));
+  const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(alpha));
+  for (; i + 4 <= count; i += 4) {
+    const __m128 f = _mm_loadu_ps(fractions + i);
+    const __m128i sector = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sectors + i));
+    const __m128 q = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, f)));
+    const __m128 t = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, _mm_sub_ps(one, f))));
+    const auto in = [&](int32_t k) { return _mm_castsi128_ps(_mm_cmpeq_epi32(sector, _mm_set1_epi32(k))); };
+    const __m128 s0 = in(0), s1 = in(1), s2 = in(2), s3 = in(3), s4 = in(4);
+    const __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), pv, Select(s4, t, vv)));
+    const __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), vv, Select(s3, q, pv)));
+    const __m128 b = Select(_mm_or_ps(s0, s1), pv, Select(s2, t, Select(_mm_or_ps(s3, s4), vv, q)));
+    // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
+    // c up to 255 (the channels here never exceed it), as the Lab row also
+    // relies on; not above 0 (NaN too) gives 0.
+    const auto byte = [&](__m128 channel) {
+      const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
+      return _mm_cvttps_epi32(_mm_and_ps(_mm_cmpgt_ps(c, _mm_setzero_ps()), c));
+    };
+    const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), red), _mm_sll_epi32(byte(g), green)),
+                                        _mm_or_si128(_mm_sll_epi32(byte(b), blue), alphaBits));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
+  }
+#endif
+  for (; i < count; ++i) {
+    const float f = fractions[i];
+    const float q = value * (1.0f - s * f);
+    const float t = value * (1.0f - s * (1.0f - f));
+    float r, g, b;
+    switch (sectors[i]) {
+      case 0: r = value; g = t; b = p; break;
+      case 1: r = q; g = value; b = p; break;
+      case 2: r = p; g = value; b = t; break;
+      case 3: r = p; g = q; b = value; break;
+      case 4: r = t; g = p; b = value; break;
+      default: r = value; g = p; b = q; break;
+    }
+    pixels[i] = RgbToPixel(context, {std::fmin(r, 1.0f) * 255.0f, std::fmin(g, 1.0f) * 255.0f,
+                                     std::fmin(b, 1.0f) * 255.0f, 255});
+  }
 }
 
 TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results,

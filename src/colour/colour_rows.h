@@ -18,6 +18,17 @@ void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count);
 // opaque colours (others, and hues far off the ring, take the single
 // routines).
 void CieHsvToPixelRow(const PluginContext* context, const ColourTriple* cieHsv, Pixel* pixels, size_t count);
+// pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i])), any alpha (hues of 2 or
+// more in size, and NaN, take the single routines).
+void HsvToPixelRow(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels, size_t count);
+// Colours whose hues stay while saturation and value move (the hue ring
+// during a drag): HsvHueSectors works out once what HsvToRgb takes from each
+// hue (its sector and the fraction within it; hues of 2 or more in size, and
+// NaN, are not covered: false), and HsvFixedHuesToPixelRow then gives
+// pixels[i] = RgbToPixel(context, HsvToRgb({hue i, saturation, value, 255})).
+bool HsvHueSectors(const float* hues, int32_t* sectors, float* fractions, size_t count);
+void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors, const float* fractions,
+                            float saturation, float value, Pixel* pixels, size_t count);
 // results[i] = NtscGamutCheck(context, pixels[i]).
 void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results, size_t count);
 // The byte tables behind the rows, over linear channel values:

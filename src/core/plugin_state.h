@@ -94,9 +94,8 @@ constexpr int32_t kDragValueBars = 0x100;      // the value bars above and below
 // LastReleaseKind values.
 constexpr int32_t kReleasePicker = 0;     // the last release ended a square or bar drag
 constexpr int32_t kReleaseHueRing = 1;    // ... a hue ring drag
-constexpr int32_t kReleaseRefreshed = 2;  // the colour has been taken from the host since, or the
-                                          // last palette release ended no colour drag: the ring
-                                          // colour is derived afresh
+constexpr int32_t kReleaseRefreshed = 2;  // the colour has been taken from the host since: the
+                                          // ring colour is derived afresh
 
 // DragTarget bit of the swatch band: mixing from the B or base swatch (OR-ed in).
 constexpr int32_t kDragSwatchMix = 0x1;
@@ -182,13 +181,15 @@ struct PluginState {
   ColourTriple HueRingHsv;    // picker HSV the hue ring is drawn from
   ColourTriple SliderCoords;  // current colour in value-slider coordinates
   std::array<Pixel, 256> GradientTable;  // the host's A-B range, entry 0 = position 255
+  int32_t GradientStale;  // non-zero when a pen went out while the slider held the table still
 
   int32_t DragTarget;       // what the panel drag moves; kDragSlider while the slider is dragged
   int32_t LastReleaseKind;  // kind of the last panel release
   int32_t DragAnchor[2];    // previous pointer of a relative drag: picker coordinates, or slider pixels
   int32_t PickerAreaSize[2];  // width, height of the palette picture as last built
-  ColourTriple LastReleaseRgb;  // CurrentRgb at the last palette release: the ring colour of
-                                // that gesture is kept for the next one only while this holds
+  ColourTriple LastReleaseRgb;  // CurrentRgb at the end of the last palette colour drag: the ring
+                                // colour of that gesture is kept for the next one only while this holds
+  int32_t HueRingCie;           // non-zero when HueRingHsv holds CIE hue/chroma/lightness, else plain HSV
 
   // Pictures the panel's image gadgets show; each is freed once its
   // successor is shown or its gadget is gone (one live image per gadget).

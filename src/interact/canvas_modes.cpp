@@ -216,6 +216,7 @@ void DrawCanvasOverlay(PluginContext* context) {
 
 void EndCanvasInteraction(PluginContext* context) {
   FreeHeldImage(context, &GState.SampleBuffer);
+  const bool brushMode = (GState.ModeFlags & kModeBrush) != 0;
   GState.ModeFlags = 0;
   if (GState.PickRequester || GState.PickImage) {
     CloseWindowAndImage(context, &GState.PickRequester, &GState.PickImage, false);
@@ -225,8 +226,14 @@ void EndCanvasInteraction(PluginContext* context) {
     GState.BrushFirstDraw = 1;
     CloseWindowAndImage(context, &GState.BrushRequester, &GState.BrushImage, false);
   }
-  BuildSwatchImage(context);
-  BuildPaletteImage(context);
+  if (brushMode) {
+    // The brush mode turns the host's pen without the panel: its colour
+    // becomes the panel's when the mode ends.
+    RefreshPanel(context);
+  } else {
+    BuildSwatchImage(context);
+    BuildPaletteImage(context);
+  }
   HostSendCommand(context, "tv_UnlockMouse", nullptr);
   if (LampFilterWanted()) RunPaintModeFilter(context, 1);
   CloseScopeWindow(context);

@@ -73,6 +73,7 @@ void CommitMixedColour(PluginContext* context) {
   GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
   GState.CurrentHsv = RgbToPickerHsv(GState.CurrentRgb);
   GState.HueRingHsv = GState.CurrentHsv;
+  GState.HueRingCie = GState.CieHsvMode != 0 ? 1 : 0;  // the picker's model
 }
 
 }  // namespace
@@ -127,6 +128,7 @@ void ApplySample(PluginContext* context, Pixel sample, int32_t pressure) {
     const int32_t sensitivity = GState.PressureSensitivity;
     MixIntoCurrent(sample, pressure < sensitivity ? pressure : sensitivity, context);
     SetAPen(context, GState.CurrentPixel);
+    BuildSwatchImage(context);  // the mix is the panel's colour too
     return;
   }
   // A fully transparent sample has no colour to take; the pen stays.

@@ -23,9 +23,12 @@
 // hue/chroma/lightness). CurrentHsv keeps the hue in the ring's model and
 // saturation and value in the palette's; HueRingHsv is the colour the ring
 // gesture started from, in the model the gesture does not edit, and edits
-// across models go through RGB. Consecutive drags of the same kind reuse
-// HueRingHsv so that a hue is not lost through greys; anything else that
-// changed the colour meanwhile makes the next press derive it afresh.
+// across models go through RGB. A ring drag after a ring drag, or a square
+// or bar drag after any other release on the palette (a click on an option
+// box too), reuses HueRingHsv so that a hue is not lost through greys. It is
+// derived afresh when the colour changed since the last colour drag ended
+// (the slider, a mix, the host's pen: reusing it would snap the colour back)
+// or when it is held in another model than the one the press reads it in.
 // Interaction layer; calls host/, colour/, panel/, requesters/ and interact/.
 #include "interact/palette_gestures.h"
 
@@ -73,17 +76,22 @@ bool SameColour(const ColourTriple& a, const ColourTriple& b) {
   return a.c0 == b.c0 && a.c1 == b.c1 && a.c2 == b.c2 && a.alpha == b.alpha;
 }
 
-// HueRingHsv of the last gesture serves the next one only after a gesture
-// of the same kind, with the colour untouched since.
-bool RingColourStillValid(int32_t kind) {
-  return GState.LastReleaseKind == kind && SameColour(GState.LastReleaseRgb, GState.CurrentRgb);
+// HueRingHsv of an earlier gesture serves the next one only after a release
+// of the kind the press asks for, with the colour untouched since the last
+// colour drag and the ring colour held in the model the press reads it in.
+bool RingColourStillValid(int32_t kind, bool readAsCie) {
+  return GState.LastReleaseKind == kind && SameColour(GState.LastReleaseRgb, GState.CurrentRgb) &&
+         (GState.HueRingCie != 0) == readAsCie;
 }
 
-ColourTriple ToRingModel(ColourTriple rgb) { return RingIsCie() ? RgbToCieHsv(rgb) : RgbToHsv(rgb); }
+void DeriveRingColour(bool cie) {
+  GState.HueRingHsv = cie ? RgbToCieHsv(GState.CurrentRgb) : RgbToHsv(GState.CurrentRgb);
+  GState.HueRingCie = cie ? 1 : 0;
+}
 
 // For square and bar drags: the ring colour in the ring's model.
 void DeriveRingColourForSquare() {
-  if (!RingColourStillValid(kReleasePicker)) GState.HueRingHsv = ToRingModel(GState.CurrentRgb);
+  if (!RingColourStillValid(kReleasePicker, RingIsCie())) DeriveRingColour(RingIsCie());
 }
 
 int32_t Toggle(int32_t flag) { return flag ? 0 : 1; }
@@ -100,9 +108,7 @@ void HueRingPress(PluginContext* context, const PanelEvent& event) {
   const ColourTriple picker = RgbToPickerHsv(GState.CurrentRgb);
   GState.CurrentHsv.c0 = picker.c0;
   GState.CurrentHsv.alpha = picker.alpha;
-  if (!RingColourStillValid(kReleaseHueRing)) {
-    GState.HueRingHsv = PaletteIsCie() ? RgbToCieHsv(GState.CurrentRgb) : RgbToHsv(GState.CurrentRgb);
-  }
+  if (!RingColourStillValid(kReleaseHueRing, PaletteIsCie())) DeriveRingColour(PaletteIsCie());
   OpenScopeWindow(context);
 }
 
@@ -152,6 +158,7 @@ void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPo
       UpdateFxBrushWatch(context);
     } else {
       SwapPens(context);
+      GState.HueRingCie = PaletteIsCie() ? 1 : 0;  // the swap leaves the picker's coordinates there
     }
     BuildPaletteImage(context);
   } else if (point.dx > 0 && point.dy < 0) {  // paint mode
@@ -330,9 +337,10 @@ void PaletteRelease(PluginContext* context, const PanelEvent& event) {
   // Only a colour gesture can make the draw mode follow: after a click on
   // the paint-mode corner it would undo the mode the click has just set.
   if (colourDrag) AutoDrawModeCheck(context, false);
-  GState.LastReleaseKind =
-      target == kDragHueRing ? kReleaseHueRing : (colourDrag ? kReleasePicker : kReleaseRefreshed);
-  GState.LastReleaseRgb = GState.CurrentRgb;
+  GState.LastReleaseKind = target == kDragHueRing ? kReleaseHueRing : kReleasePicker;
+  // Only a colour drag brings the ring colour and the colour into step; a
+  // click in between must not vouch for a colour the slider has changed.
+  if (colourDrag) GState.LastReleaseRgb = GState.CurrentRgb;
   if (!PickModeOn()) CloseScopeWindow(context);
   if (GState.PaintModeBits & kPaintLampOn) {
     PaintSourceRefresh(context, kPaintSourceOnRelease);

@@ -95,6 +95,18 @@ void Redraw(PluginContext* context, SchemeRedraw redraw) {
 
 void SetSchemePointer(int32_t x) { GState.ColourScheme.pointerPos = Clamp01(SliderPosition(x)); }
 
+// The A-B gradient is the host's range between the pens: once they may have
+// moved without it (a slider drag holds it still, the host's or the B pen
+// changed), it is read again and the slider drawn from it, unless the slider
+// is still being dragged.
+void CatchUpGradient(PluginContext* context, bool pensMoved) {
+  if (pensMoved) GState.GradientStale = 1;
+  if (!GState.GradientStale || (GState.DragTarget & kDragSlider)) return;
+  GState.GradientStale = 0;
+  LoadGradientTable(context);
+  BuildSwatchImage(context);
+}
+
 // ---------------------------------------------------------------- opening, notices
 
 void PanelOpened(PluginContext* context, HostWord requester) {
@@ -103,9 +115,11 @@ void PanelOpened(PluginContext* context, HostWord requester) {
   // A gesture cannot outlive the panel. The brush mode, though, may still be
   // running with its window and canvas events; its bit stays so that its
   // events and overlay keep being served until the host ends it.
+  if (GState.DragTarget & kDragSlider) GState.GradientStale = 1;
   GState.DragTarget = 0;
   GState.ModeFlags &= kModeBrush;
   LayoutPanel(context);
+  CatchUpGradient(context, false);
 }
 
 void RefreshNotice(PluginContext* context) {
@@ -124,6 +138,7 @@ void RefreshNotice(PluginContext* context) {
 void ColourNotice(PluginContext* context) {
   TakeCurrentFromPixel(context, GetAPen(context));
   BuildSwatchImage(context);
+  CatchUpGradient(context, true);
 }
 
 // ---------------------------------------------------------------- swatch band and slider
@@ -134,10 +149,12 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     HostGetAPenPixel(context, &pen);
     if (event.y < kBSwatchPressBottom) {
       SetBPen(context, pen);
+      GState.GradientStale = 1;
     } else {
       GState.BasePixel = pen;
     }
     BuildSwatchImage(context);
+    CatchUpGradient(context, false);
   } else if (HasLeft(event)) {
     GState.DragTarget |= kDragSwatchMix;
     OpenScopeWindow(context);
@@ -199,6 +216,7 @@ void SwatchMixDrag(PluginContext* context, const PanelEvent& event) {
   GState.SliderCoords = PixelToSlider(context, GState.CurrentPixel);
   GState.CurrentHsv = PixelToPickerHsv(context, GState.CurrentPixel);
   GState.HueRingHsv = GState.CurrentHsv;
+  GState.HueRingCie = GState.CieHsvMode != 0 ? 1 : 0;  // the picker's model
   BuildSwatchImage(context);
   BuildPaletteImage(context);
 }
@@ -207,6 +225,7 @@ void SliderDrag(PluginContext* context, const PanelEvent& event) {
   const float t = SliderPosition(event.x);
   if (GState.SliderMode == kSliderPalette && event.buttons != 0) {
     GState.ColourScheme.pointerPos = Clamp01(t);
+    GState.GradientStale = 1;  // the scheme editor may send a pen
     Redraw(context, ColourSchemeDrag(context));
     return;
   }
@@ -229,8 +248,10 @@ void SliderDrag(PluginContext* context, const PanelEvent& event) {
     GState.CurrentPixel = SliderToPixel(context, GState.SliderCoords);
     GState.CurrentRgb = SliderToRgb(context, GState.SliderCoords);
   }
-  // DragTarget holds kDragSlider: the A-B gradient is not reloaded meanwhile.
+  // DragTarget holds kDragSlider: the A-B gradient is not reloaded meanwhile,
+  // but once the gesture is over.
   SetAPen(context, GState.CurrentPixel);
+  GState.GradientStale = 1;
   GState.CurrentHsv = RgbToPickerHsv(GState.CurrentRgb);
   VectorscopeUpdate(context, SliderToPixel(context, GState.SliderCoords));
   BuildSwatchImage(context);
@@ -321,8 +342,19 @@ void Drag(PluginContext* context, const PanelEvent& event) {
   }
 }
 
+void ReleaseOnGadget(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args);
+
 void Release(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args) {
   GState.ModeFlags &= ~kModeSkippedDrag;
+  const bool sliderGesture = (GState.DragTarget & kDragSlider) != 0;
+  ReleaseOnGadget(context, requester, event, args);
+  // A slider gesture may end on any gadget: every release ends it, and the
+  // pens it sent (itself or through the scheme editor) reach the gradient.
+  GState.DragTarget &= ~kDragSlider;
+  CatchUpGradient(context, sliderGesture);
+}
+
+void ReleaseOnGadget(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args) {
   switch (event.gadget) {
     case kSwatchGadget:
       SwatchRelease(context, event);
@@ -356,6 +388,8 @@ int32_t TW_CALL PanelEventHandler(PluginContext* context, int32_t event, HostWor
     case kEventClosing:
       // The place is saved for the window that is actually closing, which
       // may already be forgotten by whoever asked for the close.
+      // A slider gesture cut short by the closing leaves the gradient behind.
+      if (GState.DragTarget & kDragSlider) GState.GradientStale = 1;
       GState.DragTarget = 0;
       PanelClosing(context, requester, args);
       break;

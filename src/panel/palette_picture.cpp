@@ -21,6 +21,7 @@
 // bands during a square drag), with the row conversions.
 #include "panel/palette_picture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -156,9 +157,33 @@ struct ZonePlace {
   bool hatch;
 };
 
+// A run of pixels that follow each other in a row: drawn with one copy or
+// fill instead of one store per pixel.
+struct Run {
+  uint16_t first;   // position in the list it comes from
+  uint16_t index;   // picture index of its first pixel
+  uint16_t length;
+};
+
+// Runs of a list of picture indices (in row order).
+template <typename IndexOf>
+std::vector<Run> RunsOf(size_t count, IndexOf indexOf) {
+  std::vector<Run> runs;
+  for (size_t i = 0; i < count; ++i) {
+    const uint16_t index = indexOf(i);
+    if (!runs.empty() && runs.back().index + runs.back().length == index) {
+      ++runs.back().length;
+    } else {
+      runs.push_back({static_cast<uint16_t>(i), index, 1});
+    }
+  }
+  return runs;
+}
+
 struct PlaceTables {
   std::vector<RingPlace> ring;
   std::vector<ZonePlace> zones;
+  std::vector<Run> zoneRuns;
   float squareSaturation[2 * kSquareHalf + 1];  // by column from the left
   float squareValue[2 * kSquareHalf + 1];       // by row from the top
 };
@@ -182,6 +207,7 @@ const PlaceTables& Places() {
         }
       }
     }
+    t.zoneRuns = RunsOf(t.zones.size(), [&](size_t i) { return t.zones[i].index; });
     for (int32_t k = 0; k <= 2 * kSquareHalf; ++k) {
       t.squareSaturation[k] = SquareSaturation(kSquareHalf - k);
       t.squareValue[k] = SquareValue(kSquareHalf - k);
@@ -227,20 +253,27 @@ struct KeptColours {
 // Conversion batch: colours of one white, converted in one go. CIE colours
 // go straight to L*a*b*, exactly as CieHsvToRgb forms them from the hue's
 // direction, and through the Lab row conversion; plain HSV ones through the
-// single routines.
+// HSV row. The gamut check runs only on the colours whose mark depends on
+// it (hatching places, the CIE square's dot columns); the others read 0.
 struct Batch {
   size_t count = 0;
   std::vector<uint32_t> members;      // positions in the kept array
   std::vector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
+  std::vector<uint32_t> checked;      // batch positions that need the gamut check
   std::vector<uint8_t> bytes;
   std::vector<Pixel> pixels;
+  std::vector<Pixel> checkPixels;
+  std::vector<int32_t> checkResults;
   std::vector<int32_t> checks;
   void Reset(size_t n) {
     count = 0;
     members.resize(n);
     colours.resize(n);
+    checked.clear();
+    checked.reserve(n);
   }
-  void Add(uint32_t member, const ColourTriple& colour) {
+  void Add(uint32_t member, const ColourTriple& colour, bool check) {
+    if (check) checked.push_back(static_cast<uint32_t>(count));
     members[count] = member;
     colours[count] = colour;
     ++count;
@@ -253,14 +286,14 @@ ColourTriple CieLab(float sine, float cosine, float saturation, float value) {
 }
 
 // Converts a batch (CIE: L*a*b* under the given white), then runs the gamut
-// check over the results. The bytes RgbToPixel makes at alpha 255,
-// trunc(255 x c / 255), are the truncated channels themselves for every
+// check over the results that need it. The bytes RgbToPixel makes at alpha
+// 255, trunc(255 x c / 255), are the truncated channels themselves for every
 // float channel 0..255 (checked over all of them), which is what the Lab row
 // gives.
 void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const float* white) {
   const size_t n = batch->count;
   batch->pixels.resize(n);
-  batch->checks.resize(n);
+  batch->checks.assign(n, 0);
   if (n == 0) return;
   if (cie) {
     float saved[3];
@@ -278,94 +311,198 @@ void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const fl
                          static_cast<Pixel>(rgb[2]) << blue | alpha;
     }
   } else {
-    for (size_t i = 0; i < n; ++i) batch->pixels[i] = RgbToPixel(context, HsvToRgb(batch->colours[i]));
+    HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
   }
-  NtscGamutCheckRow(context, batch->pixels.data(), batch->checks.data(), n);
+  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
+  const size_t m = batch->checked.size();
+  batch->checkPixels.resize(m);
+  batch->checkResults.resize(m);
+  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
+  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
+  for (size_t k = 0; k < m; ++k) batch->checks[batch->checked[k]] = batch->checkResults[k];
 }
 
 // The ring in two parts: the pixels whose colour follows from the options
-// alone, and those that show the current colour (HueRingMode 0x1).
-KeptColours gRingFixed;
-KeptColours gRingCurrent;
-uint32_t gRingFixedGeneration = 0;
-std::vector<RingSource> gRingSources;
+// alone, and those that show the current colour (HueRingMode 0x1). Each part
+// is split by the white its colours are converted under; what depends only
+// on the options (which pixel goes where, its hue or hue direction, whether
+// its mark needs the gamut check) is planned once per option set, so a drag
+// that moves the current colour only refills the saturation and value and
+// converts.
+struct RingBatch {
+  std::vector<uint16_t> where;        // picture index of each pixel
+  std::vector<float> sine, cosine;    // CIE ring: the hue's direction
+  std::vector<ColourTriple> colours;  // HSV, or the L*a*b* of CIE colours
+  std::vector<uint32_t> checked;      // positions whose hatching needs the gamut check
+  std::vector<uint8_t> bytes;
+  std::vector<Pixel> pixels;          // converted and marked: what is drawn
+  std::vector<Run> runs;              // of where, set with the plan
+  std::vector<Pixel> checkPixels;
+  std::vector<int32_t> checkResults;
+  // HSV current part: each hue's sector and fraction, worked out with the
+  // plan (hasSectors), so a drag only multiplies in saturation and value.
+  bool hasSectors = false;
+  std::vector<int32_t> sectors;
+  std::vector<float> fractions;
+  void Clear() {
+    hasSectors = false;
+    where.clear();
+    sine.clear();
+    cosine.clear();
+    colours.clear();
+    checked.clear();
+  }
+};
+
+struct RingPart {
+  bool valid = false;
+  ColourKey key;
+  RingBatch batches[2];  // under the user's white, under the ring white
+};
+
+RingPart gRingFixed;
+RingPart gRingCurrent;
+uint32_t gRingPlanGeneration = 0;
 KeptColours gSquare;
 
-// Ring pixels of each kind of source, as positions in the ring table; set
-// with the fixed part.
-struct RingMembers {
-  std::vector<uint32_t> fixed;    // full colour and lock dots
-  std::vector<uint32_t> current;  // the current colour's bands
-};
-RingMembers gRingMembers;
+void MarkRingBatch(const PluginContext* context, RingBatch* batch);
 
-void FillRingPart(const PluginContext* context, KeptColours* part, const std::vector<uint32_t>& members,
-                  const ColourTriple& ring) {
+// Converts every colour of a batch (CIE: L*a*b* under the given white) into
+// its pixel, then inverts the checked ones the gamut check flags.
+void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, const float* white) {
+  const size_t n = batch->colours.size();
+  batch->pixels.resize(n);
+  if (n == 0) return;
+  if (cie) {
+    float saved[3];
+    std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
+    std::memcpy(GState.ReferenceWhite, white, sizeof saved);
+    batch->bytes.resize(3 * n);
+    LabToRgbBytesRow(batch->colours.data(), batch->bytes.data(), n);
+    std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
+    const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
+    const uint32_t blue = ChannelShift(context->BluePosition);
+    const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t* rgb = &batch->bytes[3 * i];
+      batch->pixels[i] = static_cast<Pixel>(rgb[0]) << red | static_cast<Pixel>(rgb[1]) << green |
+                         static_cast<Pixel>(rgb[2]) << blue | alpha;
+    }
+  } else {
+    HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
+  }
+  MarkRingBatch(context, batch);
+}
+
+// Inverts the checked pixels that the gamut check flags.
+void MarkRingBatch(const PluginContext* context, RingBatch* batch) {
+  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
+  const size_t m = batch->checked.size();
+  batch->checkPixels.resize(m);
+  batch->checkResults.resize(m);
+  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
+  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
+  for (size_t k = 0; k < m; ++k) {
+    if (batch->checkResults[k] != 0) batch->pixels[batch->checked[k]] = InvertPixel(context, batch->checkPixels[k]);
+  }
+}
+
+// Sets the colours of a planned batch from the saturation and value each
+// pixel gets (the current colour's for the current part).
+void FillRingColours(RingBatch* batch, bool cie, const std::vector<float>& hues, float saturation, float value) {
+  const size_t n = batch->where.size();
+  batch->colours.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    batch->colours[i] = cie ? CieLab(batch->sine[i], batch->cosine[i], saturation, value)
+                            : ColourTriple{hues[i], saturation, value, 255};
+  }
+}
+
+// Lays out both parts for the current options; the fixed part's colours are
+// converted here, once.
+void PlanRing(const PluginContext* context, std::vector<float>* currentHues) {
   const PlaceTables& places = Places();
   const bool cie = (GState.HueRingMode & kRingCie) != 0;
-  static Batch userWhite, ringWhite;
-  userWhite.Reset(members.size());
-  ringWhite.Reset(members.size());
-  part->pixels.resize(members.size());
-  part->where.resize(members.size());
-  for (uint32_t j = 0; j < members.size(); ++j) {
-    const uint32_t k = members[j];
-    const RingPlace& place = places.ring[k];
-    part->where[j] = place.index;
-    bool underRingWhite = false;
-    const ColourTriple hsv = RingColourInputs(gRingSources[k], place.x, place.hue, ring, &underRingWhite);
-    (underRingWhite ? ringWhite : userWhite)
-        .Add(j, cie ? CieLab(place.sine, place.cosine, hsv.c1, hsv.c2) : hsv);
+  for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
+    for (RingBatch& batch : part->batches) batch.Clear();
   }
-  ConvertBatch(context, &userWhite, cie, GState.ReferenceWhite);
-  ConvertBatch(context, &ringWhite, cie, kRingWhite);
-  for (Batch* batch : {&userWhite, &ringWhite}) {
-    for (size_t i = 0; i < batch->count; ++i) {
-      const uint32_t j = batch->members[i];
-      const RingPlace& place = places.ring[members[j]];
-      Pixel colour = batch->pixels[i];
-      if (batch->checks[i] != 0 && RingHatched(place.radius, place.hatch)) colour = InvertPixel(context, colour);
-      part->pixels[j] = colour;
+  currentHues->clear();
+  std::vector<float> fixedHues[2];
+  for (const RingPlace& place : places.ring) {
+    const RingSource source = RingSourceAt(place.radius, place.hatch);
+    const bool current = source == RingSource::kInner || source == RingSource::kEdge;
+    bool underRingWhite = false;
+    const ColourTriple hsv = RingColourInputs(source, place.x, place.hue, ColourTriple{}, &underRingWhite);
+    // The current part's HSV colours share one white: one batch.
+    const int white = (cie && underRingWhite) ? 1 : 0;
+    RingBatch& batch = (current ? gRingCurrent : gRingFixed).batches[white];
+    if (RingHatched(place.radius, place.hatch)) batch.checked.push_back(static_cast<uint32_t>(batch.where.size()));
+    batch.where.push_back(place.index);
+    batch.sine.push_back(place.sine);
+    batch.cosine.push_back(place.cosine);
+    if (current) {
+      if (white == 0) currentHues->push_back(place.hue);
+    } else {
+      batch.colours.push_back(cie ? CieLab(place.sine, place.cosine, hsv.c1, hsv.c2) : hsv);
+    }
+  }
+  for (int white = 0; white < 2; ++white) {
+    ConvertRingBatch(context, &gRingFixed.batches[white], cie, white ? kRingWhite : GState.ReferenceWhite);
+  }
+  for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
+    for (RingBatch& batch : part->batches) batch.runs = RunsOf(batch.where.size(), [&](size_t i) { return batch.where[i]; });
+  }
+  RingBatch& current = gRingCurrent.batches[0];
+  if (!cie) {
+    current.sectors.resize(currentHues->size());
+    current.fractions.resize(currentHues->size());
+    current.hasSectors =
+        HsvHueSectors(currentHues->data(), current.sectors.data(), current.fractions.data(), currentHues->size());
+  }
+}
+
+void DrawRingPart(const RingPart& part, Pixel* pixels) {
+  for (const RingBatch& batch : part.batches) {
+    for (const Run& run : batch.runs) {
+      std::memcpy(pixels + run.index, batch.pixels.data() + run.first, run.length * sizeof(Pixel));
     }
   }
 }
 
 void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTriple& ring) {
-  const PlaceTables& places = Places();
+  static std::vector<float> currentHues;  // the current part's HSV hues (user white batch)
   ColourKey fixedKey = CommonKey(context);
   fixedKey.words[5] = static_cast<uint32_t>(GState.HueRingMode);
   fixedKey.words[6] = static_cast<uint32_t>(GState.RingLockBits & kLockRing);
   if (!gRingFixed.valid || !(gRingFixed.key == fixedKey)) {
-    gRingSources.resize(places.ring.size());
-    gRingMembers.fixed.clear();
-    gRingMembers.current.clear();
-    for (uint32_t k = 0; k < places.ring.size(); ++k) {
-      const RingSource source = RingSourceAt(places.ring[k].radius, places.ring[k].hatch);
-      gRingSources[k] = source;
-      const bool current = source == RingSource::kInner || source == RingSource::kEdge;
-      (current ? gRingMembers.current : gRingMembers.fixed).push_back(k);
-    }
-    FillRingPart(context, &gRingFixed, gRingMembers.fixed, ring);
+    PlanRing(context, &currentHues);
     gRingFixed.key = fixedKey;
     gRingFixed.valid = true;
-    ++gRingFixedGeneration;
+    ++gRingPlanGeneration;
   }
-  if (!gRingMembers.current.empty()) {
-    ColourKey currentKey = fixedKey;
-    currentKey.words[7] = gRingFixedGeneration;
-    currentKey.words[8] = FloatBits(ring.c1);
-    currentKey.words[9] = FloatBits(ring.c2);
-    if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
-      FillRingPart(context, &gRingCurrent, gRingMembers.current, ring);
-      gRingCurrent.key = currentKey;
-      gRingCurrent.valid = true;
+  ColourKey currentKey = fixedKey;
+  currentKey.words[7] = gRingPlanGeneration;
+  currentKey.words[8] = FloatBits(ring.c1);
+  currentKey.words[9] = FloatBits(ring.c2);
+  if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
+    const bool cie = (GState.HueRingMode & kRingCie) != 0;
+    for (int white = 0; white < 2; ++white) {
+      RingBatch& batch = gRingCurrent.batches[white];
+      if (batch.hasSectors) {
+        batch.pixels.resize(batch.where.size());
+        HsvFixedHuesToPixelRow(context, batch.sectors.data(), batch.fractions.data(), ring.c1, ring.c2,
+                               batch.pixels.data(), batch.where.size());
+        MarkRingBatch(context, &batch);
+        continue;
+      }
+      FillRingColours(&batch, cie, currentHues, ring.c1, ring.c2);
+      ConvertRingBatch(context, &batch, cie, white ? kRingWhite : GState.ReferenceWhite);
     }
+    gRingCurrent.key = currentKey;
+    gRingCurrent.valid = true;
   }
-  for (const KeptColours* part : {&gRingFixed, &gRingCurrent}) {
-    if (part == &gRingCurrent && gRingMembers.current.empty()) continue;
-    const size_t n = part->pixels.size();
-    for (size_t j = 0; j < n; ++j) pixels[part->where[j]] = part->pixels[j];
-  }
+  DrawRingPart(gRingFixed, pixels);
+  DrawRingPart(gRingCurrent, pixels);
 }
 
 void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue) {
@@ -383,8 +520,10 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
         const float saturation = places.squareSaturation[col], value = places.squareValue[row];
-        batch.Add(0, cie ? CieLab(sine, cosine, saturation, value)
-                         : ColourTriple{squareHue, saturation, value, 255});
+        const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
+        const bool clipColumn = cie && (kPaletteCentre - x) % kClipDotStep == 0;
+        batch.Add(0, cie ? CieLab(sine, cosine, saturation, value) : ColourTriple{squareHue, saturation, value, 255},
+                  OnHatch(x, y) || clipColumn);
       }
     }
     ConvertBatch(context, &batch, cie, GState.ReferenceWhite);
@@ -413,7 +552,7 @@ void DrawZonesFast(const PluginContext* context, Pixel* pixels) {
   if (!locked) {
     if (!GState.FloodBackground) return;
     const Pixel flood = GState.CurrentPixel;
-    for (const ZonePlace& place : Places().zones) pixels[place.index] = flood;
+    for (const Run& run : Places().zoneRuns) std::fill_n(pixels + run.index, run.length, flood);
     return;
   }
   for (const ZonePlace& place : Places().zones) {
@@ -508,6 +647,12 @@ void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const Pa
     }
   }
   std::memcpy(GState.ReferenceWhite, remembered, sizeof remembered);
+}
+
+void ForgetPaletteColours() {
+  gRingFixed.valid = false;
+  gRingCurrent.valid = false;
+  gSquare.valid = false;
 }
 
 void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {

@@ -27,6 +27,9 @@ float WrapPickerHue(float hue);
 // only on a pixel's place and on options that rarely change, and converts
 // with the row routines; it gives exactly the pixels of the plain path.
 void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs);
+// Drops the colours the fast path keeps between calls: the next call works
+// everything out anew (benchmarks of a rebuild from nothing).
+void ForgetPaletteColours();
 // The same, pixel by pixel with the single conversions: the reference the
 // fast path is checked against.
 void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs);

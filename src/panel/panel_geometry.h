@@ -49,6 +49,7 @@ constexpr int32_t kBSwatchLastRow = 20;      // B pen rows 0..20, base colour ro
 constexpr int32_t kSliderFirstRow = 42;
 constexpr int32_t kSliderLastRow = 73;
 constexpr int32_t kCanvasModeFrame = 3;      // width of the checkered frame shown in a canvas mode
+constexpr int32_t kCanvasModeFrameFar = 2;   // ... on its right and bottom edges (columns 178, 179; rows 40, 41)
 
 // ---- the palette picture (gadget 110), image pixels ----
 // For a pixel (x, y): dx = kPaletteCentre - x (grows to the left),

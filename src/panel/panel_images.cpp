@@ -153,7 +153,7 @@ void BuildSwatchImage(PluginContext* context) {
     for (int32_t y = 0; y < kSwatchBandHeight; ++y) {
       Pixel colour;
       const bool onFrame = x < kCanvasModeFrame || y < kCanvasModeFrame ||
-                           x >= kSwatchImageWidth - kCanvasModeFrame || y >= kSwatchBandHeight - kCanvasModeFrame;
+                           x >= kSwatchImageWidth - kCanvasModeFrameFar || y >= kSwatchBandHeight - kCanvasModeFrameFar;
       if (framed && onFrame) {
         colour = (x + y) % 2 == 0 ? white : black;  // a canvas mode is on
       } else if (x < kSwatchSplitX) {

@@ -6,7 +6,9 @@
 # for pixel as the plug-in drew it, and the current swatch on screen must
 # show exactly the A pen. Then the option menu: a right click opens it, the
 # item chosen in a submenu reaches the plug-in (its palette hides). The
-# program must end cleanly with no protocol fault.
+# pointer resting on the ring shows the ring's quick help in the panel's
+# title, and leaving the panel brings the display title back. The program
+# must end cleanly with no protocol fault.
 #
 # Usage: desktop_xvfb_test.sh PROGRAM PLUGIN
 # Exit 77 (skipped) when Xvfb or xdotool is missing, or when the plug-in
@@ -113,7 +115,21 @@ check "the current swatch on screen shows the A pen" near "$(probe ring $swatch_
 check "the palette picture changed again" [ "$(digest ring)" != "$(digest square)" ]
 check "every picture gadget on screen as the plug-in drew it" all_on_screen ring
 
-# 3. The option menu (the host's pop-up menu, asked from inside the
+# 3. Quick help: the pointer over the hue ring names it in the panel's
+#    title; leaving the panel (onto the canvas)
+#    gives the title back.
+handle=$(drive_line ready '$1 == "requester" && $7 == 1' | awk '{print $2}')
+title() { awk -v h="$handle" '$1 == "requester" && $2 == h { $1 = $2 = $3 = $4 = $5 = $6 = $7 = ""; sub(/^ +/, ""); print; exit }' "$DRIVE_WORK/$1.txt"; }
+drive_xdo mousemove $((cx + 70)) $((cy - 30))
+drive_xdo mousemove $((cx + 72)) $((cy - 32))
+drive_report hover || exit 1
+drive_xdo mousemove "$away_x" "$away_y"
+drive_report hover-out || exit 1
+echo "panel title: '$(title ready)' -> '$(title hover)' -> '$(title hover-out)'"
+check "the hover over the ring changed the panel's title" [ "$(title hover)" != "$(title ready)" ]
+check "leaving the panel gave the display title back" [ "$(title hover-out)" = "$(title ready)" ]
+
+# 4. The option menu (the host's pop-up menu, asked from inside the
 #    plug-in's press): a right click on the left of the swatch band, into the
 #    submenu that holds "Hide Palette" (item 10), a click on it. The panel
 #    loses its palette section.

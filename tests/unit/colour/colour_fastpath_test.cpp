@@ -183,6 +183,68 @@ TEST_F(ColourRows, SweepCieHsvRowGivesTheSingleRoutinesPixels) {
   }
 }
 
+// HSV colours as the palette draws them (ring hues, the square's grid), a
+// wide random field, odd values and every alpha, in two layouts and with
+// tails of every length.
+TEST_F(ColourRows, SweepHsvRowGivesTheSingleRoutinesPixels) {
+  std::vector<ColourTriple> colours;
+  for (int h = -40; h <= 760; ++h) {
+    for (float s : {0.0f, -0.0f, 0.0005f, 0.3f, 0.8f, 1.0f, 1.4f}) {
+      for (float v : {0.0f, 0.05f, 0.5f, 0.77f, 1.0f, 1.2f}) colours.push_back({static_cast<float>(h) / 360.0f, s, v, 255});
+    }
+  }
+  for (int k = 0; k <= 84; ++k) {
+    for (int j = 0; j <= 84; ++j) colours.push_back({0.95f, 1.0f - k / 84.0f, j / 84.0f, 255});
+  }
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_real_distribution<float> wide(-3.0f, 3.0f);
+  for (int i = 0; i < 100000; ++i) colours.push_back({wide(rng), wide(rng), wide(rng), i % 3 == 0 ? byte(rng) : 255});
+  for (float odd : {NAN, INFINITY, -INFINITY, 1e9f, -1e9f, 1.0f, -1.0f, 2.0f, -2.0f, 0.99999994f, -0.0f}) {
+    colours.push_back({odd, 0.5f, 0.5f, 255});
+    colours.push_back({0.3f, odd, 0.5f, 255});
+    colours.push_back({0.3f, 0.5f, odd, 255});
+  }
+  for (int32_t alpha : {0, 1, 128, 254, 256, -1}) colours.push_back({0.4f, 0.7f, 0.6f, alpha});
+  const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(0, 3, 1, 2)};
+  std::vector<Pixel> pixels(colours.size());
+  for (const PluginContext& context : layouts) {
+    for (size_t tail = 0; tail < 4; ++tail) {
+      const size_t length = colours.size() - tail;
+      HsvToPixelRow(&context, colours.data(), pixels.data(), length);
+      int64_t mismatches = 0;
+      size_t firstBad = 0;
+      for (size_t i = 0; i < length; ++i) {
+        if (pixels[i] != RgbToPixel(&context, HsvToRgb(colours[i])) && mismatches++ == 0) firstBad = i;
+      }
+      EXPECT_EQ(0, mismatches) << "first at " << colours[firstBad].c0 << " " << colours[firstBad].c1 << " "
+                               << colours[firstBad].c2 << " alpha " << colours[firstBad].alpha;
+    }
+  }
+  // Hues worked out once, saturation and value multiplied in afterwards.
+  std::vector<float> hues;
+  for (int h = -719; h <= 719; ++h) hues.push_back(static_cast<float>(h) / 360.0f);
+  for (float odd : {1.0f, -1.0f, 0.99999994f, -0.0f, 1.9999999f, -1.9999999f}) hues.push_back(odd);
+  std::vector<int32_t> sectors(hues.size());
+  std::vector<float> fractions(hues.size());
+  ASSERT_TRUE(HsvHueSectors(hues.data(), sectors.data(), fractions.data(), hues.size()));
+  const float outside[] = {2.0f, NAN};
+  EXPECT_FALSE(HsvHueSectors(outside, sectors.data(), fractions.data(), 1));
+  EXPECT_FALSE(HsvHueSectors(outside + 1, sectors.data(), fractions.data(), 1));
+  ASSERT_TRUE(HsvHueSectors(hues.data(), sectors.data(), fractions.data(), hues.size()));
+  std::vector<Pixel> fixed(hues.size());
+  for (float sv : {0.0f, 0.0005f, 0.37f, 1.0f, 1.3f, NAN}) {
+    for (float v : {0.0f, 0.41f, 1.0f, 1.5f}) {
+      HsvFixedHuesToPixelRow(&layouts[1], sectors.data(), fractions.data(), sv, v, fixed.data(), hues.size() - 1);
+      int64_t mismatches = 0;
+      for (size_t i = 0; i + 1 < hues.size(); ++i) {
+        mismatches += fixed[i] != RgbToPixel(&layouts[1], HsvToRgb({hues[i], sv, v, 255}));
+      }
+      EXPECT_EQ(0, mismatches) << "saturation " << sv << ", value " << v;
+    }
+  }
+}
+
 // Pixels of every alpha with a spread of colour bytes (premultiplied ones and
 // bytes above alpha), in every gamut mode and two layouts.
 TEST_F(ColourRows, GamutRowGivesTheSingleChecksResults) {

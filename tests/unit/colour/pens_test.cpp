@@ -2,11 +2,14 @@
 // replies read into pens, commands sent, and when the A-B range is reloaded.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "colour/colour_mixing.h"
 #include "colour/pens.h"
+#include "core/text_numbers.h"
+#include "host/host_commands.h"
 #include "host/host_calls.h"
 #include "support/plugin_host.h"
 
@@ -94,6 +97,25 @@ TEST_F(ColourPens, ShortRangeRepliesGiveZeros) {
   EXPECT_EQ(0u, GState.GradientTable[0]);
   EXPECT_EQ(MakePixel(ctx, 7, 8, 0, 0), GState.GradientTable[1]);
   EXPECT_EQ(MakePixel(ctx, 1, 2, 3, 4), GState.GradientTable[255]);
+}
+
+// Replies near the usual "r g b a" shape read as the general scanner reads
+// them (the usual shape itself takes a shorter way).
+TEST_F(ColourPens, RangeRepliesOfUnusualShapeReadAsScanned) {
+  PluginContext* ctx = host->Context();
+  const char* replies[] = {"1000 2 3 4", " 7 8 9 10", "7  8 9 10", "-5 8 9 10", "7 8 9 10 11", "7 8 9 10x",
+                           "007 8 9 255", "7 8 9", "12 34 56 78"};
+  for (size_t k = 0; k < std::size(replies); ++k) {
+    host->ScriptReply("tv_RangeGrab " + std::to_string(255 - k), replies[k]);
+  }
+  LoadGradientTable(ctx);
+  for (size_t k = 0; k < std::size(replies); ++k) {
+    int32_t v[4];
+    ScanReplyIntegers(replies[k], v, 4);
+    EXPECT_EQ(MakePixel(ctx, ClampToByte(v[0]), ClampToByte(v[1]), ClampToByte(v[2]), ClampToByte(v[3])),
+              GState.GradientTable[k])
+        << "reply \"" << replies[k] << "\"";
+  }
 }
 
 // The fixed blue-green-red-alpha word of the host's usual layout is what

@@ -80,7 +80,7 @@ TEST_F(PanelPictures, SwatchBandSliderAndCanvasModeFrame) {
 
   GState.ModeFlags = kModePick;
   BuildSwatchImage(Context());
-  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {2, 10}, {100, 1}, {177, 39}, {179, 41}}) {
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {2, 10}, {100, 1}, {178, 40}, {179, 41}}) {
     EXPECT_EQ((x + y) % 2 == 0 ? Opaque(255, 255, 255) : Opaque(0, 0, 0), At(100, x, y)) << x << "," << y;
   }
   EXPECT_EQ(Opaque(128, 128, 128), At(100, 100, 20)) << "inside the frame the current colour";
@@ -181,7 +181,7 @@ TEST_F(PanelPictures, NamedStatesMatchTheirGoldenDigests) {
       {"palette-cie-gamut", "20b4016c8e36806c"},
       {"palette-locks-options", "750329e661f7d8f7"},
       {"palette-out-of-square", "2b380cd20c5258ad"},
-      {"canvas-mode", "757e9290ea27495a"},
+      {"canvas-mode", "3f41ef3e65c2e90c"},
       {"paint-sign-minus", "32955d7f94f664e4"},
       {"paint-sign-plus", "82fb2b767a3c9d60"},
       {"paint-sign-cross", "ea5c1a89fd06372f"},

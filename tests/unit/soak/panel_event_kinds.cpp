@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "core/pixel_bytes.h"
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "panel/panel_layout.h"
@@ -17,6 +19,10 @@ namespace soak {
 namespace {
 
 constexpr int32_t kSwatchId = 100;
+
+// Set by a gesture that ended with a release; the invariant that compares
+// the panel with the pens the plug-in sent takes it.
+bool gGestureEnded = false;
 constexpr int32_t kPaletteId = 110;
 constexpr int32_t kPanelWidth = 182;
 
@@ -125,6 +131,7 @@ void Gesture(Step& s) {
     if (s.Chance(0.2)) w.qualifier = Qualifier(s);
     note += " " + Describe(kEventRelease, w);
     SendPanelEvent(s, kEventRelease, w);
+    gGestureEnded = true;
   }
   s.Note(note);
 }
@@ -171,12 +178,11 @@ simhost::Rgba RandomColour(Step& s) {
 void HostState(Step& s) {
   switch (s.Int(0, 4)) {
     case 0:
-      s.host.aPen = RandomColour(s);
-      s.Note("A pen");
-      break;
     case 1:
-      s.host.bPen = RandomColour(s);
-      s.Note("B pen");
+      // The host tells its panel when a pen changes.
+      (s.Int(0, 1) ? s.host.aPen : s.host.bPen) = RandomColour(s);
+      if (GState.PanelRequester) s.host.SendEvent(GState.PanelRequester, kEventColourNotice, {});
+      s.Note("pens, colour notice");
       break;
     case 2:
       s.host.activeShape = s.Pick(std::vector<std::string>{"freehandline", "FreehandLine", "rectanglefill",
@@ -265,6 +271,90 @@ void HostFailures(Step& s) {
 
 bool Finite(const ColourTriple& c) { return std::isfinite(c.c0) && std::isfinite(c.c1) && std::isfinite(c.c2); }
 
+// Whether the plug-in may hold another A pen than the host's (after a
+// careless reply), whether a pen went out after the last full reload of the
+// A-B gradient, and whether the swatch picture could not be built; followed
+// through the host's records as they come.
+struct PenDialogue {
+  size_t seen = 0;
+  size_t seenCalls = 0;
+  std::string lastSeen;
+  bool aKnown = true;  // no careless reply about the A pen since the plug-in last sent its own
+  bool gradientBehind = false;
+  bool swatchMissed = false;  // an image could not be allocated since the swatch was last shown
+
+  void Follow(simhost::SimHost& host) {
+    const std::vector<simhost::CommandRecord>& commands = host.Commands();
+    const std::vector<simhost::DispatchRecord>& calls = host.Calls();
+    // The harness drops the records now and then.
+    if (seen > commands.size() || seenCalls > calls.size() || (seen > 0 && commands[seen - 1].command != lastSeen)) {
+      seen = 0;
+      seenCalls = 0;
+    }
+    for (; seenCalls < calls.size(); ++seenCalls) {
+      const simhost::DispatchRecord& call = calls[seenCalls];
+      if (call.function == kFnAllocImage && call.result == 0) swatchMissed = true;
+      if (call.function == kFnRequesterOp && call.pack.size() > 3 && call.pack[0] == kReqSetGadgetImage &&
+          call.pack[2] == kSwatchId && call.pack[3] != 0) {
+        swatchMissed = false;
+      }
+    }
+    for (; seen < commands.size(); ++seen) {
+      const simhost::CommandRecord& record = commands[seen];
+      int32_t v[4];
+      char tail = 0;
+      if (std::sscanf(record.command.c_str(), "tv_SetAPen %d %d %d%c", &v[0], &v[1], &v[2], &tail) == 3) {
+        aKnown = true;
+        gradientBehind = true;
+      } else if (record.command.rfind("tv_SetBPen ", 0) == 0) {
+        gradientBehind = true;
+      } else if (record.command == "tv_GetAPen") {
+        // After a careless reply the plug-in may hold another colour than
+        // the host's until it next sends its own.
+        const bool clean = std::sscanf(record.reply.c_str(), "%d %d %d %d%c", &v[0], &v[1], &v[2], &v[3], &tail) == 4 &&
+                           std::all_of(v, v + 3, [](int32_t c) { return c >= 0 && c <= 255; });
+        aKnown = aKnown && clean;
+      } else if (record.command == "tv_RangeGrab 0") {
+        gradientBehind = false;  // the last position of a reload
+      }
+    }
+    if (seen > 0) lastSeen = commands[seen - 1].command;
+  }
+};
+PenDialogue gPens;
+
+// After a gesture: the current swatch shows the host's A pen, and the A-B
+// gradient has been read since the last pen went out.
+// The panel and the pen part by design while a canvas mode is on (the pen
+// follows the canvas or the brush control) and while the ring locks
+// autosample (they copy hue, saturation or value into the pen only).
+std::string PanelShowsThePens(simhost::SimHost& host) {
+  gPens.Follow(host);
+  if (!gGestureEnded) return std::string();
+  gGestureEnded = false;
+  const simhost::Requester* panel = host.FindRequester(GState.PanelRequester);
+  if (!panel) return std::string();
+  if (gPens.gradientBehind && !(GState.DragTarget & kDragSlider)) return "the A-B gradient is behind the pens";
+  const auto swatch = panel->gadgets.find(kSwatchId);
+  if (swatch == panel->gadgets.end() || swatch->second.imageWidth != 180 || swatch->second.imagePixels.empty()) {
+    return std::string();
+  }
+  // A picture the host could not give memory for stays as it was.
+  if ((GState.ModeFlags & (kModePick | kModeBrush)) || (GState.RingLockBits & kLockAny) || !gPens.aKnown ||
+      gPens.swatchMissed) {
+    return std::string();
+  }
+  const PluginContext* context = host.Context();
+  const Pixel shown = swatch->second.imagePixels[20 * 180 + 135];  // inside the current swatch, off any frame
+  const int32_t rgb[3] = {ChannelByte(shown, context->RedPosition), ChannelByte(shown, context->GreenPosition),
+                          ChannelByte(shown, context->BluePosition)};
+  const int32_t pen[3] = {host.aPen.r, host.aPen.g, host.aPen.b};
+  if (std::equal(rgb, rgb + 3, pen)) return std::string();
+  return "the swatch shows " + std::to_string(rgb[0]) + " " + std::to_string(rgb[1]) + " " + std::to_string(rgb[2]) +
+         ", the host's A pen is " + std::to_string(pen[0]) + " " + std::to_string(pen[1]) + " " +
+         std::to_string(pen[2]);
+}
+
 }  // namespace
 
 void AddPanelEventKinds(Harness& harness) {
@@ -279,6 +369,9 @@ void AddPanelEventKinds(Harness& harness) {
 }
 
 void AddPanelInvariants(Harness& harness) {
+  gPens = PenDialogue{};
+  gGestureEnded = false;
+  harness.AddInvariant("panel shows the pens", PanelShowsThePens);
   harness.AddInvariant("colours", [](simhost::SimHost& host) -> std::string {
     const ColourTriple& rgb = GState.CurrentRgb;
     for (float c : {rgb.c0, rgb.c1, rgb.c2}) {

@@ -10,7 +10,9 @@ namespace soak {
 
 void AddPanelEventKinds(Harness& harness);
 // Colours in range and finite, CurrentPixel in step with CurrentRgb, every
-// held handle an open requester, live images and requesters bounded.
+// held handle an open requester, live images and requesters bounded; after
+// every gesture the current swatch shows the A pen and the A-B gradient
+// follows the pens.
 void AddPanelInvariants(Harness& harness);
 
 // Bounds for the panel's host objects: one image per picture gadget and

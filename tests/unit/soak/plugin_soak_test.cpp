@@ -43,7 +43,7 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
   soak::AddPluginEventKinds(harness, *host);
   soak::AddPluginInvariants(harness);
   const int64_t steps = soak::SoakSteps(1200);
-  const bool sound = harness.Run(steps);
+  const ::testing::AssertionResult sound = harness.Run(steps);
   EXPECT_TRUE(sound);
   host->Close();
   // TINTWELL_SOAK_DIALOGUE=N prints the last N host calls of a failed run.
