@@ -181,6 +181,13 @@ void EndPickMode(PluginContext* context) {
   HostStopCanvasEvents(context);
 }
 
+void ToggleBrushSizeLock(PluginContext* context) {
+  GState.PaintModeBits ^= kPaintSizeLock;
+  GState.BrushSizeLock = -1;
+  GState.BrushSizeLockSize = -1.0f;
+  UpdateFxBrushWatch(context);
+}
+
 void UpdateFxBrushWatch(PluginContext* context) {
   EndPickMode(context);
 

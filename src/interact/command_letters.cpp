@@ -36,8 +36,7 @@ int32_t TogglePanel(PluginContext* context) {
   return ShowPanel(context) ? 1 : 0;
 }
 
-}  // namespace
-
+// The command of one letter; 0 when the panel was asked for and could not open.
 int32_t RunCommandLetter(PluginContext* context, char letter) {
   switch (letter) {
     case 's':
@@ -67,12 +66,7 @@ int32_t RunCommandLetter(PluginContext* context, char letter) {
     case 'r': RefreshPanel(context); break;
     case 'd': SetModeBitForFilter(context, kPaintCieDarken); break;
     case 'l': SetModeBitForFilter(context, kPaintCieLighten); break;
-    case kLetterBrushSizeLock:
-      GState.PaintModeBits ^= kPaintSizeLock;
-      GState.BrushSizeLock = -1;
-      GState.BrushSizeLockSize = -1.0f;
-      UpdateFxBrushWatch(context);
-      break;
+    case 'k': ToggleBrushSizeLock(context); break;
     case 'K':
       GState.BrushSizeLock = 100;
       GState.BrushSizeLockSize = 0.0f;
@@ -85,6 +79,8 @@ int32_t RunCommandLetter(PluginContext* context, char letter) {
   }
   return 1;
 }
+
+}  // namespace
 
 int32_t RunCommandLetters(PluginContext* context, const char* letters) {
   int32_t result = 1;

@@ -9,17 +9,14 @@
 //   T  U  u  auto trim toggled / on / off
 //   t  the panel opened or closed
 //
-// Layer: interact/. The option menu's brush size lock runs the same command.
+// Layer: interact/. The option menu's brush size lock runs the same command
+// (ToggleBrushSizeLock).
 #pragma once
 
 #include <cstdint>
 
 #include "core/abi.h"
 
-constexpr char kLetterBrushSizeLock = 'k';
-
 // Runs every letter of `letters`. 0 when the panel was asked for and could
 // not open, 1 otherwise.
 int32_t RunCommandLetters(PluginContext* context, const char* letters);
-// The command of one letter; 0 as above.
-int32_t RunCommandLetter(PluginContext* context, char letter);

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "interact/canvas_modes.h"
-#include "interact/command_letters.h"
 #include "panel/option_menu.h"
 #include "requesters/vectorscope_window.h"
 
@@ -14,5 +13,5 @@ void RunOptionMenu(PluginContext* context) {
   const int32_t followUps = ShowOptionMenu(context);
   if (followUps & kMenuFollowCloseScope) CloseScopeWindow(context);
   if (followUps & kMenuFollowFxBrushWatch) UpdateFxBrushWatch(context);
-  if (followUps & kMenuFollowSizeLock) RunCommandLetter(context, kLetterBrushSizeLock);
+  if (followUps & kMenuFollowSizeLock) ToggleBrushSizeLock(context);
 }
