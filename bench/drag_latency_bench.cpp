@@ -39,7 +39,7 @@
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "interact/panel_events.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "simhost.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "panel/palette_picture.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 
 namespace {
 

@@ -44,19 +44,6 @@ simhost::Rgba HsvColour(float h, float s, float v, uint8_t alpha) {
   return simhost::Rgba{byte(r), byte(g), byte(b), alpha};
 }
 
-// Straight-alpha "over" with an extra coverage 0..1 on the top colour.
-simhost::Rgba Over(simhost::Rgba top, float coverage, simhost::Rgba bottom) {
-  const float at = coverage * top.a / 255.0f;
-  const float ab = bottom.a / 255.0f;
-  const float ao = at + ab * (1.0f - at);
-  if (ao <= 0.0f) return simhost::Rgba{0, 0, 0, 0};
-  auto mix = [&](uint8_t t, uint8_t b) {
-    return static_cast<uint8_t>(std::clamp((t * at + b * ab * (1.0f - at)) / ao + 0.5f, 0.0f, 255.0f));
-  };
-  return simhost::Rgba{mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b),
-                       static_cast<uint8_t>(std::clamp(ao * 255.0f + 0.5f, 0.0f, 255.0f))};
-}
-
 // What the pen puts on a pixel in the host's draw mode.
 simhost::Rgba DrawModeColour(const std::string& mode, simhost::Rgba pen, simhost::Rgba canvas) {
   if (canvas.a == 0) return pen;
@@ -111,7 +98,7 @@ void App::MakeProject() {
         const float cover = std::clamp(r - d, 0.0f, 1.0f);
         if (cover <= 0.0f || x < 0 || y < 0 || x >= width || y >= height) continue;
         const simhost::Layer* layer = host_->CurrentLayer();
-        host_->PaintPixel(x, y, Over(disc.colour, cover, host_->LayerPixel(*layer, x, y)));
+        host_->PaintPixel(x, y, simhost::Over(disc.colour, host_->LayerPixel(*layer, x, y), cover));
       }
     }
   }
@@ -141,10 +128,10 @@ void App::UpdateCanvasTexture() {
     const uint8_t grey = ((x / kCheckerSize + y / kCheckerSize) & 1) ? 200 : 232;
     simhost::Rgba out{grey, grey, grey, 255};
     if (showSpare_) {
-      if (i < host_->sparePage.size()) out = Over(host_->sparePage[i], 1.0f, out);
+      if (i < host_->sparePage.size()) out = simhost::Over(host_->sparePage[i], out);
     } else {
       for (const simhost::Layer& layer : host_->layers) {
-        if (layer.visible && i < layer.pixels.size() && layer.pixels[i].a > 0) out = Over(layer.pixels[i], 1.0f, out);
+        if (layer.visible && i < layer.pixels.size() && layer.pixels[i].a > 0) out = simhost::Over(layer.pixels[i], out);
       }
     }
     picture.rgba[i * 4 + 0] = out.r;
@@ -307,7 +294,7 @@ void App::Dab(float cx, float cy) {
       if (strokeCover_[i] == 0.0f) strokePoints_.emplace_back(x, y);
       strokeCover_[i] = cover;
       const simhost::Rgba base = strokeBefore_[i];
-      layer->pixels[i] = Over(DrawModeColour(host_->drawMode, strokeColour_, base), cover, base);
+      layer->pixels[i] = simhost::Over(DrawModeColour(host_->drawMode, strokeColour_, base), base, cover);
     }
   }
   canvasDirty_ = true;

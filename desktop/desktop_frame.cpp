@@ -52,9 +52,6 @@ constexpr int32_t kCanvasRightRelease = -2;
 constexpr int kArrowStepPixels = 4;
 constexpr size_t kLogLines = 4000;
 
-// Gadget flags the host draws and serves itself.
-constexpr int32_t kGadgetTextField = 0x800;
-constexpr int32_t kGadgetArrows = 0x80000;
 
 int32_t ButtonBit(int sdlButton) {
   return sdlButton == SDL_BUTTON_LEFT ? kButtonLeft : sdlButton == SDL_BUTTON_RIGHT ? kButtonRight : 0;
@@ -352,12 +349,12 @@ void App::PointerPress(int x, int y, int sdlButton) {
     if (!Inside(x, y, shown->x, shown->y, shown->width, shown->height)) return;  // its title bar
     const simhost::Requester* requester = host_->FindRequester(shown->handle);
     const simhost::Gadget* gadget = GadgetAt(*shown, x, y);
-    if (!requester || !gadget || bit == 0 || (gadget->flags & kGadgetTextField)) return;
+    if (!requester || !gadget || bit == 0 || (gadget->flags & kGadgetFlagTextField)) return;
     capture_.requester = shown->handle;
     capture_.gadgetId = gadget->id;
     capture_.button = sdlButton;
     capture_.buttons = bit;
-    if (gadget->flags & kGadgetArrows) {
+    if (gadget->flags & kGadgetFlagArrows) {
       capture_.kind = Capture::kArrows;
       capture_.arrowY = y;
       const bool up = y - shown->y - gadget->y < gadget->height / 2;

@@ -30,11 +30,6 @@ namespace desktop {
 
 namespace {
 
-constexpr int32_t kGadgetToggle = 0x40000;
-constexpr int32_t kGadgetSelected = 0x80;
-constexpr int32_t kGadgetTextField = 0x800;
-constexpr int32_t kGadgetArrows = 0x80000;
-constexpr int32_t kGadgetButton = 0x1;
 constexpr float kFontSize = 15.0f;
 constexpr double kHelpDelaySeconds = 0.4;
 
@@ -434,7 +429,7 @@ void App::RequesterWindow(const simhost::Requester& requester) {
     const ImVec2 min(static_cast<float>(ox + gadget.x), static_cast<float>(oy + gadget.y));
     const ImVec2 max(min.x + gadget.width, min.y + gadget.height);
     if (gadget.imageWidth > 0 && !gadget.imagePixels.empty()) continue;  // a picture
-    if (gadget.flags & kGadgetTextField) {
+    if (gadget.flags & kGadgetFlagTextField) {
       const auto key = std::make_pair(handle, gadget.id);
       std::string& edit = fieldEdits_[key];
       const std::string label = "##field" + std::to_string(gadget.id);
@@ -457,13 +452,13 @@ void App::RequesterWindow(const simhost::Requester& requester) {
           host_->SendEvent(handle, kEventTextEdited, words);
         });
       }
-    } else if (gadget.flags & kGadgetArrows) {
+    } else if (gadget.flags & kGadgetFlagArrows) {
       DrawArrows(list, min, max);
-    } else if (gadget.flags & kGadgetToggle) {
+    } else if (gadget.flags & kGadgetFlagToggle) {
       const bool pressed = capture_.kind == Capture::kGadget && capture_.requester == handle &&
                            capture_.gadgetId == gadget.id;
-      DrawToggle(list, min, max, (gadget.flags & kGadgetSelected) != 0, pressed, Utf8(gadget.text));
-    } else if ((gadget.flags & kGadgetButton) || !gadget.text.empty()) {
+      DrawToggle(list, min, max, (gadget.flags & kGadgetFlagSelected) != 0, pressed, Utf8(gadget.text));
+    } else if ((gadget.flags & kGadgetFlagButton) || !gadget.text.empty()) {
       const bool pressed = capture_.kind == Capture::kGadget && capture_.requester == handle &&
                            capture_.gadgetId == gadget.id;
       DrawButton(list, min, max, pressed, Utf8(gadget.text));

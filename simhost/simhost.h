@@ -147,6 +147,10 @@ struct Rgba {
   bool operator!=(const Rgba& o) const { return !(*this == o); }
 };
 
+// Straight-alpha "over": top, its alpha scaled by coverage (0..1), over
+// bottom. What the canvas composes layers and strokes with.
+Rgba Over(Rgba top, Rgba bottom, double coverage = 1.0);
+
 // A canvas layer: straight (not premultiplied) colours, row after row, the
 // project's size.
 struct Layer {
@@ -222,7 +226,6 @@ class SimHost {
   void SetLocalisationTexts(std::optional<std::map<int32_t, std::string>> texts) {
     options_.localisationTexts = std::move(texts);
   }
-  const PluginApi& Api() const { return api_; }
 
   // ---- calling the plug-in (messages queued by the host are delivered
   // after the outermost call returns) ----
@@ -251,25 +254,22 @@ class SimHost {
   // outermost call into the plug-in).
   void DeliverPendingMessages();
   const std::deque<int32_t>& PendingMessages() const;
-  // Argument word 4 of event 101 when the plug-in closes a callback
-  // requester with HostCloseRequester (1 unless a test changes it).
-  void SetPluginCloseWord4(HostWord word) { pluginCloseWord4_ = word; }
 
   // ---- records ----
-  const std::vector<DispatchRecord>& Calls() const { return calls_; }
-  const std::vector<CommandRecord>& Commands() const { return commands_; }
+  const std::vector<DispatchRecord>& Calls() const;
+  const std::vector<CommandRecord>& Commands() const;
   std::vector<std::string> CommandTexts() const;
-  const std::vector<EntryRecord>& Entries() const { return entries_; }
-  const std::vector<OverlayRecord>& Overlays() const { return overlays_; }
-  const std::vector<std::string>& Messages() const { return messages_; }  // HostMessage texts
-  const std::vector<std::pair<std::string, std::string>>& Shortcuts() const { return shortcuts_; }  // label, key
-  const std::vector<PopupMenuRecord>& PopupMenus() const { return popupMenus_; }
+  const std::vector<EntryRecord>& Entries() const;
+  const std::vector<OverlayRecord>& Overlays() const;
+  const std::vector<std::string>& Messages() const;  // HostMessage texts
+  const std::vector<std::pair<std::string, std::string>>& Shortcuts() const;  // label, key
+  const std::vector<PopupMenuRecord>& PopupMenus() const;
   // The whole dialogue, one readable line per plug-in entry and host call,
   // indented by nesting (what simhost_session prints).
   std::vector<std::string> Dialogue() const;
   // Protocol faults the host noticed (freeing an unknown image, closing an
   // unknown requester, an unclosed settings file...). Empty in a clean dialogue.
-  const std::vector<std::string>& Faults() const { return faults_; }
+  const std::vector<std::string>& Faults() const;
   void ClearRecords();
 
   // ---- scripted answers ----
@@ -277,43 +277,37 @@ class SimHost {
   // model's (the model still acts on it). Several scripts for one command
   // are used in order.
   void ScriptReply(const std::string& command, const std::string& reply);
-  void SetPopupMenuAnswer(int32_t id) { popupAnswer_ = id; }  // stays in force
+  void SetPopupMenuAnswer(int32_t id);  // stays in force
   // The value the user types for HostAskInteger (clamped to the asked
   // range); nullopt leaves the int32 unchanged (the user cancels). The call's
   // output records "<value offered> -> <answer>" or "<value offered> -> cancelled".
-  void SetAskIntegerAnswer(std::optional<int32_t> value) { askIntegerAnswer_ = value; }
+  void SetAskIntegerAnswer(std::optional<int32_t> value);
   // Called for every host call the plug-in makes, after it is recorded and
   // before the host acts on it (null: none).
-  void ObserveCalls(std::function<void(const DispatchRecord&)> observer) { callObserver_ = std::move(observer); }
-  void FailNextRequesterOpen(int32_t count = 1) { failRequesterOpens_ = count; }
-  void FailNextImageAlloc(int32_t count = 1) { failImageAllocs_ = count; }
-  void FailNextGetRequesterPlace(int32_t count = 1) { failGetPlaces_ = count; }
-  void FailNextConfigFileOpen(int32_t count = 1) { failConfigOpens_ = count; }
+  void ObserveCalls(std::function<void(const DispatchRecord&)> observer);
+  void FailNextRequesterOpen(int32_t count = 1);
+  void FailNextImageAlloc(int32_t count = 1);
+  void FailNextGetRequesterPlace(int32_t count = 1);
+  void FailNextConfigFileOpen(int32_t count = 1);
   // Settings-file writes fail as on a full disk: once `after` more writes
   // have succeeded, the next `count` writes store nothing and answer 0.
   // FailConfigWrites(0, 0) ends it.
-  void FailConfigWrites(int32_t after, int32_t count = 1 << 30) {
-    failWritesAfter_ = after;
-    failWrites_ = count;
-  }
+  void FailConfigWrites(int32_t after, int32_t count = 1 << 30);
   // Writes of one key (in any section, letter case ignored) fail `count` times.
-  void FailConfigWritesOfKey(const std::string& key, int32_t count = 1) {
-    failWriteKey_ = key;
-    failWriteKeyCount_ = count;
-  }
+  void FailConfigWritesOfKey(const std::string& key, int32_t count = 1);
   // Settings-file writes refused so far.
-  int64_t FailedConfigWrites() const { return failedWrites_; }
+  int64_t FailedConfigWrites() const;
   // Requester handles: by default every requester gets a new handle; with
   // reuse on, the lowest handle no open requester has, as hosts that keep
   // their windows in a table hand them out (or a freed window's pointer).
-  void ReuseRequesterHandles(bool reuse) { reuseHandles_ = reuse; }
+  void ReuseRequesterHandles(bool reuse);
   // A careless or hostile host: called with every command and the reply the
   // host would give (scripted or the model's); it may change the reply, and
   // when it returns true the host fills all 256 bytes of the reply buffer
   // with the reply (cut, or padded with '#') and writes no terminator. The
   // model has already acted on the command. Null: replies as they are.
   using ReplyTamper = std::function<bool(const std::string& command, std::string* reply)>;
-  void SetReplyTamper(ReplyTamper tamper) { replyTamper_ = std::move(tamper); }
+  void SetReplyTamper(ReplyTamper tamper);
   // The user edits a text gadget (send event 106 afterwards to tell the plug-in).
   void SetGadgetTextAsUser(RequesterHandle requester, int32_t gadgetId, const std::string& text);
   // The user moves a requester.
@@ -329,8 +323,8 @@ class SimHost {
   using PopupMenuHandler = std::function<int32_t(const PopupMenuRecord& menu)>;
   using AskIntegerHandler = std::function<std::optional<int32_t>(const std::string& prompt, int32_t value,
                                                                  int32_t minimum, int32_t maximum)>;
-  void SetPopupMenuHandler(PopupMenuHandler handler) { popupHandler_ = std::move(handler); }
-  void SetAskIntegerHandler(AskIntegerHandler handler) { askIntegerHandler_ = std::move(handler); }
+  void SetPopupMenuHandler(PopupMenuHandler handler);
+  void SetAskIntegerHandler(AskIntegerHandler handler);
   // The user runs a command of the host's language (from the host's menus or
   // console): served and recorded as the plug-in's commands are; returns the
   // reply.
@@ -386,7 +380,6 @@ class SimHost {
   // ---- host state ----
   const Requester* FindRequester(RequesterHandle handle) const;
   bool ClosedByUser(RequesterHandle handle) const;  // UserClosesRequester closed it
-  const Requester* FindRequesterByTitle(const std::string& title) const;
   int32_t OpenRequesterCount() const;
   std::vector<RequesterHandle> OpenRequesters() const;
   int32_t LiveImageCount() const;
@@ -398,47 +391,23 @@ class SimHost {
                                              const std::string& key) const;
   void SetConfigFileValue(const std::string& path, const std::string& section, const std::string& key,
                           const std::string& value);
-  void ClearConfigFiles();
   std::optional<std::string> UserSetting(const std::string& section, const std::string& key) const;
   void SetUserSetting(const std::string& section, const std::string& key, const std::string& value);
-  void RemoveUserSetting(const std::string& section, const std::string& key);
-  bool localisationOpen() const { return localisationOpen_; }
+  bool localisationOpen() const;
 
   // The dispatcher the plug-in calls (stored in the context).
   static HostWord TW_CALL Dispatch(PluginContext* context, int32_t function, HostWord* pack);
 
- private:
+  // The host's records and live state; opaque outside simhost/ (defined in
+  // simhost_impl.h).
   struct Impl;
+
+ private:
   std::unique_ptr<Impl> impl_;
   PluginApi api_;
   HostOptions options_;
-  std::vector<DispatchRecord> calls_;
-  std::vector<CommandRecord> commands_;
-  std::vector<EntryRecord> entries_;
-  std::vector<OverlayRecord> overlays_;
-  std::vector<std::string> messages_;
-  std::vector<std::pair<std::string, std::string>> shortcuts_;
-  std::vector<PopupMenuRecord> popupMenus_;
-  std::vector<std::string> faults_;
-  std::map<std::string, std::deque<std::string>> scriptedReplies_;
-  int32_t popupAnswer_ = 0;
-  std::optional<int32_t> askIntegerAnswer_;
-  PopupMenuHandler popupHandler_;
-  AskIntegerHandler askIntegerHandler_;
-  std::function<void(const DispatchRecord&)> callObserver_;
-  int32_t failRequesterOpens_ = 0;
-  int32_t failImageAllocs_ = 0;
-  int32_t failGetPlaces_ = 0;
-  int32_t failConfigOpens_ = 0;
-  int32_t failWritesAfter_ = 0;
-  int32_t failWrites_ = 0;
-  std::string failWriteKey_;
-  int32_t failWriteKeyCount_ = 0;
-  int64_t failedWrites_ = 0;
-  bool reuseHandles_ = false;
-  ReplyTamper replyTamper_;
-  HostWord pluginCloseWord4_ = 1;
-  bool localisationOpen_ = false;
+  // Everything else the host holds, records and live state alike, is in
+  // Impl (simhost_impl.h).
   friend struct Impl;
 };
 

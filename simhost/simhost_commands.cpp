@@ -66,21 +66,23 @@ Rgba PenFrom(const std::vector<std::string>& tokens) {
               Byte(Integer(tokens, 4, 255))};
 }
 
-// Straight-alpha "over": top over bottom.
-Rgba Over(Rgba top, Rgba bottom) {
-  if (top.a == 255 || bottom.a == 0) return top;
-  if (top.a == 0) return bottom;
-  const double at = top.a / 255.0;
+}  // namespace
+
+Rgba Over(Rgba top, Rgba bottom, double coverage) {
+  if (coverage >= 1.0) {
+    if (top.a == 255 || bottom.a == 0) return top;
+    if (top.a == 0) return bottom;
+  }
+  const double at = std::max(0.0, coverage) * top.a / 255.0;
   const double ab = bottom.a / 255.0;
   const double ao = at + ab * (1.0 - at);
+  if (ao <= 0.0) return Rgba{0, 0, 0, 0};
   auto mix = [&](uint8_t t, uint8_t b) {
     return static_cast<uint8_t>(std::lround((t * at + b * ab * (1.0 - at)) / ao));
   };
   return Rgba{mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b),
               static_cast<uint8_t>(std::lround(ao * 255.0))};
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- model
 
@@ -127,130 +129,167 @@ void SimHost::FillCurrentLayer(Rgba colour) {
 
 // ---------------------------------------------------------------- commands
 
+namespace {
+
+// What a command handler works on: the host, its private state, the
+// command's tokens (word first) and the reply it may set.
+struct CommandCall {
+  SimHost& host;
+  SimHost::Impl& impl;
+  const std::vector<std::string>& tokens;
+  std::string& reply;
+  Layer* CurrentLayer() const { return host.CurrentLayer(); }
+  // The "on"/"off" switch of a layer command: on unless the word is "off".
+  bool SwitchOn() const { return tokens.size() < 3 || Lower(tokens[2]) != "off"; }
+};
+
+void CreateLayer(CommandCall& c) {
+  c.impl.PushUndo();
+  Layer layer;
+  layer.id = c.impl.nextLayerId++;
+  layer.name = c.tokens.size() > 1 ? c.tokens[1] : std::string();
+  layer.pixels.assign(static_cast<size_t>(c.host.Options().imageWidth) * c.host.Options().imageHeight,
+                      Rgba{0, 0, 0, 0});
+  auto above = c.host.layers.end();
+  for (auto it = c.host.layers.begin(); it != c.host.layers.end(); ++it) {
+    if (it->id == c.host.currentLayerId) above = it + 1;
+  }
+  c.host.layers.insert(above, layer);
+  c.host.currentLayerId = layer.id;
+  c.reply = std::to_string(layer.id);
+}
+
+// tv_pixelmatrix: 20 numbers, a 4 x 5 matrix applied to r g b a 1 of every
+// pixel of the current layer.
+void PixelMatrix(CommandCall& c) {
+  Layer* layer = c.CurrentLayer();
+  if (!layer || c.tokens.size() < 21) return;
+  c.impl.PushUndo();
+  double m[20];
+  for (int i = 0; i < 20; ++i) m[i] = std::strtod(c.tokens[1 + i].c_str(), nullptr);
+  for (Rgba& pixel : layer->pixels) {
+    const double in[4] = {double(pixel.r), double(pixel.g), double(pixel.b), double(pixel.a)};
+    uint8_t out[4];
+    for (int row = 0; row < 4; ++row) {
+      const double* r = m + 5 * row;
+      out[row] =
+          Byte(static_cast<int32_t>(std::lround(r[0] * in[0] + r[1] * in[1] + r[2] * in[2] + r[3] * in[3] + r[4])));
+    }
+    pixel = Rgba{out[0], out[1], out[2], out[3]};
+  }
+}
+
+void SpareToFront(CommandCall& c) {
+  Layer* layer = c.CurrentLayer();
+  if (!layer || c.host.sparePage.size() != layer->pixels.size()) return;
+  c.impl.PushUndo();
+  for (size_t i = 0; i < layer->pixels.size(); ++i) layer->pixels[i] = Over(c.host.sparePage[i], layer->pixels[i]);
+}
+
+void SetLayerSwitch(CommandCall& c, bool Layer::*field) {
+  if (Layer* layer = c.host.FindLayer(Integer(c.tokens, 1))) {
+    c.impl.PushUndo();
+    layer->*field = c.SwitchOn();
+  }
+}
+
+void SetWord(CommandCall& c, std::string* word) {
+  if (c.tokens.size() > 1) *word = c.tokens[1];
+}
+
+void RecordOnly(CommandCall&) {}  // the model has no timeline, strokes or colour bins
+
+using CommandHandler = void (*)(CommandCall&);
+struct CommandEntry {
+  const char* word;  // lower case
+  CommandHandler handler;
+};
+
+// The command words the host serves. tv_rangegrab leads: the A-B gradient
+// reload sends 256 at a time.
+const CommandEntry kCommands[] = {
+    {"tv_rangegrab", [](CommandCall& c) { c.reply = ColourText(c.host.RangeColour(Integer(c.tokens, 1))); }},
+    {"tv_getapen", [](CommandCall& c) { c.reply = ColourText(c.host.aPen); }},
+    {"tv_getbpen", [](CommandCall& c) { c.reply = ColourText(c.host.bPen); }},
+    {"tv_setapen", [](CommandCall& c) { c.host.aPen = PenFrom(c.tokens); }},
+    {"tv_setbpen", [](CommandCall& c) { c.host.bPen = PenFrom(c.tokens); }},
+    {"tv_getpixel",
+     [](CommandCall& c) {
+       const Layer* layer = c.CurrentLayer();
+       c.reply = ColourText(layer ? c.host.LayerPixel(*layer, Integer(c.tokens, 1), Integer(c.tokens, 2))
+                                  : Rgba{0, 0, 0, 0});
+     }},
+    {"tv_getpixeldisplay",
+     [](CommandCall& c) { c.reply = ColourText(c.host.DisplayPixel(Integer(c.tokens, 1), Integer(c.tokens, 2))); }},
+    {"tv_layergetimage", [](CommandCall& c) { c.reply = std::to_string(c.host.currentLayerId); }},
+    {"tv_layercurrentid", [](CommandCall& c) { c.reply = std::to_string(c.host.currentLayerId); }},
+    {"tv_layercreate", CreateLayer},
+    {"tv_layerdisplay", [](CommandCall& c) { SetLayerSwitch(c, &Layer::visible); }},
+    {"tv_layerstencil", [](CommandCall& c) { SetLayerSwitch(c, &Layer::stencil); }},
+    {"tv_reapply", [](CommandCall& c) { c.impl.Reapply(); }},
+    {"tv_layerimage", RecordOnly},
+    {"tv_layershift", RecordOnly},
+    {"tv_stackapply", RecordOnly},
+    {"tv_setcolor", RecordOnly},
+    {"tv_fill", [](CommandCall& c) { c.impl.Fill(Integer(c.tokens, 1, -1), Integer(c.tokens, 2, -1)); }},
+    {"tv_pixelmatrix", PixelMatrix},
+    {"tv_sparecopy",
+     [](CommandCall& c) {
+       if (const Layer* layer = c.CurrentLayer()) c.host.sparePage = layer->pixels;
+     }},
+    {"tv_sparetofront", SpareToFront},
+    {"tv_undoopenstack", [](CommandCall& c) { c.impl.OpenUndoGroup(); }},
+    {"tv_undoclosestack",
+     [](CommandCall& c) { c.impl.CloseUndoGroup(c.tokens.size() > 1 ? c.tokens[1] : std::string()); }},
+    {"tv_undo", [](CommandCall& c) { c.impl.Undo(); }},
+    {"tv_getactivetool", [](CommandCall& c) { c.reply = c.impl.ToolReply(); }},
+    {"tv_getactiveshape", [](CommandCall& c) { c.reply = c.host.activeShape; }},
+    {"tv_setactiveshape", [](CommandCall& c) { SetWord(c, &c.host.activeShape); }},
+    {"tv_getdrawmode", [](CommandCall& c) { c.reply = c.host.drawMode; }},
+    {"tv_setdrawmode", [](CommandCall& c) { SetWord(c, &c.host.drawMode); }},
+    {"tv_getpath",
+     [](CommandCall& c) {
+       if (c.tokens.size() > 1 && Lower(c.tokens[1]) == "plugin") c.reply = c.host.Options().pluginDirectory;
+     }},
+    {"tv_lockmouse", [](CommandCall& c) { c.host.mouseLocked = Integer(c.tokens, 1, 1) != 0; }},
+    {"tv_unlockmouse", [](CommandCall& c) { c.host.mouseLocked = false; }},
+    // tv_plugin "name" cmd "text": the plug-in's PI_Parameters gets the text.
+    {"tv_plugin",
+     [](CommandCall& c) {
+       if (c.tokens.size() >= 4 && Lower(c.tokens[2]) == "cmd") c.impl.CallParameters(c.tokens[3].c_str());
+     }},
+};
+
+}  // namespace
+
 std::string SimHost::Impl::Command(const std::string& text) {
   SimHost& host = *self;
-  const size_t index = host.commands_.size();
-  host.commands_.push_back(CommandRecord{text, std::string()});
+  const size_t index = commands.size();
+  commands.push_back(CommandRecord{text, std::string()});
 
   const std::vector<std::string> tokens = Tokens(text);
   const std::string word = tokens.empty() ? std::string() : Lower(tokens[0]);
   commandWord = word;
-  const int32_t width = host.options_.imageWidth;
-  const int32_t height = host.options_.imageHeight;
   std::string reply;
-
-  if (word == "tv_rangegrab") {  // first: the A-B gradient reload sends 256 at a time
-    reply = ColourText(host.RangeColour(Integer(tokens, 1)));
-  } else if (word == "tv_getapen") {
-    reply = ColourText(host.aPen);
-  } else if (word == "tv_getbpen") {
-    reply = ColourText(host.bPen);
-  } else if (word == "tv_setapen") {
-    host.aPen = PenFrom(tokens);
-  } else if (word == "tv_setbpen") {
-    host.bPen = PenFrom(tokens);
-  } else if (word == "tv_getpixel") {
-    const Layer* layer = host.CurrentLayer();
-    reply = ColourText(layer ? host.LayerPixel(*layer, Integer(tokens, 1), Integer(tokens, 2)) : Rgba{0, 0, 0, 0});
-  } else if (word == "tv_getpixeldisplay") {
-    reply = ColourText(host.DisplayPixel(Integer(tokens, 1), Integer(tokens, 2)));
-  } else if (word == "tv_layergetimage" || word == "tv_layercurrentid") {
-    reply = std::to_string(host.currentLayerId);
-  } else if (word == "tv_layercreate") {
-    PushUndo();
-    Layer layer;
-    layer.id = nextLayerId++;
-    layer.name = tokens.size() > 1 ? tokens[1] : std::string();
-    layer.pixels.assign(static_cast<size_t>(width) * height, Rgba{0, 0, 0, 0});
-    auto above = host.layers.end();
-    for (auto it = host.layers.begin(); it != host.layers.end(); ++it) {
-      if (it->id == host.currentLayerId) above = it + 1;
-    }
-    host.layers.insert(above, layer);
-    host.currentLayerId = layer.id;
-    reply = std::to_string(layer.id);
-  } else if (word == "tv_layerdisplay") {
-    if (Layer* layer = host.FindLayer(Integer(tokens, 1))) {
-      PushUndo();
-      layer->visible = tokens.size() < 3 || Lower(tokens[2]) != "off";
-    }
-  } else if (word == "tv_layerstencil") {
-    if (Layer* layer = host.FindLayer(Integer(tokens, 1))) {
-      PushUndo();
-      layer->stencil = tokens.size() < 3 || Lower(tokens[2]) != "off";
-    }
-  } else if (word == "tv_reapply") {
-    Reapply();
-  } else if (word == "tv_layerimage" || word == "tv_layershift" || word == "tv_stackapply" ||
-             word == "tv_setcolor") {
-    // Recorded only: the model has no timeline, strokes or colour bins.
-  } else if (word == "tv_fill") {
-    Fill(Integer(tokens, 1, -1), Integer(tokens, 2, -1));
-  } else if (word == "tv_pixelmatrix") {
-    Layer* layer = host.CurrentLayer();
-    if (layer && tokens.size() >= 21) {
-      PushUndo();
-      double m[20];
-      for (int i = 0; i < 20; ++i) m[i] = std::strtod(tokens[1 + i].c_str(), nullptr);
-      for (Rgba& pixel : layer->pixels) {
-        const double in[4] = {double(pixel.r), double(pixel.g), double(pixel.b), double(pixel.a)};
-        uint8_t out[4];
-        for (int row = 0; row < 4; ++row) {
-          const double* r = m + 5 * row;
-          out[row] = Byte(static_cast<int32_t>(std::lround(r[0] * in[0] + r[1] * in[1] + r[2] * in[2] +
-                                                           r[3] * in[3] + r[4])));
-        }
-        pixel = Rgba{out[0], out[1], out[2], out[3]};
-      }
-    }
-  } else if (word == "tv_sparecopy") {
-    if (const Layer* layer = host.CurrentLayer()) host.sparePage = layer->pixels;
-  } else if (word == "tv_sparetofront") {
-    Layer* layer = host.CurrentLayer();
-    if (layer && host.sparePage.size() == layer->pixels.size()) {
-      PushUndo();
-      for (size_t i = 0; i < layer->pixels.size(); ++i) layer->pixels[i] = Over(host.sparePage[i], layer->pixels[i]);
-    }
-  } else if (word == "tv_undoopenstack") {
-    OpenUndoGroup();
-  } else if (word == "tv_undoclosestack") {
-    CloseUndoGroup(tokens.size() > 1 ? tokens[1] : std::string());
-  } else if (word == "tv_undo") {
-    Undo();
-  } else if (word == "tv_getactivetool") {
-    reply = ToolReply();
-  } else if (word == "tv_getactiveshape") {
-    reply = host.activeShape;
-  } else if (word == "tv_setactiveshape") {
-    if (tokens.size() > 1) host.activeShape = tokens[1];
-  } else if (word == "tv_getdrawmode") {
-    reply = host.drawMode;
-  } else if (word == "tv_setdrawmode") {
-    if (tokens.size() > 1) host.drawMode = tokens[1];
-  } else if (word == "tv_getpath") {
-    if (tokens.size() > 1 && Lower(tokens[1]) == "plugin") reply = host.options_.pluginDirectory;
-  } else if (word == "tv_lockmouse") {
-    host.mouseLocked = Integer(tokens, 1, 1) != 0;
-  } else if (word == "tv_unlockmouse") {
-    host.mouseLocked = false;
-  } else if (word == "tv_plugin") {
-    // tv_plugin "name" cmd "text": the plug-in's PI_Parameters gets the text.
-    if (tokens.size() >= 4 && Lower(tokens[2]) == "cmd") CallParameters(tokens[3].c_str());
+  CommandCall call{host, *this, tokens, reply};
+  const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                           [&word](const CommandEntry& e) { return word == e.word; });
+  if (entry != std::end(kCommands)) {
+    entry->handler(call);
   } else if (tokens.size() == 3 && Lower(tokens[1]) == "mode" && !text.empty() && text[0] != ' ') {
-    // "<tool> mode <word>": the tool's draw mode.
-    host.drawMode = tokens[2];
-  } else if (ToolCommand(tokens)) {
-    // The active tool's settings changed.
+    host.drawMode = tokens[2];  // "<tool> mode <word>": the tool's draw mode
+  } else {
+    ToolCommand(tokens);  // "<tool> key value ...": the active tool's settings
   }
 
-  auto script = host.scriptedReplies_.find(text);
-  if (script != host.scriptedReplies_.end() && !script->second.empty()) {
+  auto script = scriptedReplies.find(text);
+  if (script != scriptedReplies.end() && !script->second.empty()) {
     reply = script->second.front();
     script->second.pop_front();
-    if (script->second.empty()) host.scriptedReplies_.erase(script);
+    if (script->second.empty()) scriptedReplies.erase(script);
   }
   if (reply.size() > 255) reply.resize(255);
-  host.commands_[index].reply = reply;
+  commands[index].reply = reply;
   return reply;
 }
 

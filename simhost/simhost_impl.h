@@ -1,5 +1,17 @@
 // simhost: the stand-in host's private state, shared by its source files.
 // Nothing outside simhost/ includes this.
+//
+// The files, one section of the host each:
+//   simhost.cpp             the front end: construction, calls into the plug-in, records and state read back
+//   simhost_dispatch.cpp    the dispatcher: recording every call by the protocol table, serving it
+//   simhost_requesters.cpp  requesters and gadgets, overlays, the pop-up menu
+//   simhost_images.cpp      host-owned images and the filter pass
+//   simhost_commands.cpp    the command language (a table of command word to handler) and the canvas model
+//   simhost_paint.cpp       undo, fill, re-apply and the active tool
+//   simhost_store.cpp       user settings, settings files, localisation
+//   simhost_user.cpp        a person at the host (menu and question handlers, host commands, strokes)
+//   simhost_canvas.cpp, simhost_pictures.cpp  pictures of requesters and the canvas as PNG files
+//   simhost_library.cpp     loading a plug-in library
 #pragma once
 
 #include <algorithm>
@@ -12,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_protocol.h"
 #include "simhost.h"
 
 namespace simhost {
@@ -98,6 +111,38 @@ struct SimHost::Impl {
   SimHost* self;
   HostBlock block{};
 
+  // ---- records: what the plug-in did, in order ----
+  std::vector<DispatchRecord> calls;
+  std::vector<CommandRecord> commands;
+  std::vector<EntryRecord> entries;
+  std::vector<OverlayRecord> overlays;
+  std::vector<std::string> messages;
+  std::vector<std::pair<std::string, std::string>> shortcuts;
+  std::vector<PopupMenuRecord> popupMenus;
+  std::vector<std::string> faults;
+
+  // ---- scripted answers and failures a test or person asks for ----
+  std::map<std::string, std::deque<std::string>> scriptedReplies;
+  int32_t popupAnswer = 0;
+  std::optional<int32_t> askIntegerAnswer;
+  PopupMenuHandler popupHandler;
+  AskIntegerHandler askIntegerHandler;
+  std::function<void(const DispatchRecord&)> callObserver;
+  int32_t failRequesterOpens = 0;
+  int32_t failImageAllocs = 0;
+  int32_t failGetPlaces = 0;
+  int32_t failConfigOpens = 0;
+  int32_t failWritesAfter = 0;  // settings-file writes that still succeed before failWrites begin
+  int32_t failWrites = 0;       // settings-file writes to refuse
+  std::string failWriteKey;     // a key whose writes are refused failWriteKeyCount times
+  int32_t failWriteKeyCount = 0;
+  int64_t failedWrites = 0;     // writes refused so far
+  bool reuseHandles = false;    // the lowest free requester handle, as table-keeping hosts do
+  ReplyTamper replyTamper;
+  bool localisationOpen = false;
+
+  // ---- live state ----
+
   // Plug-in calls in progress, and the host messages waiting for the
   // outermost one to return.
   int32_t depth = 0;
@@ -148,17 +193,27 @@ struct SimHost::Impl {
   // ---- the dispatcher ----
   HostWord Serve(int32_t function, HostWord* pack);
   HostWord Act(int32_t function, int32_t subOperation, HostWord* pack, size_t record);
+  HostWord AskInteger(HostWord* pack, size_t record);
+  HostWord SendCommand(HostWord* pack, size_t record);
   HostWord RequesterOp(int32_t subOperation, HostWord* pack, size_t record);
+  HostWord AddGadget(Requester* requester, HostWord* pack);
+  HostWord GadgetOp(int32_t subOperation, Requester* requester, HostWord* pack, size_t record, const char* name);
   HostWord OverlayOp(int32_t subOperation, HostWord* pack);
   HostWord OpenRequester(HostWord* pack, bool callback);
   HostWord CloseRequester(RequesterHandle handle, HostWord word4);
   Requester* FindRequester(RequesterHandle handle, const char* operation);
   Gadget* FindGadget(Requester* requester, int32_t id, const char* operation);
+  std::unique_ptr<ImageBlock> NewImage(int32_t width, int32_t height) const;
   HostWord AllocImage(int32_t width, int32_t height);
   HostWord FreeImage(HostImage* image);
   HostWord ApplyFilter();
   HostWord UpdateArea(HostWord* pack);
   HostWord PopupMenu(HostWord* pack, size_t record);
+  // ---- images and the filter pass (simhost_images.cpp) ----
+  HostWord ReadProjectImage(HostWord* pack);
+  HostWord ReadLayerImage(HostWord* pack);
+  HostWord UnpackImage(HostWord* pack, size_t record);
+  HostWord GetAPenPixel(HostWord* pack);
   void CopyImageOut(Pixel* destination, int32_t width, int32_t height, bool display, const Layer* layer,
                     size_t pixelLimit);
 
@@ -190,9 +245,21 @@ struct SimHost::Impl {
   HostWord CloseLocalisation(HostWord handle);
   const char* LocalisedString(HostWord handle, int32_t number);
   void CheckUnclosedFiles(const char* when);
+  HostWord ReadUserString(HostWord* pack, size_t record);
+  HostWord ReadConfigString(HostWord* pack, size_t record);
+  HostWord WriteConfigString(HostWord* pack, size_t record);
 
   void Fault(const std::string& text);
 };
+
+constexpr int32_t kEventArgWords = 16;  // argument words the host hands with every event
+
+// The protocol row the dispatcher records a call by (a one-word stand-in for
+// an unknown sub-operation of the two families); null for an unknown function.
+const HostCallShape* ShapeOf(int32_t function, int32_t subOperation);
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Event argument words padded with zeros to kEventArgWords.
+std::vector<HostWord> PaddedArgs(std::vector<HostWord> args);
 
 // Reads a NUL-terminated text from a pack word ("" for null), bounded.
 std::string ReadText(HostWord word, bool* terminated = nullptr);

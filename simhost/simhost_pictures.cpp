@@ -1,6 +1,8 @@
 // simhost: composing requesters and writing pictures as PNG files.
 #include "simhost_pictures.h"
 
+#include "host/host_functions.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -58,7 +60,7 @@ uint8_t OverGrey(uint8_t colour, uint8_t alpha) {
 }
 
 void DrawToggle(Canvas* canvas, const Gadget& gadget) {
-  const bool selected = (gadget.flags & 0x80) != 0;
+  const bool selected = (gadget.flags & kGadgetFlagSelected) != 0;
   canvas->Fill(gadget.x, gadget.y, gadget.width, gadget.height, selected ? 200 : 96);
   for (int32_t x = gadget.x; x < gadget.x + gadget.width; ++x) {
     canvas->Put(x, gadget.y, 220, 220, 220);
@@ -117,7 +119,7 @@ RgbaPicture ComposeRequester(const Requester& requester, const uint8_t channelPo
           canvas.Put(ox + x, oy + y, OverGrey(p[0], p[3]), OverGrey(p[1], p[3]), OverGrey(p[2], p[3]));
         }
       }
-    } else if (gadget.flags & 0x40000) {
+    } else if (gadget.flags & kGadgetFlagToggle) {
       DrawToggle(&canvas, gadget);
     }
   }

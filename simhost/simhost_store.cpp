@@ -193,14 +193,6 @@ void SimHost::SetUserSetting(const std::string& section, const std::string& key,
   impl_->SaveUserSettings();
 }
 
-void SimHost::RemoveUserSetting(const std::string& section, const std::string& key) {
-  auto s = impl_->userSettings.find(section);
-  if (s == impl_->userSettings.end()) return;
-  s->second.erase(key);
-  if (s->second.empty()) impl_->userSettings.erase(s);
-  impl_->SaveUserSettings();
-}
-
 // ---------------------------------------------------------------- settings files
 
 HostWord SimHost::Impl::OpenConfigFile(const char* path) {
@@ -208,8 +200,8 @@ HostWord SimHost::Impl::OpenConfigFile(const char* path) {
     Fault("HostOpenConfigFile without a path");
     return 0;
   }
-  if (self->failConfigOpens_ > 0) {
-    --self->failConfigOpens_;
+  if (failConfigOpens > 0) {
+    --failConfigOpens;
     return 0;
   }
   const std::string filePath = HostPath(path);
@@ -255,19 +247,19 @@ bool SimHost::Impl::SaveConfig(const std::string& path, const SectionMap& sectio
 
 bool SimHost::Impl::RefuseConfigWrite(const std::string& key) {
   bool refuse = false;
-  if (self->failWriteKeyCount_ > 0 && SameNameIgnoringCase(key, self->failWriteKey_)) {
-    --self->failWriteKeyCount_;
+  if (failWriteKeyCount > 0 && SameNameIgnoringCase(key, failWriteKey)) {
+    --failWriteKeyCount;
     refuse = true;
   }
-  if (self->failWrites_ > 0) {
-    if (self->failWritesAfter_ > 0) {
-      --self->failWritesAfter_;
+  if (failWrites > 0) {
+    if (failWritesAfter > 0) {
+      --failWritesAfter;
     } else {
-      --self->failWrites_;
+      --failWrites;
       refuse = true;
     }
   }
-  if (refuse) ++self->failedWrites_;
+  if (refuse) ++failedWrites;
   return refuse;
 }
 
@@ -310,8 +302,6 @@ void SimHost::SetConfigFileValue(const std::string& path, const std::string& sec
   if (open != impl_->configDocuments.end()) open->second.sections[section][key] = value;
 }
 
-void SimHost::ClearConfigFiles() { impl_->memoryConfigFiles.clear(); }
-
 // ---------------------------------------------------------------- localisation
 
 HostWord SimHost::Impl::OpenLocalisation(const char* name) {
@@ -320,7 +310,7 @@ HostWord SimHost::Impl::OpenLocalisation(const char* name) {
     const HostWord handle = nextLocalisation;
     nextLocalisation += 0x10;
     localisations[handle] = *self->options_.localisationTexts;
-    self->localisationOpen_ = true;
+    localisationOpen = true;
     return handle;
   }
   if (self->options_.localisationPath.empty()) return 0;
@@ -355,7 +345,7 @@ HostWord SimHost::Impl::OpenLocalisation(const char* name) {
   const HostWord handle = nextLocalisation;
   nextLocalisation += 0x10;
   localisations[handle] = std::move(texts);
-  self->localisationOpen_ = true;
+  localisationOpen = true;
   return handle;
 }
 
@@ -367,7 +357,7 @@ HostWord SimHost::Impl::CloseLocalisation(HostWord handle) {
   }
   closedLocalisations.push_back(std::move(it->second));
   localisations.erase(it);
-  self->localisationOpen_ = !localisations.empty();
+  localisationOpen = !localisations.empty();
   return 1;
 }
 
@@ -415,6 +405,47 @@ size_t UnpackPackBits(const uint8_t* packed, size_t packedSize, Pixel* destinati
   const UnpackResult result = UnpackImage(packed, packedSize, destination, count);
   if (ok) *ok = result.Clean;
   return result.Consumed;
+}
+
+// ---------------------------------------------------------------- served reads and writes
+
+HostWord SimHost::Impl::ReadUserString(HostWord* pack, size_t record) {
+  const auto stored = self->UserSetting(ReadText(pack[0]), ReadText(pack[1]));
+  const std::string value = stored ? *stored : ReadText(pack[3]);
+  char* buffer = reinterpret_cast<char*>(pack[2]);
+  if (!buffer) Fault("HostReadUserString without a buffer");
+  calls[record].output = WriteBounded(buffer, static_cast<int64_t>(pack[4]), value);
+  return 1;
+}
+
+HostWord SimHost::Impl::ReadConfigString(HostWord* pack, size_t record) {
+  std::string path;
+  ConfigDocument* document = FindConfig(pack[0], "HostReadConfigString", &path);
+  std::string value = ReadText(pack[4]);
+  if (document) {
+    auto section = document->sections.find(ReadText(pack[1]));
+    if (section != document->sections.end()) {
+      auto key = section->second.find(ReadText(pack[2]));
+      if (key != section->second.end()) value = key->second;
+    }
+  }
+  char* buffer = reinterpret_cast<char*>(pack[3]);
+  if (!buffer) Fault("HostReadConfigString without a buffer");
+  calls[record].output = WriteBounded(buffer, static_cast<int64_t>(pack[5]), value);
+  return document ? 1 : 0;
+}
+
+HostWord SimHost::Impl::WriteConfigString(HostWord* pack, size_t record) {
+  std::string path;
+  ConfigDocument* document = FindConfig(pack[0], "HostWriteConfigString", &path);
+  if (!document) return 0;
+  if (RefuseConfigWrite(ReadText(pack[2]))) {
+    calls[record].output = "refused";
+    return 0;
+  }
+  document->sections[ReadText(pack[1])][ReadText(pack[2])] = ReadText(pack[3]);
+  if (!SaveConfig(path, document->sections)) Fault("HostWriteConfigString: can't write " + path);
+  return 1;
 }
 
 }  // namespace simhost

@@ -21,6 +21,7 @@
 
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 #include "host/host_commands.h"
 #include "core/text_numbers.h"
 
@@ -57,10 +58,9 @@ Pixel StoredPixel(const HostImage* buffer, int32_t x, int32_t y) {
 
 // Asks the host for one pixel: red, green, blue and alpha as four integers.
 void QueryHost(PluginContext* context, int32_t x, int32_t y, int32_t rgba[4]) {
-  char reply[kReplySize] = {};
-  SendCommandFormat(context, reply, SingleLayer() ? "tv_GetPixel %d %d" : "tv_GetPixelDisplay %d %d",
-                    FixedToPixel(x), FixedToPixel(y));
-  reply[kReplySize - 1] = '\0';
+  char reply[kReplySize];
+  AskHostFormat(context, reply, SingleLayer() ? "tv_GetPixel %d %d" : "tv_GetPixelDisplay %d %d", FixedToPixel(x),
+                FixedToPixel(y));
   ScanReplyIntegers(reply, rgba, 4);
 }
 
@@ -93,16 +93,9 @@ void LoadSampleBuffer(PluginContext* context) {
   // a size) can't be copied, and the previous buffer stays.
   if (width <= 0 || height <= 0 || static_cast<int64_t>(width) * height > INT32_MAX / 4) return;
 
-  HostImage* fresh = HostAllocImage(context, width, height);
+  HostImage* fresh = AllocExactImage(context, width, height);
   if (!fresh) return;  // no memory: the previous buffer, if any, stays in use
-  if (fresh->Width != width || fresh->Height != height || !fresh->Pixels) {
-    HostFreeImage(context, fresh);
-    return;
-  }
-  if (HostImage* previous = GState.SampleBuffer) {
-    GState.SampleBuffer = nullptr;
-    HostFreeImage(context, previous);
-  }
+  FreeHeldImage(context, &GState.SampleBuffer);
   // Whatever the host leaves unwritten reads as transparent, not as stale
   // memory.
   const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -111,9 +104,8 @@ void LoadSampleBuffer(PluginContext* context) {
   if (SingleLayer()) {
     HostReadProjectImage(context, fresh->Pixels, width, height);
   } else {
-    char reply[kReplySize] = {};
-    HostSendCommand(context, "tv_LayerGetImage", reply);
-    reply[kReplySize - 1] = '\0';
+    char reply[kReplySize];
+    AskHost(context, "tv_LayerGetImage", reply);
     int32_t image = 0;
     if (ScanReplyIntegers(reply, &image, 1) < 1) {
       // The host named no image to read: there is nothing to sample from.
@@ -124,11 +116,7 @@ void LoadSampleBuffer(PluginContext* context) {
   }
   // A host call above may have come back into the plug-in and loaded a
   // buffer of its own meanwhile; the fresher copy replaces it.
-  if (HostImage* meanwhile = GState.SampleBuffer) {
-    GState.SampleBuffer = nullptr;
-    HostFreeImage(context, meanwhile);
-  }
-  GState.SampleBuffer = fresh;
+  ReplaceHeldImage(context, &GState.SampleBuffer, fresh);
 }
 
 Pixel SamplePixel(int32_t x, int32_t y, PluginContext* context) {

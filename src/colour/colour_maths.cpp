@@ -298,21 +298,27 @@ double ReducedAngle(float radians) {
 
 }  // namespace
 
-float ColourSin(float radians) {
+namespace {
+
+// Sine and cosine of the reduced angle; both NaN where the angle is.
+void ReducedSinCos(float radians, double* sine, double* cosine) {
   const double angle = ReducedAngle(radians);
-  if (std::isnan(angle)) return NAN;
-  double sine = 0.0;
-  double cosine = 0.0;
-  SinCosOf(angle, &sine, &cosine);
+  *sine = NAN;
+  *cosine = NAN;
+  if (!std::isnan(angle)) SinCosOf(angle, sine, cosine);
+}
+
+}  // namespace
+
+float ColourSin(float radians) {
+  double sine, cosine;
+  ReducedSinCos(radians, &sine, &cosine);
   return static_cast<float>(sine);
 }
 
 float ColourCos(float radians) {
-  const double angle = ReducedAngle(radians);
-  if (std::isnan(angle)) return NAN;
-  double sine = 0.0;
-  double cosine = 0.0;
-  SinCosOf(angle, &sine, &cosine);
+  double sine, cosine;
+  ReducedSinCos(radians, &sine, &cosine);
   return static_cast<float>(cosine);
 }
 

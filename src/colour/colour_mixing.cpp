@@ -171,14 +171,12 @@ void LoadGradientTable(PluginContext* context) {
   char* const digits = command + sizeof kGrab - 1;
   for (int32_t position = 255; position >= 0; --position) {
     char reply[kReplySize];
-    reply[0] = '\0';
     char* end = digits;  // "%d" of 0..255
     if (position >= 100) *end++ = static_cast<char>('0' + position / 100);
     if (position >= 10) *end++ = static_cast<char>('0' + position / 10 % 10);
     *end++ = static_cast<char>('0' + position % 10);
     *end = '\0';
-    HostSendCommand(context, command, reply);
-    reply[kReplySize - 1] = '\0';
+    AskHost(context, command, reply);
     int32_t values[4];
     if (!ReadFourShortNumbers(reply, values)) ScanReplyIntegers(reply, values, 4);  // missing numbers read as 0
     GState.GradientTable[static_cast<size_t>(255 - position)] =

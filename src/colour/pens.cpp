@@ -15,9 +15,7 @@ namespace {
 // Reply "red green blue other"; missing numbers read as 0.
 Pixel ReadPen(PluginContext* context, const char* command) {
   char reply[kReplySize];
-  reply[0] = '\0';
-  HostSendCommand(context, command, reply);
-  reply[kReplySize - 1] = '\0';
+  AskHost(context, command, reply);
   int32_t values[4];
   ScanReplyIntegers(reply, values, 4);
   return MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), 255);

@@ -24,6 +24,7 @@
 #include "core/artwork.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ void VectorscopeUpdate(PluginContext* context, Pixel pixel) {
   const bool vector = GState.VectorscopeMode == kScopeVector;
 
   // Without memory for a new picture the window keeps showing the last one.
-  HostImage* image = HostAllocImage(context, kScopePictureSize, kScopePictureSize);
+  HostImage* image = AllocExactImage(context, kScopePictureSize, kScopePictureSize);
   if (!image) return;
   HostUnpackImage(context, (vector ? kVectorscopeGraticule : kWaveformGraticule).Data, image->Pixels, kPixelCount);
 
@@ -95,18 +96,10 @@ void VectorscopeUpdate(PluginContext* context, Pixel pixel) {
     DrawWaveLevels(canvas, luma, white, green);
   }
 
-  HostSetGadgetImage(context, scope, kScopeGadget, image);
-  HostImage* shown = GState.VectorscopeImage;
-  GState.VectorscopeImage = image;
-  if (shown) HostFreeImage(context, shown);
+  ShowHeldImage(context, scope, kScopeGadget, image, &GState.VectorscopeImage);
 }
 
-void ReleaseScopePicture(PluginContext* context) {
-  if (HostImage* shown = GState.VectorscopeImage) {
-    GState.VectorscopeImage = nullptr;
-    HostFreeImage(context, shown);
-  }
-}
+void ReleaseScopePicture(PluginContext* context) { FreeHeldImage(context, &GState.VectorscopeImage); }
 
 bool ScopeWindowStillOpen(PluginContext* context) {
   const RequesterHandle scope = GState.VectorscopeRequester;

@@ -1,19 +1,35 @@
 // Tintwell host layer: the typed host operations.
 //
-// Each pack is a fresh array on the stack; aggregate initialisation writes
-// the listed words and zeros up to the pack length, so no word the host may
-// read is ever left undefined and no pack is reused across calls.
+// Each operation names its row of the protocol table and lists its words;
+// `Call` reserves a fresh pack of the row's length on the stack and writes
+// the sub-operation (for the two families), the listed words and zeros up to
+// that length, so no word the host may read is ever left undefined and no
+// pack is reused across calls.
 #include "host/host_calls.h"
 
 #include "core/pixel_bytes.h"
+#include "host/host_protocol.h"
 
 namespace {
 
 HostWord Word(const void* pointer) { return reinterpret_cast<HostWord>(pointer); }
 
-template <int N>
-HostWord Dispatch(PluginContext* context, int32_t function, HostWord (&pack)[N]) {
-  return context->HostDispatch(context, function, pack);
+constexpr int32_t PackLength(int32_t function, int32_t sub) { return FindHostCall(function, sub)->packLength; }
+
+template <int32_t Function, int32_t Sub = kNoSubOperation, typename... Words>
+HostWord Call(PluginContext* context, Words... words) {
+  static_assert(FindHostCall(Function, Sub) != nullptr, "the call is not in the protocol table");
+  constexpr bool family = HasSubOperation(Function);
+  static_assert(family == (Sub != kNoSubOperation), "a sub-operation goes with the two families only");
+  constexpr int32_t length = PackLength(Function, Sub);
+  static_assert((family ? 1 : 0) + sizeof...(Words) <= static_cast<size_t>(length), "more words than the pack");
+  if constexpr (family) {
+    HostWord pack[length] = {Sub, static_cast<HostWord>(words)...};
+    return context->HostDispatch(context, Function, pack);
+  } else {
+    HostWord pack[length] = {static_cast<HostWord>(words)...};
+    return context->HostDispatch(context, Function, pack);
+  }
 }
 
 }  // namespace
@@ -33,152 +49,116 @@ uint8_t PixelGreen(const PluginContext* context, Pixel pixel) { return ChannelBy
 uint8_t PixelBlue(const PluginContext* context, Pixel pixel) { return ChannelByte(pixel, context->BluePosition); }
 uint8_t PixelAlpha(const PluginContext* context, Pixel pixel) { return ChannelByte(pixel, context->AlphaPosition); }
 
-HostWord HostApplyFilter(PluginContext* context) {
-  HostWord pack[3] = {0, 0, 0};
-  return Dispatch(context, kFnApplyFilter, pack);
-}
+HostWord HostApplyFilter(PluginContext* context) { return Call<kFnApplyFilter>(context, 0, 0, 0); }
 
-HostWord HostMessage(PluginContext* context, const char* text) {
-  HostWord pack[1] = {Word(text)};
-  return Dispatch(context, kFnMessage, pack);
-}
+HostWord HostMessage(PluginContext* context, const char* text) { return Call<kFnMessage>(context, Word(text)); }
 
-HostWord HostAskInteger(PluginContext* context, const char* prompt, int32_t* value, int32_t minimum,
-                        int32_t maximum) {
-  HostWord pack[4] = {Word(prompt), Word(value), minimum, maximum};
-  return Dispatch(context, kFnAskInteger, pack);
+HostWord HostAskInteger(PluginContext* context, const char* prompt, int32_t* value, int32_t minimum, int32_t maximum) {
+  return Call<kFnAskInteger>(context, Word(prompt), Word(value), minimum, maximum);
 }
 
 HostWord HostUpdateArea(PluginContext* context, int32_t area0, int32_t area1, int32_t area2, int32_t area3) {
-  HostWord pack[4] = {area0, area1, area2, area3};
-  return Dispatch(context, kFnUpdateArea, pack);
+  return Call<kFnUpdateArea>(context, area0, area1, area2, area3);
 }
 
 HostWord HostSendCommand(PluginContext* context, const char* command, char* reply) {
-  HostWord pack[2] = {Word(command), Word(reply)};
-  return Dispatch(context, kFnSendCommand, pack);
+  return Call<kFnSendCommand>(context, Word(command), Word(reply));
 }
 
 HostWord HostReadProjectImage(PluginContext* context, Pixel* pixels, int32_t width, int32_t height) {
-  HostWord pack[7] = {Word(pixels), 0, 0, width, height, 0, 0};
-  return Dispatch(context, kFnReadProjectImage, pack);
+  return Call<kFnReadProjectImage>(context, Word(pixels), 0, 0, width, height, 0, 0);
 }
 
 RequesterHandle HostOpenRequester(PluginContext* context, int32_t width, int32_t height, int32_t x, int32_t y,
                                   int32_t flags, const char* title) {
-  HostWord pack[6] = {width, height, x, y, flags, Word(title)};
-  return Dispatch(context, kFnOpenRequester, pack);
+  return Call<kFnOpenRequester>(context, width, height, x, y, flags, Word(title));
 }
 
 HostWord HostCloseRequester(PluginContext* context, RequesterHandle requester) {
-  HostWord pack[1] = {requester};
-  return Dispatch(context, kFnCloseRequester, pack);
+  return Call<kFnCloseRequester>(context, requester);
 }
 
-RequesterHandle HostOpenCallbackRequester(PluginContext* context, int32_t width, int32_t height, int32_t x,
-                                          int32_t y, int32_t flags, const char* title,
-                                          RequesterCallbackFn callback) {
-  HostWord pack[11] = {width, height, x, y, flags, Word(title), reinterpret_cast<HostWord>(callback)};
-  return Dispatch(context, kFnOpenCallbackRequester, pack);
+RequesterHandle HostOpenCallbackRequester(PluginContext* context, int32_t width, int32_t height, int32_t x, int32_t y,
+                                          int32_t flags, const char* title, RequesterCallbackFn callback) {
+  return Call<kFnOpenCallbackRequester>(context, width, height, x, y, flags, Word(title),
+                                        reinterpret_cast<HostWord>(callback));
 }
 
 HostWord HostStartCanvasEvents(PluginContext* context, int32_t mask) {
-  HostWord pack[3] = {mask, 0, 0};
-  return Dispatch(context, kFnStartCanvasEvents, pack);
+  return Call<kFnStartCanvasEvents>(context, mask, 0, 0);
 }
 
-HostWord HostStopCanvasEvents(PluginContext* context) {
-  HostWord pack[3] = {0, 0, 0};
-  return Dispatch(context, kFnStopCanvasEvents, pack);
-}
+HostWord HostStopCanvasEvents(PluginContext* context) { return Call<kFnStopCanvasEvents>(context, 0, 0, 0); }
 
 HostWord HostUnpackImage(PluginContext* context, const void* packed, Pixel* destination, int32_t pixelCount) {
-  HostWord pack[3] = {Word(packed), Word(destination), pixelCount};
-  return Dispatch(context, kFnUnpackImage, pack);
+  return Call<kFnUnpackImage>(context, Word(packed), Word(destination), pixelCount);
 }
 
 HostWord HostPopupMenu(PluginContext* context, const MenuItem* items, int32_t itemCount) {
-  HostWord pack[3] = {Word(items), itemCount, 0};
-  return Dispatch(context, kFnPopupMenu, pack);
+  return Call<kFnPopupMenu>(context, Word(items), itemCount, 0);
 }
 
 HostWord HostWriteUserString(PluginContext* context, const char* section, const char* key, const char* value) {
-  HostWord pack[5] = {Word(section), Word(key), Word(value)};
-  return Dispatch(context, kFnWriteUserString, pack);
+  return Call<kFnWriteUserString>(context, Word(section), Word(key), Word(value));
 }
 
 HostWord HostReadUserString(PluginContext* context, const char* section, const char* key, char* buffer,
                             const char* defaultText, int32_t bufferSize) {
-  HostWord pack[5] = {Word(section), Word(key), Word(buffer), Word(defaultText), bufferSize};
-  return Dispatch(context, kFnReadUserString, pack);
+  return Call<kFnReadUserString>(context, Word(section), Word(key), Word(buffer), Word(defaultText), bufferSize);
 }
 
 HostWord HostOpenConfigFile(PluginContext* context, const char* path) {
-  HostWord pack[6] = {Word(path), 0};
-  return Dispatch(context, kFnOpenConfigFile, pack);
+  return Call<kFnOpenConfigFile>(context, Word(path), 0);
 }
 
 HostWord HostCloseConfigFile(PluginContext* context, HostWord file) {
-  HostWord pack[6] = {file, 0};
-  return Dispatch(context, kFnCloseConfigFile, pack);
+  return Call<kFnCloseConfigFile>(context, file, 0);
 }
 
-HostWord HostReadConfigString(PluginContext* context, HostWord file, const char* section, const char* key,
-                              char* buffer, const char* defaultText, int32_t bufferSize) {
-  HostWord pack[8] = {file, Word(section), Word(key), Word(buffer), Word(defaultText), bufferSize};
-  return Dispatch(context, kFnReadConfigString, pack);
+HostWord HostReadConfigString(PluginContext* context, HostWord file, const char* section, const char* key, char* buffer,
+                              const char* defaultText, int32_t bufferSize) {
+  return Call<kFnReadConfigString>(context, file, Word(section), Word(key), Word(buffer), Word(defaultText),
+                                   bufferSize);
 }
 
 HostWord HostWriteConfigString(PluginContext* context, HostWord file, const char* section, const char* key,
                                const char* value) {
-  HostWord pack[9] = {file, Word(section), Word(key), Word(value)};
-  return Dispatch(context, kFnWriteConfigString, pack);
+  return Call<kFnWriteConfigString>(context, file, Word(section), Word(key), Word(value));
 }
 
 HostWord HostReadLayerImage(PluginContext* context, Pixel* pixels, int32_t byteCount, int32_t layerId) {
-  HostWord pack[5] = {Word(pixels), byteCount, layerId, 1};
-  return Dispatch(context, kFnReadLayerImage, pack);
+  return Call<kFnReadLayerImage>(context, Word(pixels), byteCount, layerId, 1);
 }
 
 HostImage* HostAllocImage(PluginContext* context, int32_t width, int32_t height) {
-  HostWord pack[8] = {width, height, 0};
-  return reinterpret_cast<HostImage*>(Dispatch(context, kFnAllocImage, pack));
+  return reinterpret_cast<HostImage*>(Call<kFnAllocImage>(context, width, height, 0));
 }
 
-HostWord HostFreeImage(PluginContext* context, HostImage* image) {
-  HostWord pack[8] = {Word(image)};
-  return Dispatch(context, kFnFreeImage, pack);
-}
+HostWord HostFreeImage(PluginContext* context, HostImage* image) { return Call<kFnFreeImage>(context, Word(image)); }
 
 HostWord HostAddShortcut(PluginContext* context, const char* label, const char* key) {
-  HostWord pack[6] = {Word(label), Word(key)};
-  return Dispatch(context, kFnAddShortcut, pack);
+  return Call<kFnAddShortcut>(context, Word(label), Word(key));
 }
 
 HostWord HostOpenLocalisation(PluginContext* context, const char* fileName) {
-  HostWord pack[8] = {Word(fileName), 0};
-  return Dispatch(context, kFnOpenLocalisation, pack);
+  return Call<kFnOpenLocalisation>(context, Word(fileName), 0);
 }
 
 HostWord HostCloseLocalisation(PluginContext* context, HostWord handle) {
-  HostWord pack[8] = {handle};
-  return Dispatch(context, kFnCloseLocalisation, pack);
+  return Call<kFnCloseLocalisation>(context, handle);
 }
 
 const char* HostLocalisedString(PluginContext* context, HostWord handle, int32_t number) {
-  HostWord pack[8] = {handle, number};
-  return reinterpret_cast<const char*>(Dispatch(context, kFnLocalisedString, pack));
+  return reinterpret_cast<const char*>(Call<kFnLocalisedString>(context, handle, number));
 }
 
-HostWord HostGetAPenPixel(PluginContext* context, Pixel* pixel) {
-  HostWord pack[8] = {Word(pixel)};
-  return Dispatch(context, kFnGetAPenPixel, pack);
-}
+HostWord HostGetAPenPixel(PluginContext* context, Pixel* pixel) { return Call<kFnGetAPenPixel>(context, Word(pixel)); }
 
 HostWord HostGetRequesterPlace(PluginContext* context, RequesterHandle requester, int32_t* x, int32_t* y,
                                int32_t* width, int32_t* height) {
-  HostWord pack[6] = {kReqGetPlace, requester};
-  HostWord result = Dispatch(context, kFnRequesterOp, pack);
+  // Built by hand: the answer words are read back out of the pack.
+  HostWord pack[PackLength(kFnRequesterOp, kReqGetPlace)] = {kReqGetPlace, requester};
+  HostWord result = context->HostDispatch(context, kFnRequesterOp, pack);
   if (result == 0) return 0;
   int32_t* outs[4] = {x, y, width, height};
   for (int i = 0; i < 4; ++i) {
@@ -188,99 +168,80 @@ HostWord HostGetRequesterPlace(PluginContext* context, RequesterHandle requester
 }
 
 HostWord HostSetRequesterTitle(PluginContext* context, RequesterHandle requester, const char* title) {
-  HostWord pack[6] = {kReqSetTitle, requester, Word(title)};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSetTitle>(context, requester, Word(title));
 }
 
 HostWord HostRaiseRequester(PluginContext* context, RequesterHandle requester) {
-  HostWord pack[2] = {kReqRaise, requester};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqRaise>(context, requester);
 }
 
-HostWord HostSetRequesterPlace(PluginContext* context, RequesterHandle requester, int32_t x, int32_t y,
-                               int32_t width, int32_t height) {
-  HostWord pack[7] = {kReqSetPlace, requester, x, y, width, height};
-  return Dispatch(context, kFnRequesterOp, pack);
+HostWord HostSetRequesterPlace(PluginContext* context, RequesterHandle requester, int32_t x, int32_t y, int32_t width,
+                               int32_t height) {
+  return Call<kFnRequesterOp, kReqSetPlace>(context, requester, x, y, width, height);
 }
 
 HostWord HostAddGadget(PluginContext* context, RequesterHandle requester, int32_t x, int32_t y, int32_t width,
                        int32_t height, int32_t gadgetId, int32_t flags, const char* text) {
-  HostWord pack[9] = {kReqAddGadget, requester, x, y, width, height, gadgetId, flags, Word(text)};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqAddGadget>(context, requester, x, y, width, height, gadgetId, flags, Word(text));
 }
 
 HostWord HostRemoveGadget(PluginContext* context, RequesterHandle requester, int32_t gadgetId) {
-  HostWord pack[3] = {kReqRemoveGadget, requester, gadgetId};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqRemoveGadget>(context, requester, gadgetId);
 }
 
 HostWord HostSetGadgetHelp(PluginContext* context, RequesterHandle requester, int32_t gadgetId, const char* text) {
-  HostWord pack[4] = {kReqSetGadgetHelp, requester, gadgetId, Word(text)};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSetGadgetHelp>(context, requester, gadgetId, Word(text));
 }
 
 HostWord HostGetGadgetText(PluginContext* context, RequesterHandle requester, int32_t gadgetId, char* buffer,
                            int32_t bufferSize) {
-  HostWord pack[5] = {kReqGetGadgetText, requester, gadgetId, Word(buffer), bufferSize};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqGetGadgetText>(context, requester, gadgetId, Word(buffer), bufferSize);
 }
 
 HostWord HostSetGadgetText(PluginContext* context, RequesterHandle requester, int32_t gadgetId, const char* text) {
-  HostWord pack[5] = {kReqSetGadgetText, requester, gadgetId, Word(text)};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSetGadgetText>(context, requester, gadgetId, Word(text));
 }
 
 HostWord HostSetPointerTracking(PluginContext* context, RequesterHandle requester, int32_t on) {
-  HostWord pack[5] = {kReqSetPointerTracking, requester, on};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSetPointerTracking>(context, requester, on);
 }
 
 HostWord HostSetGadgetImage(PluginContext* context, RequesterHandle requester, int32_t gadgetId, HostImage* image) {
-  HostWord pack[11] = {kReqSetGadgetImage, requester, gadgetId, Word(image), 0};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSetGadgetImage>(context, requester, gadgetId, Word(image), 0);
 }
 
 HostWord HostSetGadgetState(PluginContext* context, RequesterHandle requester, int32_t gadgetId, int32_t flags) {
-  HostWord pack[5] = {kReqSetGadgetState, requester, gadgetId, flags};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSetGadgetState>(context, requester, gadgetId, flags);
 }
 
 HostWord HostSaveRequesterPlace(PluginContext* context, RequesterHandle requester, const char* section,
                                 const char* key) {
-  HostWord pack[6] = {kReqSavePlace, requester, Word(section), Word(key)};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqSavePlace>(context, requester, Word(section), Word(key));
 }
 
 HostWord HostRestoreRequesterPlace(PluginContext* context, RequesterHandle requester, const char* section,
                                    const char* key) {
-  HostWord pack[6] = {kReqRestorePlace, requester, Word(section), Word(key)};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqRestorePlace>(context, requester, Word(section), Word(key));
 }
 
 HostWord HostShowRequester(PluginContext* context, RequesterHandle requester) {
-  HostWord pack[6] = {kReqShow, requester, 1};
-  return Dispatch(context, kFnRequesterOp, pack);
+  return Call<kFnRequesterOp, kReqShow>(context, requester, 1);
 }
 
-HostWord HostOverlayRedraw(PluginContext* context) {
-  HostWord pack[8] = {kOverlayRedraw};
-  return Dispatch(context, kFnOverlayOp, pack);
-}
+HostWord HostOverlayRedraw(PluginContext* context) { return Call<kFnOverlayOp, kOverlayRedraw>(context); }
 
 HostWord HostOverlayLine(PluginContext* context, float x1, float y1, float x2, float y2, Pixel colour) {
-  HostWord pack[8] = {kOverlayLine, FloatWord(x1), FloatWord(y1), FloatWord(x2), FloatWord(y2),
-                      static_cast<HostWord>(colour)};
-  return Dispatch(context, kFnOverlayOp, pack);
+  return Call<kFnOverlayOp, kOverlayLine>(context, FloatWord(x1), FloatWord(y1), FloatWord(x2), FloatWord(y2),
+                                          static_cast<HostWord>(colour));
 }
 
 HostWord HostOverlayDot(PluginContext* context, float x, float y, int32_t size, Pixel colour) {
-  HostWord pack[9] = {kOverlayDot, FloatWord(x), FloatWord(y), size, static_cast<HostWord>(colour), 0};
-  return Dispatch(context, kFnOverlayOp, pack);
+  return Call<kFnOverlayOp, kOverlayDot>(context, FloatWord(x), FloatWord(y), size, static_cast<HostWord>(colour), 0);
 }
 
 HostWord HostOverlayImage(PluginContext* context, float x, float y, const float corners[8], HostImage* image) {
-  HostWord pack[12] = {kOverlayImage, FloatWord(x), FloatWord(y)};
-  for (int i = 0; i < 8; ++i) pack[3 + i] = FloatWord(corners[i]);
-  pack[11] = Word(image);
-  return Dispatch(context, kFnOverlayOp, pack);
+  return Call<kFnOverlayOp, kOverlayImage>(context, FloatWord(x), FloatWord(y), FloatWord(corners[0]),
+                                           FloatWord(corners[1]), FloatWord(corners[2]), FloatWord(corners[3]),
+                                           FloatWord(corners[4]), FloatWord(corners[5]), FloatWord(corners[6]),
+                                           FloatWord(corners[7]), Word(image));
 }

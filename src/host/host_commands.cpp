@@ -18,6 +18,22 @@ HostWord SendCommandFormat(PluginContext* context, char* reply, const char* form
   return HostSendCommand(context, command, reply);
 }
 
+HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]) {
+  reply[0] = '\0';
+  const HostWord result = HostSendCommand(context, command, reply);
+  reply[kReplySize - 1] = '\0';
+  return result;
+}
+
+bool ReplyIs(const char* reply, const char* word) {
+  for (;; ++reply, ++word) {
+    char c = *reply;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != *word) return false;
+    if (c == '\0') return true;
+  }
+}
+
 int ScanReplyIntegers(const char* reply, int32_t* values, int count) {
   // Replies end at their terminator, within kReplySize.
   return ScanIntegers(reply, reply ? kReplySize : 0, values, count);

@@ -16,6 +16,24 @@ constexpr int kReplySize = 256;
 HostWord SendCommandFormat(PluginContext* context, char* reply, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
+// Sends a command and leaves its reply in `reply`, always terminated: a host
+// that fills the whole buffer without a terminator is cut at kReplySize - 1.
+HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]);
+// The same for a command formatted with printf rules (as SendCommandFormat).
+template <typename... Args>
+HostWord AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, Args... args) {
+  reply[0] = '\0';
+  const HostWord result = SendCommandFormat(context, reply, format, args...);
+  reply[kReplySize - 1] = '\0';
+  return result;
+}
+
+// The shape the host names for a freehand line ("tv_getactiveshape").
+constexpr char kFreehandLine[] = "freehandline";
+
+// The whole reply equals `word` (lower case), ignoring ASCII letter case.
+bool ReplyIs(const char* reply, const char* word);
+
 // Reads up to count leading integers from a reply the way "%d %d ..." scans
 // them; missing or unreadable numbers give 0. Returns how many were read.
 int ScanReplyIntegers(const char* reply, int32_t* values, int count);

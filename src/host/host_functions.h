@@ -87,14 +87,20 @@ constexpr int32_t kReqFlagsVectorscope = 8;
 constexpr int32_t kReqFlagsPanel = 0x900010;
 constexpr int32_t kReqFlagsLabDialog = 16;
 
-// Gadget flags.
+// Gadget flags: the bits a host reads from them (the stand-in and desktop
+// hosts draw and serve gadgets by these), then the words the plug-in passes.
+constexpr int32_t kGadgetFlagButton = 0x1;        // a push button
+constexpr int32_t kGadgetFlagSelected = 0x80;     // a toggle shown on
+constexpr int32_t kGadgetFlagTextField = 0x800;   // an editable text field
+constexpr int32_t kGadgetFlagToggle = 0x40000;    // a toggle button
+constexpr int32_t kGadgetFlagArrows = 0x80000;    // a pair of step arrows
 constexpr int32_t kGadgetCanvasImage = 512;
 constexpr int32_t kGadgetImage = 546;  // 0x222
-constexpr int32_t kGadgetNumberField = 2048;
-constexpr int32_t kGadgetArrows = 0x80000;
-constexpr int32_t kGadgetButton = 1;
-constexpr int32_t kGadgetToggleOff = 0x40000;
-constexpr int32_t kGadgetToggleOn = 0x40080;
+constexpr int32_t kGadgetNumberField = kGadgetFlagTextField;
+constexpr int32_t kGadgetArrows = kGadgetFlagArrows;
+constexpr int32_t kGadgetButton = kGadgetFlagButton;
+constexpr int32_t kGadgetToggleOff = kGadgetFlagToggle;
+constexpr int32_t kGadgetToggleOn = kGadgetFlagToggle | kGadgetFlagSelected;
 
 // Mask passed to HostStartCanvasEvents.
 constexpr int32_t kCanvasEventMask = 0x20001;

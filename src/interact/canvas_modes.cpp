@@ -14,10 +14,11 @@
 #include "colour/colour_models.h"
 #include "colour/pens.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 #include "host/host_commands.h"
 #include "interact/paint_mode.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "core/plugin_state.h"
 #include "requesters/requester_support.h"
 #include "requesters/vectorscope_window.h"
@@ -45,7 +46,6 @@ constexpr int32_t kBrushImageSize = 129;
 constexpr int32_t kPaintWatchedAtPickEnd = kPaintDirt | kPaintLoad | kPaintRot | kPaintSizeLock;
 constexpr int32_t kPaintWatched = kPaintWatchedAtPickEnd | kPaintAutoTrim;
 
-constexpr char kFreehandLine[] = "freehandline";
 
 // Opens a small canvas-mode window; 0 after the failure message.
 RequesterHandle OpenSmallWindow(PluginContext* context) {
@@ -66,17 +66,6 @@ HostImage* FitOverlayGadget(PluginContext* context, RequesterHandle window, int3
   HostAddGadget(context, window, kGadgetOffset, kGadgetOffset, gadgetSize, gadgetSize, gadget, kGadgetCanvasImage,
                 nullptr);
   return HostAllocImage(context, imageSize, imageSize);
-}
-
-// The whole reply equals "freehandline", ignoring ASCII case.
-bool IsFreehandLine(const char* reply) {
-  for (int i = 0;; ++i) {
-    char a = reply[i];
-    const char b = kFreehandLine[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (a != b) return false;
-    if (b == '\0') return true;
-  }
 }
 
 // Draws image centred at (x, y) over the canvas view.
@@ -196,13 +185,19 @@ void EndPickMode(PluginContext* context) {
   HostStopCanvasEvents(context);
 }
 
+void ToggleBrushSizeLock(PluginContext* context) {
+  GState.PaintModeBits ^= kPaintSizeLock;
+  GState.BrushSizeLock = -1;
+  GState.BrushSizeLockSize = -1.0f;
+  UpdateFxBrushWatch(context);
+}
+
 void UpdateFxBrushWatch(PluginContext* context) {
   EndPickMode(context);
 
-  char reply[kReplySize] = {};
-  HostSendCommand(context, "tv_getactiveshape", reply);
-  reply[kReplySize - 1] = '\0';
-  if (!IsFreehandLine(reply)) {
+  char reply[kReplySize];
+  AskHost(context, "tv_getactiveshape", reply);
+  if (!ReplyIs(reply, kFreehandLine)) {
     // The ring locks only make sense for freehand lines.
     GState.RingLockBits = 0;
     BuildPaletteImage(context);
@@ -231,10 +226,7 @@ void DrawCanvasOverlay(PluginContext* context) {
 }
 
 void EndCanvasInteraction(PluginContext* context) {
-  if (HostImage* buffer = GState.SampleBuffer) {
-    GState.SampleBuffer = nullptr;
-    HostFreeImage(context, buffer);
-  }
+  FreeHeldImage(context, &GState.SampleBuffer);
   const bool brushMode = (GState.ModeFlags & kModeBrush) != 0;
   GState.ModeFlags = 0;
   if (GState.PickRequester || GState.PickImage) {

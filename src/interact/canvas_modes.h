@@ -8,6 +8,9 @@ void StartBrushMode(PluginContext* context);
 void StartPickMode(PluginContext* context);
 void EndPickMode(PluginContext* context);
 void UpdateFxBrushWatch(PluginContext* context);
+// The brush size lock on or off, freshly reset, then the watch follows (the
+// 'k' command letter and the option menu's item).
+void ToggleBrushSizeLock(PluginContext* context);
 
 // Message 300: draws the pick or brush overlay over the canvas view.
 void DrawCanvasOverlay(PluginContext* context);

@@ -21,7 +21,7 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "interact/canvas_modes.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 
 namespace {
 

@@ -16,23 +16,11 @@ constexpr const char* kFillShapes[] = {"freehandfill",   "linefill",       "rect
                                        "ellipsefill",    "circle2ptsfill", "circle3ptsfill",
                                        "flood",          "bezierfill",     "bsplinefill"};
 
-bool EqualIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    char ca = *a;
-    char cb = *b;
-    if (ca >= 'A' && ca <= 'Z') ca = static_cast<char>(ca - 'A' + 'a');
-    if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb - 'A' + 'a');
-    if (ca != cb) return false;
-    if (ca == '\0') return true;
-  }
-}
-
 // Sends a query and cuts its reply to the first space-separated word
 // (leading spaces skipped). The word is empty when the reply has none.
 void QueryFirstWord(PluginContext* context, const char* command, char (&word)[kReplySize]) {
-  char reply[kReplySize] = {};
-  HostSendCommand(context, command, reply);
-  reply[kReplySize - 1] = '\0';
+  char reply[kReplySize];
+  AskHost(context, command, reply);
   const char* start = reply;
   while (*start == ' ') ++start;
   size_t length = 0;
@@ -62,7 +50,7 @@ bool ActiveShapeIsFill(PluginContext* context) {
   char shape[kReplySize];
   QueryFirstWord(context, "tv_getActiveShape", shape);
   for (const char* fill : kFillShapes) {
-    if (EqualIgnoringCase(shape, fill)) return true;
+    if (ReplyIs(shape, fill)) return true;
   }
   return false;
 }

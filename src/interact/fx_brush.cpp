@@ -47,7 +47,7 @@
 #include "interact/canvas_pick.h"
 #include "panel/brush_control.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "requesters/requester_support.h"
 
 namespace {
@@ -119,9 +119,7 @@ struct ToolReply {
 };
 
 void AskActiveTool(PluginContext* context, const char* command, ToolReply* reply) {
-  reply->text[0] = '\0';
-  HostSendCommand(context, command, reply->text);
-  reply->text[kReplySize - 1] = '\0';
+  AskHost(context, command, reply->text);
   reply->count = 0;
   char* p = reply->text;
   while (*p && reply->count < ToolReply::kMaxWords) {
@@ -412,7 +410,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
       const Pixel sample = SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context);
       SetPensForBrushMode(context, buttons, sample);
       GState.CurrentHsv = PixelToPickerHsv(context, sample);
-      if (GState.CurrentHsv.c1 < 0.001f) GState.CurrentHsv.c0 = hue;
+      if (GState.CurrentHsv.c1 < colour::kGreyChroma) GState.CurrentHsv.c0 = hue;
       GState.BrushFirstDraw = 1;
       if (buttons == 0) {
         RefreshPanel(context);

@@ -26,8 +26,8 @@
 #include "host/host_commands.h"
 #include "interact/draw_mode.h"
 #include "interact/panel_pointer.h"
-#include "panel/button_bitmaps.h"
-#include "panel/widget_rendering.h"
+#include "panel/lamp_picture.h"
+#include "panel/panel_images.h"
 
 namespace {
 
@@ -90,9 +90,8 @@ bool FirstWordIs(const char* reply, const char* word) {
 // otherwise the clicked side goes on.
 void SwitchHostDrawMode(PluginContext* context, bool isFill, int32_t clicked, int32_t qualifier,
                         const HostModeWords& words) {
-  char reply[kReplySize] = {};
-  HostSendCommand(context, "tv_getDrawMode", reply);
-  reply[kReplySize - 1] = '\0';
+  char reply[kReplySize];
+  AskHost(context, "tv_getDrawMode", reply);
   GState.PaintModeBits &= ~kPaintVariants;
   const bool hostModeOn = FirstWordIs(reply, words.lighterOn) || FirstWordIs(reply, words.darkerOn);
   const int32_t chosen = hostModeOn ? 0 : clicked;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/abi.h"
-#include "panel/button_bitmaps.h"
+#include "panel/lamp_picture.h"
 
 // The lamp pictures of the paint-mode button, by what they tell.
 constexpr int32_t kLampGreen = kLampTypeGreen;    // paint mode on, idle

@@ -44,7 +44,7 @@
 #include "interact/paint_mode.h"
 #include "interact/re_stroke.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "requesters/lab_dialog.h"
 #include "requesters/vectorscope_window.h"
 
@@ -189,6 +189,38 @@ void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPo
   }
 }
 
+using Conversion = ColourTriple (*)(ColourTriple);
+
+// The ring and the picker work in different HSV spaces: the ring's colour is
+// taken into the picker's space (`toRgb`, then `toSpace`), gets hue h there
+// and comes back (`fromSpace`); the current colour takes its saturation and
+// value in the ring's space (`toRing`).
+ColourTriple TurnHueAcrossSpaces(float h, Conversion toRgb, Conversion toSpace, Conversion fromSpace,
+                                 Conversion toRing) {
+  ColourTriple t = toSpace(toRgb(GState.HueRingHsv));
+  t.c0 = h;
+  const ColourTriple n = fromSpace(t);
+  const ColourTriple u = toRing(n);
+  GState.CurrentHsv.c0 = h;
+  GState.CurrentHsv.c1 = u.c1;
+  GState.CurrentHsv.c2 = u.c2;
+  return n;
+}
+
+// The same for a saturation and value set in the ring's space: the current
+// colour takes the hue the result has in the picker's space.
+ColourTriple SetSatValAcrossSpaces(float s, float v, Conversion toRgb, Conversion toSpace, Conversion fromSpace,
+                                   Conversion toPicker) {
+  ColourTriple t = toSpace(toRgb(GState.HueRingHsv));
+  t.c1 = s;
+  t.c2 = v;
+  const ColourTriple n = fromSpace(t);
+  GState.CurrentHsv.c0 = toPicker(n).c0;
+  GState.CurrentHsv.c1 = s;
+  GState.CurrentHsv.c2 = v;
+  return n;
+}
+
 // New colour of a hue-ring drag at hue h (0, 1].
 ColourTriple HueRingColour(PluginContext* context, float h) {
   ColourTriple w = GState.CurrentHsv;
@@ -214,26 +246,8 @@ ColourTriple HueRingColour(PluginContext* context, float h) {
     }
     return n;
   }
-  if (PaletteIsCie() && !RingIsCie()) {
-    ColourTriple t = RgbToHsv(CieHsvToRgb(GState.HueRingHsv));
-    t.c0 = h;
-    const ColourTriple n = HsvToRgb(t);
-    const ColourTriple u = RgbToCieHsv(n);
-    GState.CurrentHsv.c0 = h;
-    GState.CurrentHsv.c1 = u.c1;
-    GState.CurrentHsv.c2 = u.c2;
-    return n;
-  }
-  if (!PaletteIsCie() && RingIsCie()) {
-    ColourTriple t = RgbToCieHsv(HsvToRgb(GState.HueRingHsv));
-    t.c0 = h;
-    const ColourTriple n = CieHsvToRgb(t);
-    const ColourTriple u = RgbToHsv(n);
-    GState.CurrentHsv.c0 = h;
-    GState.CurrentHsv.c1 = u.c1;
-    GState.CurrentHsv.c2 = u.c2;
-    return n;
-  }
+  if (PaletteIsCie() && !RingIsCie()) return TurnHueAcrossSpaces(h, CieHsvToRgb, RgbToHsv, HsvToRgb, RgbToCieHsv);
+  if (!PaletteIsCie() && RingIsCie()) return TurnHueAcrossSpaces(h, HsvToRgb, RgbToCieHsv, CieHsvToRgb, RgbToHsv);
   GState.CurrentHsv.c0 = h;
   return PickerHsvToRgb(GState.CurrentHsv);
 }
@@ -275,26 +289,8 @@ ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& p
   s = Clamp01(s);
   v = Clamp01(v);
 
-  if (PaletteIsCie() && !RingIsCie()) {
-    ColourTriple t = RgbToCieHsv(HsvToRgb(GState.HueRingHsv));
-    t.c1 = s;
-    t.c2 = v;
-    const ColourTriple n = CieHsvToRgb(t);
-    GState.CurrentHsv.c0 = RgbToHsv(n).c0;
-    GState.CurrentHsv.c1 = s;
-    GState.CurrentHsv.c2 = v;
-    return n;
-  }
-  if (!PaletteIsCie() && RingIsCie()) {
-    ColourTriple t = RgbToHsv(CieHsvToRgb(GState.HueRingHsv));
-    t.c1 = s;
-    t.c2 = v;
-    const ColourTriple n = HsvToRgb(t);
-    GState.CurrentHsv.c0 = RgbToCieHsv(n).c0;
-    GState.CurrentHsv.c1 = s;
-    GState.CurrentHsv.c2 = v;
-    return n;
-  }
+  if (PaletteIsCie() && !RingIsCie()) return SetSatValAcrossSpaces(s, v, HsvToRgb, RgbToCieHsv, CieHsvToRgb, RgbToHsv);
+  if (!PaletteIsCie() && RingIsCie()) return SetSatValAcrossSpaces(s, v, CieHsvToRgb, RgbToHsv, HsvToRgb, RgbToCieHsv);
   GState.CurrentHsv.c1 = s;
   GState.CurrentHsv.c2 = v;
   return PickerHsvToRgb(GState.CurrentHsv);

@@ -43,7 +43,7 @@
 #include "interact/smart_fill.h"
 #include "panel/help_texts.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "requesters/panel_window.h"
 #include "requesters/vectorscope_window.h"
 #include "store/colour_scheme.h"

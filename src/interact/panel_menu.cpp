@@ -13,4 +13,5 @@ void RunOptionMenu(PluginContext* context) {
   const int32_t followUps = ShowOptionMenu(context);
   if (followUps & kMenuFollowCloseScope) CloseScopeWindow(context);
   if (followUps & kMenuFollowFxBrushWatch) UpdateFxBrushWatch(context);
+  if (followUps & kMenuFollowSizeLock) ToggleBrushSizeLock(context);
 }

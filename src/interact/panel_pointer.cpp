@@ -9,7 +9,7 @@
 #include "colour/pens.h"
 #include "colour/vectorscope.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 
 namespace {
 

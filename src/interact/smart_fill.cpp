@@ -26,27 +26,13 @@
 
 namespace {
 
-constexpr char kFreehandLine[] = "freehandline";
 constexpr char kUndoGroupClose[] = "tv_undoclosestack \"Smart Fill\"";
-
-// The whole reply equals "freehandline", ignoring ASCII letter case.
-bool ReplyIsFreehandLine(const char* reply) {
-  for (int i = 0;; ++i) {
-    char a = reply[i];
-    const char b = kFreehandLine[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (a != b) return false;
-    if (b == '\0') return true;
-  }
-}
 
 // Sends a command and reads the leading integer of its reply; false when the
 // reply holds none.
 bool AskNumber(PluginContext* context, const char* command, int32_t* value) {
   char reply[kReplySize];
-  reply[0] = '\0';
-  HostSendCommand(context, command, reply);
-  reply[kReplySize - 1] = '\0';
+  AskHost(context, command, reply);
   return ScanReplyIntegers(reply, value, 1) == 1;
 }
 
@@ -68,14 +54,25 @@ void AbandonRun(PluginContext* context, const FillRun& run) {
   HostSendCommand(context, "tv_reapply", reply);
 }
 
+// Creates a scratch layer with `create`, shifted to the image being worked
+// on and shown there. False (the run abandoned) when the host names no layer.
+bool ScratchLayer(PluginContext* context, const char* create, int32_t image, const FillRun& run, int32_t* layer) {
+  if (!AskNumber(context, create, layer)) {
+    AbandonRun(context, run);
+    return false;
+  }
+  char reply[kReplySize];
+  SendCommandFormat(context, reply, "tv_LayerShift %d %d", *layer, image);
+  SendCommandFormat(context, reply, "tv_LayerImage %d", image);
+  return true;
+}
+
 }  // namespace
 
 void SmartFill(PluginContext* context) {
   char reply[kReplySize];
-  reply[0] = '\0';
-  HostSendCommand(context, "tv_getactiveshape", reply);
-  reply[kReplySize - 1] = '\0';
-  if (!ReplyIsFreehandLine(reply)) return;
+  AskHost(context, "tv_getactiveshape", reply);
+  if (!ReplyIs(reply, kFreehandLine)) return;
 
   HostSendCommand(context, "tv_undo", reply);  // the line just drawn
   HostSendCommand(context, "tv_undoopenstack", reply);
@@ -91,24 +88,14 @@ void SmartFill(PluginContext* context) {
 
   // Scratch layer of the line, recoloured into a solid stencil shape.
   int32_t line = 0;
-  if (!AskNumber(context, "tv_LayerCreate \"deleteme_restroke\"", &line)) {
-    AbandonRun(context, run);
-    return;
-  }
-  SendCommandFormat(context, reply, "tv_LayerShift %d %d", line, image);
-  SendCommandFormat(context, reply, "tv_LayerImage %d", image);
+  if (!ScratchLayer(context, "tv_LayerCreate \"deleteme_restroke\"", image, run, &line)) return;
   HostSendCommand(context, "tv_reapply", reply);
   HostSendCommand(context, "tv_pixelmatrix 0 0 0 0 0   0 0 0 0 150   0 0 0 0 255   0 0 0 1 0", reply);
   SendCommandFormat(context, reply, "tv_layerstencil %d on", line);
 
   // Scratch layer of the fill at the recorded click, kept on the spare page.
   int32_t fill = 0;
-  if (!AskNumber(context, "tv_LayerCreate \"deleteme_fillresult\"", &fill)) {
-    AbandonRun(context, run);
-    return;
-  }
-  SendCommandFormat(context, reply, "tv_LayerShift %d %d", fill, image);
-  SendCommandFormat(context, reply, "tv_LayerImage %d", image);
+  if (!ScratchLayer(context, "tv_LayerCreate \"deleteme_fillresult\"", image, run, &fill)) return;
   SendCommandFormat(context, reply, "tv_fill %d %d", GState.SmartFillPoint[0], GState.SmartFillPoint[1]);
   HostSendCommand(context, "tv_sparecopy", reply);
 

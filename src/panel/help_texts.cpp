@@ -23,7 +23,7 @@
 
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 #include "store/builtin_texts_ids.h"
 #include "store/localisation.h"
 

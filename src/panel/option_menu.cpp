@@ -19,7 +19,7 @@
 #include "host/host_functions.h"
 #include "panel/about_message.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "store/builtin_texts_ids.h"
 #include "store/localisation.h"
 
@@ -213,10 +213,7 @@ int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
       GState.AggressiveAutosample = Toggled(GState.AggressiveAutosample);
       break;
     case kMenuIdBrushSizeLock:
-      GState.PaintModeBits ^= kPaintSizeLock;
-      GState.BrushSizeLock = -1;
-      GState.BrushSizeLockSize = -1.0f;
-      return kMenuFollowFxBrushWatch;
+      return kMenuFollowSizeLock;
     case kMenuIdAutoTrim:
       GState.PaintModeBits ^= kPaintAutoTrim;
       GState.AutoTrimPending = 0;

@@ -10,7 +10,8 @@
 // (RunOptionMenu in interact/panel_menu.h does both).
 constexpr int32_t kMenuFollowNone = 0;
 constexpr int32_t kMenuFollowCloseScope = 0x1;     // CloseScopeWindow (the scope was switched off)
-constexpr int32_t kMenuFollowFxBrushWatch = 0x2;   // update the FX-brush watch (size lock, auto trim)
+constexpr int32_t kMenuFollowFxBrushWatch = 0x2;   // update the FX-brush watch (auto trim)
+constexpr int32_t kMenuFollowSizeLock = 0x4;       // toggle the brush size lock (as its command letter does)
 
 // Item ids the host hands back.
 constexpr int32_t kMenuIdShowPalette = 10;

@@ -32,7 +32,7 @@
 #include "core/pixel_bytes.h"
 #include "core/plugin_memory.h"
 #include "host/host_calls.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 
 namespace {
 

@@ -16,32 +16,11 @@
 #include "colour/pens.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
-#include "panel/button_bitmaps.h"
-#include "panel/widget_rendering.h"
+#include "host/host_images.h"
+#include "panel/lamp_picture.h"
+#include "panel/panel_images.h"
 #include "store/builtin_texts_ids.h"
 #include "store/localisation.h"
-
-int32_t PaletteRadius(int32_t x, int32_t y) {
-  const int32_t dx = kPaletteCentre - x;
-  const int32_t dy = kPaletteCentre - y;
-  const int32_t squared = dx * dx + dy * dy;
-  int32_t r = 0;
-  while ((r + 1) * (r + 1) <= squared) ++r;
-  return r;
-}
-
-PaletteArea PaletteAreaAt(int32_t x, int32_t y) {
-  const int32_t dx = kPaletteCentre - x;
-  const int32_t dy = kPaletteCentre - y;
-  const int32_t r = PaletteRadius(x, y);
-  if (r >= kHueRingInner && r <= kHueRingOuter) return PaletteArea::kHueRing;
-  if (r >= kCornerMinRadius) {
-    if (dy > 0) return dx > 0 ? PaletteArea::kCornerTopLeft : PaletteArea::kCornerTopRight;
-    return dx > 0 ? PaletteArea::kCornerBottomLeft : PaletteArea::kCornerBottomRight;
-  }
-  if (std::abs(dx) <= kSquareHalf && std::abs(dy) <= kSquareHalf) return PaletteArea::kSatValSquare;
-  return std::abs(dx) >= kBarMin ? PaletteArea::kSaturationZone : PaletteArea::kValueZone;
-}
 
 namespace {
 
@@ -64,12 +43,6 @@ int32_t RestingLampType() {
   if (GState.PaintModeBits & kPaintLampAlt) return kLampTypeLime;
   if (GState.PaintModeBits & kPaintLampOn) return kLampTypeGreen;
   return kLampTypeOff;
-}
-
-void FreeHeld(PluginContext* context, HostImage** held) {
-  HostImage* const image = *held;
-  *held = nullptr;
-  if (image) HostFreeImage(context, image);
 }
 
 // The current colour becomes `pixel` in every form the panel keeps.
@@ -151,7 +124,7 @@ void SwapPens(PluginContext* context) {
 }
 
 void ReleasePanelImages(PluginContext* context) {
-  FreeHeld(context, &GState.SwatchImage);
-  FreeHeld(context, &GState.PaletteImage);
-  FreeHeld(context, &GState.LampImage);
+  FreeHeldImage(context, &GState.SwatchImage);
+  FreeHeldImage(context, &GState.PaletteImage);
+  FreeHeldImage(context, &GState.LampImage);
 }

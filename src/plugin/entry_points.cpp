@@ -14,17 +14,19 @@
 #include "colour/lighten_darken_filter.h"
 #include "colour/vectorscope.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 #include "interact/draw_mode.h"
 #include "interact/fx_brush.h"
 #include "panel/about_message.h"
 #include "panel/palette_picture.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "core/host_boundary.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
 #include "core/worker_threads.h"
 #include "interact/canvas_modes.h"
+#include "interact/command_letters.h"
 #include "interact/panel_events.h"
 #include "requesters/lab_dialog.h"
 #include "requesters/requester_support.h"
@@ -42,19 +44,6 @@ constexpr int kNameTextLimit = 127;
 
 UserBlockAllocator gUserBlockAllocator = std::calloc;
 bool gSessionRunning = false;  // PI_Open has handed the user block over
-
-void SetModeBitForFilter(PluginContext* context, int32_t bit) {
-  const int32_t saved = GState.PaintModeBits;
-  GState.PaintModeBits |= bit;
-  HostApplyFilter(context);
-  GState.PaintModeBits = saved;
-}
-
-void ToggleAutoTrim(PluginContext* context, int32_t newBits) {
-  GState.PaintModeBits = newBits;
-  GState.AutoTrimPending = 0;
-  UpdateFxBrushWatch(context);
-}
 
 // Copies the plug-in's name into the context's 128-byte field, cut to 127
 // bytes of text. Texts may be GBK: a cut never splits a two-byte character,
@@ -178,10 +167,7 @@ void CloseSession(PluginContext* context) {
   CloseLabDialog(context);
   // The host may unload without ending the canvas interaction first; the
   // canvas copy would otherwise outlive the plug-in.
-  if (HostImage* buffer = GState.SampleBuffer) {
-    GState.SampleBuffer = nullptr;
-    HostFreeImage(context, buffer);
-  }
+  FreeHeldImage(context, &GState.SampleBuffer);
   if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
   // The filter's worker threads end here, not at unload: the loader lock
   // held there would stop them from exiting.
@@ -191,79 +177,7 @@ void CloseSession(PluginContext* context) {
 
 int32_t RunCommands(PluginContext* context, const char* command) {
   if (!command) return ShowPanel(context);
-  int32_t result = 1;
-  for (const char* c = command; *c; ++c) {
-    switch (*c) {
-      case 's':
-        if (GState.ModeFlags & kModePick) {
-          EndPickMode(context);
-        } else {
-          StartPickMode(context);
-        }
-        break;
-      case 'S':
-        if (!(GState.ModeFlags & kModeBrush)) {
-          GState.CanvasSubMode = kBrushSubModeNone;
-          StartBrushMode(context);
-        } else if (!AutoDrawModeCheck(context, false)) {
-          AutoDrawModeFollowUp(context);
-        }
-        break;
-      case 'R':
-        if (GState.ModeFlags & kModeBrush) {
-          AutoDrawModeFollowUp(context);
-        } else {
-          GState.CanvasSubMode = kBrushSubModeResize;
-          StartBrushMode(context);
-        }
-        break;
-      case 'x':
-        SwapPens(context);
-        break;
-      case 'r':
-        RefreshPanel(context);
-        break;
-      case 'd':
-        SetModeBitForFilter(context, kPaintCieDarken);
-        break;
-      case 'l':
-        SetModeBitForFilter(context, kPaintCieLighten);
-        break;
-      case 'k':
-        GState.PaintModeBits ^= kPaintSizeLock;
-        GState.BrushSizeLock = -1;
-        GState.BrushSizeLockSize = -1.0f;
-        UpdateFxBrushWatch(context);
-        break;
-      case 'K':
-        GState.BrushSizeLock = 100;
-        GState.BrushSizeLockSize = 0.0f;
-        break;
-      case 'T':
-        ToggleAutoTrim(context, GState.PaintModeBits ^ kPaintAutoTrim);
-        break;
-      case 'U':
-        ToggleAutoTrim(context, GState.PaintModeBits | kPaintAutoTrim);
-        break;
-      case 'u':
-        ToggleAutoTrim(context, GState.PaintModeBits & ~kPaintAutoTrim);
-        break;
-      case 't':
-        if (GState.PanelRequester) {
-          const RequesterHandle panel = GState.PanelRequester;
-          HostSetPointerTracking(context, panel, 0);
-          GState.PanelRequester = 0;
-          // The panel's closing event stores its place and the options.
-          HostCloseRequester(context, panel);
-        } else if (!ShowPanel(context)) {
-          result = 0;
-        }
-        break;
-      default:
-        break;  // not a command letter
-    }
-  }
-  return result;
+  return RunCommandLetters(context, command);
 }
 
 int32_t FilterWork(PluginContext* context) {

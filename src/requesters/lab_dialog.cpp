@@ -17,7 +17,7 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "requesters/requester_support.h"
 #include "store/localisation.h"
 #include "store/settings.h"

@@ -136,9 +136,8 @@ int32_t SlotUnderDrag(const ColourSchemeState& scheme, float pointer) {
 // Builds the slot file's path from the host's plug-in directory. False when
 // the host names no directory.
 bool BuildSchemePath(PluginContext* context, char (&path)[kPathSize]) {
-  char reply[kReplySize] = "";
-  HostSendCommand(context, "tv_GetPath PLUGIN", reply);
-  reply[kReplySize - 1] = '\0';
+  char reply[kReplySize];
+  AskHost(context, "tv_GetPath PLUGIN", reply);
   if (reply[0] == '\0') return false;
   std::snprintf(path, kPathSize, kPathFormat, reply, kSchemeFileName);
   return true;

@@ -20,7 +20,6 @@ constexpr ShortcutEntry kShortcuts[kShortcutCount] = {
 
 }  // namespace
 
-const ShortcutEntry* ShortcutTable() { return kShortcuts; }
 
 void RegisterShortcuts(PluginContext* context) {
   for (const ShortcutEntry& shortcut : kShortcuts) {

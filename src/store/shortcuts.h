@@ -16,8 +16,5 @@ struct ShortcutEntry {
 
 constexpr int kShortcutCount = 13;
 
-// The shortcuts in registration order.
-const ShortcutEntry* ShortcutTable();
-
 // PI_Open: registers the thirteen shortcuts in their order.
 void RegisterShortcuts(PluginContext* context);

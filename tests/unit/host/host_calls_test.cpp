@@ -1,7 +1,8 @@
-// The host call layer: every operation writes exactly its pack words, zeros
-// up to its pack length, calls the dispatcher once and returns its word.
-// A capturing dispatcher stands in for the host here so that the layout of
-// each pack is checked on its own, word by word.
+// The host call layer and the protocol table it is built from: each case
+// states one operation's binary interface (function number, the words in
+// order, the pack length); the operation must send exactly that, and the
+// table's row must agree with it, so that the stand-in host, which records
+// and serves calls by the same table, is checked against the interface too.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +11,9 @@
 
 #include "host/host_calls.h"
 #include "host/host_commands.h"
+#include "host/host_protocol.h"
+
+#include <set>
 
 namespace {
 
@@ -150,8 +154,35 @@ class HostCallLayer : public ::testing::Test {
 
 }  // namespace
 
+// Which words of a case are texts and which are other pointers, by value.
+bool IsText(HostWord w) { return w == W(kText) || w == W(kKey) || w == W(kValue); }
+bool IsPointer(HostWord w) {
+  return w == W(gBuffer) || w == W(&gInt) || w == W(gPixels) || w == W(&gImage) || w == W(gMenu) ||
+         w == reinterpret_cast<HostWord>(SomeCallback);
+}
+
 TEST_F(HostCallLayer, EveryOperationWritesItsPackThenZerosAndReturnsTheHostsWord) {
+  std::set<const HostCallShape*> covered = {FindHostCall(kFnRequesterOp, kReqGetPlace)};  // tested below
   for (const PackCase& c : PackCases()) {
+    const std::string name = std::string("Host") + c.name;
+    const HostCallShape* shape = nullptr;
+    for (const HostCallShape& row : kHostCalls) {
+      if (name.rfind(row.name, 0) == 0) shape = &row;  // "SendCommandNoReply" is a SendCommand case
+    }
+    ASSERT_NE(nullptr, shape) << name << " has no row in the protocol table";
+    covered.insert(shape);
+    EXPECT_EQ(c.function, shape->function) << name;
+    EXPECT_EQ(c.length, shape->packLength) << name;
+    EXPECT_EQ(HasSubOperation(c.function) ? c.words[0] : kNoSubOperation, shape->subOperation) << name;
+    for (size_t i = 0; i < c.words.size(); ++i) {
+      // A text word in the case is a text in the table, a pointer a pointer
+      // or null (the unpacker's packed source is passed as a text here).
+      const bool text = (shape->textWords >> i) & 1, pointer = (shape->pointerWords >> i) & 1;
+      const HostWord w = c.words[i];
+      EXPECT_TRUE(!IsText(w) || text || pointer) << name << " word " << i;
+      EXPECT_TRUE(!text || IsText(w)) << name << " word " << i;
+      EXPECT_TRUE(!pointer || !w || IsPointer(w) || IsText(w)) << name << " word " << i;
+    }
     gCapture = Capture{};
     // The host may read every word up to the pack length, so all of them
     // are checked.
@@ -166,6 +197,7 @@ TEST_F(HostCallLayer, EveryOperationWritesItsPackThenZerosAndReturnsTheHostsWord
       EXPECT_EQ(expected, gCapture.pack[i]) << c.name << " word " << i;
     }
   }
+  EXPECT_EQ(std::size(kHostCalls), covered.size()) << "a row of the protocol table has no case";
 }
 
 TEST_F(HostCallLayer, GetRequesterPlaceCopiesAnswerWordsOnlyOnSuccess) {

@@ -13,7 +13,7 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "support/panel_driver.h"
 #include "support/plugin_host.h"
 

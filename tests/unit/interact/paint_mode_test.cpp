@@ -13,7 +13,7 @@
 #include "host/host_calls.h"
 #include "host/host_functions.h"
 #include "interact/paint_mode.h"
-#include "panel/button_bitmaps.h"
+#include "panel/lamp_picture.h"
 #include "support/panel_driver.h"
 #include "support/plugin_host.h"
 

@@ -9,9 +9,9 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
-#include "panel/button_bitmaps.h"
+#include "panel/lamp_picture.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "support/plugin_host.h"
 #include "support/sweep.h"
 

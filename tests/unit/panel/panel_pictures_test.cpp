@@ -13,7 +13,7 @@
 #include "host/host_calls.h"
 #include "panel/palette_picture.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 #include "simhost_pictures.h"
 #include "support/panel_states.h"
 #include "support/plugin_host.h"

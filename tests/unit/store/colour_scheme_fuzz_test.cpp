@@ -3,14 +3,11 @@
 // whole scheme (1..8 used points, all in `sorted`, ascending, inside 0..1)
 // and never a settings file open.
 //
-// The slot file is served from memory here (the stand-in host rewrites its
-// files on every write, too slow for thousands of rounds); every other host
-// call goes to the stand-in host.
+// The slot file lives in the stand-in host's memory here (on disk it is
+// rewritten on every write, too slow for thousands of rounds).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,54 +16,18 @@
 
 namespace {
 
-struct MemoryFile {
-  std::map<std::string, std::map<std::string, std::string>> sections;
-  int32_t openCount = 0;
-  HostDispatchFn host = nullptr;
-};
-MemoryFile gMemoryFile;
-
-const char* Text(HostWord word) { return reinterpret_cast<const char*>(word); }
-
-// The settings-file functions as the host promises them: a read gives the
-// stored value or the default, NUL-terminated and cut to the buffer size.
-HostWord TW_CALL MemoryFileDispatch(PluginContext* context, int32_t function, HostWord* pack) {
-  switch (function) {
-    case kFnOpenConfigFile:
-      ++gMemoryFile.openCount;
-      return 0x100;
-    case kFnCloseConfigFile:
-      --gMemoryFile.openCount;
-      return 1;
-    case kFnWriteConfigString:
-      gMemoryFile.sections[Text(pack[1])][Text(pack[2])] = Text(pack[3]);
-      return 1;
-    case kFnReadConfigString: {
-      const auto& section = gMemoryFile.sections[Text(pack[1])];
-      const auto found = section.find(Text(pack[2]));
-      const std::string value = found != section.end() ? found->second : Text(pack[4]);
-      const size_t length = std::min(value.size(), static_cast<size_t>(pack[5]) - 1);
-      std::memcpy(reinterpret_cast<char*>(pack[3]), value.data(), length);
-      reinterpret_cast<char*>(pack[3])[length] = '\0';
-      return 1;
-    }
-    default: return gMemoryFile.host(context, function, pack);
-  }
-}
-
 class ColourSchemeFuzzTest : public ColourSchemeTest {
  protected:
   void SetUp() override {
     ColourSchemeTest::SetUp();
     if (HasFatalFailure()) return;
-    gMemoryFile = MemoryFile{};
-    gMemoryFile.host = Context()->HostDispatch;
-    Context()->HostDispatch = MemoryFileDispatch;
+    options.configFilesInMemory = true;
+    RestartHost();
+    InitColourScheme(Context());
   }
-  void TearDown() override {
-    EXPECT_EQ(gMemoryFile.openCount, 0) << "a settings file was left open";
-    if (host && gMemoryFile.host) Context()->HostDispatch = gMemoryFile.host;
-    ColourSchemeTest::TearDown();
+  std::string Stored(int32_t slot, int32_t point) {
+    return host->ConfigFileValue(SchemePath(), "slot_" + std::to_string(slot), "csP_" + std::to_string(point))
+        .value_or("");
   }
 };
 
@@ -124,7 +85,7 @@ TEST_F(ColourSchemeFuzzTest, RandomSlotFilesNeverBreakTheScheme) {
       // A load that took points read them the way "%lu %f" reads them.
       ++loads;
       for (int32_t i = 0; i < Scheme().count; ++i) {
-        const std::string text = gMemoryFile.sections["slot_" + std::to_string(slot)]["csP_" + std::to_string(i)];
+        const std::string text = Stored(slot, i);
         unsigned long colour = 0;
         float position = -1.0f;
         EXPECT_EQ(std::sscanf(text.c_str(), "%lu %f", &colour, &position), 2) << where << ": \"" << text << "\"";
@@ -141,7 +102,7 @@ TEST_F(ColourSchemeFuzzTest, RandomSlotFilesNeverBreakTheScheme) {
       ExpectPoints(before, where + ": a failed load keeps the scheme");
     }
     for (const SchemePoint& point : Points()) EXPECT_EQ(point.colour >> 24, 0xFFu) << where;
-    EXPECT_EQ(gMemoryFile.openCount, 0) << where;
+    EXPECT_EQ(host->OpenConfigFileCount(), 0) << where;
   }
   EXPECT_GT(messages, 100u) << "the rounds hardly tried bad points";
   EXPECT_GT(loads, 100) << "the rounds hardly loaded anything";

@@ -3,9 +3,9 @@
 
 #include "colour/colour_mixing.h"
 #include "core/plugin_state.h"
-#include "panel/button_bitmaps.h"
+#include "panel/lamp_picture.h"
 #include "panel/panel_layout.h"
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 
 namespace {
 

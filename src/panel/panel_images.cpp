@@ -8,17 +8,19 @@
 // Every rebuild draws a fresh image and shows it; the image the gadget
 // showed before is freed once the new one is shown, so each gadget holds one
 // live image however long a drag goes on.
-#include "panel/widget_rendering.h"
+#include "panel/panel_images.h"
 
 #include <cstdlib>
 
 #include "colour/colour_mixing.h"
+#include "colour/colour_constants.h"
 #include "colour/colour_models.h"
 #include "colour/pens.h"
 #include "core/artwork.h"
 #include "host/host_calls.h"
+#include "host/host_images.h"
 #include "panel/palette_picture.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 #include "store/colour_scheme.h"
 
 namespace {
@@ -29,16 +31,6 @@ constexpr float kSliderMarkerHalfWidth = 0.8f;  // L* units either side of the m
 constexpr int32_t kSliderStopRows[2] = {72, 73};   // stop marks at the bottom of the palette strip
 constexpr int32_t kSliderFifthLastRow = 44;        // the current fifth is marked in rows 42..44
 constexpr float kSliderFifths = 5.0f;
-constexpr float kGreyChroma = 0.001f;
-
-// Shows `image` in the gadget and frees what the gadget showed before.
-void ShowInGadget(PluginContext* context, RequesterHandle panel, int32_t gadget, HostImage* image,
-                  HostImage** held) {
-  HostSetGadgetImage(context, panel, gadget, image);
-  HostImage* const previous = *held;
-  *held = image;
-  if (previous && previous != image) HostFreeImage(context, previous);
-}
 
 // Slider rows of the palette-gradient mode: the colour-scheme stops.
 void DrawSchemeColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, int32_t* stop) {
@@ -100,7 +92,7 @@ ColourTriple MarkerColour(PluginContext* context) {
     m = GState.CurrentHsv;
   } else {
     m = PixelToPickerHsv(context, GetAPen(context));
-    if (m.c1 < kGreyChroma) m.c0 = GState.CurrentHsv.c0;
+    if (m.c1 < colour::kGreyChroma) m.c0 = GState.CurrentHsv.c0;
   }
   m.c0 = WrapPickerHue(m.c0);
   return m;
@@ -146,7 +138,7 @@ void BuildSwatchImage(PluginContext* context) {
   if (!panel) return;
   const bool slider = GState.SliderMode > 0;
   const int32_t height = slider ? kSliderImageHeight : kSwatchBandHeight;
-  HostImage* image = HostAllocImage(context, kSwatchImageWidth, height);
+  HostImage* image = AllocExactImage(context, kSwatchImageWidth, height);
   if (!image) return;
   const ColourTriple coords = SliderDrawCoords(context);
   const Pixel bPen = GetBPen(context);
@@ -179,18 +171,14 @@ void BuildSwatchImage(PluginContext* context) {
       DrawValueColumn(context, pixels, x, p, coords, white, black);
     }
   }
-  ShowInGadget(context, panel, kSwatchGadget, image, &GState.SwatchImage);
+  ShowHeldImage(context, panel, kSwatchGadget, image, &GState.SwatchImage);
 }
 
 void BuildPaletteImage(PluginContext* context) {
   const RequesterHandle panel = GState.PanelRequester;
   if (!panel || !GState.ShowPalette) return;
-  HostImage* image = HostAllocImage(context, kPaletteImageSize, kPaletteImageSize);
+  HostImage* image = AllocExactImage(context, kPaletteImageSize, kPaletteImageSize);
   if (!image) return;
-  if (image->Width != kPaletteImageSize || image->Height != kPaletteImageSize) {
-    HostFreeImage(context, image);  // not the picture we asked for: nothing to draw into safely
-    return;
-  }
   HostUnpackImage(context, kPaletteBackground.Data, image->Pixels, kPackedImagePixels);
   GState.PickerAreaSize[0] = image->Width;
   GState.PickerAreaSize[1] = image->Height;
@@ -201,5 +189,5 @@ void BuildPaletteImage(PluginContext* context) {
   inputs.squareHue = SquareHue(inputs.marker);
   DrawPaletteAreas(context, image->Pixels, inputs);
   DrawPaletteOverlays(context, image->Pixels, inputs);
-  ShowInGadget(context, panel, kPaletteGadget, image, &GState.PaletteImage);
+  ShowHeldImage(context, panel, kPaletteGadget, image, &GState.PaletteImage);
 }

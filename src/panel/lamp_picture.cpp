@@ -4,11 +4,12 @@
 // image record gives (the host may lay out its images differently from the
 // pixels it hands over); icons are opaque where they show, so no
 // premultiplying is needed.
-#include "panel/button_bitmaps.h"
+#include "panel/lamp_picture.h"
 
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
-#include "panel/panel_layout.h"
+#include "host/host_images.h"
+#include "panel/panel_geometry.h"
 
 const LampIcon& LampIconForType(int32_t lampType) {
   switch (lampType) {
@@ -23,19 +24,15 @@ const LampIcon& LampIconForType(int32_t lampType) {
 void ShowLamp(PluginContext* context, int32_t lampType) {
   const RequesterHandle panel = GState.PanelRequester;
   if (!panel || !GState.ShowFxBrush) return;
-  HostImage* image = HostAllocImage(context, kLampIconSide, kLampIconSide);
+  HostImage* image = AllocExactImage(context, kLampIconSide, kLampIconSide);
   if (!image) return;
   const LampIcon& icon = LampIconForType(lampType);
   const uint32_t shift[4] = {8u * (image->ChannelPositions[0] & 3u), 8u * (image->ChannelPositions[1] & 3u),
                              8u * (image->ChannelPositions[2] & 3u), 8u * (image->ChannelPositions[3] & 3u)};
-  const int32_t count = image->Width * image->Height < kLampIconPixels ? image->Width * image->Height : kLampIconPixels;
-  for (int32_t k = 0; k < count; ++k) {
+  for (int32_t k = 0; k < kLampIconPixels; ++k) {
     const uint8_t* rgb = icon.Palette + 3 * icon.Index[k];
     image->Pixels[k] = static_cast<Pixel>(rgb[0]) << shift[0] | static_cast<Pixel>(rgb[1]) << shift[1] |
                        static_cast<Pixel>(rgb[2]) << shift[2] | static_cast<Pixel>(icon.Alpha[k]) << shift[3];
   }
-  HostSetGadgetImage(context, panel, kLampButton, image);
-  HostImage* const previous = GState.LampImage;
-  GState.LampImage = image;
-  if (previous && previous != image) HostFreeImage(context, previous);
+  ShowHeldImage(context, panel, kLampButton, image, &GState.LampImage);
 }
