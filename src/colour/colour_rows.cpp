@@ -185,6 +185,16 @@ inline __m128 LabExpand4(__m128 v) {
   return Select(_mm_cmpgt_ps(cube, Splat(kLabEpsilon)), cube, line);
 }
 
+// The same, dividing for the linear segment only when a lane needs it (the
+// cube is taken wherever it is above the threshold, so the bits agree).
+inline __m128 LabExpand4Lazy(__m128 v) {
+  const __m128 cube = _mm_mul_ps(_mm_mul_ps(v, v), v);
+  const __m128 above = _mm_cmpgt_ps(cube, Splat(kLabEpsilon));
+  if (_mm_movemask_ps(above) == 0xf) return cube;
+  const __m128 line = _mm_div_ps(_mm_sub_ps(v, Splat(16.0f / 116.0f)), Splat(kLabKappa));
+  return Select(above, cube, line);
+}
+
 struct Linear4 {
   __m128 r, g, b;
 };
@@ -292,6 +302,66 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
     rgb[3 * i] = static_cast<uint8_t>(c.c0);
     rgb[3 * i + 1] = static_cast<uint8_t>(c.c1);
     rgb[3 * i + 2] = static_cast<uint8_t>(c.c2);
+  }
+}
+
+TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, const float* white, float lightness,
+                                               const float* aTerms, const float* bTerms, Pixel* pixels,
+                                               size_t count) {
+  const ByteTables& tables = Tables();
+  const float usable[3] = {UsableWhiteComponent(white[0]), UsableWhiteComponent(white[1]),
+                           UsableWhiteComponent(white[2])};
+#if defined(__SSE2__)
+  if (tables.exact) {
+    // What the lightness alone decides (fy, Y and its share of each channel)
+    // once for the row, by the same vector operations.
+    const __m128 fy = _mm_div_ps(_mm_add_ps(Splat(lightness), Splat(16.0f)), Splat(116.0f));
+    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable[1]), LabExpand4(fy)), Splat(100.0f));
+    const __m128 redY = _mm_mul_ps(Splat(kRgbFromXyz[0][1]), y);
+    const __m128 greenY = _mm_mul_ps(Splat(kRgbFromXyz[1][1]), y);
+    const __m128 blueY = _mm_mul_ps(Splat(kRgbFromXyz[2][1]), y);
+    const __m128 whiteX = Splat(usable[0]), whiteZ = Splat(usable[2]), hundred = Splat(100.0f);
+    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
+    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
+    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
+    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+    const auto four = [&](__m128 aTerm, __m128 bTerm) {
+      const __m128 x = _mm_div_ps(_mm_mul_ps(whiteX, LabExpand4Lazy(_mm_add_ps(aTerm, fy))), hundred);
+      const __m128 z = _mm_div_ps(_mm_mul_ps(whiteZ, LabExpand4Lazy(_mm_sub_ps(fy, bTerm))), hundred);
+      const auto channel = [&](const float (&m)[3], __m128 yShare) {
+        return _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(m[0]), x), yShare), _mm_mul_ps(Splat(m[2]), z));
+      };
+      const __m128i r = TableBytes4(channel(kRgbFromXyz[0], redY), tables.opaque);
+      const __m128i g = TableBytes4(channel(kRgbFromXyz[1], greenY), tables.opaque);
+      const __m128i b = TableBytes4(channel(kRgbFromXyz[2], blueY), tables.opaque);
+      return _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, redShift), _mm_sll_epi32(g, greenShift)),
+                          _mm_or_si128(_mm_sll_epi32(b, blueShift), alphaBits));
+    };
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), four(_mm_loadu_ps(aTerms + i), _mm_loadu_ps(bTerms + i)));
+    }
+    if (i < count) {  // the last one to three, padded
+      float a[4] = {0.0f, 0.0f, 0.0f, 0.0f}, b[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+      Pixel out[4];
+      std::memcpy(a, aTerms + i, (count - i) * sizeof(float));
+      std::memcpy(b, bTerms + i, (count - i) * sizeof(float));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), four(_mm_loadu_ps(a), _mm_loadu_ps(b)));
+      std::memcpy(pixels + i, out, (count - i) * sizeof(Pixel));
+    }
+    return;
+  }
+#endif
+  // LabToRgb's own steps after LabToXyz's divisions (XyzToRgb reads no white).
+  const float fy = (lightness + 16.0f) / 116.0f;
+  const auto expand = [](float v) {
+    const float cube = v * v * v;
+    return cube > colour::kLabEpsilon ? cube : (v - 16.0f / 116.0f) / colour::kLabKappa;
+  };
+  const float y = usable[1] * expand(fy);
+  for (size_t i = 0; i < count; ++i) {
+    const ColourTriple xyz{usable[0] * expand(aTerms[i] + fy), y, usable[2] * expand(fy - bTerms[i]), 255};
+    pixels[i] = RgbToPixel(context, XyzToRgb(xyz));
   }
 }
 
@@ -520,20 +590,19 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
       const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
       const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, alphaShift), byteMask);
       // PixelToRgb: byte * 255 / alpha, black where alpha is 0.
-      const __m128 clear = _mm_castsi128_ps(_mm_cmpeq_epi32(alphaByte, _mm_setzero_si128()));
-      const __m128 alpha = Select(clear, Splat(1.0f), _mm_cvtepi32_ps(alphaByte));
-      const __m128 r = _mm_andnot_ps(
-          clear, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, redShift), byteMask)),
-                                       Splat(255.0f)),
-                            alpha));
-      const __m128 g = _mm_andnot_ps(
-          clear, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, greenShift), byteMask)),
-                                       Splat(255.0f)),
-                            alpha));
-      const __m128 b = _mm_andnot_ps(
-          clear, _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, blueShift), byteMask)),
-                                       Splat(255.0f)),
-                            alpha));
+      // Opaque pixels (the palette's, all of them): byte * 255 / 255 is
+      // the byte itself, exactly, so the divisions are skipped.
+      const __m128 rawR = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, redShift), byteMask));
+      const __m128 rawG = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, greenShift), byteMask));
+      const __m128 rawB = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, blueShift), byteMask));
+      __m128 r = rawR, g = rawG, b = rawB;
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaByte, byteMask)) != 0xffff) {
+        const __m128 clear = _mm_castsi128_ps(_mm_cmpeq_epi32(alphaByte, _mm_setzero_si128()));
+        const __m128 alpha = Select(clear, Splat(1.0f), _mm_cvtepi32_ps(alphaByte));
+        r = _mm_andnot_ps(clear, _mm_div_ps(_mm_mul_ps(rawR, Splat(255.0f)), alpha));
+        g = _mm_andnot_ps(clear, _mm_div_ps(_mm_mul_ps(rawG, Splat(255.0f)), alpha));
+        b = _mm_andnot_ps(clear, _mm_div_ps(_mm_mul_ps(rawB, Splat(255.0f)), alpha));
+      }
       // RgbToLumaDiff, then the level and amplitude.
       const __m128 y = _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(kDiffLumaGreen), g), _mm_mul_ps(Splat(kDiffLumaRed), r)),
                                   _mm_mul_ps(Splat(kDiffLumaBlue), b));

@@ -14,6 +14,13 @@
 //
 // rgb[3 i .. 3 i + 2] = the channels of LabToRgb(lab[i]), truncated to bytes.
 void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count);
+// Opaque colours of one lightness (a row of the CIE square, the CIE ring's
+// current-colour bands) under the given white: with aTerms[i] = a_i / 500
+// and bTerms[i] = b_i / 200 (the first steps of LabToXyz, which a picture
+// can keep per column), pixels[i] = RgbToPixel(context, LabToRgb({lightness,
+// a_i, b_i, 255})) with that white as ReferenceWhite.
+void LabTermsToOpaquePixelRow(const PluginContext* context, const float* white, float lightness,
+                              const float* aTerms, const float* bTerms, Pixel* pixels, size_t count);
 // pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i])); fastest for
 // opaque colours (others, and hues far off the ring, take the single
 // routines).

@@ -251,17 +251,15 @@ struct KeptColours {
   PluginVector<uint16_t> where;  // ring parts: the picture index of each pixel
 };
 
-// Conversion batch: colours of one white, converted in one go. CIE colours
-// go straight to L*a*b*, exactly as CieHsvToRgb forms them from the hue's
-// direction, and through the Lab row conversion; plain HSV ones through the
-// HSV row. The gamut check runs only on the colours whose mark depends on
-// it (hatching places, the CIE square's dot columns); the others read 0.
+// Conversion batch of the HSV square: its colours converted in one go
+// through the HSV row. The gamut check runs only on the colours whose mark
+// depends on it (the hatching places); the others read 0. (The CIE square
+// goes row by row through the Lab row, see DrawCieSquare.)
 struct Batch {
   size_t count = 0;
   PluginVector<uint32_t> members;      // positions in the kept array
-  PluginVector<ColourTriple> colours;  // HSV colours, or the L*a*b* of CIE ones
+  PluginVector<ColourTriple> colours;  // HSV colours
   PluginVector<uint32_t> checked;      // batch positions that need the gamut check
-  PluginVector<uint8_t> bytes;
   PluginVector<Pixel> pixels;
   PluginVector<Pixel> checkPixels;
   PluginVector<int32_t> checkResults;
@@ -286,34 +284,14 @@ ColourTriple CieLab(float sine, float cosine, float saturation, float value) {
   return {value * 100.0f, cosine * saturation * 100.0f, sine * saturation * 100.0f, 255};
 }
 
-// Converts a batch (CIE: L*a*b* under the given white), then runs the gamut
-// check over the results that need it. The bytes RgbToPixel makes at alpha
-// 255, trunc(255 x c / 255), are the truncated channels themselves for every
-// float channel 0..255 (checked over all of them), which is what the Lab row
-// gives.
-void ConvertBatch(const PluginContext* context, Batch* batch, bool cie, const float* white) {
+// Converts a batch of HSV colours, then runs the gamut check over the
+// results that need it.
+void ConvertBatch(const PluginContext* context, Batch* batch) {
   const size_t n = batch->count;
   batch->pixels.resize(n);
   batch->checks.assign(n, 0);
   if (n == 0) return;
-  if (cie) {
-    batch->bytes.resize(3 * n);  // before the white is lent: a failure must not keep it
-    float saved[3];
-    std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
-    std::memcpy(GState.ReferenceWhite, white, sizeof saved);
-    LabToRgbBytesRow(batch->colours.data(), batch->bytes.data(), n);
-    std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
-    const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
-    const uint32_t blue = ChannelShift(context->BluePosition);
-    const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
-    for (size_t i = 0; i < n; ++i) {
-      const uint8_t* rgb = &batch->bytes[3 * i];
-      batch->pixels[i] = static_cast<Pixel>(rgb[0]) << red | static_cast<Pixel>(rgb[1]) << green |
-                         static_cast<Pixel>(rgb[2]) << blue | alpha;
-    }
-  } else {
-    HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
-  }
+  HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
   if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
   const size_t m = batch->checked.size();
   batch->checkPixels.resize(m);
@@ -340,6 +318,7 @@ struct RingBatch {
   PluginVector<Run> runs;              // of where, set with the plan
   PluginVector<Pixel> checkPixels;
   PluginVector<int32_t> checkResults;
+  PluginVector<float> aTerms, bTerms;  // CIE current part: a / 500 and b / 200
   // HSV current part: each hue's sector and fraction, worked out with the
   // plan (hasSectors), so a drag only multiplies in saturation and value.
   bool hasSectors = false;
@@ -417,6 +396,31 @@ void FillRingColours(RingBatch* batch, bool cie, const PluginVector<float>& hues
     batch->colours[i] = cie ? CieLab(batch->sine[i], batch->cosine[i], saturation, value)
                             : ColourTriple{hues[i], saturation, value, 255};
   }
+}
+
+// The first steps of LabToXyz for an opaque CIE HSV colour of the given
+// hue direction and chroma: a / 500 and b / 200, with a and b formed exactly
+// as CieHsvToRgb forms them.
+void CieLabTerms(float sine, float cosine, float saturation, float* aTerm, float* bTerm) {
+  const ColourTriple lab = CieLab(sine, cosine, saturation, 0.0f);
+  *aTerm = lab.c1 / 500.0f;
+  *bTerm = lab.c2 / 200.0f;
+}
+
+// The CIE ring's current-colour band: one lightness and chroma, each pixel
+// its own hue direction; converted as one row, then marked.
+void ConvertCieRingBand(const PluginContext* context, RingBatch* batch, float saturation, float value,
+                        const float* white) {
+  const size_t n = batch->where.size();
+  batch->pixels.resize(n);
+  batch->aTerms.resize(n);
+  batch->bTerms.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    CieLabTerms(batch->sine[i], batch->cosine[i], saturation, &batch->aTerms[i], &batch->bTerms[i]);
+  }
+  LabTermsToOpaquePixelRow(context, white, CieLab(0.0f, 0.0f, 0.0f, value).c0, batch->aTerms.data(),
+                           batch->bTerms.data(), batch->pixels.data(), n);
+  MarkRingBatch(context, batch);
 }
 
 // Lays out both parts for the current options; the fixed part's colours are
@@ -504,6 +508,10 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
         MarkRingBatch(context, &batch);
         continue;
       }
+      if (cie) {
+        ConvertCieRingBand(context, &batch, ring.c1, ring.c2, white ? kRingWhite : GState.ReferenceWhite);
+        continue;
+      }
       FillRingColours(&batch, cie, gCurrentHues, ring.c1, ring.c2);
       ConvertRingBatch(context, &batch, cie, white ? kRingWhite : GState.ReferenceWhite);
     }
@@ -514,29 +522,78 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
   DrawRingPart(gRingCurrent, pixels);
 }
 
+// The CIE square into the kept pixels: a row per value, a*/500 and b*/200
+// per column (the hue is the square's, the chroma the column's), the gamut
+// check where a mark depends on it.
+void DrawCieSquare(const PluginContext* context, float squareHue) {
+  constexpr int32_t side = 2 * kSquareHalf + 1;
+  const PlaceTables& places = Places();
+  float sine = 0.0f, cosine = 0.0f;
+  CieHueDirection(squareHue, &sine, &cosine);
+  float aTerms[side], bTerms[side];
+  for (int32_t col = 0; col < side; ++col) {
+    CieLabTerms(sine, cosine, places.squareSaturation[col], &aTerms[col], &bTerms[col]);
+  }
+  gSquare.pixels.resize(static_cast<size_t>(side * side));
+  Pixel* const square = gSquare.pixels.data();
+  for (int32_t row = 0; row < side; ++row) {
+    LabTermsToOpaquePixelRow(context, GState.ReferenceWhite, CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0,
+                             aTerms, bTerms, square + row * side, side);
+  }
+  // Only the hatching places and the dot columns can get a mark (the rest
+  // keep their colour); they are listed once, row by row, so each dot
+  // column is walked from the top as the marks require.
+  static const std::vector<uint16_t> marked = [] {
+    std::vector<uint16_t> list;
+    for (int32_t row = 0; row < side; ++row) {
+      for (int32_t col = 0; col < side; ++col) {
+        const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
+        if (OnHatch(x, y) || (kPaletteCentre - x) % kClipDotStep == 0) {
+          list.push_back(static_cast<uint16_t>(row * side + col));
+        }
+      }
+    }
+    return list;
+  }();
+  static PluginVector<Pixel> checkPixels;
+  static PluginVector<int32_t> checks;
+  const size_t m = marked.size();
+  checkPixels.resize(m);
+  checks.assign(m, 0);
+  for (size_t k = 0; k < m; ++k) checkPixels[k] = square[marked[k]];
+  if (GState.GamutMode != kGamutOff) NtscGamutCheckRow(context, checkPixels.data(), checks.data(), m);
+  ClipColumn columns[side];
+  for (size_t k = 0; k < m; ++k) {
+    const int32_t col = marked[k] % side, row = marked[k] / side;
+    const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
+    square[marked[k]] = MarkSquarePixel(context, checkPixels[k], checks[k], x, y, kPaletteCentre - x, &columns[col]);
+  }
+}
+
 void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue) {
   constexpr int32_t side = 2 * kSquareHalf + 1;
   ColourKey key = CommonKey(context);
   key.words[5] = static_cast<uint32_t>(GState.CieHsvMode != 0);
   key.words[6] = FloatBits(squareHue);
-  if (!gSquare.valid || !(gSquare.key == key)) {
-    gSquare.valid = false;
+  if ((!gSquare.valid || !(gSquare.key == key)) && GState.CieHsvMode) {
+    gSquare.valid = false;  // invalid until whole
+    DrawCieSquare(context, squareHue);
+    gSquare.key = key;
+    gSquare.valid = true;
+  }
+  if (!gSquare.valid || !(gSquare.key == key)) {  // HSV square
+    gSquare.valid = false;  // invalid until whole
     const PlaceTables& places = Places();
-    const bool cie = GState.CieHsvMode != 0;
     Batch& batch = gSquareBatch;
     batch.Reset(static_cast<size_t>(side * side));
-    float sine = 0.0f, cosine = 0.0f;
-    CieHueDirection(squareHue, &sine, &cosine);
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
         const float saturation = places.squareSaturation[col], value = places.squareValue[row];
         const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
-        const bool clipColumn = cie && (kPaletteCentre - x) % kClipDotStep == 0;
-        batch.Add(0, cie ? CieLab(sine, cosine, saturation, value) : ColourTriple{squareHue, saturation, value, 255},
-                  OnHatch(x, y) || clipColumn);
+        batch.Add(0, ColourTriple{squareHue, saturation, value, 255}, OnHatch(x, y));
       }
     }
-    ConvertBatch(context, &batch, cie, GState.ReferenceWhite);
+    ConvertBatch(context, &batch);
     const size_t n = batch.count;
     gSquare.pixels.resize(n);
     ClipColumn columns[side];

@@ -126,6 +126,56 @@ TEST_F(ColourRows, SweepLabRowGivesTheTruncatedLabToRgb) {
   }
 }
 
+// Rows of one lightness from a*/500 and b*/200: the lightness of every
+// tenth 8-bit grey and a random spread (beyond 0..100 too), each with random
+// a*, b* (beyond the gamut) and odd values, over every tail length, in two
+// channel layouts and four whites, against RgbToPixel of LabToRgb.
+TEST_F(ColourRows, SweepLabTermsRowGivesTheSingleRoutinesPixels) {
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<float> lightnessOf(-20.0f, 130.0f);
+  std::uniform_real_distribution<float> chroma(-250.0f, 250.0f);
+  std::vector<float> lightnesses;
+  for (int grey = 0; grey < 256; grey += 10) {
+    const float g = static_cast<float>(grey);
+    lightnesses.push_back(RgbToLab({g, g, g, 255}).c0);
+  }
+  for (int i = 0; i < 400; ++i) lightnesses.push_back(lightnessOf(rng));
+  lightnesses.push_back(NAN);
+  std::vector<float> as, bs;
+  for (int i = 0; i < 253; ++i) {
+    as.push_back(chroma(rng));
+    bs.push_back(chroma(rng));
+  }
+  for (float odd : {NAN, INFINITY, -INFINITY, 0.0f, -0.0f, 1e30f}) {
+    as.push_back(odd);
+    bs.push_back(10.0f);
+    as.push_back(-10.0f);
+    bs.push_back(odd);
+  }
+  std::vector<float> aTerms, bTerms;
+  for (size_t i = 0; i < as.size(); ++i) {
+    aTerms.push_back(as[i] / 500.0f);
+    bTerms.push_back(bs[i] / 200.0f);
+  }
+  const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(3, 0, 2, 1)};
+  std::vector<Pixel> pixels(as.size());
+  for (const auto& white : kWhites) {
+    UseWhite(white);
+    int64_t mismatches = 0;
+    for (const PluginContext& context : layouts) {
+      for (size_t k = 0; k < lightnesses.size(); ++k) {
+        const float lightness = lightnesses[k];
+        const size_t length = as.size() - k % 4;  // every tail length
+        LabTermsToOpaquePixelRow(&context, white, lightness, aTerms.data(), bTerms.data(), pixels.data(), length);
+        for (size_t i = 0; i < length; ++i) {
+          mismatches += pixels[i] != RgbToPixel(&context, LabToRgb({lightness, as[i], bs[i], 255}));
+        }
+      }
+    }
+    EXPECT_EQ(0, mismatches) << "white " << white[0];
+  }
+}
+
 // CIE HSV colours: the CIE HSV of every 8-bit colour, a dense grid over the
 // hue ring (and well beyond it), odd values, and alphas other than opaque
 // (which take the single routine), in two channel layouts and four whites.
