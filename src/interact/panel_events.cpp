@@ -149,7 +149,6 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     HostGetAPenPixel(context, &pen);
     if (event.y < kBSwatchPressBottom) {
       SetBPen(context, pen);
-      GState.GradientStale = 1;
     } else {
       GState.BasePixel = pen;
     }

@@ -162,4 +162,16 @@ TEST_F(ColourAgreement, GradientFollowsThePensAfterEveryChange) {
   EXPECT_EQ(Opaque(0, 200, 40), swatch.imagePixels[static_cast<size_t>(60 * 180 + 10)]) << "slider picture";
 }
 
+// The stored pens go out as the plug-in opens, the B pen after the range was
+// first read: the slider's range is read again, between the two.
+TEST_F(ColourAgreement, StoredPensAtOpenReachTheGradient) {
+  host->aPen = {1, 2, 3, 255};
+  host->bPen = {255, 255, 255, 255};
+  host->SetUserSetting("Main", "apen", "5 6 7");
+  host->SetUserSetting("Main", "bpen", "200 10 90");
+  ASSERT_EQ(1, host->Open());
+  EXPECT_EQ(Opaque(5, 6, 7), GState.GradientTable[255]);   // range position 0: the A pen
+  EXPECT_EQ(Opaque(200, 10, 90), GState.GradientTable[0]);  // position 255: the B pen
+}
+
 }  // namespace
