@@ -1,7 +1,8 @@
 // Where the panel's colour, its pictures and the host's pens must agree:
 // the canvas-mode frame of the swatch picture, the ring colour kept across
 // a click between two square drags, full-strength picks that replace the
-// colour byte for byte, and the A-B gradient following the pens.
+// colour byte for byte, the A-B gradient following the pens, and the FX-brush
+// watch re-sending the panel's colour as the swatch shows it.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
+#include "interact/canvas_modes.h"
 #include "panel/widget_rendering.h"
 #include "support/panel_driver.h"
 #include "support/plugin_host.h"
@@ -172,6 +174,35 @@ TEST_F(ColourAgreement, StoredPensAtOpenReachTheGradient) {
   ASSERT_EQ(1, host->Open());
   EXPECT_EQ(Opaque(5, 6, 7), GState.GradientTable[255]);   // range position 0: the A pen
   EXPECT_EQ(Opaque(200, 10, 90), GState.GradientTable[0]);  // position 255: the B pen
+}
+
+// With Load on and no ring lock, a hover over the canvas re-sends the
+// panel's colour: it arrives as the swatch shows it in either picker model,
+// also where the colour's HSV round trip lands a byte beside it.
+TEST_F(ColourAgreement, WatchHoverWithoutLocksSendsTheSwatchColour) {
+  host->FillCurrentLayer(simhost::Rgba{40, 90, 160, 255});
+  OpenWith({25, 16, 0, 255});
+  GState.PaintModeBits |= kPaintLoad;
+  GState.RingLockBits = 0;
+  UpdateFxBrushWatch(host->Context());
+  ASSERT_NE(0, GState.PickRequester);
+  std::vector<HostWord> hover(10, 0);  // no button, no pressure, over canvas pixel (5, 5)
+  hover[1] = hover[2] = 5 * 65536;
+  for (int32_t cie = 0; cie <= 1; ++cie) {
+    GState.CieHsvMode = cie;
+    for (int32_t v = 0; v < 256; v += 3) {
+      host->aPen = {static_cast<uint8_t>(v), static_cast<uint8_t>((v * 5 + 16) % 256), static_cast<uint8_t>(v / 9), 255};
+      host->SendEvent(GState.PanelRequester, kEventColourNotice, {});
+      host->ClearRecords();
+      host->Message(kMsgPointerMove, GState.PickRequester, hover);
+      const Pixel shown = GState.CurrentPixel;
+      const std::string swatch = "tv_SetAPen " + std::to_string(PixelRed(host->Context(), shown)) + " " +
+                                 std::to_string(PixelGreen(host->Context(), shown)) + " " +
+                                 std::to_string(PixelBlue(host->Context(), shown));
+      ASSERT_EQ(swatch, LastAPen()) << (cie ? "CIE" : "plain") << " picker, pen " << v;
+      ASSERT_EQ(Opaque(host->aPen.r, host->aPen.g, host->aPen.b), shown);
+    }
+  }
 }
 
 }  // namespace
