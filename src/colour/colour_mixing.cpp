@@ -182,4 +182,5 @@ void LoadGradientTable(PluginContext* context) {
     GState.GradientTable[static_cast<size_t>(255 - position)] =
         MakePixel(context, ClampToByte(values[0]), ClampToByte(values[1]), ClampToByte(values[2]), ClampToByte(values[3]));
   }
+  GState.GradientStale = 0;  // the table is the host's range between the pens again
 }

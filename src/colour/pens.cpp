@@ -39,4 +39,9 @@ void SetAPen(PluginContext* context, Pixel pixel) {
   if (!(GState.DragTarget & kDragSlider)) LoadGradientTable(context);
 }
 
-void SetBPen(PluginContext* context, Pixel pixel) { WritePen(context, "tv_SetBPen %d %d %d", pixel); }
+// The gradient ends at the B pen: it is behind once this goes out, until
+// the next reload (the A pen's, or the panel's catching up).
+void SetBPen(PluginContext* context, Pixel pixel) {
+  WritePen(context, "tv_SetBPen %d %d %d", pixel);
+  GState.GradientStale = 1;
+}

@@ -184,7 +184,7 @@ struct PluginState {
   ColourTriple HueRingHsv;    // picker HSV the hue ring is drawn from
   ColourTriple SliderCoords;  // current colour in value-slider coordinates
   std::array<Pixel, 256> GradientTable;  // the host's A-B range, entry 0 = position 255
-  int32_t GradientStale;  // non-zero when a pen went out while the slider held the table still
+  int32_t GradientStale;  // non-zero when a pen went out after GradientTable was last read
 
   int32_t DragTarget;       // what the panel drag moves; kDragSlider while the slider is dragged
   int32_t LastReleaseKind;  // kind of the last panel release

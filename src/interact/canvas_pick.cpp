@@ -133,6 +133,13 @@ void ApplySample(PluginContext* context, Pixel sample, int32_t pressure) {
   }
   // A fully transparent sample has no colour to take; the pen stays.
   if (PixelAlpha(context, sample) == 0) return;
+  // With no lock nothing is taken from the sample: the pen is the panel's
+  // colour, sent as the swatch shows it rather than through the picker's
+  // HSV, whose round trip can land a byte beside it.
+  if (!(GState.RingLockBits & kLockAny)) {
+    SetAPen(context, GState.CurrentPixel);
+    return;
+  }
   const ColourTriple sampled = PixelToPickerHsv(context, sample);
   ColourTriple& current = GState.CurrentHsv;
   if (GState.RingLockBits & kLockRing) current.c0 = sampled.c0;

@@ -98,10 +98,12 @@ void SetSchemePointer(int32_t x) { GState.ColourScheme.pointerPos = Clamp01(Slid
 // The A-B gradient is the host's range between the pens: once they may have
 // moved without it (a slider drag holds it still, the host's or the B pen
 // changed), it is read again and the slider drawn from it, unless the slider
-// is still being dragged.
+// is still being dragged. Only a slider that shows the gradient reads it: in
+// the other modes (hidden, as at a first start, too) the mark waits, so the
+// host hears no reload it has no use for.
 void CatchUpGradient(PluginContext* context, bool pensMoved) {
   if (pensMoved) GState.GradientStale = 1;
-  if (!GState.GradientStale || (GState.DragTarget & kDragSlider)) return;
+  if (!GState.GradientStale || (GState.DragTarget & kDragSlider) || GState.SliderMode != kSliderGradient) return;
   GState.GradientStale = 0;
   LoadGradientTable(context);
   BuildSwatchImage(context);
@@ -149,7 +151,6 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     HostGetAPenPixel(context, &pen);
     if (event.y < kBSwatchPressBottom) {
       SetBPen(context, pen);
-      GState.GradientStale = 1;
     } else {
       GState.BasePixel = pen;
     }
@@ -161,6 +162,7 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     VectorscopeUpdate(context, GState.CurrentPixel);
   } else if (HasRight(event)) {
     RunOptionMenu(context);
+    CatchUpGradient(context, false);  // the menu may have turned the gradient on
   } else {
     return;
   }

@@ -1,7 +1,8 @@
 // Where the panel's colour, its pictures and the host's pens must agree:
 // the canvas-mode frame of the swatch picture, the ring colour kept across
 // a click between two square drags, full-strength picks that replace the
-// colour byte for byte, and the A-B gradient following the pens.
+// colour byte for byte, the A-B gradient following the pens, and the FX-brush
+// watch re-sending the panel's colour as the swatch shows it.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -13,6 +14,8 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
+#include "interact/canvas_modes.h"
+#include "panel/option_menu.h"
 #include "panel/panel_images.h"
 #include "support/panel_driver.h"
 #include "support/plugin_host.h"
@@ -137,29 +140,76 @@ TEST_F(ColourAgreement, RepeatedPicksArriveAtThePickedColour) {
 
 // The slider's A-B gradient is the host's range between the pens: it follows
 // a slider drag once released, a colour notice and a B pen set from the
-// panel, and the slider picture is drawn from the range read afresh.
+// panel, as soon as the slider shows it (the option menu turning it on too),
+// and the slider picture is drawn from the range read afresh.
 TEST_F(ColourAgreement, GradientFollowsThePensAfterEveryChange) {
   OpenWith({124, 0, 255, 255});
   LoadGradientTable(host->Context());
   const auto positionZero = [&] { return GState.GradientTable[255]; };  // range position 0: the A pen
   ASSERT_EQ(Opaque(124, 0, 255), positionZero());
 
-  // Slider mode 1 drags the lightness to 0; the range follows once the gesture ends.
+  // Slider mode 1 drags the lightness to 0; the host changes its A pen and
+  // tells the panel; then the menu turns the gradient on.
   Gesture(*host, OnSwatch(40, 60), {{0, 60}});
   ASSERT_EQ("tv_SetAPen 0 0 142", LastAPen());  // L* 0 with the hue's a*, b* kept
-  EXPECT_EQ(Opaque(0, 0, 142), positionZero()) << "after the slider drag";
-
-  // The host changes its A pen and tells the panel.
   host->aPen = {0, 200, 40, 255};
   host->SendEvent(GState.PanelRequester, kEventColourNotice, {});
-  EXPECT_EQ(Opaque(0, 200, 40), positionZero()) << "after a colour notice";
+  host->SetPopupMenuAnswer(kMenuIdSliderGradient);
+  Gesture(*host, OnSwatch(20, 10, kRight), {});
+  ASSERT_EQ(kSliderGradient, GState.SliderMode);
+  EXPECT_EQ(Opaque(0, 200, 40), positionZero()) << "after the menu turned the gradient on";
+
+  // A slider drag in gradient mode: the range follows once the gesture ends.
+  Gesture(*host, OnSwatch(40, 60), {{170, 60}});
+  EXPECT_EQ(GState.CurrentPixel, positionZero()) << "after the slider drag";
 
   // Ctrl-left on the B swatch takes the A pen into B: the range is flat.
-  GState.SliderMode = kSliderGradient;
   Gesture(*host, OnSwatch(20, 10, kLeft, kCtrl), {});
-  EXPECT_EQ(Opaque(0, 200, 40), GState.GradientTable[0]) << "after the B pen was set";
+  EXPECT_EQ(positionZero(), GState.GradientTable[0]) << "after the B pen was set";
   const simhost::Gadget& swatch = Swatch();
-  EXPECT_EQ(Opaque(0, 200, 40), swatch.imagePixels[static_cast<size_t>(60 * 180 + 10)]) << "slider picture";
+  EXPECT_EQ(positionZero(), swatch.imagePixels[static_cast<size_t>(60 * 180 + 10)]) << "slider picture";
+}
+
+// The stored pens go out as the plug-in opens, the B pen after the range was
+// first read: the slider's range is read again, between the two.
+TEST_F(ColourAgreement, StoredPensAtOpenReachTheGradient) {
+  host->aPen = {1, 2, 3, 255};
+  host->bPen = {255, 255, 255, 255};
+  host->SetUserSetting("Main", "apen", "5 6 7");
+  host->SetUserSetting("Main", "bpen", "200 10 90");
+  host->SetUserSetting("Tintwell", "room-0slider", "3");  // the slider shows the gradient
+  ASSERT_EQ(1, host->Open());
+  EXPECT_EQ(Opaque(5, 6, 7), GState.GradientTable[255]);   // range position 0: the A pen
+  EXPECT_EQ(Opaque(200, 10, 90), GState.GradientTable[0]);  // position 255: the B pen
+}
+
+// With Load on and no ring lock, a hover over the canvas re-sends the
+// panel's colour: it arrives as the swatch shows it in either picker model,
+// also where the colour's HSV round trip lands a byte beside it.
+TEST_F(ColourAgreement, WatchHoverWithoutLocksSendsTheSwatchColour) {
+  host->FillCurrentLayer(simhost::Rgba{40, 90, 160, 255});
+  OpenWith({25, 16, 0, 255});
+  GState.PaintModeBits |= kPaintLoad;
+  GState.RingLockBits = 0;
+  UpdateFxBrushWatch(host->Context());
+  ASSERT_NE(0, GState.PickRequester);
+  std::vector<HostWord> hover(10, 0);  // no button, no pressure, over canvas pixel (5, 5)
+  hover[1] = hover[2] = 5 * 65536;
+  for (int32_t cie = 0; cie <= 1; ++cie) {
+    GState.CieHsvMode = cie;
+    for (int32_t v = 0; v < 256; v += 3) {
+      host->aPen = {static_cast<uint8_t>(v), static_cast<uint8_t>((v * 5 + 16) % 256), static_cast<uint8_t>(v / 9), 255};
+      host->SendEvent(GState.PanelRequester, kEventColourNotice, {});
+      host->ClearRecords();
+      host->Message(kMsgPointerMove, GState.PickRequester, hover);
+      const Pixel shown = GState.CurrentPixel;
+      const std::string swatch = "tv_SetAPen " + std::to_string(PixelRed(host->Context(), shown)) + " " +
+                                 std::to_string(PixelGreen(host->Context(), shown)) + " " +
+                                 std::to_string(PixelBlue(host->Context(), shown));
+      ASSERT_EQ(swatch, LastAPen()) << (cie ? "CIE" : "plain") << " picker, pen " << v;
+      ASSERT_EQ(Opaque(host->aPen.r, host->aPen.g, host->aPen.b), shown);
+    }
+  }
 }
 
 }  // namespace

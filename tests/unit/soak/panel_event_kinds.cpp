@@ -280,10 +280,19 @@ struct PenDialogue {
   size_t seenCalls = 0;
   std::string lastSeen;
   bool aKnown = true;  // no careless reply about the A pen since the plug-in last sent its own
+  // The ring locks copy hue, saturation or value from the canvas into the
+  // pen and leave the panel's colour as it is; switching them off touches
+  // neither, so the pen they gave stays with the host until the plug-in next
+  // sends one with every lock off.
+  bool locksOn = false;
+  bool lockedPen = false;
   bool gradientBehind = false;
   bool swatchMissed = false;  // an image could not be allocated since the swatch was last shown
 
   void Follow(simhost::SimHost& host) {
+    const bool locksNow = (GState.RingLockBits & kLockAny) != 0;
+    const bool locksInStep = locksOn || locksNow;  // a lock switch happens at most once an event
+    locksOn = locksNow;
     const std::vector<simhost::CommandRecord>& commands = host.Commands();
     const std::vector<simhost::DispatchRecord>& calls = host.Calls();
     // The harness drops the records now and then.
@@ -306,6 +315,7 @@ struct PenDialogue {
       if (std::sscanf(record.command.c_str(), "tv_SetAPen %d %d %d%c", &v[0], &v[1], &v[2], &tail) == 3) {
         aKnown = true;
         gradientBehind = true;
+        lockedPen = locksInStep;
       } else if (record.command.rfind("tv_SetBPen ", 0) == 0) {
         gradientBehind = true;
       } else if (record.command == "tv_GetAPen") {
@@ -326,21 +336,24 @@ PenDialogue gPens;
 // After a gesture: the current swatch shows the host's A pen, and the A-B
 // gradient has been read since the last pen went out.
 // The panel and the pen part by design while a canvas mode is on (the pen
-// follows the canvas or the brush control) and while the ring locks
-// autosample (they copy hue, saturation or value into the pen only).
+// follows the canvas or the brush control) and while a pen the ring locks
+// gave is the host's (they copy hue, saturation or value into the pen
+// only, and it outlives them).
 std::string PanelShowsThePens(simhost::SimHost& host) {
   gPens.Follow(host);
   if (!gGestureEnded) return std::string();
   gGestureEnded = false;
   const simhost::Requester* panel = host.FindRequester(GState.PanelRequester);
   if (!panel) return std::string();
-  if (gPens.gradientBehind && !(GState.DragTarget & kDragSlider)) return "the A-B gradient is behind the pens";
+  if (gPens.gradientBehind && GState.SliderMode == kSliderGradient && !(GState.DragTarget & kDragSlider)) {
+    return "the A-B gradient is behind the pens";
+  }
   const auto swatch = panel->gadgets.find(kSwatchId);
   if (swatch == panel->gadgets.end() || swatch->second.imageWidth != 180 || swatch->second.imagePixels.empty()) {
     return std::string();
   }
   // A picture the host could not give memory for stays as it was.
-  if ((GState.ModeFlags & (kModePick | kModeBrush)) || (GState.RingLockBits & kLockAny) || !gPens.aKnown ||
+  if ((GState.ModeFlags & (kModePick | kModeBrush)) || gPens.lockedPen || !gPens.aKnown ||
       gPens.swatchMissed) {
     return std::string();
   }
