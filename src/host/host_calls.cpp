@@ -14,11 +14,11 @@ namespace {
 
 HostWord Word(const void* pointer) { return reinterpret_cast<HostWord>(pointer); }
 
-constexpr int32_t PackLength(int32_t function, int32_t sub) { return FindHostCall(function, sub)->packLength; }
+constexpr int32_t PackLength(int32_t function, int32_t sub) { return kHostCalls[HostCallIndex(function, sub)].packLength; }
 
 template <int32_t Function, int32_t Sub = kNoSubOperation, typename... Words>
 HostWord Call(PluginContext* context, Words... words) {
-  static_assert(FindHostCall(Function, Sub) != nullptr, "the call is not in the protocol table");
+  static_assert(HostCallIndex(Function, Sub) >= 0, "the call is not in the protocol table");
   constexpr bool family = HasSubOperation(Function);
   static_assert(family == (Sub != kNoSubOperation), "a sub-operation goes with the two families only");
   constexpr int32_t length = PackLength(Function, Sub);

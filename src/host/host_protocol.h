@@ -82,13 +82,20 @@ constexpr bool HasSubOperation(int32_t function) { return function == kFnRequest
 
 // The row of a function (and sub-operation, for the two families); null when
 // the protocol has no such call.
-constexpr const HostCallShape* FindHostCall(int32_t function, int32_t subOperation = kNoSubOperation) {
-  for (const HostCallShape& shape : kHostCalls) {
-    if (shape.function == function && (!HasSubOperation(function) || shape.subOperation == subOperation)) {
-      return &shape;
-    }
+// The row's index, -1 when the call is not in the table. (An index, not a
+// pointer: compile-time checks compare it, and GCC's sanitizer builds do not
+// take a global's address as a constant.)
+constexpr int32_t HostCallIndex(int32_t function, int32_t subOperation = kNoSubOperation) {
+  for (int32_t i = 0; i < static_cast<int32_t>(sizeof kHostCalls / sizeof kHostCalls[0]); ++i) {
+    const HostCallShape& shape = kHostCalls[i];
+    if (shape.function == function && (!HasSubOperation(function) || shape.subOperation == subOperation)) return i;
   }
-  return nullptr;
+  return -1;
+}
+
+constexpr const HostCallShape* FindHostCall(int32_t function, int32_t subOperation = kNoSubOperation) {
+  const int32_t index = HostCallIndex(function, subOperation);
+  return index < 0 ? nullptr : &kHostCalls[index];
 }
 
 // True when the function number is in the protocol (its sub-operation may
