@@ -8,6 +8,7 @@
 // locale; the saved scheme loads back to the same colours and the positions
 // rounded to four decimals (colours opaque), and saving that writes the same
 // file.
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,11 +44,20 @@ bool ReferencePoint(const std::string& text, Point* point) {
     if (colour > 0xFFFFFFFFull) return false;
     ++at;
   }
+  // A decimal comma right after the position's digits stands for the point;
+  // a finite position off the slider is moved onto it; -1 is a missing point.
+  std::string rest = text.substr(at);
+  size_t comma = 0;
+  while (comma < rest.size() && (rest[comma] == ' ' || rest[comma] == '\t')) ++comma;
+  if (comma < rest.size() && (rest[comma] == '-' || rest[comma] == '+')) ++comma;
+  while (comma < rest.size() && rest[comma] >= '0' && rest[comma] <= '9') ++comma;
+  if (comma + 1 < rest.size() && rest[comma] == ',' && rest[comma + 1] >= '0' && rest[comma + 1] <= '9') rest[comma] = '.';
   size_t consumed = 0;
-  const float position = ReferenceFloat(text.substr(at), &consumed);
-  if (consumed == 0 || !(position >= 0.0f && position <= 1.0f)) return false;
+  float position = ReferenceFloat(rest, &consumed);
+  if (consumed == 0 || !std::isfinite(position) || position == -1.0f) return false;
+  position = position < 0.0f ? 0.0f : position > 1.0f ? 1.0f : position;
   point->colour = static_cast<Pixel>(colour) | kOpaque;
-  point->position = position;
+  point->position = position == 0.0f ? 0.0f : position;
   return true;
 }
 
@@ -149,7 +159,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Save: "%lu %.4f" of the points in slider order.
   const std::vector<Point> saved = SortedPoints();
+  if (failed) {
+    // A slot that could not be read keeps what it holds until the artist edits.
+    const std::vector<std::string> before = FileValues(*host, slot);
+    SaveColourSchemeSlot(context);
+    FUZZ_CHECK(FileValues(*host, slot) == before, "an unread slot saved over without an edit");
+  }
   GState.ColourScheme.modified = 1;
+  GState.ColourScheme.fromOtherSlot = 0;  // the artist's edit
   SaveColourSchemeSlot(context);
   FUZZ_CHECK(GState.ColourScheme.modified == 0, "saving clears the modified flag");
   const std::vector<std::string> written = FileValues(*host, slot);
