@@ -33,15 +33,18 @@ HostWord SimHost::Impl::OpenRequester(HostWord* pack, bool callback) {
       return 0;
     }
   }
-  RequesterHandle handle = nextRequester;
+  RequesterHandle handle = kFirstRequesterHandle;
   if (reuseHandles) {
     // The lowest free one; a handle the user closed is free again.
-    handle = kFirstRequesterHandle;
     while (requesters.count(handle)) handle += kRequesterHandleStep;
-    userClosedRequesters.erase(handle);
   } else {
+    // A new one, past any that reuse handed out meanwhile.
+    while (requesters.count(nextRequester)) nextRequester += kRequesterHandleStep;
+    handle = nextRequester;
     nextRequester += kRequesterHandleStep;
   }
+  // Whatever window once had this value, the user has not closed this one.
+  userClosedRequesters.erase(handle);
   requester.handle = handle;
   requesters[handle] = requester;
   if (callback) {

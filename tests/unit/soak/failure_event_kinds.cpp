@@ -12,6 +12,8 @@
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "panel/palette_picture.h"
+#include "panel/panel_images.h"
+#include "panel/panel_layout.h"
 #include "soak/plugin_event_kinds.h"
 #include "store/colour_scheme.h"
 
@@ -61,19 +63,25 @@ void WritesFail(Step& s) {
   ColourSchemeState& scheme = GState.ColourScheme;
   if (scheme.state != 0 || !GState.PanelRequester) return;
   PluginContext* context = s.host.Context();
+  // What the panel redraws after each step, as it does: a pen the editor
+  // sent becomes the panel's colour.
+  const auto redraw = [context](SchemeRedraw what) {
+    if (what == SchemeRedraw::kSwatch) BuildSwatchImage(context);
+    if (what == SchemeRedraw::kPanel) RefreshPanel(context);
+  };
   const int32_t clicks = s.Int(0, 2);
   for (int32_t i = 0; i < clicks; ++i) {
     scheme.pointerPos = static_cast<float>(s.Int(0, 100)) / 100.0f;
-    ColourSchemePress(context, s.Chance(0.8) ? kSchemeButtonRight : kSchemeButtonLeft);
-    ColourSchemeRelease(context);
+    redraw(ColourSchemePress(context, s.Chance(0.8) ? kSchemeButtonRight : kSchemeButtonLeft));
+    redraw(ColourSchemeRelease(context));
   }
   scheme.pointerPos = static_cast<float>(s.Int(0, 100)) / 100.0f;
-  ColourSchemePress(context, kSchemeButtonRight);
+  redraw(ColourSchemePress(context, kSchemeButtonRight));
   for (int32_t i = s.Int(0, 3); i > 0; --i) {
     scheme.pointerPos = static_cast<float>(s.Int(0, 100)) / 100.0f;
-    ColourSchemeDrag(context);
+    redraw(ColourSchemeDrag(context));
   }
-  ColourSchemeRelease(context);
+  redraw(ColourSchemeRelease(context));
   s.Note("slider gestures on slot " + std::to_string(scheme.slot));
 }
 
