@@ -74,12 +74,14 @@ constexpr int32_t kEventArrowStep = 212;
 constexpr int32_t kEventColourNotice = 310;
 
 // PI_Msg message kinds.
-constexpr int32_t kMsgGadgetPress = 200;
-constexpr int32_t kMsgPointerMove = 210;
-constexpr int32_t kMsgOverlayDraw = 300;
-constexpr int32_t kMsgRoomChange = 320;
-constexpr int32_t kMsgCanvasEnd = 1000;
-constexpr int32_t kMsgCanvasPointer = 1002;
+enum HostMessage : int32_t {
+  kMsgGadgetPress = 200,
+  kMsgPointerMove = 210,
+  kMsgOverlayDraw = 300,
+  kMsgRoomChange = 320,
+  kMsgCanvasEnd = 1000,
+  kMsgCanvasPointer = 1002,
+};
 
 // Requester flags.
 constexpr int32_t kReqFlagsCanvasWindow = 14;

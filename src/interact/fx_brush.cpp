@@ -52,15 +52,8 @@
 
 namespace {
 
-// Event word indices.
-constexpr int kWordButtons = 0;
-constexpr int kWordX = 1;
-constexpr int kWordY = 2;
-constexpr int kWordScreenX = 3;
-constexpr int kWordScreenY = 4;
-constexpr int kWordPressure = 5;
-constexpr int kWordFlag = 7;
-constexpr int kWordScreenT = 9;
+// Where each value stands in a canvas event's words.
+enum EventWord : int { kWordButtons, kWordX, kWordY, kWordScreenX, kWordScreenY, kWordPressure, kWordFlag = 7, kWordScreenT = 9 };
 
 constexpr int32_t kButtonFirst = 0x1;
 constexpr int32_t kButtonSecond = 0x2;  // the brush mode also sets the B pen
@@ -83,7 +76,6 @@ constexpr float kSizeUnset = -1.0f;
 // Brush-mode distances from the control's centre.
 constexpr int32_t kCanvasColourRadius = 12;
 constexpr int32_t kHueRingRadius = 60;
-constexpr float kDiscSpan = 53.0f;
 constexpr float kMinBrushSize = 0.5f;
 constexpr float kMaxBrushSize = 255.0f;
 
@@ -430,7 +422,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
         } else if (d < kHueRingRadius) {
           const ColourTriple current = GState.CurrentHsv;
           const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Pick);
-          SetAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kDiscSpan)));
+          SetAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
           RefreshPanel(context);
           GState.BrushHueOffset = AnchorAngle(dx, dy);
           GState.CanvasSubMode = kBrushSubModeHueTurn;

@@ -42,7 +42,6 @@ constexpr int32_t kDiscStart = 11;
 constexpr int32_t kDiscEnd = 60;
 constexpr int32_t kSmallDiscEnd = 28;
 constexpr int32_t kOuterEnd = 64;
-constexpr float kDiscSpan = 53.0f;
 constexpr float kSmallDiscSpan = 21.0f;
 constexpr int32_t kDotStep = 3;
 constexpr int32_t kDotLastRadius = 59;
@@ -172,13 +171,13 @@ void DrawClippingDots(const PluginContext* context, HostImage* image, int32_t la
   }
 }
 
-// The idle and canvas pictures: sample rings around a saturation/value disc.
-void DrawDiscPicture(const PluginContext* context, HostImage* image, Pixel sample, bool small) {
-  const ColourTriple current = GState.CurrentHsv;
-  const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Picture);
+// Draws every row of a picture: pixelAt(place, col, row, pixel, hsv) either
+// writes the pixel itself (or leaves it) and returns false, or returns true
+// with the HSV colour the pixel takes; a row's HSV colours convert in one
+// batch.
+template <typename PixelAt>
+void DrawRows(const PluginContext* context, HostImage* image, PixelAt pixelAt) {
   const PixelPlace* places = PixelPlaces();
-  const int32_t discEnd = small ? kSmallDiscEnd : kDiscEnd;
-  const float span = small ? kSmallDiscSpan : kDiscSpan;
   ColourTriple hsv[kSide];
   Pixel colours[kSide];
   int32_t columns[kSide];
@@ -186,23 +185,33 @@ void DrawDiscPicture(const PluginContext* context, HostImage* image, Pixel sampl
     Pixel* line = image->Pixels + kSide * row;
     size_t count = 0;
     for (int32_t col = 0; col < kSide; ++col) {
-      const int32_t dx = col - kCentre;
-      const int32_t dy = row - kCentre;
-      const PixelPlace& place = places[col + kSide * row];
-      const int32_t d = place.d;
-      if (d <= kHoleRadius || d > kOuterEnd) continue;
-      if (d < kDiscStart || (!small && d > discEnd)) {
-        line[col] = sample;
-      } else if (d > discEnd) {
-        line[col] = 0;  // transparent around the small disc
-      } else {
-        hsv[count] = DiscColour(current, limits, dx, dy, d, place.discAngle, span);
-        columns[count++] = col;
-      }
+      if (pixelAt(places[col + kSide * row], col, row, line[col], hsv[count])) columns[count++] = col;
     }
     PickerHsvToPixels(context, hsv, colours, count);
     for (size_t i = 0; i < count; ++i) line[columns[i]] = colours[i];
   }
+}
+
+// The idle and canvas pictures: sample rings around a saturation/value disc.
+void DrawDiscPicture(const PluginContext* context, HostImage* image, Pixel sample, bool small) {
+  const ColourTriple current = GState.CurrentHsv;
+  const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Picture);
+  const int32_t discEnd = small ? kSmallDiscEnd : kDiscEnd;
+  const float span = small ? kSmallDiscSpan : kBrushDiscSpan;
+  DrawRows(context, image, [&](const PixelPlace& place, int32_t col, int32_t row, Pixel& pixel, ColourTriple& hsv) {
+    const int32_t d = place.d;
+    if (d <= kHoleRadius || d > kOuterEnd) return false;
+    if (d < kDiscStart || (!small && d > discEnd)) {
+      pixel = sample;
+      return false;
+    }
+    if (d > discEnd) {
+      pixel = 0;  // transparent around the small disc
+      return false;
+    }
+    hsv = DiscColour(current, limits, col - kCentre, row - kCentre, d, place.discAngle, span);
+    return true;
+  });
   DrawClippingDots(context, image, small ? kSmallDotLastRadius : kDotLastRadius);
 }
 
@@ -223,49 +232,38 @@ void DrawHueTurnPicture(const PluginContext* context, HostImage* image, Pixel sa
   const float vmax1 = SearchWhite(context, turnedHue, 1.0f, 1.0f, 3.0f);
   const bool wheel = GState.BrushFirstDraw != 0;
   const Pixel mark = InvertPixel(context, HsvPixel(context, turnedHue, s, v, current.alpha));
-  const PixelPlace* places = PixelPlaces();
-  ColourTriple hsv[kSide];
-  Pixel colours[kSide];
-  int32_t columns[kSide];
-  for (int32_t row = 0; row < kSide; ++row) {
-    Pixel* line = image->Pixels + kSide * row;
-    size_t count = 0;
-    for (int32_t col = 0; col < kSide; ++col) {
-      const PixelPlace& place = places[col + kSide * row];
-      const int32_t d = place.d;
-      if (d < kTurnHole) {
-        line[col] = 0;
-        continue;
-      }
-      if (d <= kTurnSampleEnd) {
-        line[col] = sample;
-        continue;
-      }
-      if (d <= kTurnCurrentEnd) {
-        line[col] = GState.CurrentPixel;
-        continue;
-      }
-      if (d <= kTurnWheelEnd && !wheel) continue;  // keeps the wheel of the turn's first picture
-      const float theta = place.turnAngle;
-      const float wheelHue = theta + current.c0 - GState.BrushHueOffset;
-      if (d <= kTurnWheelEnd) {
-        hsv[count] = ColourTriple{wheelHue, s, v, 255};
-      } else if (d <= kTurnValueEnd) {
-        const float w = FoldTriangle((flag - theta) * 4.0f);
-        if (std::fabs(w) < kMarkWidth) {
-          line[col] = mark;
-          continue;
-        }
-        const float reach = w <= 0.0f ? v - vmin1 : vmax1 - v;
-        hsv[count] = ColourTriple{turnedHue, d > kTurnValueFullSaturation ? 1.0f : s, v + w * reach, current.alpha};
-      } else {
-        hsv[count] = ColourTriple{wheelHue, 1.0f, 0.5f, 255};
-      }
-      columns[count++] = col;
+  DrawRows(context, image, [&](const PixelPlace& place, int32_t, int32_t, Pixel& pixel, ColourTriple& hsv) {
+    const int32_t d = place.d;
+    if (d < kTurnHole) {
+      pixel = 0;
+      return false;
     }
-    PickerHsvToPixels(context, hsv, colours, count);
-    for (size_t i = 0; i < count; ++i) line[columns[i]] = colours[i];
-  }
+    if (d <= kTurnSampleEnd) {
+      pixel = sample;
+      return false;
+    }
+    if (d <= kTurnCurrentEnd) {
+      pixel = GState.CurrentPixel;
+      return false;
+    }
+    if (d <= kTurnWheelEnd && !wheel) return false;  // keeps the wheel of the turn's first picture
+    const float theta = place.turnAngle;
+    const float wheelHue = theta + current.c0 - GState.BrushHueOffset;
+    if (d <= kTurnWheelEnd) {
+      hsv = ColourTriple{wheelHue, s, v, 255};
+    } else if (d <= kTurnValueEnd) {
+      const float w = FoldTriangle((flag - theta) * 4.0f);
+      if (std::fabs(w) < kMarkWidth) {
+        pixel = mark;
+        return false;
+      }
+      const float reach = w <= 0.0f ? v - vmin1 : vmax1 - v;
+      hsv = ColourTriple{turnedHue, d > kTurnValueFullSaturation ? 1.0f : s, v + w * reach, current.alpha};
+    } else {
+      hsv = ColourTriple{wheelHue, 1.0f, 0.5f, 255};
+    }
+    return true;
+  });
   GState.BrushFirstDraw = 0;
 }
 

@@ -27,8 +27,9 @@ BrushDiscLimits FindBrushDiscLimits(const PluginContext* context, float hue, flo
 // downward) and whole distance d: the left half fades the saturation of
 // `current` toward 0, the right half raises it toward 1; upward the value
 // rises to the white limit, downward it falls to the black limit. span is
-// the ring width over which t runs 0..1 (53 for the full disc, 21 for the
-// small one).
+// the ring width over which t runs 0..1 (kBrushDiscSpan for the full disc, 21
+// for the small one).
+constexpr float kBrushDiscSpan = 53.0f;
 ColourTriple BrushDiscColour(ColourTriple current, const BrushDiscLimits& limits, int32_t dx, int32_t dy, int32_t d,
                              float span);
 

@@ -34,8 +34,7 @@ namespace {
 constexpr int32_t kHoverSwatchSplitX = 92;
 constexpr int32_t kHoverSwatchSplitY = 24;
 
-// The palette picture's top left in the panel, above the slider rows.
-constexpr int32_t kPaletteLeft = 1;
+// The palette picture's top in the panel, above the slider rows.
 constexpr int32_t kPaletteTop = 50;
 
 // The inner zones as the hover help tells them apart: |dx| beyond this is
@@ -130,7 +129,7 @@ bool FindHoverHelp(int32_t x, int32_t y, HoverHelpEntry* entry) {
   const int32_t width = GState.PickerAreaSize[0] > 0 ? GState.PickerAreaSize[0] : kPaletteImageSize;
   const int32_t height = GState.PickerAreaSize[1] > 0 ? GState.PickerAreaSize[1] : kPaletteImageSize;
   // From the picture's centre: dx grows to the right, dy downward.
-  const int32_t dx = x - kPaletteLeft - width / 2;
+  const int32_t dx = x - kPaletteGadgetX - width / 2;
   const int32_t dy = y - kPaletteTop - height / 2 - sliderRows;
   return FindPaletteHelp(dx, dy, entry);
 }

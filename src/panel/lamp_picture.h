@@ -8,11 +8,7 @@
 
 // Lamp types, as the paint-mode button asks for them; any other type shows
 // the dark lamp.
-constexpr int32_t kLampTypeOff = 0;
-constexpr int32_t kLampTypeGreen = 1;
-constexpr int32_t kLampTypeRed = 2;
-constexpr int32_t kLampTypeLime = 3;
-constexpr int32_t kLampTypeOrange = 4;
+enum LampType : int32_t { kLampTypeOff, kLampTypeGreen, kLampTypeRed, kLampTypeLime, kLampTypeOrange };
 
 // The stored icon a lamp type shows.
 const LampIcon& LampIconForType(int32_t lampType);

@@ -163,17 +163,17 @@ void ToggleQuickHelp(PluginContext* context) {
   if (panel) HostSetPointerTracking(context, panel, GState.PopHelp);
 }
 
-int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
+// The choices that change what the panel shows; the caller lays it out
+// again. False for any other choice.
+bool ApplyLayoutChoice(int32_t id) {
   switch (id) {
     case kMenuIdShowPalette:
       GState.ShowPalette = Toggled(GState.ShowPalette);
-      LayoutPanel(context);
-      break;
+      return true;
     case kMenuIdSliderLab:
       GState.SliderMode = SliderModeToggle(kSliderLabValue);
       GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
-      LayoutPanel(context);
-      break;
+      return true;
     case kMenuIdShowSlider:
       if (GState.SliderMode > 0) {
         GState.SliderMode = kSliderHidden;
@@ -181,16 +181,38 @@ int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
         GState.SliderMode = kSliderLabValue;
         GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
       }
-      LayoutPanel(context);
-      break;
+      return true;
     case kMenuIdSliderGradient:
       GState.SliderMode = SliderModeToggle(kSliderGradient);
-      LayoutPanel(context);
-      break;
+      return true;
     case kMenuIdSliderPalette:
       GState.SliderMode = SliderModeToggle(kSliderPalette);
-      LayoutPanel(context);
-      break;
+      return true;
+    case kMenuIdGamutWide:
+    case kMenuIdGamutNarrow: {
+      const int32_t gamut = id == kMenuIdGamutWide ? kGamutWide : kGamutNarrow;
+      GState.GamutMode = GState.GamutMode == gamut ? kGamutOff : gamut;
+      return true;
+    }
+    case kMenuIdShowFxBrush:
+      GState.ShowFxBrush = Toggled(GState.ShowFxBrush);
+      return true;
+    case kMenuIdLampNative:
+    case kMenuIdLampCie:
+    case kMenuIdLampAdditive:
+      GState.LightMode = id == kMenuIdLampNative ? kLightNative : id == kMenuIdLampCie ? kLightCie : kLightAdditive;
+      return true;
+    default:
+      return false;
+  }
+}
+
+int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
+  if (ApplyLayoutChoice(id)) {
+    LayoutPanel(context);
+    return kMenuFollowNone;
+  }
+  switch (id) {
     case kMenuIdVectorscope:
       if (GState.VectorscopeMode > 0) {
         GState.VectorscopeMode = kScopeOff;
@@ -218,35 +240,11 @@ int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
       GState.PaintModeBits ^= kPaintAutoTrim;
       GState.AutoTrimPending = 0;
       return kMenuFollowFxBrushWatch;
-    case kMenuIdGamutWide:
-      GState.GamutMode = GState.GamutMode == kGamutWide ? kGamutOff : kGamutWide;
-      LayoutPanel(context);
-      break;
-    case kMenuIdGamutNarrow:
-      GState.GamutMode = GState.GamutMode == kGamutNarrow ? kGamutOff : kGamutNarrow;
-      LayoutPanel(context);
-      break;
     case kMenuIdQuickHelp:
       ToggleQuickHelp(context);
       break;
     case kMenuIdAbout:
       ShowAboutMessage(context);
-      break;
-    case kMenuIdShowFxBrush:
-      GState.ShowFxBrush = Toggled(GState.ShowFxBrush);
-      LayoutPanel(context);
-      break;
-    case kMenuIdLampNative:
-      GState.LightMode = kLightNative;
-      LayoutPanel(context);
-      break;
-    case kMenuIdLampCie:
-      GState.LightMode = kLightCie;
-      LayoutPanel(context);
-      break;
-    case kMenuIdLampAdditive:
-      GState.LightMode = kLightAdditive;
-      LayoutPanel(context);
       break;
     default:
       break;

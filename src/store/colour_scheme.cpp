@@ -42,16 +42,18 @@ constexpr int32_t kSlotCycle = 5;
 constexpr int32_t kDoubleClickMilliseconds = 300;
 constexpr Pixel kOpaqueTopByte = 0xFF000000u;  // stored colours always load opaque in their top byte
 
-// Editing states.
-constexpr int32_t kStateIdle = 0;
-constexpr int32_t kStateClick = 1;         // left press, may become a boundary drag
-constexpr int32_t kStateRightClick = 2;    // right press, may become a slot switch
-constexpr int32_t kStateDoubleClick = 3;   // second left press, may become a segment move
-constexpr int32_t kStateSegmentMove = 4;
-constexpr int32_t kStateRightDouble = 5;   // second right press, may become a slot copy
-constexpr int32_t kStateBoundaryDrag = 6;
-constexpr int32_t kStateSlotSwitch = 7;
-constexpr int32_t kStateSlotCopy = 8;
+// Editing states, as ColourSchemeState::state holds them.
+enum EditState : int32_t {
+  kStateIdle,
+  kStateClick,        // left press, may become a boundary drag
+  kStateRightClick,   // right press, may become a slot switch
+  kStateDoubleClick,  // second left press, may become a segment move
+  kStateSegmentMove,
+  kStateRightDouble,  // second right press, may become a slot copy
+  kStateBoundaryDrag,
+  kStateSlotSwitch,
+  kStateSlotCopy,
+};
 
 constexpr const char kSchemeFileName[] = "ColourScheme";
 constexpr const char kPathFormat[] = "%.1000s\\%.256s.cfg";
@@ -574,6 +576,28 @@ SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
   return gRedraw;
 }
 
+namespace {
+
+// A right drag moves the scheme on show to the slot under it, as the drag
+// state given, after saving an edit. False when the slot under the drag is
+// the one on show, or when the edit could not be saved: it then stays on
+// show under its own slot, as switching would drop it or save it over the
+// next slot later.
+bool MoveToSlotUnderDrag(PluginContext* context, ColourSchemeState& scheme, float pointer, int32_t dragState) {
+  const int32_t newSlot = SlotUnderDrag(scheme, pointer);
+  if (newSlot == scheme.slot) return false;
+  scheme.state = dragState;
+  if (scheme.modified && !SaveColourSchemeSlot(context)) {
+    scheme.state = kStateIdle;
+    return false;
+  }
+  scheme.slot = newSlot;
+  NeedRedraw(SchemeRedraw::kSwatch);
+  return true;
+}
+
+}  // namespace
+
 SchemeRedraw ColourSchemeDrag(PluginContext* context) {
   gRedraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
@@ -602,37 +626,18 @@ SchemeRedraw ColourSchemeDrag(PluginContext* context) {
       if (hasSelection) MoveBoundary(scheme, pointer + scheme.gapLeft);
       return gRedraw;
     case kStateRightClick:
-    case kStateSlotSwitch: {
+    case kStateSlotSwitch:
       if (scheme.state != kStateSlotSwitch && !(std::fabs(scheme.pressPos - pointer) > kSlotDragStart)) return gRedraw;
-      const int32_t newSlot = SlotUnderDrag(scheme, pointer);
-      if (newSlot == scheme.slot) return gRedraw;
-      scheme.state = kStateSlotSwitch;
-      // An edit that could not be saved stays on show under its own slot:
-      // switching would drop it, or save it over the next slot later.
-      if (scheme.modified && !SaveColourSchemeSlot(context)) {
-        scheme.state = kStateIdle;
-        return gRedraw;
+      if (MoveToSlotUnderDrag(context, scheme, pointer, kStateSlotSwitch)) {
+        LoadColourSchemeSlot(context);
+        SortColourScheme();
       }
-      scheme.slot = newSlot;
-      LoadColourSchemeSlot(context);
-      SortColourScheme();
-      NeedRedraw(SchemeRedraw::kSwatch);
       return gRedraw;
-    }
     case kStateRightDouble:
-    case kStateSlotCopy: {
-      const int32_t newSlot = SlotUnderDrag(scheme, pointer);
-      if (newSlot == scheme.slot) return gRedraw;
-      scheme.state = kStateSlotCopy;
-      if (scheme.modified && !SaveColourSchemeSlot(context)) {
-        scheme.state = kStateIdle;
-        return gRedraw;
-      }
+    case kStateSlotCopy:
       // The scheme on show now belongs to the new slot.
-      scheme.slot = newSlot;
-      NeedRedraw(SchemeRedraw::kSwatch);
+      MoveToSlotUnderDrag(context, scheme, pointer, kStateSlotCopy);
       return gRedraw;
-    }
     case kStateDoubleClick:
     case kStateSegmentMove:
       if (hasSelection) MoveSegment(scheme, pointer);
