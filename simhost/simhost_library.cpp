@@ -12,13 +12,39 @@
 
 namespace simhost {
 
+namespace {
+
+// The platform's library calls: open (null and the reason on failure), look
+// up a name, close.
+#if defined(_WIN32)
+void* OpenModule(const char* path, std::string* reason) {
+  HMODULE module = LoadLibraryA(path);
+  if (!module) *reason = Format("LoadLibrary(%s) failed with error %lu", path, GetLastError());
+  return module;
+}
+void* ModuleSymbol(void* module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+void CloseModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+#else
+void* OpenModule(const char* path, std::string* reason) {
+  void* module = path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
+  if (!module) {
+    const char* why = dlerror();
+    *reason = Format("dlopen(%s) failed: %s", path ? path : "", why ? why : "no library");
+  }
+  return module;
+}
+void* ModuleSymbol(void* module, const char* name) { return dlsym(module, name); }
+void CloseModule(void* module) { dlclose(module); }
+#endif
+
 // The eight entry points looked up by name; the names not found are listed
 // in missing, separated by commas.
-template <typename Lookup>
-PluginApi FindEntryPoints(Lookup lookup, std::string* missing) {
+PluginApi FindEntryPoints(void* module, std::string* missing) {
   PluginApi loaded;
   auto find = [&](const char* name) {
-    void* symbol = lookup(name);
+    void* symbol = ModuleSymbol(module, name);
     if (!symbol) *missing += std::string(missing->empty() ? "" : ", ") + name;
     return symbol;
   };
@@ -30,54 +56,33 @@ PluginApi FindEntryPoints(Lookup lookup, std::string* missing) {
   loaded.Work = reinterpret_cast<decltype(loaded.Work)>(find("PI_Work"));
   loaded.Finish = reinterpret_cast<decltype(loaded.Finish)>(find("PI_Finish"));
   loaded.Msg = reinterpret_cast<decltype(loaded.Msg)>(find("PI_Msg"));
+  loaded.module = module;
   return loaded;
 }
 
+}  // namespace
+
 bool LoadPluginLibrary(const char* path, PluginApi* api, std::string* error) {
-#if defined(_WIN32)
-  HMODULE module = LoadLibraryA(path);
+  std::string reason;
+  void* module = OpenModule(path, &reason);
   if (!module) {
-    if (error) *error = Format("LoadLibrary(%s) failed with error %lu", path, GetLastError());
+    if (error) *error = reason;
     return false;
   }
   std::string missing;
-  PluginApi loaded = FindEntryPoints(
-      [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); }, &missing);
+  const PluginApi loaded = FindEntryPoints(module, &missing);
   if (!missing.empty()) {
     if (error) *error = std::string(path) + " lacks the exports " + missing;
-    FreeLibrary(module);
+    CloseModule(module);
     return false;
   }
-  loaded.module = module;
   if (api) *api = loaded;
   return true;
-#else
-  void* module = path ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
-  if (!module) {
-    const char* reason = dlerror();
-    if (error) *error = Format("dlopen(%s) failed: %s", path ? path : "", reason ? reason : "no library");
-    return false;
-  }
-  std::string missing;
-  PluginApi loaded = FindEntryPoints([&](const char* name) { return dlsym(module, name); }, &missing);
-  if (!missing.empty()) {
-    if (error) *error = std::string(path) + " lacks the exports " + missing;
-    dlclose(module);
-    return false;
-  }
-  loaded.module = module;
-  if (api) *api = loaded;
-  return true;
-#endif
 }
 
 void UnloadPluginLibrary(PluginApi* api) {
   if (!api) return;
-#if defined(_WIN32)
-  if (api->module) FreeLibrary(static_cast<HMODULE>(api->module));
-#else
-  if (api->module) dlclose(api->module);
-#endif
+  if (api->module) CloseModule(api->module);
   *api = PluginApi{};
 }
 

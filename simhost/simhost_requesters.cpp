@@ -13,16 +13,27 @@ namespace simhost {
 
 // ---------------------------------------------------------------- requesters
 
+namespace {
+
+// A requester's or a gadget's place and size from its pack: x and y at
+// placeAt and the word after, width and height at sizeAt and the word after.
+template <typename Box>
+void ReadBox(Box& box, const HostWord* pack, size_t placeAt, size_t sizeAt) {
+  box.x = static_cast<int32_t>(pack[placeAt]);
+  box.y = static_cast<int32_t>(pack[placeAt + 1]);
+  box.width = static_cast<int32_t>(pack[sizeAt]);
+  box.height = static_cast<int32_t>(pack[sizeAt + 1]);
+}
+
+}  // namespace
+
 HostWord SimHost::Impl::OpenRequester(HostWord* pack, bool callback) {
   if (failRequesterOpens > 0) {
     --failRequesterOpens;
     return 0;
   }
   Requester requester;
-  requester.width = static_cast<int32_t>(pack[0]);
-  requester.height = static_cast<int32_t>(pack[1]);
-  requester.x = static_cast<int32_t>(pack[2]);
-  requester.y = static_cast<int32_t>(pack[3]);
+  ReadBox(requester, pack, 2, 0);
   requester.flags = static_cast<int32_t>(pack[4]);
   requester.title = ReadText(pack[5]);
   requester.callback = callback;
@@ -175,10 +186,7 @@ HostWord SimHost::Impl::AddGadget(Requester* requester, HostWord* pack) {
   }
   Gadget gadget;
   gadget.id = id;
-  gadget.x = static_cast<int32_t>(pack[2]);
-  gadget.y = static_cast<int32_t>(pack[3]);
-  gadget.width = static_cast<int32_t>(pack[4]);
-  gadget.height = static_cast<int32_t>(pack[5]);
+  ReadBox(gadget, pack, 2, 4);
   gadget.flags = static_cast<int32_t>(pack[7]);
   gadget.text = ReadText(pack[8]);
   requester->gadgets[id] = gadget;

@@ -24,31 +24,8 @@ namespace {
 
 using namespace paneltest;
 
-class ColourAgreement : public PluginHostTest {
+class ColourAgreement : public PlainPanelTest {
  protected:
-  void SetUp() override {
-    PluginHostTest::SetUp();
-    std::strcpy(host->Context()->Name, "Tintwell");
-    GState.CieHsvMode = 0;
-    GState.HueRingMode = 0;
-    GState.ShowPalette = 1;
-    GState.SliderMode = kSliderLabValue;
-    GState.PressureSensitivity = 0;
-  }
-
-  void OpenWith(simhost::Rgba a, simhost::Rgba b = {255, 255, 255, 255}) {
-    host->aPen = a;
-    host->bPen = b;
-    ASSERT_EQ(1, host->Parameters(nullptr));
-    ASSERT_NE(0, GState.PanelRequester);
-    host->ClearRecords();
-  }
-
-  std::string LastAPen() const {
-    const std::vector<std::string> pens = CommandsStartingWith("tv_SetAPen");
-    return pens.empty() ? std::string("<none>") : pens.back();
-  }
-
   Pixel Opaque(int32_t r, int32_t g, int32_t b) const {
     return MakePixel(host->Context(), static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), 255);
   }
@@ -57,7 +34,8 @@ class ColourAgreement : public PluginHostTest {
 };
 
 TEST_F(ColourAgreement, CanvasModeFrameIsThreePixelsLeftAndTopTwoRightAndBottom) {
-  OpenWith({10, 200, 30, 255}, {250, 240, 5, 255});
+  host->bPen = {250, 240, 5, 255};
+  OpenWith({10, 200, 30, 255});
   GState.BasePixel = Opaque(90, 0, 90);
   GState.ModeFlags |= kModePick;
   BuildSwatchImage(host->Context());

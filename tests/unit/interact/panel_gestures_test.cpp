@@ -16,31 +16,8 @@ namespace {
 
 using namespace paneltest;
 
-class PanelGestures : public PluginHostTest {
+class PanelGestures : public PlainPanelTest {
  protected:
-  void SetUp() override {
-    PluginHostTest::SetUp();
-    std::strcpy(host->Context()->Name, "Tintwell");
-    // Plain HSV in both the ring and the palette, mouse pressure mode.
-    GState.CieHsvMode = 0;
-    GState.HueRingMode = 0;
-    GState.ShowPalette = 1;
-    GState.SliderMode = kSliderLabValue;
-    GState.PressureSensitivity = 0;
-  }
-
-  void OpenWith(simhost::Rgba pen) {
-    host->aPen = pen;
-    ASSERT_EQ(1, host->Parameters(nullptr));
-    ASSERT_NE(0, GState.PanelRequester);
-    host->ClearRecords();
-  }
-
-  std::string LastAPen() const {
-    const std::vector<std::string> pens = CommandsStartingWith("tv_SetAPen");
-    return pens.empty() ? std::string("<none>") : pens.back();
-  }
-
   // Commands other than the A-B gradient reload that follows each A pen and
   // the pen reads of the pictures.
   std::vector<std::string> CommandsWithoutReload() const {

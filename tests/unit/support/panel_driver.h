@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "simhost.h"
+#include "support/plugin_host.h"
 
 namespace paneltest {
 
@@ -89,5 +92,34 @@ inline void Gesture(simhost::SimHost& host, Pointer p, const std::vector<std::pa
   }
   Release(host, p);
 }
+
+// The plug-in in the stand-in host with plain HSV in the ring and the
+// palette, the palette and the LAB slider shown, in mouse pressure mode.
+class PlainPanelTest : public PluginHostTest {
+ protected:
+  void SetUp() override {
+    PluginHostTest::SetUp();
+    std::strcpy(host->Context()->Name, "Tintwell");
+    GState.CieHsvMode = 0;
+    GState.HueRingMode = 0;
+    GState.ShowPalette = 1;
+    GState.SliderMode = kSliderLabValue;
+    GState.PressureSensitivity = 0;
+  }
+
+  // Opens the panel on the A pen given, with no records kept.
+  void OpenWith(simhost::Rgba aPen) {
+    host->aPen = aPen;
+    ASSERT_EQ(1, host->Parameters(nullptr));
+    ASSERT_NE(0, GState.PanelRequester);
+    host->ClearRecords();
+  }
+
+  // The last A pen the plug-in sent.
+  std::string LastAPen() const {
+    const std::vector<std::string> pens = CommandsStartingWith("tv_SetAPen");
+    return pens.empty() ? std::string("<none>") : pens.back();
+  }
+};
 
 }  // namespace paneltest
