@@ -15,9 +15,9 @@
 #include "core/artwork.h"
 #include "core/packed_image.h"
 #include "core/plugin_state.h"
+#include "panel_states.h"
 #include "simhost.h"
 #include "simhost_pictures.h"
-#include "support/panel_states.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "panel/palette_picture.h"
 #include "panel/panel_layout.h"
 #include "panel/panel_images.h"
+#include "panel_states.h"
 #include "simhost_pictures.h"
-#include "support/panel_states.h"
 #include "support/plugin_host.h"
 #include "support/sweep.h"
 

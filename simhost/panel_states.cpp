@@ -1,5 +1,5 @@
 // Test support: named states of the main panel.
-#include "support/panel_states.h"
+#include "panel_states.h"
 
 #include "colour/colour_mixing.h"
 #include "core/plugin_state.h"
