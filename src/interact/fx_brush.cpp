@@ -358,6 +358,94 @@ void FxBrushEvents(PluginContext* context, HostWord* args) {
   }
 }
 
+namespace {
+
+// The pointer's canvas place becomes the control's sample point, its screen
+// place the control's centre.
+void TakeBrushPlace(const HostWord* args) {
+  GState.BrushPointer[0] = Word(args, kWordX);
+  GState.BrushPointer[1] = Word(args, kWordY);
+  GState.BrushAnchor[0] = Word(args, kWordScreenX);
+  GState.BrushAnchor[1] = Word(args, kWordScreenY);
+}
+
+// Hue ring or turn: the hue follows the pointer's angle around the centre;
+// a release ends the ring. Returns the angle, which the picture marks.
+float BrushHueEvent(PluginContext* context, int32_t buttons, int32_t dx, int32_t dy) {
+  const float angle = AnchorAngle(dx, dy);
+  const ColourTriple current = GState.CurrentHsv;
+  const float hue = angle - GState.BrushHueOffset + current.c0;
+  SetPensForBrushMode(context, buttons, PickerHsvToPixel(context, ColourTriple{hue, current.c1, current.c2,
+                                                                                current.alpha}));
+  if (buttons == 0 && GState.CanvasSubMode == kBrushSubModeHueRing) {
+    GState.CanvasSubMode = kBrushSubModeIdle;
+    GState.BrushFirstDraw = 1;
+    GState.CurrentHsv.c0 = hue;
+    RefreshPanel(context);
+  }
+  return angle;
+}
+
+// Canvas colour: the pens take the canvas under the control (a grey keeps
+// the hue); a release goes back to idle. The control follows the pointer.
+void BrushCanvasEvent(PluginContext* context, int32_t buttons, const HostWord* args) {
+  const float hue = GState.CurrentHsv.c0;
+  const Pixel sample = SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context);
+  SetPensForBrushMode(context, buttons, sample);
+  GState.CurrentHsv = PixelToPickerHsv(context, sample);
+  if (GState.CurrentHsv.c1 < colour::kGreyChroma) GState.CurrentHsv.c0 = hue;
+  GState.BrushFirstDraw = 1;
+  if (buttons == 0) {
+    RefreshPanel(context);
+    GState.CanvasSubMode = kBrushSubModeIdle;
+  }
+  TakeBrushPlace(args);
+}
+
+// Idle: a press chooses the sub-mode by its distance from the centre: the
+// canvas colour, the disc (which sets the colour at once, then turns the
+// hue) or the hue ring.
+void BrushIdlePress(PluginContext* context, int32_t dx, int32_t dy) {
+  const int32_t d = static_cast<int32_t>(Distance(dx, dy));
+  if (d < kCanvasColourRadius) {
+    GState.CanvasSubMode = kBrushSubModeCanvas;
+  } else if (d < kHueRingRadius) {
+    const ColourTriple current = GState.CurrentHsv;
+    const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Pick);
+    SetAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
+    RefreshPanel(context);
+    GState.BrushHueOffset = AnchorAngle(dx, dy);
+    GState.CanvasSubMode = kBrushSubModeHueTurn;
+  } else {
+    GState.BrushHueOffset = AnchorAngle(dx, dy);
+    GState.CanvasSubMode = kBrushSubModeHueRing;
+  }
+  GState.BrushFirstDraw = 1;
+}
+
+// Brush size: the release sends the size the drag measured to a brush tool
+// and returns false (nothing to draw); a drag moves the control's centre.
+bool BrushSizeEvent(PluginContext* context, int32_t buttons, const HostWord* args) {
+  if (buttons & kButtonFirst) {
+    GState.BrushAnchor[0] = Word(args, kWordX);
+    GState.BrushAnchor[1] = Word(args, kWordY);
+    return true;
+  }
+  const float d = Distance(static_cast<int64_t>(CanvasWhole(Word(args, kWordX))) - CanvasWhole(GState.BrushPointer[0]),
+                           static_cast<int64_t>(CanvasWhole(Word(args, kWordY))) - CanvasWhole(GState.BrushPointer[1]));
+  ToolReply tool;
+  AskActiveTool(context, "tv_GetActiveTool", &tool);
+  if (NameIn(tool.Name(), kBrushTools)) {
+    float size = d - GState.BrushRadiusOffset + GState.BrushRadiusBase;
+    if (size < kMinBrushSize) size = kMinBrushSize;
+    if (size > kMaxBrushSize) size = kMaxBrushSize;
+    SendToolSize(context, tool.Name(), size);
+  }
+  return false;
+}
+
+}  // namespace
+
 void BrushModeEvents(PluginContext* context, HostWord* args) {
   const int32_t buttons = Word(args, kWordButtons);
   const int32_t pointerX = UpperHalf(Word(args, kWordScreenX));
@@ -366,10 +454,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
   if (GState.CanvasSubMode == kBrushSubModeNone) {
     GState.CanvasSubMode = kBrushSubModeIdle;
     GState.BrushFirstDraw = 1;
-    GState.BrushPointer[0] = Word(args, kWordX);
-    GState.BrushPointer[1] = Word(args, kWordY);
-    GState.BrushAnchor[0] = Word(args, kWordScreenX);
-    GState.BrushAnchor[1] = Word(args, kWordScreenY);
+    TakeBrushPlace(args);
     SetAPen(context, SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context));
     RefreshPanel(context);
     DrawBrushControl(context, GState.CurrentPixel, 0.0f);
@@ -382,56 +467,14 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
   float drawFlag = 0.0f;
   switch (GState.CanvasSubMode) {
     case kBrushSubModeHueTurn:
-    case kBrushSubModeHueRing: {
-      const float angle = AnchorAngle(dx, dy);
-      const ColourTriple current = GState.CurrentHsv;
-      const float hue = angle - GState.BrushHueOffset + current.c0;
-      SetPensForBrushMode(context, buttons, PickerHsvToPixel(context, ColourTriple{hue, current.c1, current.c2,
-                                                                                    current.alpha}));
-      if (buttons == 0 && GState.CanvasSubMode == kBrushSubModeHueRing) {
-        GState.CanvasSubMode = kBrushSubModeIdle;
-        GState.BrushFirstDraw = 1;
-        GState.CurrentHsv.c0 = hue;
-        RefreshPanel(context);
-      }
-      drawFlag = angle;
+    case kBrushSubModeHueRing:
+      drawFlag = BrushHueEvent(context, buttons, dx, dy);
       break;
-    }
-    case kBrushSubModeCanvas: {
-      const float hue = GState.CurrentHsv.c0;
-      const Pixel sample = SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context);
-      SetPensForBrushMode(context, buttons, sample);
-      GState.CurrentHsv = PixelToPickerHsv(context, sample);
-      if (GState.CurrentHsv.c1 < colour::kGreyChroma) GState.CurrentHsv.c0 = hue;
-      GState.BrushFirstDraw = 1;
-      if (buttons == 0) {
-        RefreshPanel(context);
-        GState.CanvasSubMode = kBrushSubModeIdle;
-      }
-      GState.BrushPointer[0] = Word(args, kWordX);
-      GState.BrushPointer[1] = Word(args, kWordY);
-      GState.BrushAnchor[0] = Word(args, kWordScreenX);
-      GState.BrushAnchor[1] = Word(args, kWordScreenY);
+    case kBrushSubModeCanvas:
+      BrushCanvasEvent(context, buttons, args);
       break;
-    }
     case kBrushSubModeIdle:
-      if (buttons & kButtonsAny) {
-        const int32_t d = static_cast<int32_t>(Distance(dx, dy));
-        if (d < kCanvasColourRadius) {
-          GState.CanvasSubMode = kBrushSubModeCanvas;
-        } else if (d < kHueRingRadius) {
-          const ColourTriple current = GState.CurrentHsv;
-          const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Pick);
-          SetAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
-          RefreshPanel(context);
-          GState.BrushHueOffset = AnchorAngle(dx, dy);
-          GState.CanvasSubMode = kBrushSubModeHueTurn;
-        } else {
-          GState.BrushHueOffset = AnchorAngle(dx, dy);
-          GState.CanvasSubMode = kBrushSubModeHueRing;
-        }
-        GState.BrushFirstDraw = 1;
-      }
+      if (buttons & kButtonsAny) BrushIdlePress(context, dx, dy);
       break;
     case kBrushSubModeResize:
       GState.BrushPointer[0] = GState.BrushAnchor[0] = Word(args, kWordX);
@@ -444,21 +487,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
       }
       return;
     case kBrushSubModeSize:
-      if (!(buttons & kButtonFirst)) {
-        const float d = Distance(static_cast<int64_t>(CanvasWhole(Word(args, kWordX))) - CanvasWhole(GState.BrushPointer[0]),
-                                 static_cast<int64_t>(CanvasWhole(Word(args, kWordY))) - CanvasWhole(GState.BrushPointer[1]));
-        ToolReply tool;
-        AskActiveTool(context, "tv_GetActiveTool", &tool);
-        if (NameIn(tool.Name(), kBrushTools)) {
-          float size = d - GState.BrushRadiusOffset + GState.BrushRadiusBase;
-          if (size < kMinBrushSize) size = kMinBrushSize;
-          if (size > kMaxBrushSize) size = kMaxBrushSize;
-          SendToolSize(context, tool.Name(), size);
-        }
-        return;
-      }
-      GState.BrushAnchor[0] = Word(args, kWordX);
-      GState.BrushAnchor[1] = Word(args, kWordY);
+      if (!BrushSizeEvent(context, buttons, args)) return;
       break;
     default:
       return;
