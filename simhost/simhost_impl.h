@@ -12,6 +12,8 @@
 //   simhost_user.cpp        a person at the host (menu and question handlers, host commands, strokes)
 //   simhost_canvas.cpp, simhost_pictures.cpp  pictures of requesters and the canvas as PNG files
 //   simhost_library.cpp     loading a plug-in library
+//   linked_plugin.cpp, panel_states.cpp  the linked plug-in's entry points and the panel's named states
+//                           (for programs that link the plug-in)
 #pragma once
 
 #include <algorithm>
