@@ -323,12 +323,26 @@ void ToggleRelease(PluginContext* context, HostWord requester, int32_t gadget) {
 
 // ---------------------------------------------------------------- dispatch
 
-void Press(PluginContext* context, const PanelEvent& event) {
-  if (event.gadget == kSwatchGadget) {
-    SwatchPress(context, event);
-  } else if (event.gadget == kPaletteGadget) {
-    PalettePress(context, event);
+// The picture gadgets, which take whole gestures: press, drag, release.
+struct PictureGadget {
+  int32_t gadget;
+  void (*press)(PluginContext* context, const PanelEvent& event);
+  void (*drag)(PluginContext* context, const PanelEvent& event);
+  void (*release)(PluginContext* context, const PanelEvent& event);
+};
+constexpr PictureGadget kPictureGadgets[] = {{kSwatchGadget, SwatchPress, SwatchDrag, SwatchRelease},
+                                             {kPaletteGadget, PalettePress, PaletteDrag, PaletteRelease}};
+
+// The picture gadget the event is on, or null.
+const PictureGadget* PictureGadgetOf(const PanelEvent& event) {
+  for (const PictureGadget& picture : kPictureGadgets) {
+    if (picture.gadget == event.gadget) return &picture;
   }
+  return nullptr;
+}
+
+void Press(PluginContext* context, const PanelEvent& event) {
+  if (const PictureGadget* picture = PictureGadgetOf(event)) picture->press(context, event);
 }
 
 void Drag(PluginContext* context, const PanelEvent& event) {
@@ -337,11 +351,7 @@ void Drag(PluginContext* context, const PanelEvent& event) {
     return;
   }
   GState.ModeFlags &= ~kModeSkippedDrag;
-  if (event.gadget == kSwatchGadget) {
-    SwatchDrag(context, event);
-  } else if (event.gadget == kPaletteGadget) {
-    PaletteDrag(context, event);
-  }
+  if (const PictureGadget* picture = PictureGadgetOf(event)) picture->drag(context, event);
 }
 
 void ReleaseOnGadget(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args);
@@ -357,13 +367,11 @@ void Release(PluginContext* context, HostWord requester, const PanelEvent& event
 }
 
 void ReleaseOnGadget(PluginContext* context, HostWord requester, const PanelEvent& event, HostWord* args) {
+  if (const PictureGadget* picture = PictureGadgetOf(event)) {
+    picture->release(context, event);
+    return;
+  }
   switch (event.gadget) {
-    case kSwatchGadget:
-      SwatchRelease(context, event);
-      break;
-    case kPaletteGadget:
-      PaletteRelease(context, event);
-      break;
     case kLampButton: {
       HostWord none[kPanelEventWords] = {};
       LampButtonRelease(context, args ? args : none);
