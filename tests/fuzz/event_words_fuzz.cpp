@@ -99,8 +99,9 @@ void PanelEvent(simhost::SimHost& host, FuzzedDataProvider& input) {
 }
 
 void Message(simhost::SimHost& host, FuzzedDataProvider& input) {
-  const int32_t kind = input.PickValueInArray({kMsgGadgetPress, kMsgPointerMove, kMsgOverlayDraw, kMsgRoomChange,
-                                               kMsgCanvasEnd, kMsgCanvasPointer, kMsgCanvasPointer, 0, 101, 999});
+  static const int32_t kKinds[] = {kMsgGadgetPress, kMsgPointerMove,   kMsgOverlayDraw, kMsgRoomChange, kMsgCanvasEnd,
+                                   kMsgCanvasPointer, kMsgCanvasPointer, 0,               101,            999};
+  const int32_t kind = input.PickValueInArray(kKinds);
   const RequesterHandle window = AnyWindow(input);
   std::vector<HostWord> words = Words(input, 16);
   if (kind == kMsgRoomChange) {
