@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -28,19 +27,17 @@ std::string Lower(std::string text) {
 std::vector<std::string> Tokens(const std::string& text) {
   std::vector<std::string> tokens;
   tokens.reserve(8);
+  const size_t size = text.size();
   size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i >= text.size()) break;
-    std::string token;
-    if (text[i] == '"') {
-      ++i;
-      while (i < text.size() && text[i] != '"') token += text[i++];
-      if (i < text.size()) ++i;
-    } else {
-      while (i < text.size() && text[i] != ' ') token += text[i++];
-    }
-    tokens.push_back(token);
+  while (i < size) {
+    while (i < size && text[i] == ' ') ++i;
+    if (i >= size) break;
+    const bool quoted = text[i] == '"';
+    if (quoted) ++i;
+    const size_t start = i;
+    while (i < size && text[i] != (quoted ? '"' : ' ')) ++i;
+    tokens.emplace_back(text, start, i - start);
+    if (quoted && i < size) ++i;
   }
   return tokens;
 }
@@ -55,10 +52,18 @@ int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fa
 
 uint8_t Byte(int32_t value) { return static_cast<uint8_t>(std::max(0, std::min(255, value))); }
 
+// "r g b a" in decimal, as printf's "%d %d %d %d" writes it; the A-B
+// gradient reload asks for 256 of these per event, so no printf.
 std::string ColourText(Rgba c) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d %d %d %d", c.r, c.g, c.b, c.a);
-  return text;
+  char text[16];
+  char* out = text;
+  for (const uint8_t byte : {c.r, c.g, c.b, c.a}) {
+    if (byte >= 100) *out++ = static_cast<char>('0' + byte / 100);
+    if (byte >= 10) *out++ = static_cast<char>('0' + byte / 10 % 10);
+    *out++ = static_cast<char>('0' + byte % 10);
+    *out++ = ' ';
+  }
+  return std::string(text, static_cast<size_t>(out - text - 1));
 }
 
 Rgba PenFrom(const std::vector<std::string>& tokens) {
