@@ -533,9 +533,44 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
   const __m128i green = _mm_cvtsi32_si128(static_cast<int>(greenShift));
   const __m128i blue = _mm_cvtsi32_si128(static_cast<int>(blueShift));
   const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(alpha));
+  // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
+  // c up to 255 (the channels here never exceed it), as the Lab row also
+  // relies on; not above 0 (NaN too) gives 0.
+  const auto byte = [&](__m128 channel) {
+    const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
+    return _mm_cvttps_epi32(_mm_and_ps(_mm_cmpgt_ps(c, _mm_setzero_ps()), c));
+  };
+  // Within one sector two channels are the row's constants (value and p)
+  // and one follows the fraction (t in the even sectors, q in the odd), so
+  // four pixels of one sector take one channel's arithmetic: the ring's
+  // pixels come in long runs of one sector.
+  const __m128i valueByte = byte(vv), pByte = byte(pv);
+  const __m128i channelShifts[3] = {red, green, blue};
+  struct SectorRoles {
+    int32_t follows;  // the channel that follows the fraction: 0 red, 1 green, 2 blue
+    __m128i fixedBits;
+  };
+  const auto roles = [&](int32_t follows, __m128i first, int32_t firstChannel, __m128i second, int32_t secondChannel) {
+    return SectorRoles{follows, _mm_or_si128(_mm_or_si128(_mm_sll_epi32(first, channelShifts[firstChannel]),
+                                                          _mm_sll_epi32(second, channelShifts[secondChannel])),
+                                             alphaBits)};
+  };
+  const SectorRoles sectorRoles[6] = {roles(1, valueByte, 0, pByte, 2), roles(0, valueByte, 1, pByte, 2),
+                                      roles(2, pByte, 0, valueByte, 1), roles(1, pByte, 0, valueByte, 2),
+                                      roles(0, pByte, 1, valueByte, 2), roles(2, valueByte, 0, pByte, 1)};
   for (; i + 4 <= count; i += 4) {
     const __m128 f = _mm_loadu_ps(fractions + i);
     const __m128i sector = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sectors + i));
+    const uint32_t sectorOfFirst = static_cast<uint32_t>(sectors[i]);
+    if (sectorOfFirst < 6u &&
+        _mm_movemask_epi8(_mm_cmpeq_epi32(sector, _mm_shuffle_epi32(sector, 0))) == 0xffff) {
+      const SectorRoles& role = sectorRoles[sectorOfFirst];
+      const __m128 share = (sectorOfFirst & 1u) ? f : _mm_sub_ps(one, f);  // q or t
+      const __m128i follower = byte(_mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, share))));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i),
+                       _mm_or_si128(_mm_sll_epi32(follower, channelShifts[role.follows]), role.fixedBits));
+      continue;
+    }
     const __m128 q = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, f)));
     const __m128 t = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, _mm_sub_ps(one, f))));
     const auto in = [&](int32_t k) { return _mm_castsi128_ps(_mm_cmpeq_epi32(sector, _mm_set1_epi32(k))); };
@@ -543,13 +578,6 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
     const __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), pv, Select(s4, t, vv)));
     const __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), vv, Select(s3, q, pv)));
     const __m128 b = Select(_mm_or_ps(s0, s1), pv, Select(s2, t, Select(_mm_or_ps(s3, s4), vv, q)));
-    // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
-    // c up to 255 (the channels here never exceed it), as the Lab row also
-    // relies on; not above 0 (NaN too) gives 0.
-    const auto byte = [&](__m128 channel) {
-      const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
-      return _mm_cvttps_epi32(_mm_and_ps(_mm_cmpgt_ps(c, _mm_setzero_ps()), c));
-    };
     const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), red), _mm_sll_epi32(byte(g), green)),
                                         _mm_or_si128(_mm_sll_epi32(byte(b), blue), alphaBits));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
