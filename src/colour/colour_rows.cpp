@@ -120,6 +120,13 @@ const ByteTables& Tables() {
   return tables;
 }
 
+// The white LabToXyz works with, component by component.
+struct UsableWhite {
+  explicit UsableWhite(const float* white)
+      : c{UsableWhiteComponent(white[0]), UsableWhiteComponent(white[1]), UsableWhiteComponent(white[2])} {}
+  float c[3];
+};
+
 #if defined(__SSE2__)
 
 using namespace colour;
@@ -237,6 +244,34 @@ inline __m128i TableBytes4(__m128 linear, const uint32_t* table) {
   return _mm_and_si128(bytes, _mm_castps_si128(_mm_cmpord_ps(linear, linear)));
 }
 
+// The shift counts of a context's channel positions (for _mm_sll_epi32 and
+// _mm_srl_epi32), and the alpha byte 255 in its place.
+struct PixelShifts4 {
+  explicit PixelShifts4(const PluginContext* context)
+      : red(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)))),
+        green(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)))),
+        blue(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)))),
+        alpha(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)))),
+        opaqueBits(_mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)))) {}
+  // Four pixels of the channel bytes; alphaBits is already in its place.
+  __m128i Pack(__m128i r, __m128i g, __m128i b, __m128i alphaBits) const {
+    return _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, red), _mm_sll_epi32(g, green)),
+                        _mm_or_si128(_mm_sll_epi32(b, blue), alphaBits));
+  }
+  __m128i red, green, blue, alpha, opaqueBits;
+};
+
+// Stores four pixels; the lanes whose bit in handled is clear are given
+// single(lane) instead (colours the vector steps do not cover).
+template <typename Single>
+inline void StorePixels4(Pixel* pixels, __m128i packed, int handled, const Single& single) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), packed);
+  if (handled == 0xf) return;
+  for (int lane = 0; lane < 4; ++lane) {
+    if (!(handled >> lane & 1)) pixels[lane] = single(lane);
+  }
+}
+
 #endif  // __SSE2__
 
 }  // namespace
@@ -272,16 +307,14 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const float white[3] = {UsableWhiteComponent(GState.ReferenceWhite[0]),
-                            UsableWhiteComponent(GState.ReferenceWhite[1]),
-                            UsableWhiteComponent(GState.ReferenceWhite[2])};
+    const UsableWhite white(GState.ReferenceWhite);
     for (; i + 4 <= count; i += 4) {
       __m128 l = _mm_loadu_ps(&lab[i].c0);
       __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
       __m128 b = _mm_loadu_ps(&lab[i + 2].c0);
       __m128 alpha = _mm_loadu_ps(&lab[i + 3].c0);
       _MM_TRANSPOSE4_PS(l, a, b, alpha);
-      const Linear4 linear = LabToLinear4(l, a, b, white);
+      const Linear4 linear = LabToLinear4(l, a, b, white.c);
       const __m128i r = TableBytes4(linear.r, tables.truncated);
       const __m128i g = TableBytes4(linear.g, tables.truncated);
       const __m128i bl = TableBytes4(linear.b, tables.truncated);
@@ -305,26 +338,48 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   }
 }
 
+TW_REALIGN_STACK void LabToPixelRow(const PluginContext* context, const ColourTriple* lab, Pixel* pixels,
+                                    size_t count) {
+  const ByteTables& tables = Tables();
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (tables.exact) {
+    const UsableWhite white(GState.ReferenceWhite);
+    const PixelShifts4 shifts(context);
+    for (; i + 4 <= count; i += 4) {
+      __m128 l = _mm_loadu_ps(&lab[i].c0);
+      __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
+      __m128 b = _mm_loadu_ps(&lab[i + 2].c0);
+      __m128 alpha = _mm_loadu_ps(&lab[i + 3].c0);
+      _MM_TRANSPOSE4_PS(l, a, b, alpha);
+      const int opaque = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255))));
+      const Linear4 linear = LabToLinear4(l, a, b, white.c);
+      StorePixels4(pixels + i,
+                   shifts.Pack(TableBytes4(linear.r, tables.opaque), TableBytes4(linear.g, tables.opaque),
+                               TableBytes4(linear.b, tables.opaque), shifts.opaqueBits),
+                   opaque, [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
+    }
+  }
+#endif
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, LabToRgb(lab[i]));
+}
+
 TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, const float* white, float lightness,
                                                const float* aTerms, const float* bTerms, Pixel* pixels,
                                                size_t count) {
   const ByteTables& tables = Tables();
-  const float usable[3] = {UsableWhiteComponent(white[0]), UsableWhiteComponent(white[1]),
-                           UsableWhiteComponent(white[2])};
+  const UsableWhite usable(white);
 #if defined(__SSE2__)
   if (tables.exact) {
     // What the lightness alone decides (fy, Y and its share of each channel)
     // once for the row, by the same vector operations.
     const __m128 fy = _mm_div_ps(_mm_add_ps(Splat(lightness), Splat(16.0f)), Splat(116.0f));
-    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable[1]), LabExpand4(fy)), Splat(100.0f));
+    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable.c[1]), LabExpand4(fy)), Splat(100.0f));
     const __m128 redY = _mm_mul_ps(Splat(kRgbFromXyz[0][1]), y);
     const __m128 greenY = _mm_mul_ps(Splat(kRgbFromXyz[1][1]), y);
     const __m128 blueY = _mm_mul_ps(Splat(kRgbFromXyz[2][1]), y);
-    const __m128 whiteX = Splat(usable[0]), whiteZ = Splat(usable[2]), hundred = Splat(100.0f);
-    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+    const __m128 whiteX = Splat(usable.c[0]), whiteZ = Splat(usable.c[2]), hundred = Splat(100.0f);
+    const PixelShifts4 shifts(context);
     const auto four = [&](__m128 aTerm, __m128 bTerm) {
       const __m128 x = _mm_div_ps(_mm_mul_ps(whiteX, LabExpand4Lazy(_mm_add_ps(aTerm, fy))), hundred);
       const __m128 z = _mm_div_ps(_mm_mul_ps(whiteZ, LabExpand4Lazy(_mm_sub_ps(fy, bTerm))), hundred);
@@ -334,8 +389,7 @@ TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, con
       const __m128i r = TableBytes4(channel(kRgbFromXyz[0], redY), tables.opaque);
       const __m128i g = TableBytes4(channel(kRgbFromXyz[1], greenY), tables.opaque);
       const __m128i b = TableBytes4(channel(kRgbFromXyz[2], blueY), tables.opaque);
-      return _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, redShift), _mm_sll_epi32(g, greenShift)),
-                          _mm_or_si128(_mm_sll_epi32(b, blueShift), alphaBits));
+      return shifts.Pack(r, g, b, shifts.opaqueBits);
     };
     size_t i = 0;
     for (; i + 4 <= count; i += 4) {
@@ -358,9 +412,9 @@ TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, con
     const float cube = v * v * v;
     return cube > colour::kLabEpsilon ? cube : (v - 16.0f / 116.0f) / colour::kLabKappa;
   };
-  const float y = usable[1] * expand(fy);
+  const float y = usable.c[1] * expand(fy);
   for (size_t i = 0; i < count; ++i) {
-    const ColourTriple xyz{usable[0] * expand(aTerms[i] + fy), y, usable[2] * expand(fy - bTerms[i]), 255};
+    const ColourTriple xyz{usable.c[0] * expand(aTerms[i] + fy), y, usable.c[2] * expand(fy - bTerms[i]), 255};
     pixels[i] = RgbToPixel(context, XyzToRgb(xyz));
   }
 }
@@ -371,13 +425,8 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const float white[3] = {UsableWhiteComponent(GState.ReferenceWhite[0]),
-                            UsableWhiteComponent(GState.ReferenceWhite[1]),
-                            UsableWhiteComponent(GState.ReferenceWhite[2])};
-    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+    const UsableWhite white(GState.ReferenceWhite);
+    const PixelShifts4 shifts(context);
     const __m128 sign = Splat(-0.0f);
     for (; i + 4 <= count; i += 4) {
       __m128 hue = _mm_loadu_ps(&cieHsv[i].c0);
@@ -402,18 +451,12 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       SinCos4(radians, &sine, &cosine);
       const __m128 a = _mm_mul_ps(_mm_mul_ps(cosine, saturation), Splat(100.0f));
       const __m128 b = _mm_mul_ps(_mm_mul_ps(sine, saturation), Splat(100.0f));
-      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white);
+      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white.c);
       const __m128i r = TableBytes4(linear.r, tables.opaque);
       const __m128i g = TableBytes4(linear.g, tables.opaque);
       const __m128i bl = TableBytes4(linear.b, tables.opaque);
-      const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, redShift), _mm_sll_epi32(g, greenShift)),
-                                          _mm_or_si128(_mm_sll_epi32(bl, blueShift), alphaBits));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
-      if (handledLanes != 0xf) {
-        for (int lane = 0; lane < 4; ++lane) {
-          if (!(handledLanes >> lane & 1)) pixels[i + lane] = RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane]));
-        }
-      }
+      StorePixels4(pixels + i, shifts.Pack(r, g, bl, shifts.opaqueBits), handledLanes,
+                   [&](int lane) { return RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane])); });
     }
   }
 #endif
@@ -428,10 +471,7 @@ TW_REALIGN_STACK void HsvToPixelRow(const PluginContext* context, const ColourTr
                                     size_t count) {
   size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-  const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)));
+  const PixelShifts4 shifts(context);
   const __m128 one = Splat(1.0f);
   const __m128 sign = Splat(-0.0f);
   const __m128 scale = Splat(255.0f);
@@ -478,15 +518,8 @@ TW_REALIGN_STACK void HsvToPixelRow(const PluginContext* context, const ColourTr
       return _mm_cvttps_epi32(_mm_min_ps(kept, scale));
     };
     const __m128i alphaByte = _mm_and_si128(_mm_castps_si128(alphaWord), _mm_set1_epi32(0xff));
-    const __m128i packed =
-        _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), redShift), _mm_sll_epi32(byte(g), greenShift)),
-                     _mm_or_si128(_mm_sll_epi32(byte(b), blueShift), _mm_sll_epi32(alphaByte, alphaShift)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
-    if (handled != 0xf) {
-      for (int lane = 0; lane < 4; ++lane) {
-        if (!(handled >> lane & 1)) pixels[i + lane] = RgbToPixel(context, HsvToRgb(hsv[i + lane]));
-      }
-    }
+    StorePixels4(pixels + i, shifts.Pack(byte(r), byte(g), byte(b), _mm_sll_epi32(alphaByte, shifts.alpha)), handled,
+                 [&](int lane) { return RgbToPixel(context, HsvToRgb(hsv[i + lane])); });
   }
 #endif
   for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i]));
@@ -516,23 +549,17 @@ bool HsvHueSectors(const float* hues, int32_t* sectors, float* fractions, size_t
 TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors,
                                              const float* fractions, float saturation, float value, Pixel* pixels,
                                              size_t count) {
-  const uint32_t redShift = ChannelShift(context->RedPosition), greenShift = ChannelShift(context->GreenPosition);
-  const uint32_t blueShift = ChannelShift(context->BluePosition);
-  const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
   if (saturation == 0.0f) {  // grey: one colour for all
     const Pixel grey = RgbToPixel(context, HsvToRgb({0.0f, saturation, value, 255}));
     for (size_t i = 0; i < count; ++i) pixels[i] = grey;
     return;
   }
   const float s = std::fmin(saturation, 1.0f);
-  const float p = value * (1.0f - s);
   size_t i = 0;
 #if defined(__SSE2__)
+  const float p = value * (1.0f - s);
   const __m128 one = Splat(1.0f), scale = Splat(255.0f), sv = Splat(s), vv = Splat(value), pv = Splat(p);
-  const __m128i red = _mm_cvtsi32_si128(static_cast<int>(redShift));
-  const __m128i green = _mm_cvtsi32_si128(static_cast<int>(greenShift));
-  const __m128i blue = _mm_cvtsi32_si128(static_cast<int>(blueShift));
-  const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(alpha));
+  const PixelShifts4 shifts(context);
   // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
   // c up to 255 (the channels here never exceed it), as the Lab row also
   // relies on; not above 0 (NaN too) gives 0.
@@ -545,7 +572,7 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
   // four pixels of one sector take one channel's arithmetic: the ring's
   // pixels come in long runs of one sector.
   const __m128i valueByte = byte(vv), pByte = byte(pv);
-  const __m128i channelShifts[3] = {red, green, blue};
+  const __m128i channelShifts[3] = {shifts.red, shifts.green, shifts.blue};
   struct SectorRoles {
     int32_t follows;  // the channel that follows the fraction: 0 red, 1 green, 2 blue
     __m128i fixedBits;
@@ -553,7 +580,7 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
   const auto roles = [&](int32_t follows, __m128i first, int32_t firstChannel, __m128i second, int32_t secondChannel) {
     return SectorRoles{follows, _mm_or_si128(_mm_or_si128(_mm_sll_epi32(first, channelShifts[firstChannel]),
                                                           _mm_sll_epi32(second, channelShifts[secondChannel])),
-                                             alphaBits)};
+                                             shifts.opaqueBits)};
   };
   const SectorRoles sectorRoles[6] = {roles(1, valueByte, 0, pByte, 2), roles(0, valueByte, 1, pByte, 2),
                                       roles(2, pByte, 0, valueByte, 1), roles(1, pByte, 0, valueByte, 2),
@@ -578,27 +605,10 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
     const __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), pv, Select(s4, t, vv)));
     const __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), vv, Select(s3, q, pv)));
     const __m128 b = Select(_mm_or_ps(s0, s1), pv, Select(s2, t, Select(_mm_or_ps(s3, s4), vv, q)));
-    const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), red), _mm_sll_epi32(byte(g), green)),
-                                        _mm_or_si128(_mm_sll_epi32(byte(b), blue), alphaBits));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), shifts.Pack(byte(r), byte(g), byte(b), shifts.opaqueBits));
   }
 #endif
-  for (; i < count; ++i) {
-    const float f = fractions[i];
-    const float q = value * (1.0f - s * f);
-    const float t = value * (1.0f - s * (1.0f - f));
-    float r, g, b;
-    switch (sectors[i]) {
-      case 0: r = value; g = t; b = p; break;
-      case 1: r = q; g = value; b = p; break;
-      case 2: r = p; g = value; b = t; break;
-      case 3: r = p; g = q; b = value; break;
-      case 4: r = t; g = p; b = value; break;
-      default: r = value; g = p; b = q; break;
-    }
-    pixels[i] = RgbToPixel(context, {std::fmin(r, 1.0f) * 255.0f, std::fmin(g, 1.0f) * 255.0f,
-                                     std::fmin(b, 1.0f) * 255.0f, 255});
-  }
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvSectorToRgb(sectors[i], fractions[i], s, value, 255));
 }
 
 TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results,
@@ -610,19 +620,16 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
     const __m128i lowest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideBright : kNtscNarrowBright);
     const __m128i highest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
     const __m128i byteMask = _mm_set1_epi32(0xff);
-    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-    const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)));
+    const PixelShifts4 shifts(context);
     for (; i + 4 <= count; i += 4) {
       const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
-      const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, alphaShift), byteMask);
+      const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, shifts.alpha), byteMask);
       // PixelToRgb: byte * 255 / alpha, black where alpha is 0.
       // Opaque pixels (the palette's, all of them): byte * 255 / 255 is
       // the byte itself, exactly, so the divisions are skipped.
-      const __m128 rawR = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, redShift), byteMask));
-      const __m128 rawG = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, greenShift), byteMask));
-      const __m128 rawB = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, blueShift), byteMask));
+      const __m128 rawR = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, shifts.red), byteMask));
+      const __m128 rawG = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, shifts.green), byteMask));
+      const __m128 rawB = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, shifts.blue), byteMask));
       __m128 r = rawR, g = rawG, b = rawB;
       if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaByte, byteMask)) != 0xffff) {
         const __m128 clear = _mm_castsi128_ps(_mm_cmpeq_epi32(alphaByte, _mm_setzero_si128()));

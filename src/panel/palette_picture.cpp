@@ -284,6 +284,19 @@ ColourTriple CieLab(float sine, float cosine, float saturation, float value) {
   return {value * 100.0f, cosine * saturation * 100.0f, sine * saturation * 100.0f, 255};
 }
 
+// The gamut check of a batch's checked pixels (gathered into checkPixels,
+// results in checkResults); false when there is nothing to check.
+template <typename AnyBatch>
+bool CheckGamutOfChecked(const PluginContext* context, AnyBatch* batch) {
+  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return false;
+  const size_t m = batch->checked.size();
+  batch->checkPixels.resize(m);
+  batch->checkResults.resize(m);
+  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
+  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
+  return true;
+}
+
 // Converts a batch of HSV colours, then runs the gamut check over the
 // results that need it.
 void ConvertBatch(const PluginContext* context, Batch* batch) {
@@ -292,13 +305,8 @@ void ConvertBatch(const PluginContext* context, Batch* batch) {
   batch->checks.assign(n, 0);
   if (n == 0) return;
   HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
-  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
-  const size_t m = batch->checked.size();
-  batch->checkPixels.resize(m);
-  batch->checkResults.resize(m);
-  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
-  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
-  for (size_t k = 0; k < m; ++k) batch->checks[batch->checked[k]] = batch->checkResults[k];
+  if (!CheckGamutOfChecked(context, batch)) return;
+  for (size_t k = 0; k < batch->checked.size(); ++k) batch->checks[batch->checked[k]] = batch->checkResults[k];
 }
 
 // The ring in two parts: the pixels whose colour follows from the options
@@ -376,13 +384,8 @@ void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, 
 
 // Inverts the checked pixels that the gamut check flags.
 void MarkRingBatch(const PluginContext* context, RingBatch* batch) {
-  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
-  const size_t m = batch->checked.size();
-  batch->checkPixels.resize(m);
-  batch->checkResults.resize(m);
-  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
-  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
-  for (size_t k = 0; k < m; ++k) {
+  if (!CheckGamutOfChecked(context, batch)) return;
+  for (size_t k = 0; k < batch->checked.size(); ++k) {
     if (batch->checkResults[k] != 0) batch->pixels[batch->checked[k]] = InvertPixel(context, batch->checkPixels[k]);
   }
 }

@@ -17,6 +17,7 @@
 #include "colour/colour_mixing.h"
 #include "colour/colour_constants.h"
 #include "colour/colour_models.h"
+#include "colour/colour_rows.h"
 #include "colour/pens.h"
 #include "core/artwork.h"
 #include "host/host_calls.h"
@@ -86,13 +87,23 @@ void DrawSchemeRows(const PluginContext* context, Pixel* pixels) {
 void DrawValueRows(const PluginContext* context, Pixel* pixels, const ColourTriple& coords, Pixel white, Pixel black) {
   const bool lab = GState.SliderMode == kSliderLabValue;
   const int32_t markerStep = GState.LumaLock ? 4 : 2;  // the slider lock thins the marker's white
+  ColourTriple slider[kSwatchImageWidth];
+  Pixel colours[kSwatchImageWidth];
+  int32_t warnings[kSwatchImageWidth];
   for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
     const float p = static_cast<float>(x) / static_cast<float>(kSwatchImageWidth);
-    const float v = p * (lab ? 100.0f : 255.0f);
-    const Pixel c = SliderToPixel(context, {v, coords.c1, coords.c2, coords.alpha});
-    const bool marker = lab && std::abs(v - coords.c0) <= kSliderMarkerHalfWidth;
-    const bool warn = !marker && NtscGamutCheck(context, c) != 0;
-    const Pixel ci = warn ? InvertPixel(context, c) : c;
+    slider[x] = {p * (lab ? 100.0f : 255.0f), coords.c1, coords.c2, coords.alpha};
+  }
+  if (lab) {
+    LabToPixelRow(context, slider, colours, kSwatchImageWidth);
+  } else {
+    for (int32_t x = 0; x < kSwatchImageWidth; ++x) colours[x] = SliderToPixel(context, slider[x]);
+  }
+  NtscGamutCheckRow(context, colours, warnings, kSwatchImageWidth);
+  for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
+    const Pixel c = colours[x];
+    const bool marker = lab && std::abs(slider[x].c0 - coords.c0) <= kSliderMarkerHalfWidth;
+    const Pixel ci = warnings[x] != 0 ? InvertPixel(context, c) : c;
     for (int32_t y = kSliderFirstRow; y < kSliderFirstRow + kSliderRowPeriod; ++y) {
       Pixel colour;
       if (marker) {
