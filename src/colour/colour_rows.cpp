@@ -261,6 +261,24 @@ struct PixelShifts4 {
   __m128i red, green, blue, alpha, opaqueBits;
 };
 
+// Four colour triples, lane by lane: c0, c1, c2 and the alpha words' bits.
+struct Triples4 {
+  explicit Triples4(const ColourTriple* triples)
+      : c0(_mm_loadu_ps(&triples[0].c0)), c1(_mm_loadu_ps(&triples[1].c0)), c2(_mm_loadu_ps(&triples[2].c0)),
+        alpha(_mm_loadu_ps(&triples[3].c0)) {
+    _MM_TRANSPOSE4_PS(c0, c1, c2, alpha);
+  }
+  // The lanes (bit by bit) whose alpha is 255.
+  __m128 Opaque() const { return _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255))); }
+  __m128 c0, c1, c2, alpha;
+};
+
+// RgbToPixel at alpha 255 of the encoded linear channels, by the table.
+inline __m128i OpaquePixels4(const Linear4& linear, const uint32_t* opaqueTable, const PixelShifts4& shifts) {
+  return shifts.Pack(TableBytes4(linear.r, opaqueTable), TableBytes4(linear.g, opaqueTable),
+                     TableBytes4(linear.b, opaqueTable), shifts.opaqueBits);
+}
+
 // Stores four pixels; the lanes whose bit in handled is clear are given
 // single(lane) instead (colours the vector steps do not cover).
 template <typename Single>
@@ -309,12 +327,8 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   if (tables.exact) {
     const UsableWhite white(GState.ReferenceWhite);
     for (; i + 4 <= count; i += 4) {
-      __m128 l = _mm_loadu_ps(&lab[i].c0);
-      __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
-      __m128 b = _mm_loadu_ps(&lab[i + 2].c0);
-      __m128 alpha = _mm_loadu_ps(&lab[i + 3].c0);
-      _MM_TRANSPOSE4_PS(l, a, b, alpha);
-      const Linear4 linear = LabToLinear4(l, a, b, white.c);
+      const Triples4 four(lab + i);
+      const Linear4 linear = LabToLinear4(four.c0, four.c1, four.c2, white.c);
       const __m128i r = TableBytes4(linear.r, tables.truncated);
       const __m128i g = TableBytes4(linear.g, tables.truncated);
       const __m128i bl = TableBytes4(linear.b, tables.truncated);
@@ -347,17 +361,10 @@ TW_REALIGN_STACK void LabToPixelRow(const PluginContext* context, const ColourTr
     const UsableWhite white(GState.ReferenceWhite);
     const PixelShifts4 shifts(context);
     for (; i + 4 <= count; i += 4) {
-      __m128 l = _mm_loadu_ps(&lab[i].c0);
-      __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
-      __m128 b = _mm_loadu_ps(&lab[i + 2].c0);
-      __m128 alpha = _mm_loadu_ps(&lab[i + 3].c0);
-      _MM_TRANSPOSE4_PS(l, a, b, alpha);
-      const int opaque = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255))));
-      const Linear4 linear = LabToLinear4(l, a, b, white.c);
-      StorePixels4(pixels + i,
-                   shifts.Pack(TableBytes4(linear.r, tables.opaque), TableBytes4(linear.g, tables.opaque),
-                               TableBytes4(linear.b, tables.opaque), shifts.opaqueBits),
-                   opaque, [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
+      const Triples4 four(lab + i);
+      StorePixels4(pixels + i, OpaquePixels4(LabToLinear4(four.c0, four.c1, four.c2, white.c), tables.opaque, shifts),
+                   _mm_movemask_ps(four.Opaque()),
+                   [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
     }
   }
 #endif
@@ -386,10 +393,9 @@ TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, con
       const auto channel = [&](const float (&m)[3], __m128 yShare) {
         return _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(m[0]), x), yShare), _mm_mul_ps(Splat(m[2]), z));
       };
-      const __m128i r = TableBytes4(channel(kRgbFromXyz[0], redY), tables.opaque);
-      const __m128i g = TableBytes4(channel(kRgbFromXyz[1], greenY), tables.opaque);
-      const __m128i b = TableBytes4(channel(kRgbFromXyz[2], blueY), tables.opaque);
-      return shifts.Pack(r, g, b, shifts.opaqueBits);
+      const Linear4 linear{channel(kRgbFromXyz[0], redY), channel(kRgbFromXyz[1], greenY),
+                           channel(kRgbFromXyz[2], blueY)};
+      return OpaquePixels4(linear, tables.opaque, shifts);
     };
     size_t i = 0;
     for (; i + 4 <= count; i += 4) {
@@ -429,11 +435,8 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
     const PixelShifts4 shifts(context);
     const __m128 sign = Splat(-0.0f);
     for (; i + 4 <= count; i += 4) {
-      __m128 hue = _mm_loadu_ps(&cieHsv[i].c0);
-      __m128 saturation = _mm_loadu_ps(&cieHsv[i + 1].c0);
-      __m128 value = _mm_loadu_ps(&cieHsv[i + 2].c0);
-      __m128 alpha = _mm_loadu_ps(&cieHsv[i + 3].c0);
-      _MM_TRANSPOSE4_PS(hue, saturation, value, alpha);
+      const Triples4 four(cieHsv + i);
+      const __m128 hue = four.c0, saturation = four.c1, value = four.c2;
       // Hue to degrees, wrapped into (-360, 360) as the one-subtraction
       // remainder does; far-off hues (and NaN) take the single routine.
       const __m128 turned = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(Splat(1.0f), hue), Splat(360.0f)), Splat(kCieHueOffsetDegrees));
@@ -442,8 +445,7 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       __m128 wrapped = _mm_sub_ps(turned, _mm_or_ps(sameSign, Splat(360.0f)));
       wrapped = _mm_or_ps(wrapped, _mm_and_ps(_mm_cmpeq_ps(wrapped, _mm_setzero_ps()), sameSign));
       const __m128 degrees = Select(_mm_cmplt_ps(size, Splat(360.0f)), turned, wrapped);
-      const __m128i opaque = _mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255));
-      const __m128 handled = _mm_and_ps(_mm_cmplt_ps(size, Splat(720.0f)), _mm_castsi128_ps(opaque));
+      const __m128 handled = _mm_and_ps(_mm_cmplt_ps(size, Splat(720.0f)), four.Opaque());
       const int handledLanes = _mm_movemask_ps(handled);
       // Keep far-off angles out of the reduction (their lanes are redone).
       const __m128 radians = _mm_and_ps(handled, _mm_mul_ps(degrees, Splat(kRadiansPerDegree)));
@@ -452,10 +454,7 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       const __m128 a = _mm_mul_ps(_mm_mul_ps(cosine, saturation), Splat(100.0f));
       const __m128 b = _mm_mul_ps(_mm_mul_ps(sine, saturation), Splat(100.0f));
       const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white.c);
-      const __m128i r = TableBytes4(linear.r, tables.opaque);
-      const __m128i g = TableBytes4(linear.g, tables.opaque);
-      const __m128i bl = TableBytes4(linear.b, tables.opaque);
-      StorePixels4(pixels + i, shifts.Pack(r, g, bl, shifts.opaqueBits), handledLanes,
+      StorePixels4(pixels + i, OpaquePixels4(linear, tables.opaque, shifts), handledLanes,
                    [&](int lane) { return RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane])); });
     }
   }
