@@ -18,8 +18,15 @@ namespace simhost {
 
 namespace {
 
+// Lower case as the C library's tolower makes it; lower-case letters,
+// digits and '_' (every byte of the usual command word) are their own lower
+// case in any locale, so only the others ask the library.
 std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '_') continue;
+    c = static_cast<char>(std::tolower(byte));
+  }
   return text;
 }
 
@@ -44,6 +51,14 @@ std::vector<std::string> Tokens(const std::string& text) {
 
 int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fallback = 0) {
   if (index >= tokens.size()) return fallback;
+  // Up to nine plain digits (the usual argument) read as strtol reads them.
+  const std::string& token = tokens[index];
+  if (!token.empty() && token.size() <= 9 &&
+      std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t value = 0;
+    for (const char c : token) value = value * 10 + (c - '0');
+    return value;
+  }
   char* end = nullptr;
   const long value = std::strtol(tokens[index].c_str(), &end, 10);
   if (end == tokens[index].c_str()) return fallback;
