@@ -354,18 +354,15 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
 
 TW_REALIGN_STACK void LabToPixelRow(const PluginContext* context, const ColourTriple* lab, Pixel* pixels,
                                     size_t count) {
-  const ByteTables& tables = Tables();
   size_t i = 0;
 #if defined(__SSE2__)
-  if (tables.exact) {
-    const UsableWhite white(GState.ReferenceWhite);
-    const PixelShifts4 shifts(context);
-    for (; i + 4 <= count; i += 4) {
-      const Triples4 four(lab + i);
-      StorePixels4(pixels + i, OpaquePixels4(LabToLinear4(four.c0, four.c1, four.c2, white.c), tables.opaque, shifts),
-                   _mm_movemask_ps(four.Opaque()),
-                   [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
-    }
+  const ByteTables& tables = Tables();
+  const UsableWhite white(GState.ReferenceWhite);
+  const PixelShifts4 shifts(context);
+  for (; tables.exact && i + 4 <= count; i += 4) {
+    const Triples4 four(lab + i);
+    StorePixels4(pixels + i, OpaquePixels4(LabToLinear4(four.c0, four.c1, four.c2, white.c), tables.opaque, shifts),
+                 _mm_movemask_ps(four.Opaque()), [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
   }
 #endif
   for (; i < count; ++i) pixels[i] = RgbToPixel(context, LabToRgb(lab[i]));

@@ -166,9 +166,13 @@ constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
 
 #if defined(TW_HAVE_VECTOR_PATHS)
 
-// The lane operations whose SSE2 and AVX2 forms differ only in the
-// intrinsics' prefix (_mm, _mm256) and whole-register suffix (si128, si256).
+// The lane types and the operations whose SSE2 and AVX2 forms differ only
+// in the intrinsics' prefix (_mm, _mm256) and whole-register suffix (si128,
+// si256).
 #define TW_LANE_OPERATIONS(prefix, whole)                                                                    \
+  using Ints = decltype(prefix##_setzero_##whole());                                                         \
+  using Floats = decltype(prefix##_setzero_ps());                                                            \
+  static constexpr int kCount = sizeof(Floats) / sizeof(float);                                             \
   static Ints Load(const void* p) { return prefix##_loadu_##whole(static_cast<const Ints*>(p)); }           \
   static void Store(void* p, Ints v) { prefix##_storeu_##whole(static_cast<Ints*>(p), v); }                 \
   static Ints Set(int32_t v) { return prefix##_set1_epi32(v); }                                             \
@@ -194,9 +198,6 @@ namespace sse2_lanes {
 namespace {
 
 struct Lanes {
-  using Ints = __m128i;
-  using Floats = __m128;
-  static constexpr int kCount = 4;
   TW_LANE_OPERATIONS(_mm, si128)
   static Ints Less(Floats a, Floats b) { return _mm_castps_si128(_mm_cmplt_ps(a, b)); }
   static Ints Greater(Floats a, Floats b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }
@@ -237,9 +238,6 @@ namespace avx2_lanes {
 namespace {
 
 struct Lanes {
-  using Ints = __m256i;
-  using Floats = __m256;
-  static constexpr int kCount = 8;
   TW_LANE_OPERATIONS(_mm256, si256)
   static Ints Less(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
   static Ints Greater(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
