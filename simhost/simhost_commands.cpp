@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,14 @@ namespace {
 // Lower case as the C library's tolower makes it; lower-case letters,
 // digits and '_' (every byte of the usual command word) are their own lower
 // case in any locale, so only the others ask the library.
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if ((byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '_') continue;
-    c = static_cast<char>(std::tolower(byte));
+std::string Lower(const std::string& text) {
+  std::string lower(text.size(), '\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    const bool own = (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '_';
+    lower[i] = own ? text[i] : static_cast<char>(std::tolower(byte));
   }
-  return text;
+  return lower;
 }
 
 // Splits on runs of spaces; a "..." argument is one token without its quotes.
@@ -292,8 +294,9 @@ std::string SimHost::Impl::Command(const std::string& text) {
   commandWord = word;
   std::string reply;
   CommandCall call{host, *this, tokens, reply};
-  const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                           [&word](const CommandEntry& e) { return word == e.word; });
+  const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands), [&word](const CommandEntry& e) {
+    return std::strcmp(word.c_str(), e.word) == 0 && std::strlen(e.word) == word.size();
+  });
   if (entry != std::end(kCommands)) {
     entry->handler(call);
   } else if (tokens.size() == 3 && Lower(tokens[1]) == "mode" && !text.empty() && text[0] != ' ') {
