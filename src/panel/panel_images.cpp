@@ -78,8 +78,8 @@ void DrawSchemeRows(const PluginContext* context, Pixel* pixels) {
     std::memcpy(SliderRow(pixels, y), fifth, sizeof(Pixel) * kSwatchImageWidth);
   }
   for (int32_t y = kSliderFifthLastRow + 2; y <= kSliderLastRow; ++y) {
-    if (y != kSliderStopRows[0]) std::memcpy(SliderRow(pixels, y), y == kSliderStopRows[1] ? stops : plain,
-                                             sizeof(Pixel) * kSwatchImageWidth);
+    if (y == kSliderStopRows[0]) continue;  // drawn above
+    std::memcpy(SliderRow(pixels, y), y == kSliderStopRows[1] ? stops : plain, sizeof(Pixel) * kSwatchImageWidth);
   }
 }
 
