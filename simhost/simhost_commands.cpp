@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,34 +19,48 @@ namespace simhost {
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+// Lower case as the C library's tolower makes it; lower-case letters,
+// digits and '_' (every byte of the usual command word) are their own lower
+// case in any locale, so only the others ask the library.
+std::string Lower(const std::string& text) {
+  std::string lower(text.size(), '\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    const bool own = (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '_';
+    lower[i] = own ? text[i] : static_cast<char>(std::tolower(byte));
+  }
+  return lower;
 }
 
 // Splits on runs of spaces; a "..." argument is one token without its quotes.
 std::vector<std::string> Tokens(const std::string& text) {
   std::vector<std::string> tokens;
   tokens.reserve(8);
+  const size_t size = text.size();
   size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i >= text.size()) break;
-    std::string token;
-    if (text[i] == '"') {
-      ++i;
-      while (i < text.size() && text[i] != '"') token += text[i++];
-      if (i < text.size()) ++i;
-    } else {
-      while (i < text.size() && text[i] != ' ') token += text[i++];
-    }
-    tokens.push_back(token);
+  while (i < size) {
+    while (i < size && text[i] == ' ') ++i;
+    if (i >= size) break;
+    const bool quoted = text[i] == '"';
+    if (quoted) ++i;
+    const size_t start = i;
+    while (i < size && text[i] != (quoted ? '"' : ' ')) ++i;
+    tokens.emplace_back(text, start, i - start);
+    if (quoted && i < size) ++i;
   }
   return tokens;
 }
 
 int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fallback = 0) {
   if (index >= tokens.size()) return fallback;
+  // Up to nine plain digits (the usual argument) read as strtol reads them.
+  const std::string& token = tokens[index];
+  if (!token.empty() && token.size() <= 9 &&
+      std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t value = 0;
+    for (const char c : token) value = value * 10 + (c - '0');
+    return value;
+  }
   char* end = nullptr;
   const long value = std::strtol(tokens[index].c_str(), &end, 10);
   if (end == tokens[index].c_str()) return fallback;
@@ -55,10 +69,18 @@ int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fa
 
 uint8_t Byte(int32_t value) { return static_cast<uint8_t>(std::max(0, std::min(255, value))); }
 
+// "r g b a" in decimal, as printf's "%d %d %d %d" writes it; the A-B
+// gradient reload asks for 256 of these per event, so no printf.
 std::string ColourText(Rgba c) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d %d %d %d", c.r, c.g, c.b, c.a);
-  return text;
+  char text[16];
+  char* out = text;
+  for (const uint8_t byte : {c.r, c.g, c.b, c.a}) {
+    if (byte >= 100) *out++ = static_cast<char>('0' + byte / 100);
+    if (byte >= 10) *out++ = static_cast<char>('0' + byte / 10 % 10);
+    *out++ = static_cast<char>('0' + byte % 10);
+    *out++ = ' ';
+  }
+  return std::string(text, static_cast<size_t>(out - text - 1));
 }
 
 Rgba PenFrom(const std::vector<std::string>& tokens) {
@@ -272,8 +294,9 @@ std::string SimHost::Impl::Command(const std::string& text) {
   commandWord = word;
   std::string reply;
   CommandCall call{host, *this, tokens, reply};
-  const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                           [&word](const CommandEntry& e) { return word == e.word; });
+  const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands), [&word](const CommandEntry& e) {
+    return std::strcmp(word.c_str(), e.word) == 0 && std::strlen(e.word) == word.size();
+  });
   if (entry != std::end(kCommands)) {
     entry->handler(call);
   } else if (tokens.size() == 3 && Lower(tokens[1]) == "mode" && !text.empty() && text[0] != ' ') {

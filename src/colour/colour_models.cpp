@@ -187,10 +187,13 @@ ColourTriple HsvToRgb(ColourTriple hsv) {
   float vh = (1.0f - h) * 6.0f;
   if (vh == 6.0f) vh = 0.0f;
   const int sector = (vh >= 0.0f && vh < 6.0f) ? static_cast<int>(vh) : 0;
-  const float f = vh - static_cast<float>(sector);
-  const float p = value * (1.0f - s);
-  const float q = value * (1.0f - s * f);
-  const float t = value * (1.0f - s * (1.0f - f));
+  return HsvSectorToRgb(sector, vh - static_cast<float>(sector), s, value, hsv.alpha);
+}
+
+ColourTriple HsvSectorToRgb(int32_t sector, float fraction, float saturation, float value, int32_t alpha) {
+  const float p = value * (1.0f - saturation);
+  const float q = value * (1.0f - saturation * fraction);
+  const float t = value * (1.0f - saturation * (1.0f - fraction));
   float r, g, b;
   switch (sector) {
     case 0: r = value; g = t; b = p; break;
@@ -200,7 +203,7 @@ ColourTriple HsvToRgb(ColourTriple hsv) {
     case 4: r = t; g = p; b = value; break;
     default: r = value; g = p; b = q; break;
   }
-  return Triple(std::fmin(r, 1.0f) * 255.0f, std::fmin(g, 1.0f) * 255.0f, std::fmin(b, 1.0f) * 255.0f, hsv.alpha);
+  return Triple(std::fmin(r, 1.0f) * 255.0f, std::fmin(g, 1.0f) * 255.0f, std::fmin(b, 1.0f) * 255.0f, alpha);
 }
 
 // ---------------------------------------------------------------------------

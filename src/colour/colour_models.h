@@ -17,6 +17,9 @@ Pixel RgbToPixel(const PluginContext* context, ColourTriple rgb);
 Pixel InvertPixel(const PluginContext* context, Pixel pixel);
 ColourTriple RgbToHsv(ColourTriple rgb);
 ColourTriple HsvToRgb(ColourTriple hsv);
+// HsvToRgb past the hue: the sector (0..5, others count as 5), the fraction
+// within it, saturation at most 1.
+ColourTriple HsvSectorToRgb(int32_t sector, float fraction, float saturation, float value, int32_t alpha);
 ColourTriple RgbToXyz(ColourTriple rgb);
 ColourTriple XyzToRgb(ColourTriple xyz);
 // A reference white component as the Lab conversions use it: within

@@ -28,7 +28,7 @@
 #include "core/pixel_bytes.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 // The 32-bit Windows host may call in with a stack aligned to 4 bytes only;
@@ -119,6 +119,13 @@ const ByteTables& Tables() {
   }();
   return tables;
 }
+
+// The white LabToXyz works with, component by component.
+struct UsableWhite {
+  explicit UsableWhite(const float* white)
+      : c{UsableWhiteComponent(white[0]), UsableWhiteComponent(white[1]), UsableWhiteComponent(white[2])} {}
+  float c[3];
+};
 
 #if defined(__SSE2__)
 
@@ -237,6 +244,52 @@ inline __m128i TableBytes4(__m128 linear, const uint32_t* table) {
   return _mm_and_si128(bytes, _mm_castps_si128(_mm_cmpord_ps(linear, linear)));
 }
 
+// The shift counts of a context's channel positions (for _mm_sll_epi32 and
+// _mm_srl_epi32), and the alpha byte 255 in its place.
+struct PixelShifts4 {
+  explicit PixelShifts4(const PluginContext* context)
+      : red(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)))),
+        green(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)))),
+        blue(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)))),
+        alpha(_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)))),
+        opaqueBits(_mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)))) {}
+  // Four pixels of the channel bytes; alphaBits is already in its place.
+  __m128i Pack(__m128i r, __m128i g, __m128i b, __m128i alphaBits) const {
+    return _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, red), _mm_sll_epi32(g, green)),
+                        _mm_or_si128(_mm_sll_epi32(b, blue), alphaBits));
+  }
+  __m128i red, green, blue, alpha, opaqueBits;
+};
+
+// Four colour triples, lane by lane: c0, c1, c2 and the alpha words' bits.
+struct Triples4 {
+  explicit Triples4(const ColourTriple* triples)
+      : c0(_mm_loadu_ps(&triples[0].c0)), c1(_mm_loadu_ps(&triples[1].c0)), c2(_mm_loadu_ps(&triples[2].c0)),
+        alpha(_mm_loadu_ps(&triples[3].c0)) {
+    _MM_TRANSPOSE4_PS(c0, c1, c2, alpha);
+  }
+  // The lanes (bit by bit) whose alpha is 255.
+  __m128 Opaque() const { return _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255))); }
+  __m128 c0, c1, c2, alpha;
+};
+
+// RgbToPixel at alpha 255 of the encoded linear channels, by the table.
+inline __m128i OpaquePixels4(const Linear4& linear, const uint32_t* opaqueTable, const PixelShifts4& shifts) {
+  return shifts.Pack(TableBytes4(linear.r, opaqueTable), TableBytes4(linear.g, opaqueTable),
+                     TableBytes4(linear.b, opaqueTable), shifts.opaqueBits);
+}
+
+// Stores four pixels; the lanes whose bit in handled is clear are given
+// single(lane) instead (colours the vector steps do not cover).
+template <typename Single>
+inline void StorePixels4(Pixel* pixels, __m128i packed, int handled, const Single& single) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), packed);
+  if (handled == 0xf) return;
+  for (int lane = 0; lane < 4; ++lane) {
+    if (!(handled >> lane & 1)) pixels[lane] = single(lane);
+  }
+}
+
 #endif  // __SSE2__
 
 }  // namespace
@@ -272,16 +325,10 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const float white[3] = {UsableWhiteComponent(GState.ReferenceWhite[0]),
-                            UsableWhiteComponent(GState.ReferenceWhite[1]),
-                            UsableWhiteComponent(GState.ReferenceWhite[2])};
+    const UsableWhite white(GState.ReferenceWhite);
     for (; i + 4 <= count; i += 4) {
-      __m128 l = _mm_loadu_ps(&lab[i].c0);
-      __m128 a = _mm_loadu_ps(&lab[i + 1].c0);
-      __m128 b = _mm_loadu_ps(&lab[i + 2].c0);
-      __m128 alpha = _mm_loadu_ps(&lab[i + 3].c0);
-      _MM_TRANSPOSE4_PS(l, a, b, alpha);
-      const Linear4 linear = LabToLinear4(l, a, b, white);
+      const Triples4 four(lab + i);
+      const Linear4 linear = LabToLinear4(four.c0, four.c1, four.c2, white.c);
       const __m128i r = TableBytes4(linear.r, tables.truncated);
       const __m128i g = TableBytes4(linear.g, tables.truncated);
       const __m128i bl = TableBytes4(linear.b, tables.truncated);
@@ -305,39 +352,138 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   }
 }
 
+TW_REALIGN_STACK void LabToPixelRow(const PluginContext* context, const ColourTriple* lab, Pixel* pixels,
+                                    size_t count) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const ByteTables& tables = Tables();
+  const UsableWhite white(GState.ReferenceWhite);
+  const PixelShifts4 shifts(context);
+  for (; tables.exact && i + 4 <= count; i += 4) {
+    const Triples4 four(lab + i);
+    StorePixels4(pixels + i, OpaquePixels4(LabToLinear4(four.c0, four.c1, four.c2, white.c), tables.opaque, shifts),
+                 _mm_movemask_ps(four.Opaque()), [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
+  }
+#endif
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, LabToRgb(lab[i]));
+}
+
+#if defined(__SSE2__)
+
+// Eight colours at a time with AVX2 where the processor has it (the same
+// operations lane for lane, so the same bits; the table bytes gathered).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace {
+
+inline __m256 Splat8(float value) { return _mm256_set1_ps(value); }
+
+inline __m256 LabExpand8Lazy(__m256 v) {
+  const __m256 cube = _mm256_mul_ps(_mm256_mul_ps(v, v), v);
+  const __m256 above = _mm256_cmp_ps(cube, Splat8(colour::kLabEpsilon), _CMP_GT_OQ);
+  if (_mm256_movemask_ps(above) == 0xff) return cube;
+  const __m256 line = _mm256_div_ps(_mm256_sub_ps(v, Splat8(16.0f / 116.0f)), Splat8(colour::kLabKappa));
+  return _mm256_blendv_ps(line, cube, above);
+}
+
+// TableBytes4 for eight values.
+inline __m256i TableBytes8(__m256 linear, const uint32_t* table) {
+  const __m256i bits = _mm256_castps_si256(linear);
+  __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(bits, 16), _mm256_set1_epi32(kFirstKey - 1));
+  index = _mm256_max_epi32(index, _mm256_setzero_si256());
+  index = _mm256_min_epi32(index, _mm256_set1_epi32(kBuckets - 1));
+  const __m256i entry = _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+  const __m256i base = _mm256_and_si256(entry, _mm256_set1_epi32(0xff));
+  const __m256i step = _mm256_srli_epi32(entry, 8);
+  const __m256i low = _mm256_and_si256(bits, _mm256_set1_epi32(0xffff));
+  const __m256i bytes = _mm256_sub_epi32(base, _mm256_cmpgt_epi32(_mm256_add_epi32(low, _mm256_set1_epi32(1)), step));
+  return _mm256_and_si256(bytes, _mm256_castps_si256(_mm256_cmp_ps(linear, linear, _CMP_ORD_Q)));
+}
+
+// The body of LabTermsToOpaquePixelRow for whole groups of eight; returns
+// how many colours it did.
+TW_REALIGN_STACK size_t LabTermsToOpaquePixels8(const PluginContext* context, const UsableWhite& usable,
+                                                float lightness, const float* aTerms, const float* bTerms,
+                                                Pixel* pixels, size_t count, const uint32_t* opaqueTable) {
+  const __m256 fy = _mm256_div_ps(_mm256_add_ps(Splat8(lightness), Splat8(16.0f)), Splat8(116.0f));
+  const __m256 y = _mm256_div_ps(_mm256_mul_ps(Splat8(usable.c[1]), LabExpand8Lazy(fy)), Splat8(100.0f));
+  const __m256 yShares[3] = {_mm256_mul_ps(Splat8(kRgbFromXyz[0][1]), y), _mm256_mul_ps(Splat8(kRgbFromXyz[1][1]), y),
+                             _mm256_mul_ps(Splat8(kRgbFromXyz[2][1]), y)};
+  const __m256 whiteX = Splat8(usable.c[0]), whiteZ = Splat8(usable.c[2]), hundred = Splat8(100.0f);
+  const __m128i shifts[3] = {_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition))),
+                             _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition))),
+                             _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)))};
+  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256 x =
+        _mm256_div_ps(_mm256_mul_ps(whiteX, LabExpand8Lazy(_mm256_add_ps(_mm256_loadu_ps(aTerms + i), fy))), hundred);
+    const __m256 z =
+        _mm256_div_ps(_mm256_mul_ps(whiteZ, LabExpand8Lazy(_mm256_sub_ps(fy, _mm256_loadu_ps(bTerms + i)))), hundred);
+    __m256i packed = alphaBits;
+    for (int c = 0; c < 3; ++c) {
+      const __m256 linear = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(Splat8(kRgbFromXyz[c][0]), x), yShares[c]),
+                                          _mm256_mul_ps(Splat8(kRgbFromXyz[c][2]), z));
+      packed = _mm256_or_si256(packed, _mm256_sll_epi32(TableBytes8(linear, opaqueTable), shifts[c]));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + i), packed);
+  }
+  return i;
+}
+
+}  // namespace
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+namespace {
+
+bool HasAvx2() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+
+}  // namespace
+
+#endif  // __SSE2__
+
 TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, const float* white, float lightness,
                                                const float* aTerms, const float* bTerms, Pixel* pixels,
                                                size_t count) {
   const ByteTables& tables = Tables();
-  const float usable[3] = {UsableWhiteComponent(white[0]), UsableWhiteComponent(white[1]),
-                           UsableWhiteComponent(white[2])};
+  const UsableWhite usable(white);
 #if defined(__SSE2__)
   if (tables.exact) {
     // What the lightness alone decides (fy, Y and its share of each channel)
     // once for the row, by the same vector operations.
     const __m128 fy = _mm_div_ps(_mm_add_ps(Splat(lightness), Splat(16.0f)), Splat(116.0f));
-    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable[1]), LabExpand4(fy)), Splat(100.0f));
+    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable.c[1]), LabExpand4(fy)), Splat(100.0f));
     const __m128 redY = _mm_mul_ps(Splat(kRgbFromXyz[0][1]), y);
     const __m128 greenY = _mm_mul_ps(Splat(kRgbFromXyz[1][1]), y);
     const __m128 blueY = _mm_mul_ps(Splat(kRgbFromXyz[2][1]), y);
-    const __m128 whiteX = Splat(usable[0]), whiteZ = Splat(usable[2]), hundred = Splat(100.0f);
-    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+    const __m128 whiteX = Splat(usable.c[0]), whiteZ = Splat(usable.c[2]), hundred = Splat(100.0f);
+    const PixelShifts4 shifts(context);
     const auto four = [&](__m128 aTerm, __m128 bTerm) {
       const __m128 x = _mm_div_ps(_mm_mul_ps(whiteX, LabExpand4Lazy(_mm_add_ps(aTerm, fy))), hundred);
       const __m128 z = _mm_div_ps(_mm_mul_ps(whiteZ, LabExpand4Lazy(_mm_sub_ps(fy, bTerm))), hundred);
       const auto channel = [&](const float (&m)[3], __m128 yShare) {
         return _mm_add_ps(_mm_add_ps(_mm_mul_ps(Splat(m[0]), x), yShare), _mm_mul_ps(Splat(m[2]), z));
       };
-      const __m128i r = TableBytes4(channel(kRgbFromXyz[0], redY), tables.opaque);
-      const __m128i g = TableBytes4(channel(kRgbFromXyz[1], greenY), tables.opaque);
-      const __m128i b = TableBytes4(channel(kRgbFromXyz[2], blueY), tables.opaque);
-      return _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, redShift), _mm_sll_epi32(g, greenShift)),
-                          _mm_or_si128(_mm_sll_epi32(b, blueShift), alphaBits));
+      const Linear4 linear{channel(kRgbFromXyz[0], redY), channel(kRgbFromXyz[1], greenY),
+                           channel(kRgbFromXyz[2], blueY)};
+      return OpaquePixels4(linear, tables.opaque, shifts);
     };
-    size_t i = 0;
+    size_t i = HasAvx2() ? LabTermsToOpaquePixels8(context, usable, lightness, aTerms, bTerms, pixels, count, tables.opaque)
+                         : 0;
     for (; i + 4 <= count; i += 4) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), four(_mm_loadu_ps(aTerms + i), _mm_loadu_ps(bTerms + i)));
     }
@@ -358,9 +504,9 @@ TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, con
     const float cube = v * v * v;
     return cube > colour::kLabEpsilon ? cube : (v - 16.0f / 116.0f) / colour::kLabKappa;
   };
-  const float y = usable[1] * expand(fy);
+  const float y = usable.c[1] * expand(fy);
   for (size_t i = 0; i < count; ++i) {
-    const ColourTriple xyz{usable[0] * expand(aTerms[i] + fy), y, usable[2] * expand(fy - bTerms[i]), 255};
+    const ColourTriple xyz{usable.c[0] * expand(aTerms[i] + fy), y, usable.c[2] * expand(fy - bTerms[i]), 255};
     pixels[i] = RgbToPixel(context, XyzToRgb(xyz));
   }
 }
@@ -371,20 +517,12 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const float white[3] = {UsableWhiteComponent(GState.ReferenceWhite[0]),
-                            UsableWhiteComponent(GState.ReferenceWhite[1]),
-                            UsableWhiteComponent(GState.ReferenceWhite[2])};
-    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+    const UsableWhite white(GState.ReferenceWhite);
+    const PixelShifts4 shifts(context);
     const __m128 sign = Splat(-0.0f);
     for (; i + 4 <= count; i += 4) {
-      __m128 hue = _mm_loadu_ps(&cieHsv[i].c0);
-      __m128 saturation = _mm_loadu_ps(&cieHsv[i + 1].c0);
-      __m128 value = _mm_loadu_ps(&cieHsv[i + 2].c0);
-      __m128 alpha = _mm_loadu_ps(&cieHsv[i + 3].c0);
-      _MM_TRANSPOSE4_PS(hue, saturation, value, alpha);
+      const Triples4 four(cieHsv + i);
+      const __m128 hue = four.c0, saturation = four.c1, value = four.c2;
       // Hue to degrees, wrapped into (-360, 360) as the one-subtraction
       // remainder does; far-off hues (and NaN) take the single routine.
       const __m128 turned = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(Splat(1.0f), hue), Splat(360.0f)), Splat(kCieHueOffsetDegrees));
@@ -393,8 +531,7 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       __m128 wrapped = _mm_sub_ps(turned, _mm_or_ps(sameSign, Splat(360.0f)));
       wrapped = _mm_or_ps(wrapped, _mm_and_ps(_mm_cmpeq_ps(wrapped, _mm_setzero_ps()), sameSign));
       const __m128 degrees = Select(_mm_cmplt_ps(size, Splat(360.0f)), turned, wrapped);
-      const __m128i opaque = _mm_cmpeq_epi32(_mm_castps_si128(alpha), _mm_set1_epi32(255));
-      const __m128 handled = _mm_and_ps(_mm_cmplt_ps(size, Splat(720.0f)), _mm_castsi128_ps(opaque));
+      const __m128 handled = _mm_and_ps(_mm_cmplt_ps(size, Splat(720.0f)), four.Opaque());
       const int handledLanes = _mm_movemask_ps(handled);
       // Keep far-off angles out of the reduction (their lanes are redone).
       const __m128 radians = _mm_and_ps(handled, _mm_mul_ps(degrees, Splat(kRadiansPerDegree)));
@@ -402,18 +539,9 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       SinCos4(radians, &sine, &cosine);
       const __m128 a = _mm_mul_ps(_mm_mul_ps(cosine, saturation), Splat(100.0f));
       const __m128 b = _mm_mul_ps(_mm_mul_ps(sine, saturation), Splat(100.0f));
-      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white);
-      const __m128i r = TableBytes4(linear.r, tables.opaque);
-      const __m128i g = TableBytes4(linear.g, tables.opaque);
-      const __m128i bl = TableBytes4(linear.b, tables.opaque);
-      const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(r, redShift), _mm_sll_epi32(g, greenShift)),
-                                          _mm_or_si128(_mm_sll_epi32(bl, blueShift), alphaBits));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
-      if (handledLanes != 0xf) {
-        for (int lane = 0; lane < 4; ++lane) {
-          if (!(handledLanes >> lane & 1)) pixels[i + lane] = RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane]));
-        }
-      }
+      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white.c);
+      StorePixels4(pixels + i, OpaquePixels4(linear, tables.opaque, shifts), handledLanes,
+                   [&](int lane) { return RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane])); });
     }
   }
 #endif
@@ -428,10 +556,7 @@ TW_REALIGN_STACK void HsvToPixelRow(const PluginContext* context, const ColourTr
                                     size_t count) {
   size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-  const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)));
+  const PixelShifts4 shifts(context);
   const __m128 one = Splat(1.0f);
   const __m128 sign = Splat(-0.0f);
   const __m128 scale = Splat(255.0f);
@@ -478,15 +603,8 @@ TW_REALIGN_STACK void HsvToPixelRow(const PluginContext* context, const ColourTr
       return _mm_cvttps_epi32(_mm_min_ps(kept, scale));
     };
     const __m128i alphaByte = _mm_and_si128(_mm_castps_si128(alphaWord), _mm_set1_epi32(0xff));
-    const __m128i packed =
-        _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), redShift), _mm_sll_epi32(byte(g), greenShift)),
-                     _mm_or_si128(_mm_sll_epi32(byte(b), blueShift), _mm_sll_epi32(alphaByte, alphaShift)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
-    if (handled != 0xf) {
-      for (int lane = 0; lane < 4; ++lane) {
-        if (!(handled >> lane & 1)) pixels[i + lane] = RgbToPixel(context, HsvToRgb(hsv[i + lane]));
-      }
-    }
+    StorePixels4(pixels + i, shifts.Pack(byte(r), byte(g), byte(b), _mm_sll_epi32(alphaByte, shifts.alpha)), handled,
+                 [&](int lane) { return RgbToPixel(context, HsvToRgb(hsv[i + lane])); });
   }
 #endif
   for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i]));
@@ -516,26 +634,55 @@ bool HsvHueSectors(const float* hues, int32_t* sectors, float* fractions, size_t
 TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors,
                                              const float* fractions, float saturation, float value, Pixel* pixels,
                                              size_t count) {
-  const uint32_t redShift = ChannelShift(context->RedPosition), greenShift = ChannelShift(context->GreenPosition);
-  const uint32_t blueShift = ChannelShift(context->BluePosition);
-  const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
   if (saturation == 0.0f) {  // grey: one colour for all
     const Pixel grey = RgbToPixel(context, HsvToRgb({0.0f, saturation, value, 255}));
     for (size_t i = 0; i < count; ++i) pixels[i] = grey;
     return;
   }
   const float s = std::fmin(saturation, 1.0f);
-  const float p = value * (1.0f - s);
   size_t i = 0;
 #if defined(__SSE2__)
+  const float p = value * (1.0f - s);
   const __m128 one = Splat(1.0f), scale = Splat(255.0f), sv = Splat(s), vv = Splat(value), pv = Splat(p);
-  const __m128i red = _mm_cvtsi32_si128(static_cast<int>(redShift));
-  const __m128i green = _mm_cvtsi32_si128(static_cast<int>(greenShift));
-  const __m128i blue = _mm_cvtsi32_si128(static_cast<int>(blueShift));
-  const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(alpha));
+  const PixelShifts4 shifts(context);
+  // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
+  // c up to 255 (the channels here never exceed it), as the Lab row also
+  // relies on; not above 0 (NaN too) gives 0.
+  const auto byte = [&](__m128 channel) {
+    const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
+    return _mm_cvttps_epi32(_mm_and_ps(_mm_cmpgt_ps(c, _mm_setzero_ps()), c));
+  };
+  // Within one sector two channels are the row's constants (value and p)
+  // and one follows the fraction (t in the even sectors, q in the odd), so
+  // four pixels of one sector take one channel's arithmetic: the ring's
+  // pixels come in long runs of one sector.
+  const __m128i valueByte = byte(vv), pByte = byte(pv);
+  const __m128i channelShifts[3] = {shifts.red, shifts.green, shifts.blue};
+  struct SectorRoles {
+    int32_t follows;  // the channel that follows the fraction: 0 red, 1 green, 2 blue
+    __m128i fixedBits;
+  };
+  const auto roles = [&](int32_t follows, __m128i first, int32_t firstChannel, __m128i second, int32_t secondChannel) {
+    return SectorRoles{follows, _mm_or_si128(_mm_or_si128(_mm_sll_epi32(first, channelShifts[firstChannel]),
+                                                          _mm_sll_epi32(second, channelShifts[secondChannel])),
+                                             shifts.opaqueBits)};
+  };
+  const SectorRoles sectorRoles[6] = {roles(1, valueByte, 0, pByte, 2), roles(0, valueByte, 1, pByte, 2),
+                                      roles(2, pByte, 0, valueByte, 1), roles(1, pByte, 0, valueByte, 2),
+                                      roles(0, pByte, 1, valueByte, 2), roles(2, valueByte, 0, pByte, 1)};
   for (; i + 4 <= count; i += 4) {
     const __m128 f = _mm_loadu_ps(fractions + i);
     const __m128i sector = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sectors + i));
+    const uint32_t sectorOfFirst = static_cast<uint32_t>(sectors[i]);
+    if (sectorOfFirst < 6u &&
+        _mm_movemask_epi8(_mm_cmpeq_epi32(sector, _mm_shuffle_epi32(sector, 0))) == 0xffff) {
+      const SectorRoles& role = sectorRoles[sectorOfFirst];
+      const __m128 share = (sectorOfFirst & 1u) ? f : _mm_sub_ps(one, f);  // q or t
+      const __m128i follower = byte(_mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, share))));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i),
+                       _mm_or_si128(_mm_sll_epi32(follower, channelShifts[role.follows]), role.fixedBits));
+      continue;
+    }
     const __m128 q = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, f)));
     const __m128 t = _mm_mul_ps(vv, _mm_sub_ps(one, _mm_mul_ps(sv, _mm_sub_ps(one, f))));
     const auto in = [&](int32_t k) { return _mm_castsi128_ps(_mm_cmpeq_epi32(sector, _mm_set1_epi32(k))); };
@@ -543,34 +690,10 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
     const __m128 r = Select(s1, q, Select(_mm_or_ps(s2, s3), pv, Select(s4, t, vv)));
     const __m128 g = Select(s0, t, Select(_mm_or_ps(s1, s2), vv, Select(s3, q, pv)));
     const __m128 b = Select(_mm_or_ps(s0, s1), pv, Select(s2, t, Select(_mm_or_ps(s3, s4), vv, q)));
-    // Opaque: RgbToPixel's trunc(255 x c / 255) is trunc(c) for every float
-    // c up to 255 (the channels here never exceed it), as the Lab row also
-    // relies on; not above 0 (NaN too) gives 0.
-    const auto byte = [&](__m128 channel) {
-      const __m128 c = _mm_mul_ps(_mm_min_ps(channel, one), scale);
-      return _mm_cvttps_epi32(_mm_and_ps(_mm_cmpgt_ps(c, _mm_setzero_ps()), c));
-    };
-    const __m128i packed = _mm_or_si128(_mm_or_si128(_mm_sll_epi32(byte(r), red), _mm_sll_epi32(byte(g), green)),
-                                        _mm_or_si128(_mm_sll_epi32(byte(b), blue), alphaBits));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), packed);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), shifts.Pack(byte(r), byte(g), byte(b), shifts.opaqueBits));
   }
 #endif
-  for (; i < count; ++i) {
-    const float f = fractions[i];
-    const float q = value * (1.0f - s * f);
-    const float t = value * (1.0f - s * (1.0f - f));
-    float r, g, b;
-    switch (sectors[i]) {
-      case 0: r = value; g = t; b = p; break;
-      case 1: r = q; g = value; b = p; break;
-      case 2: r = p; g = value; b = t; break;
-      case 3: r = p; g = q; b = value; break;
-      case 4: r = t; g = p; b = value; break;
-      default: r = value; g = p; b = q; break;
-    }
-    pixels[i] = RgbToPixel(context, {std::fmin(r, 1.0f) * 255.0f, std::fmin(g, 1.0f) * 255.0f,
-                                     std::fmin(b, 1.0f) * 255.0f, 255});
-  }
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvSectorToRgb(sectors[i], fractions[i], s, value, 255));
 }
 
 TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results,
@@ -582,19 +705,16 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
     const __m128i lowest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideBright : kNtscNarrowBright);
     const __m128i highest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
     const __m128i byteMask = _mm_set1_epi32(0xff);
-    const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-    const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-    const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
-    const __m128i alphaShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->AlphaPosition)));
+    const PixelShifts4 shifts(context);
     for (; i + 4 <= count; i += 4) {
       const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
-      const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, alphaShift), byteMask);
+      const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, shifts.alpha), byteMask);
       // PixelToRgb: byte * 255 / alpha, black where alpha is 0.
       // Opaque pixels (the palette's, all of them): byte * 255 / 255 is
       // the byte itself, exactly, so the divisions are skipped.
-      const __m128 rawR = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, redShift), byteMask));
-      const __m128 rawG = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, greenShift), byteMask));
-      const __m128 rawB = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, blueShift), byteMask));
+      const __m128 rawR = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, shifts.red), byteMask));
+      const __m128 rawG = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, shifts.green), byteMask));
+      const __m128 rawB = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(p, shifts.blue), byteMask));
       __m128 r = rawR, g = rawG, b = rawB;
       if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaByte, byteMask)) != 0xffff) {
         const __m128 clear = _mm_castsi128_ps(_mm_cmpeq_epi32(alphaByte, _mm_setzero_si128()));

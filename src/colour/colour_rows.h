@@ -14,6 +14,9 @@
 //
 // rgb[3 i .. 3 i + 2] = the channels of LabToRgb(lab[i]), truncated to bytes.
 void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count);
+// pixels[i] = RgbToPixel(context, LabToRgb(lab[i])); fastest for opaque
+// colours (others take the single routines).
+void LabToPixelRow(const PluginContext* context, const ColourTriple* lab, Pixel* pixels, size_t count);
 // Opaque colours of one lightness (a row of the CIE square, the CIE ring's
 // current-colour bands) under the given white: with aTerms[i] = a_i / 500
 // and bTerms[i] = b_i / 200 (the first steps of LabToXyz, which a picture

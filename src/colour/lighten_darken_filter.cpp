@@ -166,38 +166,44 @@ constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
 
 #if defined(TW_HAVE_VECTOR_PATHS)
 
+// The lane types and the operations whose SSE2 and AVX2 forms differ only
+// in the intrinsics' prefix (_mm, _mm256) and whole-register suffix (si128,
+// si256).
+#define TW_LANE_OPERATIONS(prefix, whole)                                                                    \
+  using Ints = decltype(prefix##_setzero_##whole());                                                         \
+  using Floats = decltype(prefix##_setzero_ps());                                                            \
+  static constexpr int kCount = sizeof(Floats) / sizeof(float);                                             \
+  static Ints Load(const void* p) { return prefix##_loadu_##whole(static_cast<const Ints*>(p)); }           \
+  static void Store(void* p, Ints v) { prefix##_storeu_##whole(static_cast<Ints*>(p), v); }                 \
+  static Ints Set(int32_t v) { return prefix##_set1_epi32(v); }                                             \
+  static Floats SetF(float v) { return prefix##_set1_ps(v); }                                               \
+  static Ints Zero() { return prefix##_setzero_##whole(); }                                                 \
+  static Ints And(Ints a, Ints b) { return prefix##_and_##whole(a, b); }                                    \
+  static Ints Or(Ints a, Ints b) { return prefix##_or_##whole(a, b); }                                      \
+  static Ints Add(Ints a, Ints b) { return prefix##_add_epi32(a, b); }                                      \
+  static Ints CmpEq(Ints a, Ints b) { return prefix##_cmpeq_epi32(a, b); }                                  \
+  static Ints CmpGt(Ints a, Ints b) { return prefix##_cmpgt_epi32(a, b); }                                  \
+  static Ints ShiftWordsRight8(Ints v) { return prefix##_srli_epi16(v, 8); }                                \
+  static Ints MulAddWords(Ints a, Ints b) { return prefix##_madd_epi16(a, b); }                             \
+  static Ints ShiftRight(Ints v, __m128i count) { return prefix##_srl_epi32(v, count); }                    \
+  static Floats ToFloats(Ints v) { return prefix##_cvtepi32_ps(v); }                                        \
+  static Floats AddF(Floats a, Floats b) { return prefix##_add_ps(a, b); }                                  \
+  static Floats SubF(Floats a, Floats b) { return prefix##_sub_ps(a, b); }                                  \
+  static Floats MulF(Floats a, Floats b) { return prefix##_mul_ps(a, b); }                                  \
+  static Floats DivF(Floats a, Floats b) { return prefix##_div_ps(a, b); }                                  \
+  static uint32_t MoveMask(Ints mask) { return static_cast<uint32_t>(prefix##_movemask_ps(prefix##_cast##whole##_ps(mask))); }
+
 // Four pixels at a time with SSE2 (every processor either build runs on).
 namespace sse2_lanes {
 namespace {
 
 struct Lanes {
-  using Ints = __m128i;
-  using Floats = __m128;
-  static constexpr int kCount = 4;
-  static Ints Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-  static void Store(void* p, Ints v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
-  static Ints Set(int32_t v) { return _mm_set1_epi32(v); }
-  static Floats SetF(float v) { return _mm_set1_ps(v); }
-  static Ints Zero() { return _mm_setzero_si128(); }
-  static Ints And(Ints a, Ints b) { return _mm_and_si128(a, b); }
-  static Ints Or(Ints a, Ints b) { return _mm_or_si128(a, b); }
-  static Ints Add(Ints a, Ints b) { return _mm_add_epi32(a, b); }
-  static Ints CmpEq(Ints a, Ints b) { return _mm_cmpeq_epi32(a, b); }
-  static Ints CmpGt(Ints a, Ints b) { return _mm_cmpgt_epi32(a, b); }
-  static Ints ShiftWordsRight8(Ints v) { return _mm_srli_epi16(v, 8); }
-  static Ints MulAddWords(Ints a, Ints b) { return _mm_madd_epi16(a, b); }
-  static Ints ShiftRight(Ints v, __m128i count) { return _mm_srl_epi32(v, count); }
-  static Floats ToFloats(Ints v) { return _mm_cvtepi32_ps(v); }
-  static Floats AddF(Floats a, Floats b) { return _mm_add_ps(a, b); }
-  static Floats SubF(Floats a, Floats b) { return _mm_sub_ps(a, b); }
-  static Floats MulF(Floats a, Floats b) { return _mm_mul_ps(a, b); }
-  static Floats DivF(Floats a, Floats b) { return _mm_div_ps(a, b); }
+  TW_LANE_OPERATIONS(_mm, si128)
   static Ints Less(Floats a, Floats b) { return _mm_castps_si128(_mm_cmplt_ps(a, b)); }
   static Ints Greater(Floats a, Floats b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }
   static Ints Select(Ints mask, Ints ifSet, Ints ifClear) {
     return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
   }
-  static uint32_t MoveMask(Ints mask) { return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(mask))); }
   static Ints PackedOrder(uint32_t lanes) { return Load(kPackedLanes4[lanes].data()); }
   static int32_t CountLanes(uint32_t lanes) { return kLaneCount4[lanes]; }
   static Ints FromWord(Pixel word) { return _mm_cvtsi32_si128(static_cast<int>(word)); }
@@ -232,33 +238,10 @@ namespace avx2_lanes {
 namespace {
 
 struct Lanes {
-  using Ints = __m256i;
-  using Floats = __m256;
-  static constexpr int kCount = 8;
-  static Ints Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
-  static void Store(void* p, Ints v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
-  static Ints Set(int32_t v) { return _mm256_set1_epi32(v); }
-  static Floats SetF(float v) { return _mm256_set1_ps(v); }
-  static Ints Zero() { return _mm256_setzero_si256(); }
-  static Ints And(Ints a, Ints b) { return _mm256_and_si256(a, b); }
-  static Ints Or(Ints a, Ints b) { return _mm256_or_si256(a, b); }
-  static Ints Add(Ints a, Ints b) { return _mm256_add_epi32(a, b); }
-  static Ints CmpEq(Ints a, Ints b) { return _mm256_cmpeq_epi32(a, b); }
-  static Ints CmpGt(Ints a, Ints b) { return _mm256_cmpgt_epi32(a, b); }
-  static Ints ShiftWordsRight8(Ints v) { return _mm256_srli_epi16(v, 8); }
-  static Ints MulAddWords(Ints a, Ints b) { return _mm256_madd_epi16(a, b); }
-  static Ints ShiftRight(Ints v, __m128i count) { return _mm256_srl_epi32(v, count); }
-  static Floats ToFloats(Ints v) { return _mm256_cvtepi32_ps(v); }
-  static Floats AddF(Floats a, Floats b) { return _mm256_add_ps(a, b); }
-  static Floats SubF(Floats a, Floats b) { return _mm256_sub_ps(a, b); }
-  static Floats MulF(Floats a, Floats b) { return _mm256_mul_ps(a, b); }
-  static Floats DivF(Floats a, Floats b) { return _mm256_div_ps(a, b); }
+  TW_LANE_OPERATIONS(_mm256, si256)
   static Ints Less(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
   static Ints Greater(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
   static Ints Select(Ints mask, Ints ifSet, Ints ifClear) { return _mm256_blendv_epi8(ifClear, ifSet, mask); }
-  static uint32_t MoveMask(Ints mask) {
-    return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(mask)));
-  }
   static Ints PackedOrder(uint32_t lanes) {
     return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackedLanes8[lanes])));
   }
@@ -280,6 +263,8 @@ struct Lanes {
 #else
 #pragma GCC pop_options
 #endif
+
+#undef TW_LANE_OPERATIONS
 
 #endif  // TW_HAVE_VECTOR_PATHS
 

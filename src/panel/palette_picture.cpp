@@ -119,11 +119,14 @@ struct ClipColumn {
   bool reachedZero = false;
 };
 
-// Applies the square's marks to a freshly converted pixel.
-Pixel MarkSquarePixel(const PluginContext* context, Pixel colour, int32_t check, int32_t x, int32_t y, int32_t dx,
-                      ClipColumn* column) {
-  if (check != 0) return OnHatch(x, y) ? InvertPixel(context, colour) : colour;
-  if (!GState.CieHsvMode || dx % kClipDotStep != 0) return colour;
+// Applies the square's marks to a freshly converted pixel: a hatch place
+// that the gamut check flags is inverted (invertMask: the colour bytes), and
+// on a clipping-dot column the first pixel below white and the first that
+// reaches zero.
+inline Pixel MarkSquareColour(Pixel colour, int32_t check, bool hatch, bool dotColumn, Pixel invertMask,
+                              ClipColumn* column) {
+  if (check != 0) return hatch ? colour ^ invertMask : colour;
+  if (!dotColumn) return colour;
   const uint32_t b0 = colour & 0xffu, b1 = (colour >> 8) & 0xffu, b2 = (colour >> 16) & 0xffu;
   bool mark = false;
   if (!column->belowWhite && b0 != 255 && b1 != 255 && b2 != 255) {
@@ -134,7 +137,14 @@ Pixel MarkSquarePixel(const PluginContext* context, Pixel colour, int32_t check,
     column->reachedZero = true;
     mark = true;
   }
-  return mark ? InvertPixel(context, colour) : colour;
+  return mark ? colour ^ invertMask : colour;
+}
+
+bool OnClipDotColumn(int32_t dx) { return GState.CieHsvMode && dx % kClipDotStep == 0; }
+
+Pixel MarkSquarePixel(const PluginContext* context, Pixel colour, int32_t check, int32_t x, int32_t y, int32_t dx,
+                      ClipColumn* column) {
+  return MarkSquareColour(colour, check, OnHatch(x, y), OnClipDotColumn(dx), InvertPixel(context, 0), column);
 }
 
 float SquareSaturation(int32_t dx) { return 1.0f - static_cast<float>(dx + kSquareHalf) / kSquareSpan; }
@@ -284,6 +294,19 @@ ColourTriple CieLab(float sine, float cosine, float saturation, float value) {
   return {value * 100.0f, cosine * saturation * 100.0f, sine * saturation * 100.0f, 255};
 }
 
+// The gamut check of a batch's checked pixels (gathered into checkPixels,
+// results in checkResults); false when there is nothing to check.
+template <typename AnyBatch>
+bool CheckGamutOfChecked(const PluginContext* context, AnyBatch* batch) {
+  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return false;
+  const size_t m = batch->checked.size();
+  batch->checkPixels.resize(m);
+  batch->checkResults.resize(m);
+  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
+  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
+  return true;
+}
+
 // Converts a batch of HSV colours, then runs the gamut check over the
 // results that need it.
 void ConvertBatch(const PluginContext* context, Batch* batch) {
@@ -292,13 +315,8 @@ void ConvertBatch(const PluginContext* context, Batch* batch) {
   batch->checks.assign(n, 0);
   if (n == 0) return;
   HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
-  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
-  const size_t m = batch->checked.size();
-  batch->checkPixels.resize(m);
-  batch->checkResults.resize(m);
-  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
-  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
-  for (size_t k = 0; k < m; ++k) batch->checks[batch->checked[k]] = batch->checkResults[k];
+  if (!CheckGamutOfChecked(context, batch)) return;
+  for (size_t k = 0; k < batch->checked.size(); ++k) batch->checks[batch->checked[k]] = batch->checkResults[k];
 }
 
 // The ring in two parts: the pixels whose colour follows from the options
@@ -376,13 +394,8 @@ void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, 
 
 // Inverts the checked pixels that the gamut check flags.
 void MarkRingBatch(const PluginContext* context, RingBatch* batch) {
-  if (GState.GamutMode == kGamutOff || batch->checked.empty()) return;
-  const size_t m = batch->checked.size();
-  batch->checkPixels.resize(m);
-  batch->checkResults.resize(m);
-  for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
-  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
-  for (size_t k = 0; k < m; ++k) {
+  if (!CheckGamutOfChecked(context, batch)) return;
+  for (size_t k = 0; k < batch->checked.size(); ++k) {
     if (batch->checkResults[k] != 0) batch->pixels[batch->checked[k]] = InvertPixel(context, batch->checkPixels[k]);
   }
 }
@@ -543,13 +556,20 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   // Only the hatching places and the dot columns can get a mark (the rest
   // keep their colour); they are listed once, row by row, so each dot
   // column is walked from the top as the marks require.
-  static const std::vector<uint16_t> marked = [] {
-    std::vector<uint16_t> list;
+  struct MarkPlace {
+    uint16_t index;  // row * side + col
+    uint8_t col;
+    bool hatch;
+    bool dotColumn;
+  };
+  static const std::vector<MarkPlace> marked = [] {
+    std::vector<MarkPlace> list;
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
         const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
-        if (OnHatch(x, y) || (kPaletteCentre - x) % kClipDotStep == 0) {
-          list.push_back(static_cast<uint16_t>(row * side + col));
+        const bool dotColumn = (kPaletteCentre - x) % kClipDotStep == 0;
+        if (OnHatch(x, y) || dotColumn) {
+          list.push_back({static_cast<uint16_t>(row * side + col), static_cast<uint8_t>(col), OnHatch(x, y), dotColumn});
         }
       }
     }
@@ -560,13 +580,14 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   const size_t m = marked.size();
   checkPixels.resize(m);
   checks.assign(m, 0);
-  for (size_t k = 0; k < m; ++k) checkPixels[k] = square[marked[k]];
+  for (size_t k = 0; k < m; ++k) checkPixels[k] = square[marked[k].index];
   if (GState.GamutMode != kGamutOff) NtscGamutCheckRow(context, checkPixels.data(), checks.data(), m);
   ClipColumn columns[side];
+  const Pixel invertMask = InvertPixel(context, 0);
   for (size_t k = 0; k < m; ++k) {
-    const int32_t col = marked[k] % side, row = marked[k] / side;
-    const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
-    square[marked[k]] = MarkSquarePixel(context, checkPixels[k], checks[k], x, y, kPaletteCentre - x, &columns[col]);
+    const MarkPlace& place = marked[k];
+    square[place.index] =
+        MarkSquareColour(checkPixels[k], checks[k], place.hatch, place.dotColumn, invertMask, &columns[place.col]);
   }
 }
 

@@ -10,11 +10,14 @@
 // live image however long a drag goes on.
 #include "panel/panel_images.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "colour/colour_mixing.h"
 #include "colour/colour_constants.h"
 #include "colour/colour_models.h"
+#include "colour/colour_rows.h"
 #include "colour/pens.h"
 #include "core/artwork.h"
 #include "host/host_calls.h"
@@ -32,45 +35,86 @@ constexpr int32_t kSliderStopRows[2] = {72, 73};   // stop marks at the bottom o
 constexpr int32_t kSliderFifthLastRow = 44;        // the current fifth is marked in rows 42..44
 constexpr float kSliderFifths = 5.0f;
 
-// Slider rows of the palette-gradient mode: the colour-scheme stops.
-void DrawSchemeColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, int32_t* stop) {
-  const ColourSchemeState& scheme = GState.ColourScheme;
-  bool stopColumn = false;
-  if (*stop < scheme.count - 1 && scheme.sorted[*stop + 1] && scheme.sorted[*stop + 1]->position < p) {
-    ++*stop;
-    stopColumn = true;
+// The slider's rows repeat with the row number modulo 4 at most (the
+// checkered marks), so each column's colours are worked out once and the
+// distinct rows are drawn whole, then copied down.
+constexpr int32_t kSliderRowPeriod = 4;
+
+Pixel* SliderRow(Pixel* pixels, int32_t y) { return pixels + y * kSwatchImageWidth; }
+
+// Fills the slider rows from the rows already drawn one period up.
+void RepeatSliderRows(Pixel* pixels, int32_t firstRepeated) {
+  for (int32_t y = firstRepeated; y <= kSliderLastRow; ++y) {
+    std::memcpy(SliderRow(pixels, y), SliderRow(pixels, y - kSliderRowPeriod), sizeof(Pixel) * kSwatchImageWidth);
   }
-  const ColourSchemePoint* point = scheme.count > 0 ? scheme.sorted[*stop] : nullptr;
-  const Pixel c = point ? point->colour : 0;
-  const Pixel ci = InvertPixel(context, c);
+}
+
+// Slider rows of the palette-gradient mode: the colour-scheme stops; the
+// current fifth is marked in the top rows, a stop's first column in the
+// bottom two.
+void DrawSchemeRows(const PluginContext* context, Pixel* pixels) {
+  const ColourSchemeState& scheme = GState.ColourScheme;
   const float k = static_cast<float>(scheme.slot);
-  const bool currentFifth = k / kSliderFifths <= p && p < (k + 1.0f) / kSliderFifths;
-  for (int32_t y = kSliderFirstRow; y <= kSliderLastRow; ++y) {
-    const bool mark = (stopColumn && (y == kSliderStopRows[0] || y == kSliderStopRows[1])) ||
-                      (currentFifth && y <= kSliderFifthLastRow);
-    pixels[y * kSwatchImageWidth + x] = mark ? ci : c;
+  Pixel* plain = SliderRow(pixels, kSliderFifthLastRow + 1);
+  Pixel* fifth = SliderRow(pixels, kSliderFirstRow);
+  Pixel* stops = SliderRow(pixels, kSliderStopRows[0]);
+  int32_t stop = 0;
+  for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
+    const float p = static_cast<float>(x) / static_cast<float>(kSwatchImageWidth);
+    bool stopColumn = false;
+    if (stop < scheme.count - 1 && scheme.sorted[stop + 1] && scheme.sorted[stop + 1]->position < p) {
+      ++stop;
+      stopColumn = true;
+    }
+    const ColourSchemePoint* point = scheme.count > 0 ? scheme.sorted[stop] : nullptr;
+    const Pixel c = point ? point->colour : 0;
+    const Pixel ci = InvertPixel(context, c);
+    const bool currentFifth = k / kSliderFifths <= p && p < (k + 1.0f) / kSliderFifths;
+    plain[x] = c;
+    fifth[x] = currentFifth ? ci : c;
+    stops[x] = stopColumn ? ci : c;
+  }
+  for (int32_t y = kSliderFirstRow + 1; y <= kSliderFifthLastRow; ++y) {
+    std::memcpy(SliderRow(pixels, y), fifth, sizeof(Pixel) * kSwatchImageWidth);
+  }
+  for (int32_t y = kSliderFifthLastRow + 2; y <= kSliderLastRow; ++y) {
+    if (y == kSliderStopRows[0]) continue;  // drawn above
+    std::memcpy(SliderRow(pixels, y), y == kSliderStopRows[1] ? stops : plain, sizeof(Pixel) * kSwatchImageWidth);
   }
 }
 
 // Slider rows of the L* value and A-B gradient modes.
-void DrawValueColumn(const PluginContext* context, Pixel* pixels, int32_t x, float p, const ColourTriple& coords,
-                     Pixel white, Pixel black) {
+void DrawValueRows(const PluginContext* context, Pixel* pixels, const ColourTriple& coords, Pixel white, Pixel black) {
   const bool lab = GState.SliderMode == kSliderLabValue;
-  const float v = p * (lab ? 100.0f : 255.0f);
-  const Pixel c = SliderToPixel(context, {v, coords.c1, coords.c2, coords.alpha});
-  const Pixel ci = InvertPixel(context, c);
-  const bool warn = NtscGamutCheck(context, c) != 0;
-  const bool marker = lab && std::abs(v - coords.c0) <= kSliderMarkerHalfWidth;
   const int32_t markerStep = GState.LumaLock ? 4 : 2;  // the slider lock thins the marker's white
-  for (int32_t y = kSliderFirstRow; y <= kSliderLastRow; ++y) {
-    Pixel colour;
-    if (marker) {
-      colour = (x + y) % markerStep == 0 ? white : black;
-    } else {
-      colour = warn && (x + y) % 4 == 0 ? ci : c;
-    }
-    pixels[y * kSwatchImageWidth + x] = colour;
+  ColourTriple slider[kSwatchImageWidth];
+  Pixel colours[kSwatchImageWidth];
+  int32_t warnings[kSwatchImageWidth];
+  for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
+    const float p = static_cast<float>(x) / static_cast<float>(kSwatchImageWidth);
+    slider[x] = {p * (lab ? 100.0f : 255.0f), coords.c1, coords.c2, coords.alpha};
   }
+  if (lab) {
+    LabToPixelRow(context, slider, colours, kSwatchImageWidth);
+  } else {
+    for (int32_t x = 0; x < kSwatchImageWidth; ++x) colours[x] = SliderToPixel(context, slider[x]);
+  }
+  NtscGamutCheckRow(context, colours, warnings, kSwatchImageWidth);
+  for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
+    const Pixel c = colours[x];
+    const bool marker = lab && std::abs(slider[x].c0 - coords.c0) <= kSliderMarkerHalfWidth;
+    const Pixel ci = warnings[x] != 0 ? InvertPixel(context, c) : c;
+    for (int32_t y = kSliderFirstRow; y < kSliderFirstRow + kSliderRowPeriod; ++y) {
+      Pixel colour;
+      if (marker) {
+        colour = (x + y) % markerStep == 0 ? white : black;
+      } else {
+        colour = (x + y) % 4 == 0 ? ci : c;
+      }
+      SliderRow(pixels, y)[x] = colour;
+    }
+  }
+  RepeatSliderRows(pixels, kSliderFirstRow + kSliderRowPeriod);
 }
 
 // The colour the slider is drawn around (c1, c2, alpha) and its marker (c0).
@@ -148,28 +192,25 @@ void BuildSwatchImage(PluginContext* context) {
   const bool framed = (GState.ModeFlags & kCanvasModes) != 0;
   const Pixel white = MakePixel(context, 255, 255, 255, 255);
   const Pixel black = MakePixel(context, 0, 0, 0, 255);
-  int32_t stop = 0;
-  for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
-    for (int32_t y = 0; y < kSwatchBandHeight; ++y) {
-      Pixel colour;
-      const bool onFrame = x < kCanvasModeFrame || y < kCanvasModeFrame ||
-                           x >= kSwatchImageWidth - kCanvasModeFrameFar || y >= kSwatchBandHeight - kCanvasModeFrameFar;
-      if (framed && onFrame) {
-        colour = (x + y) % 2 == 0 ? white : black;  // a canvas mode is on
-      } else if (x < kSwatchSplitX) {
-        colour = y <= kBSwatchLastRow ? bPen : GState.BasePixel;
-      } else {
-        colour = GState.CurrentPixel;
+  for (int32_t y = 0; y < kSwatchBandHeight; ++y) {
+    Pixel* row = pixels + y * kSwatchImageWidth;
+    std::fill(row, row + kSwatchSplitX, y <= kBSwatchLastRow ? bPen : GState.BasePixel);
+    std::fill(row + kSwatchSplitX, row + kSwatchImageWidth, GState.CurrentPixel);
+    if (!framed) continue;
+    // A canvas mode is on: a checkered frame around the swatches.
+    const bool frameRow = y < kCanvasModeFrame || y >= kSwatchBandHeight - kCanvasModeFrameFar;
+    for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
+      if (frameRow || x < kCanvasModeFrame || x >= kSwatchImageWidth - kCanvasModeFrameFar) {
+        row[x] = (x + y) % 2 == 0 ? white : black;
+      } else if (x < kSwatchImageWidth - kCanvasModeFrameFar) {
+        x = kSwatchImageWidth - kCanvasModeFrameFar - 1;  // past the swatches to the right edge
       }
-      pixels[y * kSwatchImageWidth + x] = colour;
     }
-    if (!slider) continue;
-    const float p = static_cast<float>(x) / static_cast<float>(kSwatchImageWidth);
-    if (GState.SliderMode == kSliderPalette) {
-      DrawSchemeColumn(context, pixels, x, p, &stop);
-    } else {
-      DrawValueColumn(context, pixels, x, p, coords, white, black);
-    }
+  }
+  if (GState.SliderMode == kSliderPalette) {
+    DrawSchemeRows(context, pixels);
+  } else if (slider) {
+    DrawValueRows(context, pixels, coords, white, black);
   }
   ShowHeldImage(context, panel, kSwatchGadget, image, &GState.SwatchImage);
 }

@@ -78,18 +78,23 @@ TEST(ColourRowTables, SweepEveryLinearValueGetsTheEncodingsByte) {
   EXPECT_EQ(0, mismatches) << "last at " << lastBad;
 }
 
-// Bytes of the row against the truncated single routine; the row is run
-// whole and, for its tail handling, over short prefixes.
-int64_t LabRowMismatches(const std::vector<ColourTriple>& labs) {
+// Bytes of the row against the truncated single routine, and the pixel
+// row against RgbToPixel of it (every fifth colour translucent); each row
+// is run whole and, for its tail handling, over short prefixes.
+int64_t LabRowMismatches(std::vector<ColourTriple> labs) {
+  const PluginContext context = colourtest::LayoutContext(3, 0, 2, 1);
+  for (size_t i = 0; i < labs.size(); i += 5) labs[i].alpha = static_cast<int32_t>(i % 256);
   int64_t mismatches = 0;
   for (size_t length : {labs.size(), size_t{7}, size_t{1}}) {
     length = std::min(length, labs.size());
     std::vector<uint8_t> bytes(3 * length);
+    std::vector<Pixel> pixels(length);
     LabToRgbBytesRow(labs.data(), bytes.data(), length);
+    LabToPixelRow(&context, labs.data(), pixels.data(), length);
     for (size_t i = 0; i < length; ++i) {
       const ColourTriple rgb = LabToRgb(labs[i]);
       mismatches += bytes[3 * i] != static_cast<uint8_t>(rgb.c0) || bytes[3 * i + 1] != static_cast<uint8_t>(rgb.c1) ||
-                    bytes[3 * i + 2] != static_cast<uint8_t>(rgb.c2);
+                    bytes[3 * i + 2] != static_cast<uint8_t>(rgb.c2) || pixels[i] != RgbToPixel(&context, rgb);
     }
   }
   return mismatches;

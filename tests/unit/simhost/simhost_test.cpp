@@ -257,6 +257,14 @@ TEST_F(SimHostTest, CommandsAnswerFromTheModel) {
       {"tv_undo", ""},
       {"tv_LayerCurrentID", "1"},
       {"tv_LockMouse 1", ""},
+      // Words in any case; arguments as strtol reads them (quoted, padded,
+      // signed, trailing letters, beyond int range); one- to three-digit bytes.
+      {"TV_SETAPEN 0 9 100", ""},
+      {"tv_GetAPen", "0 9 100 255"},
+      {"tv_SetBPen \"5\"  007   +255 12abc", ""},
+      {"tv_GetBPen", "5 7 255 12"},
+      {"tv_RangeGrab -5", "0 9 100 255"},
+      {"tv_RangeGrab 9999999999", "5 7 255 12"},
       {"tv_no_such_command 1 2", ""},
   };
   for (const Step& step : steps) {
