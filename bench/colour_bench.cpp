@@ -21,6 +21,7 @@
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
 #include "colour/lighten_darken_filter.h"
+#include "colour/panel_models.h"
 #include "core/worker_threads.h"
 #include "core/plugin_state.h"
 #include "bench_picture.h"
@@ -128,9 +129,9 @@ const Inputs& ConversionInputs() {
       const ColourTriple rgb{static_cast<float>(byte(rng)), static_cast<float>(byte(rng)),
                              static_cast<float>(byte(rng)), 255};
       in.rgb.push_back(rgb);
-      in.hsv.push_back(RgbToHsv(rgb));
-      in.cieHsv.push_back(RgbToCieHsv(rgb));
-      in.lab.push_back(RgbToLab(rgb));
+      in.hsv.push_back(PanelRgbToHsv(rgb));
+      in.cieHsv.push_back(PanelRgbToCieHsv(rgb));
+      in.lab.push_back(PanelRgbToLab(rgb));
       in.pixels.push_back(RgbToPixel(&context, rgb));
     }
     return in;
@@ -146,11 +147,11 @@ void PerCall(benchmark::State& state, const std::vector<ColourTriple>& inputs, C
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(inputs.size()));
 }
 
-void BM_CieHsvToRgb(benchmark::State& state) { PerCall(state, ConversionInputs().cieHsv, CieHsvToRgb); }
+void BM_CieHsvToRgb(benchmark::State& state) { PerCall(state, ConversionInputs().cieHsv, PanelCieHsvToRgb); }
 void BM_HsvToRgb(benchmark::State& state) { PerCall(state, ConversionInputs().hsv, HsvToRgb); }
-void BM_RgbToCieHsv(benchmark::State& state) { PerCall(state, ConversionInputs().rgb, RgbToCieHsv); }
-void BM_RgbToLab(benchmark::State& state) { PerCall(state, ConversionInputs().rgb, RgbToLab); }
-void BM_LabToRgb(benchmark::State& state) { PerCall(state, ConversionInputs().lab, LabToRgb); }
+void BM_RgbToCieHsv(benchmark::State& state) { PerCall(state, ConversionInputs().rgb, PanelRgbToCieHsv); }
+void BM_RgbToLab(benchmark::State& state) { PerCall(state, ConversionInputs().rgb, PanelRgbToLab); }
+void BM_LabToRgb(benchmark::State& state) { PerCall(state, ConversionInputs().lab, PanelLabToRgb); }
 BENCHMARK(BM_CieHsvToRgb);
 BENCHMARK(BM_HsvToRgb);
 BENCHMARK(BM_RgbToCieHsv);
@@ -162,7 +163,7 @@ void BM_NtscGamutCheck(benchmark::State& state) {
   GState.GamutMode = 1;
   const std::vector<Pixel>& pixels = ConversionInputs().pixels;
   for (auto _ : state) {
-    for (Pixel p : pixels) benchmark::DoNotOptimize(NtscGamutCheck(&context, p));
+    for (Pixel p : pixels) benchmark::DoNotOptimize(PanelGamutCheck(&context, p));
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(pixels.size()));
 }
@@ -175,7 +176,7 @@ void BM_LabToRgbBytes(benchmark::State& state) {
   std::vector<uint8_t> out(lab.size() * 3);
   for (auto _ : state) {
     for (size_t i = 0; i < lab.size(); ++i) {
-      const ColourTriple rgb = LabToRgb(lab[i]);
+      const ColourTriple rgb = PanelLabToRgb(lab[i]);
       out[3 * i] = static_cast<uint8_t>(rgb.c0);
       out[3 * i + 1] = static_cast<uint8_t>(rgb.c1);
       out[3 * i + 2] = static_cast<uint8_t>(rgb.c2);
@@ -191,7 +192,7 @@ void BM_LabToRgbBytesRow(benchmark::State& state) {
   const std::vector<ColourTriple>& lab = ConversionInputs().lab;
   std::vector<uint8_t> out(lab.size() * 3);
   for (auto _ : state) {
-    LabToRgbBytesRow(lab.data(), out.data(), lab.size());
+    LabToRgbBytesRow(CurrentWhite(), lab.data(), out.data(), lab.size());
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(lab.size()));
@@ -231,7 +232,7 @@ void BM_PaletteCieHsv(benchmark::State& state) {
   const std::vector<ColourTriple>& cie = ConversionInputs().cieHsv;
   for (auto _ : state) {
     int32_t warnings = 0;
-    for (const ColourTriple& c : cie) warnings += NtscGamutCheck(&context, RgbToPixel(&context, CieHsvToRgb(c)));
+    for (const ColourTriple& c : cie) warnings += PanelGamutCheck(&context, RgbToPixel(&context, PanelCieHsvToRgb(c)));
     benchmark::DoNotOptimize(warnings);
   }
 }
@@ -245,8 +246,8 @@ void BM_PaletteCieHsvRow(benchmark::State& state) {
   std::vector<Pixel> pixels(cie.size());
   std::vector<int32_t> checks(cie.size());
   for (auto _ : state) {
-    CieHsvToPixelRow(&context, cie.data(), pixels.data(), cie.size());
-    NtscGamutCheckRow(&context, pixels.data(), checks.data(), cie.size());
+    CieHsvToPixelRow(&context, CurrentWhite(), cie.data(), pixels.data(), cie.size());
+    NtscGamutCheckRow(&context, GState.GamutMode, pixels.data(), checks.data(), cie.size());
     int32_t warnings = 0;
     for (int32_t c : checks) warnings += c;
     benchmark::DoNotOptimize(warnings);
@@ -348,7 +349,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf(" Little CMS time / ours, Lab to 8-bit RGB (higher is faster)\n");
-  PrintRatio(reporter, "LabToRgb with truncation to bytes", "BM_LittleCmsLabToRgbBytes", "BM_LabToRgbBytes");
+  PrintRatio(reporter, "PanelLabToRgb with truncation to bytes", "BM_LittleCmsLabToRgbBytes", "BM_LabToRgbBytes");
   PrintRatio(reporter, "LabToRgbBytesRow (goal: 10 or more)", "BM_LittleCmsLabToRgbBytes", "BM_LabToRgbBytesRow");
   std::printf(" palette of %d CIE HSV pixels with gamut check / 0.5 ms budget\n", kPaletteSize);
   for (const char* name : {"BM_PaletteCieHsv", "BM_PaletteCieHsvRow"}) {

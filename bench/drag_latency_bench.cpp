@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "core/artwork.h"
 #include "core/packed_image.h"

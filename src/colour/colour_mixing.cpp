@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "colour/panel_models.h"
 #include "core/text_numbers.h"
 
 #include "colour/colour_maths.h"
@@ -120,7 +121,7 @@ void WeightedPick(Pixel sample, int32_t pressure, PluginContext* context) {
 ColourTriple RgbToSlider(ColourTriple rgb) {
   switch (GState.SliderMode) {
     case 1:
-      return RgbToLab(rgb);
+      return PanelRgbToLab(rgb);
     case 2: {
       const ColourTriple luma = RgbToLumaDiff(rgb);
       return ColourTriple{luma.c0, luma.c2, luma.c1, rgb.alpha};
@@ -135,7 +136,7 @@ ColourTriple RgbToSlider(ColourTriple rgb) {
 ColourTriple SliderToRgb(const PluginContext* context, ColourTriple slider) {
   switch (GState.SliderMode) {
     case 1:
-      return LabToRgb(slider);
+      return PanelLabToRgb(slider);
     case 2:
       return LumaDiffToRgb(ColourTriple{slider.c0, slider.c2, slider.c1, slider.alpha});
     case 3: {

@@ -144,7 +144,7 @@ Pixel InvertPixel(const PluginContext* context, Pixel pixel) {
 // HSV with this program's hue direction: red 1 (and 0), green 2/3, blue 1/3.
 
 // RGB 0..255 in; hue, saturation, value 0..1 out. Greys keep CurrentHsv's hue.
-ColourTriple RgbToHsv(ColourTriple rgb) {
+ColourTriple RgbToHsv(ColourTriple rgb, float greyHue) {
   const float r = rgb.c0 / 255.0f;
   const float g = rgb.c1 / 255.0f;
   const float b = rgb.c2 / 255.0f;
@@ -169,7 +169,7 @@ ColourTriple RgbToHsv(ColourTriple rgb) {
     if (hue > 1.0f) hue -= 1.0f;
     hue = 1.0f - hue;
   }
-  if (saturation < kGreyChroma) hue = GState.CurrentHsv.c0;
+  if (saturation < kGreyChroma) hue = greyHue;
   return Triple(hue, saturation, maximum, rgb.alpha);
 }
 
@@ -232,26 +232,24 @@ ColourTriple XyzToRgb(ColourTriple xyz) {
   return Triple(EncodedSrgbChannel(r), EncodedSrgbChannel(g), EncodedSrgbChannel(b), xyz.alpha);
 }
 
-// CIE 1976 L*a*b* against ReferenceWhite; XYZ in, L 0..100 out.
-ColourTriple XyzToLab(ColourTriple xyz) {
-  const float fx = LabCompand(xyz.c0 / UsableWhiteComponent(GState.ReferenceWhite[0]));
-  const float fy = LabCompand(xyz.c1 / UsableWhiteComponent(GState.ReferenceWhite[1]));
-  const float fz = LabCompand(xyz.c2 / UsableWhiteComponent(GState.ReferenceWhite[2]));
+// CIE 1976 L*a*b* against the white; XYZ in, L 0..100 out.
+ColourTriple XyzToLab(ColourTriple xyz, const LabWhite& white) {
+  const float fx = LabCompand(xyz.c0 / white.xyz[0]);
+  const float fy = LabCompand(xyz.c1 / white.xyz[1]);
+  const float fz = LabCompand(xyz.c2 / white.xyz[2]);
   return Triple(116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz), xyz.alpha);
 }
 
-ColourTriple LabToXyz(ColourTriple lab) {
+ColourTriple LabToXyz(ColourTriple lab, const LabWhite& white) {
   const float fy = (lab.c0 + 16.0f) / 116.0f;
   const float fx = lab.c1 / 500.0f + fy;
   const float fz = fy - lab.c2 / 200.0f;
-  return Triple(UsableWhiteComponent(GState.ReferenceWhite[0]) * LabExpand(fx),
-                UsableWhiteComponent(GState.ReferenceWhite[1]) * LabExpand(fy),
-                UsableWhiteComponent(GState.ReferenceWhite[2]) * LabExpand(fz), lab.alpha);
+  return Triple(white.xyz[0] * LabExpand(fx), white.xyz[1] * LabExpand(fy), white.xyz[2] * LabExpand(fz), lab.alpha);
 }
 
-ColourTriple RgbToLab(ColourTriple rgb) { return XyzToLab(RgbToXyz(rgb)); }
+ColourTriple RgbToLab(ColourTriple rgb, const LabWhite& white) { return XyzToLab(RgbToXyz(rgb), white); }
 
-ColourTriple LabToRgb(ColourTriple lab) { return XyzToRgb(LabToXyz(lab)); }
+ColourTriple LabToRgb(ColourTriple lab, const LabWhite& white) { return XyzToRgb(LabToXyz(lab, white)); }
 
 ColourTriple PixelToXyz(const PluginContext* context, Pixel pixel) { return RgbToXyz(PixelToRgb(context, pixel)); }
 
@@ -276,8 +274,8 @@ ColourTriple YxyToXyz(ColourTriple yxy) {
 // offset so the ring starts where classic HSV's does), saturation = chroma /
 // 100, value = L / 100.
 
-ColourTriple RgbToCieHsv(ColourTriple rgb) {
-  const ColourTriple lab = RgbToLab(rgb);
+ColourTriple RgbToCieHsv(ColourTriple rgb, const LabWhite& white, float greyHue) {
+  const ColourTriple lab = RgbToLab(rgb, white);
   const float angle = ColourAtan2(lab.c2, lab.c1);
   float degrees;
   if (angle > 0.0f) {
@@ -287,7 +285,7 @@ ColourTriple RgbToCieHsv(ColourTriple rgb) {
   }
   const float saturation = std::sqrt(lab.c2 * lab.c2 + lab.c1 * lab.c1) / 100.0f;
   float hue = (360.0f - Remainder(degrees - kCieHueOffsetDegrees, 360.0f)) / 360.0f;
-  if (saturation < kGreyChroma) hue = GState.CurrentHsv.c0;
+  if (saturation < kGreyChroma) hue = greyHue;
   return Triple(hue, saturation, lab.c0 / 100.0f, rgb.alpha);
 }
 
@@ -298,31 +296,14 @@ void CieHueDirection(float hue, float* sine, float* cosine) {
   ColourSinCos(degrees * kRadiansPerDegree, sine, cosine);
 }
 
-ColourTriple CieHsvToRgb(ColourTriple cieHsv) {
+ColourTriple CieHsvToRgb(ColourTriple cieHsv, const LabWhite& white) {
   const float lightness = cieHsv.c2 * 100.0f;
   float sine;
   float cosine;
   CieHueDirection(cieHsv.c0, &sine, &cosine);
   const float a = cosine * cieHsv.c1 * 100.0f;
   const float b = sine * cieHsv.c1 * 100.0f;
-  return LabToRgb(Triple(lightness, a, b, cieHsv.alpha));
-}
-
-ColourTriple RgbToPickerHsv(ColourTriple rgb) {
-  const float rememberedHue = GState.CurrentHsv.c0;
-  ColourTriple hsv = GState.CieHsvMode ? RgbToCieHsv(rgb) : RgbToHsv(rgb);
-  if (hsv.c1 == 0.0f) hsv.c0 = rememberedHue;
-  return hsv;
-}
-
-ColourTriple PickerHsvToRgb(ColourTriple hsv) { return GState.CieHsvMode ? CieHsvToRgb(hsv) : HsvToRgb(hsv); }
-
-ColourTriple PixelToPickerHsv(const PluginContext* context, Pixel pixel) {
-  return RgbToPickerHsv(PixelToRgb(context, pixel));
-}
-
-Pixel PickerHsvToPixel(const PluginContext* context, ColourTriple hsv) {
-  return RgbToPixel(context, PickerHsvToRgb(hsv));
+  return LabToRgb(Triple(lightness, a, b, cieHsv.alpha), white);
 }
 
 // ---------------------------------------------------------------------------
@@ -360,19 +341,19 @@ ColourTriple LumaDiffToRgb(ColourTriple lumaDiff) {
 
 // NTSC broadcast range check. level = 140 - luma on a 0..100 scale, amp the
 // chroma amplitude; -1 too bright, +1 too dark, 0 inside (or check off).
-int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel) {
+int32_t NtscGamutCheck(const PluginContext* context, Pixel pixel, int32_t gamutMode) {
   const ColourTriple luma = PixelToLumaDiff(context, pixel);
-  if (GState.GamutMode == kGamutOff) return 0;
+  if (gamutMode == kGamutOff) return 0;
   // Pixel bytes bound luma and chroma to a few hundred thousand, so the
   // truncations below stay well inside int range.
   const int32_t level = static_cast<int32_t>(kNtscLevelTop - luma.c0 / kNtscLumaScale);
   const int32_t amp = static_cast<int32_t>(kNtscChromaScale * std::sqrt(luma.c1 * luma.c1 + luma.c2 * luma.c2));
-  if (GState.GamutMode == kGamutWide) {
+  if (gamutMode == kGamutWide) {
     if (level - amp < kNtscWideBright) return -1;
     if (level + amp > kNtscWideDark) return 1;
     return 0;
   }
-  if (GState.GamutMode == kGamutNarrow) {
+  if (gamutMode == kGamutNarrow) {
     if (level - amp < kNtscNarrowBright) return -1;
     if (level + amp > kNtscNarrowDark) return 1;
     return 0;

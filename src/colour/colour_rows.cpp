@@ -1,8 +1,8 @@
 // Tintwell colour: batch conversions for drawing many colours at once
 // (palette pictures, Lab previews, gamut overlays).
 //
-// Layer: colour/ (pure arithmetic; reads ReferenceWhite and GamutMode from
-// GState once per row). Every row routine computes, four colours per step
+// Layer: colour/ (pure arithmetic: the white and the range check's mode
+// come in as arguments). Every row routine computes, four colours per step
 // with SSE2, exactly the float operations of its single routine in
 // colour_models.cpp: the same constants, the same order, IEEE division and
 // square root, no fused multiply-add. The two expensive pieces are replaced
@@ -25,6 +25,7 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/srgb_byte_tables.h"
 #include "core/pixel_bytes.h"
 
 #if defined(__SSE2__)
@@ -40,92 +41,6 @@
 #endif
 
 namespace {
-
-// Table keys are the top 16 bits of the linear value's float bits (sign,
-// exponent and 7 mantissa bits). Bucket 0 takes everything below 2^-12 (all
-// of it encodes below one step, so byte 0; negatives land here too), the
-// last bucket everything from 2.0 up (byte 255; 1.0 itself still encodes a
-// hair below 255).
-constexpr int32_t kFirstKey = 0x3980;  // 2^-12
-constexpr int32_t kEndKey = 0x4000;    // 2.0
-constexpr int32_t kBuckets = kEndKey - kFirstKey + 2;
-constexpr uint32_t kNoStep = 0x10000;  // step position past the bucket's end
-
-// An entry is base | step << 8: the byte at the bucket's first float, and the
-// low 16 bits of the first float in the bucket whose byte is base + 1.
-struct ByteTables {
-  uint32_t truncated[kBuckets];  // trunc(EncodedSrgbChannel(x))
-  uint32_t opaque[kBuckets];     // RgbToPixel's byte at alpha 255
-  bool exact;                    // false if a bucket held two steps (never seen)
-};
-
-uint32_t TruncatedByteOf(float linear) { return static_cast<uint32_t>(EncodedSrgbChannel(linear)); }
-
-uint32_t OpaqueByteOf(float linear) {
-  PluginContext context{};
-  context.RedPosition = 0;
-  context.GreenPosition = 1;
-  context.BluePosition = 2;
-  context.AlphaPosition = 3;
-  const float channel = EncodedSrgbChannel(linear);
-  return RgbToPixel(&context, ColourTriple{channel, 0.0f, 0.0f, 255}) & 0xffu;
-}
-
-float FloatOfBits(uint32_t bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-bool FillTable(uint32_t (*byteOf)(float), uint32_t* table) {
-  table[0] = 0 | kNoStep << 8;
-  table[kBuckets - 1] = byteOf(2.0f) | kNoStep << 8;
-  // The two end buckets are constant: check their far ends.
-  bool exact = byteOf(0.0f) == 0 && byteOf(FloatOfBits((static_cast<uint32_t>(kFirstKey) << 16) - 1)) == 0 &&
-               byteOf(FloatOfBits(0x7f7fffffu)) == byteOf(2.0f);
-  for (int32_t bucket = 1; bucket < kBuckets - 1; ++bucket) {
-    const uint32_t first = static_cast<uint32_t>(kFirstKey + bucket - 1) << 16;
-    const uint32_t last = first | 0xffffu;
-    const uint32_t base = byteOf(FloatOfBits(first));
-    const uint32_t top = byteOf(FloatOfBits(last));
-    if (top == base) {
-      table[bucket] = base | kNoStep << 8;
-      continue;
-    }
-    if (top != base + 1) exact = false;
-    // Smallest float in the bucket with the higher byte.
-    uint32_t below = first;  // byte base
-    uint32_t above = last;   // byte top
-    while (above - below > 1) {
-      const uint32_t middle = below + (above - below) / 2;
-      if (byteOf(FloatOfBits(middle)) == base) {
-        below = middle;
-      } else {
-        above = middle;
-      }
-    }
-    table[bucket] = base | (above & 0xffffu) << 8;
-  }
-  return exact;
-}
-
-const ByteTables& Tables() {
-  static const ByteTables tables = [] {
-    ByteTables t{};
-    const bool truncatedExact = FillTable(TruncatedByteOf, t.truncated);
-    const bool opaqueExact = FillTable(OpaqueByteOf, t.opaque);
-    t.exact = truncatedExact && opaqueExact;
-    return t;
-  }();
-  return tables;
-}
-
-// The white LabToXyz works with, component by component.
-struct UsableWhite {
-  explicit UsableWhite(const float* white)
-      : c{UsableWhiteComponent(white[0]), UsableWhiteComponent(white[1]), UsableWhiteComponent(white[2])} {}
-  float c[3];
-};
 
 #if defined(__SSE2__)
 
@@ -224,26 +139,6 @@ inline Linear4 LabToLinear4(__m128 lightness, __m128 a, __m128 b, const float* w
   return out;
 }
 
-// The table byte of four linear values; NaN gives 0, as the clamp does.
-inline __m128i TableBytes4(__m128 linear, const uint32_t* table) {
-  const __m128i bits = _mm_castps_si128(linear);
-  __m128i index = _mm_sub_epi32(_mm_srai_epi32(bits, 16), _mm_set1_epi32(kFirstKey - 1));
-  index = _mm_andnot_si128(_mm_cmplt_epi32(index, _mm_setzero_si128()), index);
-  const __m128i last = _mm_set1_epi32(kBuckets - 1);
-  const __m128i beyond = _mm_cmpgt_epi32(index, last);
-  index = _mm_or_si128(_mm_andnot_si128(beyond, index), _mm_and_si128(beyond, last));
-  int32_t lanes[4];
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), index);
-  const __m128i entry = _mm_setr_epi32(static_cast<int32_t>(table[lanes[0]]), static_cast<int32_t>(table[lanes[1]]),
-                                       static_cast<int32_t>(table[lanes[2]]), static_cast<int32_t>(table[lanes[3]]));
-  const __m128i base = _mm_and_si128(entry, _mm_set1_epi32(0xff));
-  const __m128i step = _mm_srli_epi32(entry, 8);
-  const __m128i low = _mm_and_si128(bits, _mm_set1_epi32(0xffff));
-  // low >= step adds one (the compare gives -1 there).
-  const __m128i bytes = _mm_sub_epi32(base, _mm_cmpgt_epi32(_mm_add_epi32(low, _mm_set1_epi32(1)), step));
-  return _mm_and_si128(bytes, _mm_castps_si128(_mm_cmpord_ps(linear, linear)));
-}
-
 // The shift counts of a context's channel positions (for _mm_sll_epi32 and
 // _mm_srl_epi32), and the alpha byte 255 in its place.
 struct PixelShifts4 {
@@ -275,8 +170,8 @@ struct Triples4 {
 
 // RgbToPixel at alpha 255 of the encoded linear channels, by the table.
 inline __m128i OpaquePixels4(const Linear4& linear, const uint32_t* opaqueTable, const PixelShifts4& shifts) {
-  return shifts.Pack(TableBytes4(linear.r, opaqueTable), TableBytes4(linear.g, opaqueTable),
-                     TableBytes4(linear.b, opaqueTable), shifts.opaqueBits);
+  return shifts.Pack(SrgbTableBytes4(linear.r, opaqueTable), SrgbTableBytes4(linear.g, opaqueTable),
+                     SrgbTableBytes4(linear.b, opaqueTable), shifts.opaqueBits);
 }
 
 // Stores four pixels; the lanes whose bit in handled is clear are given
@@ -294,44 +189,17 @@ inline void StorePixels4(Pixel* pixels, __m128i packed, int handled, const Singl
 
 }  // namespace
 
-TW_REALIGN_STACK void LinearToSrgbBytesRow(const float* linear, uint8_t* truncated, uint8_t* opaque, size_t count) {
-  const ByteTables& tables = Tables();
-  size_t i = 0;
-#if defined(__SSE2__)
-  // The tables as they are, even if a bucket were wrong: this is what the
-  // tests check them by.
-  {
-    for (; i + 4 <= count; i += 4) {
-      const __m128 values = _mm_loadu_ps(linear + i);
-      int32_t t[4];
-      int32_t o[4];
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(t), TableBytes4(values, tables.truncated));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), TableBytes4(values, tables.opaque));
-      for (int lane = 0; lane < 4; ++lane) {
-        truncated[i + lane] = static_cast<uint8_t>(t[lane]);
-        opaque[i + lane] = static_cast<uint8_t>(o[lane]);
-      }
-    }
-  }
-#endif
-  for (; i < count; ++i) {
-    truncated[i] = static_cast<uint8_t>(TruncatedByteOf(linear[i]));
-    opaque[i] = static_cast<uint8_t>(OpaqueByteOf(linear[i]));
-  }
-}
-
-TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count) {
-  const ByteTables& tables = Tables();
+TW_REALIGN_STACK void LabToRgbBytesRow(const LabWhite& white, const ColourTriple* lab, uint8_t* rgb, size_t count) {
+  const SrgbByteTables& tables = SrgbTables();
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const UsableWhite white(GState.ReferenceWhite);
     for (; i + 4 <= count; i += 4) {
       const Triples4 four(lab + i);
-      const Linear4 linear = LabToLinear4(four.c0, four.c1, four.c2, white.c);
-      const __m128i r = TableBytes4(linear.r, tables.truncated);
-      const __m128i g = TableBytes4(linear.g, tables.truncated);
-      const __m128i bl = TableBytes4(linear.b, tables.truncated);
+      const Linear4 linear = LabToLinear4(four.c0, four.c1, four.c2, white.xyz);
+      const __m128i r = SrgbTableBytes4(linear.r, tables.truncated);
+      const __m128i g = SrgbTableBytes4(linear.g, tables.truncated);
+      const __m128i bl = SrgbTableBytes4(linear.b, tables.truncated);
       const __m128i packed = _mm_or_si128(_mm_or_si128(r, _mm_slli_epi32(g, 8)), _mm_slli_epi32(bl, 16));
       uint32_t words[4];
       _mm_storeu_si128(reinterpret_cast<__m128i*>(words), packed);
@@ -345,27 +213,26 @@ TW_REALIGN_STACK void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, si
   }
 #endif
   for (; i < count; ++i) {
-    const ColourTriple c = LabToRgb(lab[i]);
+    const ColourTriple c = LabToRgb(lab[i], white);
     rgb[3 * i] = static_cast<uint8_t>(c.c0);
     rgb[3 * i + 1] = static_cast<uint8_t>(c.c1);
     rgb[3 * i + 2] = static_cast<uint8_t>(c.c2);
   }
 }
 
-TW_REALIGN_STACK void LabToPixelRow(const PluginContext* context, const ColourTriple* lab, Pixel* pixels,
-                                    size_t count) {
+TW_REALIGN_STACK void LabToPixelRow(const PluginContext* context, const LabWhite& white, const ColourTriple* lab,
+                                    Pixel* pixels, size_t count) {
   size_t i = 0;
 #if defined(__SSE2__)
-  const ByteTables& tables = Tables();
-  const UsableWhite white(GState.ReferenceWhite);
+  const SrgbByteTables& tables = SrgbTables();
   const PixelShifts4 shifts(context);
   for (; tables.exact && i + 4 <= count; i += 4) {
     const Triples4 four(lab + i);
-    StorePixels4(pixels + i, OpaquePixels4(LabToLinear4(four.c0, four.c1, four.c2, white.c), tables.opaque, shifts),
-                 _mm_movemask_ps(four.Opaque()), [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane])); });
+    StorePixels4(pixels + i, OpaquePixels4(LabToLinear4(four.c0, four.c1, four.c2, white.xyz), tables.opaque, shifts),
+                 _mm_movemask_ps(four.Opaque()), [&](int lane) { return RgbToPixel(context, LabToRgb(lab[i + lane], white)); });
   }
 #endif
-  for (; i < count; ++i) pixels[i] = RgbToPixel(context, LabToRgb(lab[i]));
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, LabToRgb(lab[i], white));
 }
 
 #if defined(__SSE2__)
@@ -390,12 +257,12 @@ inline __m256 LabExpand8Lazy(__m256 v) {
   return _mm256_blendv_ps(line, cube, above);
 }
 
-// TableBytes4 for eight values.
+// SrgbTableBytes4 for eight values.
 inline __m256i TableBytes8(__m256 linear, const uint32_t* table) {
   const __m256i bits = _mm256_castps_si256(linear);
-  __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(bits, 16), _mm256_set1_epi32(kFirstKey - 1));
+  __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(bits, 16), _mm256_set1_epi32(kSrgbFirstKey - 1));
   index = _mm256_max_epi32(index, _mm256_setzero_si256());
-  index = _mm256_min_epi32(index, _mm256_set1_epi32(kBuckets - 1));
+  index = _mm256_min_epi32(index, _mm256_set1_epi32(kSrgbBuckets - 1));
   const __m256i entry = _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
   const __m256i base = _mm256_and_si256(entry, _mm256_set1_epi32(0xff));
   const __m256i step = _mm256_srli_epi32(entry, 8);
@@ -406,14 +273,14 @@ inline __m256i TableBytes8(__m256 linear, const uint32_t* table) {
 
 // The body of LabTermsToOpaquePixelRow for whole groups of eight; returns
 // how many colours it did.
-TW_REALIGN_STACK size_t LabTermsToOpaquePixels8(const PluginContext* context, const UsableWhite& usable,
+TW_REALIGN_STACK size_t LabTermsToOpaquePixels8(const PluginContext* context, const LabWhite& usable,
                                                 float lightness, const float* aTerms, const float* bTerms,
                                                 Pixel* pixels, size_t count, const uint32_t* opaqueTable) {
   const __m256 fy = _mm256_div_ps(_mm256_add_ps(Splat8(lightness), Splat8(16.0f)), Splat8(116.0f));
-  const __m256 y = _mm256_div_ps(_mm256_mul_ps(Splat8(usable.c[1]), LabExpand8Lazy(fy)), Splat8(100.0f));
+  const __m256 y = _mm256_div_ps(_mm256_mul_ps(Splat8(usable.xyz[1]), LabExpand8Lazy(fy)), Splat8(100.0f));
   const __m256 yShares[3] = {_mm256_mul_ps(Splat8(kRgbFromXyz[0][1]), y), _mm256_mul_ps(Splat8(kRgbFromXyz[1][1]), y),
                              _mm256_mul_ps(Splat8(kRgbFromXyz[2][1]), y)};
-  const __m256 whiteX = Splat8(usable.c[0]), whiteZ = Splat8(usable.c[2]), hundred = Splat8(100.0f);
+  const __m256 whiteX = Splat8(usable.xyz[0]), whiteZ = Splat8(usable.xyz[2]), hundred = Splat8(100.0f);
   const __m128i shifts[3] = {_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition))),
                              _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition))),
                              _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)))};
@@ -456,21 +323,20 @@ bool HasAvx2() {
 
 #endif  // __SSE2__
 
-TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, const float* white, float lightness,
+TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, const LabWhite& usable, float lightness,
                                                const float* aTerms, const float* bTerms, Pixel* pixels,
                                                size_t count) {
-  const ByteTables& tables = Tables();
-  const UsableWhite usable(white);
+  const SrgbByteTables& tables = SrgbTables();
 #if defined(__SSE2__)
   if (tables.exact) {
     // What the lightness alone decides (fy, Y and its share of each channel)
     // once for the row, by the same vector operations.
     const __m128 fy = _mm_div_ps(_mm_add_ps(Splat(lightness), Splat(16.0f)), Splat(116.0f));
-    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable.c[1]), LabExpand4(fy)), Splat(100.0f));
+    const __m128 y = _mm_div_ps(_mm_mul_ps(Splat(usable.xyz[1]), LabExpand4(fy)), Splat(100.0f));
     const __m128 redY = _mm_mul_ps(Splat(kRgbFromXyz[0][1]), y);
     const __m128 greenY = _mm_mul_ps(Splat(kRgbFromXyz[1][1]), y);
     const __m128 blueY = _mm_mul_ps(Splat(kRgbFromXyz[2][1]), y);
-    const __m128 whiteX = Splat(usable.c[0]), whiteZ = Splat(usable.c[2]), hundred = Splat(100.0f);
+    const __m128 whiteX = Splat(usable.xyz[0]), whiteZ = Splat(usable.xyz[2]), hundred = Splat(100.0f);
     const PixelShifts4 shifts(context);
     const auto four = [&](__m128 aTerm, __m128 bTerm) {
       const __m128 x = _mm_div_ps(_mm_mul_ps(whiteX, LabExpand4Lazy(_mm_add_ps(aTerm, fy))), hundred);
@@ -504,20 +370,19 @@ TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, con
     const float cube = v * v * v;
     return cube > colour::kLabEpsilon ? cube : (v - 16.0f / 116.0f) / colour::kLabKappa;
   };
-  const float y = usable.c[1] * expand(fy);
+  const float y = usable.xyz[1] * expand(fy);
   for (size_t i = 0; i < count; ++i) {
-    const ColourTriple xyz{usable.c[0] * expand(aTerms[i] + fy), y, usable.c[2] * expand(fy - bTerms[i]), 255};
+    const ColourTriple xyz{usable.xyz[0] * expand(aTerms[i] + fy), y, usable.xyz[2] * expand(fy - bTerms[i]), 255};
     pixels[i] = RgbToPixel(context, XyzToRgb(xyz));
   }
 }
 
-TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const ColourTriple* cieHsv, Pixel* pixels,
-                                       size_t count) {
-  const ByteTables& tables = Tables();
+TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const LabWhite& white,
+                                       const ColourTriple* cieHsv, Pixel* pixels, size_t count) {
+  const SrgbByteTables& tables = SrgbTables();
   size_t i = 0;
 #if defined(__SSE2__)
   if (tables.exact) {
-    const UsableWhite white(GState.ReferenceWhite);
     const PixelShifts4 shifts(context);
     const __m128 sign = Splat(-0.0f);
     for (; i + 4 <= count; i += 4) {
@@ -539,13 +404,13 @@ TW_REALIGN_STACK void CieHsvToPixelRow(const PluginContext* context, const Colou
       SinCos4(radians, &sine, &cosine);
       const __m128 a = _mm_mul_ps(_mm_mul_ps(cosine, saturation), Splat(100.0f));
       const __m128 b = _mm_mul_ps(_mm_mul_ps(sine, saturation), Splat(100.0f));
-      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white.c);
+      const Linear4 linear = LabToLinear4(_mm_mul_ps(value, Splat(100.0f)), a, b, white.xyz);
       StorePixels4(pixels + i, OpaquePixels4(linear, tables.opaque, shifts), handledLanes,
-                   [&](int lane) { return RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane])); });
+                   [&](int lane) { return RgbToPixel(context, CieHsvToRgb(cieHsv[i + lane], white)); });
     }
   }
 #endif
-  for (; i < count; ++i) pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i]));
+  for (; i < count; ++i) pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i], white));
 }
 
 // HsvToRgb and RgbToPixel, step for step: the hue's remainder by the one-
@@ -696,9 +561,8 @@ TW_REALIGN_STACK void HsvFixedHuesToPixelRow(const PluginContext* context, const
   for (; i < count; ++i) pixels[i] = RgbToPixel(context, HsvSectorToRgb(sectors[i], fractions[i], s, value, 255));
 }
 
-TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results,
-                                        size_t count) {
-  const int32_t mode = GState.GamutMode;
+TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, int32_t mode, const Pixel* pixels,
+                                        int32_t* results, size_t count) {
   size_t i = 0;
 #if defined(__SSE2__)
   if (mode == kGamutWide || mode == kGamutNarrow) {
@@ -740,5 +604,5 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, const Pixe
     }
   }
 #endif
-  for (; i < count; ++i) results[i] = mode == kGamutOff ? 0 : NtscGamutCheck(context, pixels[i]);
+  for (; i < count; ++i) results[i] = mode == kGamutOff ? 0 : NtscGamutCheck(context, pixels[i], mode);
 }

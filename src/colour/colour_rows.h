@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "colour/colour_models.h"
 #include "core/abi.h"
 #include "core/plugin_state.h"
 
@@ -12,22 +13,24 @@
 // from doing four colours per step with SSE2 and from byte tables on the
 // linear value, not from looser arithmetic.
 //
-// rgb[3 i .. 3 i + 2] = the channels of LabToRgb(lab[i]), truncated to bytes.
-void LabToRgbBytesRow(const ColourTriple* lab, uint8_t* rgb, size_t count);
-// pixels[i] = RgbToPixel(context, LabToRgb(lab[i])); fastest for opaque
-// colours (others take the single routines).
-void LabToPixelRow(const PluginContext* context, const ColourTriple* lab, Pixel* pixels, size_t count);
+// rgb[3 i .. 3 i + 2] = the channels of LabToRgb(lab[i], white), truncated
+// to bytes.
+void LabToRgbBytesRow(const LabWhite& white, const ColourTriple* lab, uint8_t* rgb, size_t count);
+// pixels[i] = RgbToPixel(context, LabToRgb(lab[i], white)); fastest for
+// opaque colours (others take the single routines).
+void LabToPixelRow(const PluginContext* context, const LabWhite& white, const ColourTriple* lab, Pixel* pixels,
+                   size_t count);
 // Opaque colours of one lightness (a row of the CIE square, the CIE ring's
-// current-colour bands) under the given white: with aTerms[i] = a_i / 500
-// and bTerms[i] = b_i / 200 (the first steps of LabToXyz, which a picture
-// can keep per column), pixels[i] = RgbToPixel(context, LabToRgb({lightness,
-// a_i, b_i, 255})) with that white as ReferenceWhite.
-void LabTermsToOpaquePixelRow(const PluginContext* context, const float* white, float lightness,
+// current-colour bands): with aTerms[i] = a_i / 500 and bTerms[i] = b_i / 200
+// (the first steps of LabToXyz, which a picture can keep per column),
+// pixels[i] = RgbToPixel(context, LabToRgb({lightness, a_i, b_i, 255}, white)).
+void LabTermsToOpaquePixelRow(const PluginContext* context, const LabWhite& white, float lightness,
                               const float* aTerms, const float* bTerms, Pixel* pixels, size_t count);
-// pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i])); fastest for
+// pixels[i] = RgbToPixel(context, CieHsvToRgb(cieHsv[i], white)); fastest for
 // opaque colours (others, and hues far off the ring, take the single
 // routines).
-void CieHsvToPixelRow(const PluginContext* context, const ColourTriple* cieHsv, Pixel* pixels, size_t count);
+void CieHsvToPixelRow(const PluginContext* context, const LabWhite& white, const ColourTriple* cieHsv,
+                      Pixel* pixels, size_t count);
 // pixels[i] = RgbToPixel(context, HsvToRgb(hsv[i])), any alpha (hues of 2 or
 // more in size, and NaN, take the single routines).
 void HsvToPixelRow(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels, size_t count);
@@ -39,9 +42,6 @@ void HsvToPixelRow(const PluginContext* context, const ColourTriple* hsv, Pixel*
 bool HsvHueSectors(const float* hues, int32_t* sectors, float* fractions, size_t count);
 void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors, const float* fractions,
                             float saturation, float value, Pixel* pixels, size_t count);
-// results[i] = NtscGamutCheck(context, pixels[i]).
-void NtscGamutCheckRow(const PluginContext* context, const Pixel* pixels, int32_t* results, size_t count);
-// The byte tables behind the rows, over linear channel values:
-// truncated[i] = trunc(EncodedSrgbChannel(linear[i])) and opaque[i] = the
-// byte RgbToPixel makes of that channel at alpha 255.
-void LinearToSrgbBytesRow(const float* linear, uint8_t* truncated, uint8_t* opaque, size_t count);
+// results[i] = NtscGamutCheck(context, pixels[i], mode).
+void NtscGamutCheckRow(const PluginContext* context, int32_t mode, const Pixel* pixels, int32_t* results,
+                       size_t count);

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "host/host_calls.h"
 #include "host/host_images.h"

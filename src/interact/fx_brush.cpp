@@ -37,6 +37,7 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "colour/vectorscope.h"
 #include "core/plugin_state.h"

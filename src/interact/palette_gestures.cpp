@@ -38,6 +38,7 @@
 #include "colour/colour_mixing.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "core/plugin_state.h"
 #include "interact/canvas_modes.h"
 #include "interact/draw_mode.h"
@@ -85,7 +86,7 @@ bool RingColourStillValid(int32_t kind, bool readAsCie) {
 }
 
 void DeriveRingColour(bool cie) {
-  GState.HueRingHsv = cie ? RgbToCieHsv(GState.CurrentRgb) : RgbToHsv(GState.CurrentRgb);
+  GState.HueRingHsv = cie ? PanelRgbToCieHsv(GState.CurrentRgb) : PanelRgbToHsv(GState.CurrentRgb);
   GState.HueRingCie = cie ? 1 : 0;
 }
 
@@ -246,8 +247,8 @@ ColourTriple HueRingColour(PluginContext* context, float h) {
     }
     return n;
   }
-  if (PaletteIsCie() && !RingIsCie()) return TurnHueAcrossSpaces(h, CieHsvToRgb, RgbToHsv, HsvToRgb, RgbToCieHsv);
-  if (!PaletteIsCie() && RingIsCie()) return TurnHueAcrossSpaces(h, HsvToRgb, RgbToCieHsv, CieHsvToRgb, RgbToHsv);
+  if (PaletteIsCie() && !RingIsCie()) return TurnHueAcrossSpaces(h, PanelCieHsvToRgb, PanelRgbToHsv, HsvToRgb, PanelRgbToCieHsv);
+  if (!PaletteIsCie() && RingIsCie()) return TurnHueAcrossSpaces(h, HsvToRgb, PanelRgbToCieHsv, PanelCieHsvToRgb, PanelRgbToHsv);
   GState.CurrentHsv.c0 = h;
   return PickerHsvToRgb(GState.CurrentHsv);
 }
@@ -289,8 +290,8 @@ ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& p
   s = Clamp01(s);
   v = Clamp01(v);
 
-  if (PaletteIsCie() && !RingIsCie()) return SetSatValAcrossSpaces(s, v, HsvToRgb, RgbToCieHsv, CieHsvToRgb, RgbToHsv);
-  if (!PaletteIsCie() && RingIsCie()) return SetSatValAcrossSpaces(s, v, CieHsvToRgb, RgbToHsv, HsvToRgb, RgbToCieHsv);
+  if (PaletteIsCie() && !RingIsCie()) return SetSatValAcrossSpaces(s, v, HsvToRgb, PanelRgbToCieHsv, PanelCieHsvToRgb, PanelRgbToHsv);
+  if (!PaletteIsCie() && RingIsCie()) return SetSatValAcrossSpaces(s, v, PanelCieHsvToRgb, PanelRgbToHsv, HsvToRgb, PanelRgbToCieHsv);
   GState.CurrentHsv.c1 = s;
   GState.CurrentHsv.c2 = v;
   return PickerHsvToRgb(GState.CurrentHsv);

@@ -6,6 +6,7 @@
 
 #include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "colour/vectorscope.h"
 #include "panel/panel_layout.h"

@@ -24,6 +24,7 @@
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
+#include "colour/panel_models.h"
 #include "host/host_calls.h"
 
 namespace {
@@ -128,7 +129,7 @@ ColourTriple DiscColour(ColourTriple current, const BrushDiscLimits& limits, int
 // bits as the single conversion, several colours at a time.
 void PickerHsvToPixels(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels, size_t count) {
   if (GState.CieHsvMode) {
-    CieHsvToPixelRow(context, hsv, pixels, count);
+    CieHsvToPixelRow(context, CurrentWhite(), hsv, pixels, count);
     return;
   }
   for (size_t i = 0; i < count; ++i) pixels[i] = PickerHsvToPixel(context, hsv[i]);

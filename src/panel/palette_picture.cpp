@@ -29,6 +29,7 @@
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
+#include "colour/panel_models.h"
 #include "core/pixel_bytes.h"
 #include "core/plugin_memory.h"
 #include "host/host_calls.h"
@@ -48,8 +49,11 @@ bool OnHatch(int32_t x, int32_t y) { return (x + y) % kHatchStep == 0; }
 
 int32_t SquareIndex(int32_t x, int32_t y) { return y * kPaletteImageSize + x; }
 
-ColourTriple RingToRgb(ColourTriple hsv) {
-  return (GState.HueRingMode & kRingCie) ? CieHsvToRgb(hsv) : HsvToRgb(hsv);
+// The white of a ring batch: the user's, or the fixed ring white.
+LabWhite BatchWhite(bool ringWhite) { return ringWhite ? UsableWhite(kRingWhite) : CurrentWhite(); }
+
+ColourTriple RingToRgb(ColourTriple hsv, const LabWhite& white) {
+  return (GState.HueRingMode & kRingCie) ? CieHsvToRgb(hsv, white) : HsvToRgb(hsv);
 }
 
 float RingHueAt(int32_t dx, int32_t dy) {
@@ -303,7 +307,7 @@ bool CheckGamutOfChecked(const PluginContext* context, AnyBatch* batch) {
   batch->checkPixels.resize(m);
   batch->checkResults.resize(m);
   for (size_t k = 0; k < m; ++k) batch->checkPixels[k] = batch->pixels[batch->checked[k]];
-  NtscGamutCheckRow(context, batch->checkPixels.data(), batch->checkResults.data(), m);
+  NtscGamutCheckRow(context, GState.GamutMode, batch->checkPixels.data(), batch->checkResults.data(), m);
   return true;
 }
 
@@ -367,17 +371,13 @@ void MarkRingBatch(const PluginContext* context, RingBatch* batch);
 
 // Converts every colour of a batch (CIE: L*a*b* under the given white) into
 // its pixel, then inverts the checked ones the gamut check flags.
-void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, const float* white) {
+void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, const LabWhite& white) {
   const size_t n = batch->colours.size();
   batch->pixels.resize(n);
   if (n == 0) return;
   if (cie) {
-    batch->bytes.resize(3 * n);  // before the white is lent: a failure must not keep it
-    float saved[3];
-    std::memcpy(saved, GState.ReferenceWhite, sizeof saved);
-    std::memcpy(GState.ReferenceWhite, white, sizeof saved);
-    LabToRgbBytesRow(batch->colours.data(), batch->bytes.data(), n);
-    std::memcpy(GState.ReferenceWhite, saved, sizeof saved);
+    batch->bytes.resize(3 * n);
+    LabToRgbBytesRow(white, batch->colours.data(), batch->bytes.data(), n);
     const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
     const uint32_t blue = ChannelShift(context->BluePosition);
     const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
@@ -423,7 +423,7 @@ void CieLabTerms(float sine, float cosine, float saturation, float* aTerm, float
 // The CIE ring's current-colour band: one lightness and chroma, each pixel
 // its own hue direction; converted as one row, then marked.
 void ConvertCieRingBand(const PluginContext* context, RingBatch* batch, float saturation, float value,
-                        const float* white) {
+                        const LabWhite& white) {
   const size_t n = batch->where.size();
   batch->pixels.resize(n);
   batch->aTerms.resize(n);
@@ -464,7 +464,7 @@ void PlanRing(const PluginContext* context, PluginVector<float>* currentHues) {
     }
   }
   for (int white = 0; white < 2; ++white) {
-    ConvertRingBatch(context, &gRingFixed.batches[white], cie, white ? kRingWhite : GState.ReferenceWhite);
+    ConvertRingBatch(context, &gRingFixed.batches[white], cie, BatchWhite(white != 0));
   }
   for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
     for (RingBatch& batch : part->batches) batch.runs = RunsOf<PluginVector<Run>>(batch.where.size(), [&](size_t i) { return batch.where[i]; });
@@ -522,11 +522,11 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
         continue;
       }
       if (cie) {
-        ConvertCieRingBand(context, &batch, ring.c1, ring.c2, white ? kRingWhite : GState.ReferenceWhite);
+        ConvertCieRingBand(context, &batch, ring.c1, ring.c2, BatchWhite(white != 0));
         continue;
       }
       FillRingColours(&batch, cie, gCurrentHues, ring.c1, ring.c2);
-      ConvertRingBatch(context, &batch, cie, white ? kRingWhite : GState.ReferenceWhite);
+      ConvertRingBatch(context, &batch, cie, BatchWhite(white != 0));
     }
     gRingCurrent.key = currentKey;
     gRingCurrent.valid = true;
@@ -550,7 +550,7 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   gSquare.pixels.resize(static_cast<size_t>(side * side));
   Pixel* const square = gSquare.pixels.data();
   for (int32_t row = 0; row < side; ++row) {
-    LabTermsToOpaquePixelRow(context, GState.ReferenceWhite, CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0,
+    LabTermsToOpaquePixelRow(context, CurrentWhite(), CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0,
                              aTerms, bTerms, square + row * side, side);
   }
   // Only the hatching places and the dot columns can get a mark (the rest
@@ -581,7 +581,7 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   checkPixels.resize(m);
   checks.assign(m, 0);
   for (size_t k = 0; k < m; ++k) checkPixels[k] = square[marked[k].index];
-  if (GState.GamutMode != kGamutOff) NtscGamutCheckRow(context, checkPixels.data(), checks.data(), m);
+  if (GState.GamutMode != kGamutOff) NtscGamutCheckRow(context, GState.GamutMode, checkPixels.data(), checks.data(), m);
   ClipColumn columns[side];
   const Pixel invertMask = InvertPixel(context, 0);
   for (size_t k = 0; k < m; ++k) {
@@ -705,8 +705,6 @@ float WrapPickerHue(float hue) {
 }
 
 void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
-  float remembered[3];
-  std::memcpy(remembered, GState.ReferenceWhite, sizeof remembered);
   ClipColumn columns[kPaletteImageSize];
   for (int32_t y = 0; y < kPaletteImageSize; ++y) {
     for (int32_t x = 0; x < kPaletteImageSize; ++x) {
@@ -719,22 +717,18 @@ void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const Pa
         bool underRingWhite = false;
         const ColourTriple hsv =
             RingColourInputs(RingSourceAt(r, hatch), x, hue, inputs.ringSource, &underRingWhite);
-        if (underRingWhite) std::memcpy(GState.ReferenceWhite, kRingWhite, sizeof kRingWhite);
-        Pixel colour = RgbToPixel(context, RingToRgb(hsv));
-        // The ring white holds for this one pixel.
-        std::memcpy(GState.ReferenceWhite, remembered, sizeof remembered);
-        if (NtscGamutCheck(context, colour) != 0 && RingHatched(r, hatch)) colour = InvertPixel(context, colour);
+        Pixel colour = RgbToPixel(context, RingToRgb(hsv, BatchWhite(underRingWhite)));
+        if (PanelGamutCheck(context, colour) != 0 && RingHatched(r, hatch)) colour = InvertPixel(context, colour);
         *pixel = colour;
       } else if (std::abs(dx) <= kSquareHalf && std::abs(dy) <= kSquareHalf) {
         const ColourTriple hsv{inputs.squareHue, SquareSaturation(dx), SquareValue(dy), 255};
         const Pixel colour = RgbToPixel(context, PickerHsvToRgb(hsv));
-        *pixel = MarkSquarePixel(context, colour, NtscGamutCheck(context, colour), x, y, dx, &columns[x]);
+        *pixel = MarkSquarePixel(context, colour, PanelGamutCheck(context, colour), x, y, dx, &columns[x]);
       } else if (r < kHueRingInner) {
         DrawZonePixel(context, pixel, dx, dy, r, hatch);
       }
     }
   }
-  std::memcpy(GState.ReferenceWhite, remembered, sizeof remembered);
 }
 
 void ForgetPaletteColours() {

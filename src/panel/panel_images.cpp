@@ -18,6 +18,7 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "core/artwork.h"
 #include "host/host_calls.h"
@@ -95,11 +96,11 @@ void DrawValueRows(const PluginContext* context, Pixel* pixels, const ColourTrip
     slider[x] = {p * (lab ? 100.0f : 255.0f), coords.c1, coords.c2, coords.alpha};
   }
   if (lab) {
-    LabToPixelRow(context, slider, colours, kSwatchImageWidth);
+    LabToPixelRow(context, CurrentWhite(), slider, colours, kSwatchImageWidth);
   } else {
     for (int32_t x = 0; x < kSwatchImageWidth; ++x) colours[x] = SliderToPixel(context, slider[x]);
   }
-  NtscGamutCheckRow(context, colours, warnings, kSwatchImageWidth);
+  NtscGamutCheckRow(context, GState.GamutMode, colours, warnings, kSwatchImageWidth);
   for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
     const Pixel c = colours[x];
     const bool marker = lab && std::abs(slider[x].c0 - coords.c0) <= kSliderMarkerHalfWidth;
@@ -143,10 +144,10 @@ ColourTriple MarkerColour(PluginContext* context) {
 }
 
 ColourTriple RgbToRingSpace(ColourTriple rgb) {
-  return (GState.HueRingMode & kRingCie) ? RgbToCieHsv(rgb) : RgbToHsv(rgb);
+  return (GState.HueRingMode & kRingCie) ? PanelRgbToCieHsv(rgb) : PanelRgbToHsv(rgb);
 }
 ColourTriple RingSpaceToRgb(ColourTriple hsv) {
-  return (GState.HueRingMode & kRingCie) ? CieHsvToRgb(hsv) : HsvToRgb(hsv);
+  return (GState.HueRingMode & kRingCie) ? PanelCieHsvToRgb(hsv) : HsvToRgb(hsv);
 }
 bool SpacesAgree() { return ((GState.HueRingMode & kRingCie) != 0) == (GState.CieHsvMode != 0); }
 
@@ -170,7 +171,7 @@ float SquareHue(const ColourTriple& marker) {
     hue = marker.c0;
   } else {
     const ColourTriple rgb = RingSpaceToRgb(GState.HueRingHsv);
-    hue = GState.CieHsvMode ? RgbToCieHsv(rgb).c0 : RgbToHsv(rgb).c0;
+    hue = GState.CieHsvMode ? PanelRgbToCieHsv(rgb).c0 : PanelRgbToHsv(rgb).c0;
   }
   return WrapPickerHue(hue);
 }

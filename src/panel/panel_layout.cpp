@@ -13,6 +13,7 @@
 
 #include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"

@@ -10,6 +10,7 @@
 #include "colour/colour_mixing.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour_test_support.h"
 
 namespace {
@@ -57,16 +58,16 @@ uint64_t ConversionDigest() {
         for (float g : levels) {
           for (float b : levels) {
             const ColourTriple rgb{r, g, b, 255};
-            const ColourTriple hsv = RgbToHsv(rgb);
+            const ColourTriple hsv = PanelRgbToHsv(rgb);
             const ColourTriple xyz = RgbToXyz(rgb);
-            const ColourTriple lab = XyzToLab(xyz);
+            const ColourTriple lab = XyzToLab(xyz, CurrentWhite());
             const ColourTriple yxy = XyzToYxy(xyz);
-            const ColourTriple cieHsv = RgbToCieHsv(rgb);
+            const ColourTriple cieHsv = PanelRgbToCieHsv(rgb);
             const ColourTriple picker = RgbToPickerHsv(rgb);
             const ColourTriple luma = RgbToLumaDiff(rgb);
             for (const ColourTriple& t :
-                 {hsv, HsvToRgb(hsv), xyz, XyzToRgb(xyz), lab, LabToXyz(lab), RgbToLab(rgb), LabToRgb(lab), yxy,
-                  yxy.c2 != 0.0f ? YxyToXyz(yxy) : yxy, cieHsv, CieHsvToRgb(cieHsv), picker, PickerHsvToRgb(picker),
+                 {hsv, HsvToRgb(hsv), xyz, XyzToRgb(xyz), lab, LabToXyz(lab, CurrentWhite()), PanelRgbToLab(rgb), PanelLabToRgb(lab), yxy,
+                  yxy.c2 != 0.0f ? YxyToXyz(yxy) : yxy, cieHsv, PanelCieHsvToRgb(cieHsv), picker, PickerHsvToRgb(picker),
                   RgbToYuv(rgb), luma, LumaDiffToRgb(luma)}) {
               digest.Add(t);
             }
@@ -84,7 +85,7 @@ uint64_t ConversionDigest() {
           for (float v : values) {
             const ColourTriple hsv{h, s, v, 200};
             digest.Add(HsvToRgb(hsv));
-            digest.Add(CieHsvToRgb(hsv));
+            digest.Add(PanelCieHsvToRgb(hsv));
             digest.Add(PickerHsvToPixel(&ctx, hsv));
           }
         }
@@ -104,7 +105,7 @@ uint64_t ConversionDigest() {
             digest.Add(PixelToSlider(layout, pixel));
             for (int gamut = 0; gamut < 3; ++gamut) {
               GState.GamutMode = gamut;
-              digest.Add(static_cast<uint32_t>(NtscGamutCheck(layout, pixel)));
+              digest.Add(static_cast<uint32_t>(PanelGamutCheck(layout, pixel)));
             }
           }
         }

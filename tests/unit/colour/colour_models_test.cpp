@@ -11,6 +11,7 @@
 
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "colour_test_support.h"
 #include "support/sweep.h"
 
@@ -43,15 +44,15 @@ TEST_F(ColourModels, KnownValuesWithDefaultWhite) {
   const ColourTriple white{255, 255, 255, 255};
   const KnownValue cases[] = {
       {"red XYZ", RgbToXyz, red, {41.24f, 21.26f, 1.93f, 255}, 0.005f},
-      {"red Lab", RgbToLab, red, {53.21f, 80.08f, 67.20f, 255}, 0.01f},
-      {"red CIE HSV", RgbToCieHsv, red, {0.9722f, 1.0453f, 0.5321f, 255}, 0.0001f},
-      {"blue Lab", RgbToLab, blue, {32.29f, 79.17f, -107.83f, 255}, 0.01f},
-      {"blue CIE HSV", RgbToCieHsv, blue, {0.2325f, 1.3377f, 0.3229f, 255}, 0.0001f},
-      {"white Lab", RgbToLab, white, {99.96f, -0.003f, -0.016f, 255}, 0.002f},
+      {"red Lab", PanelRgbToLab, red, {53.21f, 80.08f, 67.20f, 255}, 0.01f},
+      {"red CIE HSV", PanelRgbToCieHsv, red, {0.9722f, 1.0453f, 0.5321f, 255}, 0.0001f},
+      {"blue Lab", PanelRgbToLab, blue, {32.29f, 79.17f, -107.83f, 255}, 0.01f},
+      {"blue CIE HSV", PanelRgbToCieHsv, blue, {0.2325f, 1.3377f, 0.3229f, 255}, 0.0001f},
+      {"white Lab", PanelRgbToLab, white, {99.96f, -0.003f, -0.016f, 255}, 0.002f},
       {"white XYZ", RgbToXyz, white, {95.05f, 100.0f, 108.9f, 255}, 0.01f},
-      {"red HSV", RgbToHsv, red, {1.0f, 1.0f, 1.0f, 255}, 0.0f},
-      {"green HSV", RgbToHsv, {0, 255, 0, 7}, {2.0f / 3.0f, 1.0f, 1.0f, 7}, 1e-7f},
-      {"blue HSV", RgbToHsv, blue, {1.0f / 3.0f, 1.0f, 1.0f, 255}, 1e-7f},
+      {"red HSV", PanelRgbToHsv, red, {1.0f, 1.0f, 1.0f, 255}, 0.0f},
+      {"green HSV", PanelRgbToHsv, {0, 255, 0, 7}, {2.0f / 3.0f, 1.0f, 1.0f, 7}, 1e-7f},
+      {"blue HSV", PanelRgbToHsv, blue, {1.0f / 3.0f, 1.0f, 1.0f, 255}, 1e-7f},
       {"HSV hue 0 is red", HsvToRgb, {0.0f, 1.0f, 1.0f, 9}, {255, 0, 0, 9}, 0.0f},
       {"HSV hue 1 is red", HsvToRgb, {1.0f, 1.0f, 1.0f, 9}, {255, 0, 0, 9}, 0.0f},
       {"HSV saturation above 1 is 1", HsvToRgb, {1.0f / 3.0f, 3.0f, 1.0f, 1}, {0, 0, 255, 1}, 0.001f},
@@ -74,10 +75,10 @@ TEST_F(ColourModels, GreysTakeTheRememberedHue) {
   const float greys[] = {0.0f, 1.0f, 128.0f, 254.5f, 255.0f};
   for (float v : greys) {
     const ColourTriple grey{v, v, v, 255};
-    const ColourTriple hsv = RgbToHsv(grey);
+    const ColourTriple hsv = PanelRgbToHsv(grey);
     EXPECT_EQ(0.0f, hsv.c1) << v;
     EXPECT_EQ(0.37f, hsv.c0) << v;
-    const ColourTriple cie = RgbToCieHsv(grey);
+    const ColourTriple cie = PanelRgbToCieHsv(grey);
     EXPECT_LT(cie.c1, 0.001f) << v;
     EXPECT_EQ(0.37f, cie.c0) << v;
     GState.CieHsvMode = 1;
@@ -86,24 +87,24 @@ TEST_F(ColourModels, GreysTakeTheRememberedHue) {
     EXPECT_EQ(0.37f, RgbToPickerHsv(grey).c0) << v;
   }
   // White's chroma with the default white is tiny but not zero.
-  EXPECT_NEAR(0.00016f, RgbToCieHsv({255, 255, 255, 255}).c1, 0.00001f);
+  EXPECT_NEAR(0.00016f, PanelRgbToCieHsv({255, 255, 255, 255}).c1, 0.00001f);
 }
 
 TEST_F(ColourModels, CieHueJustAboveZeroDegreesWrapsBelowThirteenTwelfths) {
   // A colour with a tiny positive b* and positive a*: angle just above 0.
   const ColourTriple lab{50.0f, 40.0f, 0.01f, 255};
   const float pi = 3.1415927f;
-  const ColourTriple rgb = LabToRgb(lab);
-  const ColourTriple cie = RgbToCieHsv(rgb);
-  const float angle = std::atan2(RgbToLab(rgb).c2, RgbToLab(rgb).c1) / pi * 180.0f;
+  const ColourTriple rgb = PanelLabToRgb(lab);
+  const ColourTriple cie = PanelRgbToCieHsv(rgb);
+  const float angle = std::atan2(PanelRgbToLab(rgb).c2, PanelRgbToLab(rgb).c1) / pi * 180.0f;
   ASSERT_GT(angle, 0.0f);
   EXPECT_LT(cie.c0, 13.0f / 12.0f);
   EXPECT_GT(cie.c0, 13.0f / 12.0f - 0.001f);
   // The angle 0 itself maps to 360 degrees, that is hue 1/12.
-  const ColourTriple onAxis = RgbToCieHsv(LabToRgb({50.0f, 40.0f, 0.0f, 255}));
+  const ColourTriple onAxis = PanelRgbToCieHsv(PanelLabToRgb({50.0f, 40.0f, 0.0f, 255}));
   EXPECT_GT(onAxis.c0, 1.0f / 12.0f - 0.001f);
-  // CieHsvToRgb reads the same angle back.
-  const ColourTriple back = CieHsvToRgb(cie);
+  // PanelCieHsvToRgb reads the same angle back.
+  const ColourTriple back = PanelCieHsvToRgb(cie);
   EXPECT_LE(MaxChannelError(back, rgb), 0.1f);
 }
 
@@ -179,8 +180,8 @@ TEST_F(ColourModels, SweepRoundTripsOverTheWholeCube) {
     for (int g = 0; g < 256; ++g) {
       for (int b = 0; b < 256; ++b) {
         const ColourTriple rgb{static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 255};
-        hsvWorst = std::max(hsvWorst, MaxChannelError(HsvToRgb(RgbToHsv(rgb)), rgb));
-        cieWorst = std::max(cieWorst, MaxChannelError(CieHsvToRgb(RgbToCieHsv(rgb)), rgb));
+        hsvWorst = std::max(hsvWorst, MaxChannelError(HsvToRgb(PanelRgbToHsv(rgb)), rgb));
+        cieWorst = std::max(cieWorst, MaxChannelError(PanelCieHsvToRgb(PanelRgbToCieHsv(rgb)), rgb));
       }
     }
   }
@@ -189,7 +190,7 @@ TEST_F(ColourModels, SweepRoundTripsOverTheWholeCube) {
   // Red, the colour at both ends of the hue scale, comes back exactly.
   for (float value : {255.0f, 128.0f, 1.0f}) {
     const ColourTriple red{value, 0, 0, 255};
-    EXPECT_EQ(0.0f, MaxChannelError(HsvToRgb(RgbToHsv(red)), red)) << value;
+    EXPECT_EQ(0.0f, MaxChannelError(HsvToRgb(PanelRgbToHsv(red)), red)) << value;
   }
 }
 
@@ -202,14 +203,14 @@ TEST_F(ColourModels, AnyReferenceWhiteKeepsColoursFinite) {
   for (const auto& white : whites) {
     std::memcpy(GState.ReferenceWhite, white, sizeof white);
     for (const ColourTriple& rgb : colours) {
-      for (const ColourTriple& c : {RgbToLab(rgb), LabToRgb(RgbToLab(rgb)), RgbToCieHsv(rgb), CieHsvToRgb(RgbToCieHsv(rgb))}) {
+      for (const ColourTriple& c : {PanelRgbToLab(rgb), PanelLabToRgb(PanelRgbToLab(rgb)), PanelRgbToCieHsv(rgb), PanelCieHsvToRgb(PanelRgbToCieHsv(rgb))}) {
         EXPECT_TRUE(std::isfinite(c.c0) && std::isfinite(c.c1) && std::isfinite(c.c2))
             << "white " << white[0] << " " << white[1] << " " << white[2] << ", colour " << rgb.c0 << " " << rgb.c1;
       }
     }
   }
   // The usual white passes unchanged.
-  const ColourTriple lab = RgbToLab({255, 255, 255, 255});
+  const ColourTriple lab = PanelRgbToLab({255, 255, 255, 255});
   EXPECT_NEAR(lab.c0, 100.0f, 0.1f);
 }
 
@@ -231,7 +232,7 @@ TEST_F(ColourModels, NtscGamutLevels) {
   };
   for (const Case& c : cases) {
     GState.GamutMode = c.mode;
-    EXPECT_EQ(c.expected, NtscGamutCheck(&context, c.pixel)) << c.name;
+    EXPECT_EQ(c.expected, PanelGamutCheck(&context, c.pixel)) << c.name;
   }
 }
 

@@ -9,6 +9,7 @@
 #include "colour/canvas_sampling.h"
 #include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"

@@ -10,6 +10,7 @@
 
 #include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "core/pixel_bytes.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
@@ -67,17 +68,17 @@ TEST_F(ColourAgreement, OptionClickBetweenSquareDragsKeepsTheRingColour) {
   const float white[3] = {95.147f, 100.1f, 108.983f};  // the stored reference white's default
   std::copy(white, white + 3, GState.ReferenceWhite);
   OpenWith({30, 60, 250, 255});
-  const float hue = RgbToCieHsv(GState.CurrentRgb).c0;
+  const float hue = PanelRgbToCieHsv(GState.CurrentRgb).c0;
   Gesture(*host, OnPalette(0, 0), {{kPaletteCentreX + 42, kPaletteCentreY - 42}});  // saturation 1, value 1
   Gesture(*host, OnPalette(-70, 80), {});                                           // background option box
   EXPECT_EQ(1, GState.FloodBackground);
   Gesture(*host, OnPalette(10, 10), {{kPaletteCentreX, kPaletteCentreY}});          // 0.5, 0.5
   EXPECT_EQ("tv_SetAPen 123 106 191", LastAPen());
-  EXPECT_NEAR(hue, RgbToCieHsv(GState.CurrentRgb).c0, 0.01f);
+  EXPECT_NEAR(hue, PanelRgbToCieHsv(GState.CurrentRgb).c0, 0.01f);
 
   // The slider darkens the colour: the next square press starts from it.
   Gesture(*host, OnSwatch(40, 60), {{2 + 177 * 20 / 100, 60}});
-  const ColourTriple darkened = RgbToHsv(GState.CurrentRgb);
+  const ColourTriple darkened = PanelRgbToHsv(GState.CurrentRgb);
   Press(*host, OnPalette(0, 0));
   EXPECT_EQ(darkened.c2, GState.HueRingHsv.c2);
   Release(*host, OnPalette(0, 0));

@@ -13,6 +13,7 @@
 
 #include "colour/canvas_sampling.h"
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "interact/canvas_modes.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "support/panel_driver.h"
@@ -128,8 +129,8 @@ TEST_F(PanelGestures, BarsMoveSaturationAndValueByTravel) {
 TEST_F(PanelGestures, DifferingModelsKeepTheColourBetweenGestures) {
   GState.CieHsvMode = 1;
   OpenWith({200, 100, 50, 255});
-  const auto lightness = [] { return RgbToLab(GState.CurrentRgb).c0; };
-  const auto cieHue = [] { return RgbToCieHsv(GState.CurrentRgb).c0; };
+  const auto lightness = [] { return PanelRgbToLab(GState.CurrentRgb).c0; };
+  const auto cieHue = [] { return PanelRgbToCieHsv(GState.CurrentRgb).c0; };
 
   Gesture(*host, OnPalette(0, -76), {{kPaletteCentreX + 60, kPaletteCentreY - 40}});
   const float ringLightness = lightness();
@@ -197,8 +198,8 @@ TEST_F(PanelGestures, CornersSwitchOptionsAndRadius89IsACorner) {
   const Pointer cie = OnPalette(70, 80);
   Press(*host, cie);
   EXPECT_EQ(1, GState.CieHsvMode);
-  EXPECT_NEAR(RgbToCieHsv(rgb).c1, GState.CurrentHsv.c1, 1e-4f);
-  EXPECT_NEAR(RgbToCieHsv(rgb).c2, GState.CurrentHsv.c2, 1e-4f);
+  EXPECT_NEAR(PanelRgbToCieHsv(rgb).c1, GState.CurrentHsv.c1, 1e-4f);
+  EXPECT_NEAR(PanelRgbToCieHsv(rgb).c2, GState.CurrentHsv.c2, 1e-4f);
   EXPECT_EQ(rgb.c0, GState.CurrentRgb.c0);
   EXPECT_EQ(0u, CommandsStartingWith("tv_SetAPen").size());
   // Right click there opens the LAB reference dialog.
@@ -283,7 +284,7 @@ TEST_F(PanelGestures, SliderModesLockAndDrags) {
   p = At(p, 2 + 177 / 2, 60);
   Drag(*host, p);
   EXPECT_NEAR(100.0f * 88.0f / 177.0f, GState.SliderCoords.c0, 1e-4f);
-  EXPECT_NEAR(GState.SliderCoords.c0, RgbToLab(GState.CurrentRgb).c0, 0.5f);
+  EXPECT_NEAR(GState.SliderCoords.c0, PanelRgbToLab(GState.CurrentRgb).c0, 0.5f);
   EXPECT_EQ(0u, CommandsStartingWith("tv_RangeGrab").size());
   Release(*host, p);
   EXPECT_EQ(1u, CommandsStartingWith("tv_SetAPen").size());

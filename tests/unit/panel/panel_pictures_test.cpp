@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/panel_models.h"
 #include "core/artwork.h"
 #include "core/packed_image.h"
 #include "core/plugin_state.h"

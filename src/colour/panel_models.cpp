@@ -1,0 +1,36 @@
+// Tintwell colour: the colour models as the plug-in is set.
+#include "colour/panel_models.h"
+
+LabWhite CurrentWhite() { return UsableWhite(GState.ReferenceWhite); }
+
+ColourTriple PanelRgbToHsv(ColourTriple rgb) { return RgbToHsv(rgb, GState.CurrentHsv.c0); }
+
+ColourTriple PanelRgbToCieHsv(ColourTriple rgb) { return RgbToCieHsv(rgb, CurrentWhite(), GState.CurrentHsv.c0); }
+
+ColourTriple PanelCieHsvToRgb(ColourTriple cieHsv) { return CieHsvToRgb(cieHsv, CurrentWhite()); }
+
+ColourTriple PanelRgbToLab(ColourTriple rgb) { return RgbToLab(rgb, CurrentWhite()); }
+
+ColourTriple PanelLabToRgb(ColourTriple lab) { return LabToRgb(lab, CurrentWhite()); }
+
+int32_t PanelGamutCheck(const PluginContext* context, Pixel pixel) {
+  return NtscGamutCheck(context, pixel, GState.GamutMode);
+}
+
+// A colour of no saturation keeps the hue the panel remembered.
+ColourTriple RgbToPickerHsv(ColourTriple rgb) {
+  const float rememberedHue = GState.CurrentHsv.c0;
+  ColourTriple hsv = GState.CieHsvMode ? PanelRgbToCieHsv(rgb) : PanelRgbToHsv(rgb);
+  if (hsv.c1 == 0.0f) hsv.c0 = rememberedHue;
+  return hsv;
+}
+
+ColourTriple PickerHsvToRgb(ColourTriple hsv) { return GState.CieHsvMode ? PanelCieHsvToRgb(hsv) : HsvToRgb(hsv); }
+
+ColourTriple PixelToPickerHsv(const PluginContext* context, Pixel pixel) {
+  return RgbToPickerHsv(PixelToRgb(context, pixel));
+}
+
+Pixel PickerHsvToPixel(const PluginContext* context, ColourTriple hsv) {
+  return RgbToPixel(context, PickerHsvToRgb(hsv));
+}
