@@ -18,6 +18,7 @@ TEST_F(CanvasSoak, RandomCanvasEventsKeepThePluginSound) {
   host->ChangeRoom("Room-2");
   host->FillCurrentLayer(simhost::Rgba{40, 90, 160, 255});
   soak::Harness harness(*host, soak::SoakSeed(20240613));
+  harness.DriveClock();
   soak::AddPanelEventKinds(harness);
   soak::AddCanvasEventKinds(harness);
   soak::AddPanelInvariants(harness);

@@ -19,6 +19,7 @@ TEST_F(GestureSoak, RandomGesturesKeepThePluginSound) {
   host->ChangeRoom("Room-2");  // a room new to the settings shows every section
   ASSERT_NE(0, GState.ShowPalette);
   soak::Harness harness(*host, soak::SoakSeed(20240611));
+  harness.DriveClock();
   soak::AddPanelEventKinds(harness);
   soak::AddPanelInvariants(harness);
   EXPECT_TRUE(harness.Run(soak::SoakSteps(3000)));

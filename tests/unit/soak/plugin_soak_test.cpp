@@ -37,6 +37,7 @@ TEST_F(PluginSoak, EveryEntryAndHostFailureKeepsThePluginSound) {
 
   const uint32_t seed = soak::SoakSeed(20240907);
   soak::Harness harness(*host, seed);
+  harness.DriveClock();
   soak::AddPanelEventKinds(harness);
   soak::AddPanelInvariants(harness);
   soak::AddCanvasEventKinds(harness);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "store/colour_scheme.h"
+
 namespace soak {
 
 namespace {
@@ -87,7 +89,8 @@ std::string CheckCommandText(const std::string& command, const std::string& acti
   return std::string();
 }
 
-Harness::Harness(simhost::SimHost& host, uint32_t seed) : host_(host), seed_(seed), rng_(seed) {}
+Harness::Harness(simhost::SimHost& host, uint32_t seed)
+    : host_(host), seed_(seed), rng_(seed), clockRng_(seed ^ 0x9e3779b9u) {}
 
 void Harness::Add(const std::string& name, int weight, EventKind kind) {
   names_.push_back(name);
@@ -128,7 +131,20 @@ void Harness::CountRecords() {
 ::testing::AssertionResult Harness::Run(int64_t steps) {
   if (kinds_.empty()) return ::testing::AssertionFailure() << "no event kinds";
   std::discrete_distribution<int> choose(weightList_.begin(), weightList_.end());
+  struct ClockRelease {
+    bool driven;
+    ~ClockRelease() {
+      if (driven) ClearTestClock();
+    }
+  } release{drivesClock_};
   for (int64_t step = 0; step < steps; ++step) {
+    if (drivesClock_) {
+      // Mostly quick successions (double clicks where a press follows a
+      // release), now and then a pause long enough to break one.
+      const uint32_t draw = clockRng_();
+      clock_ += static_cast<int32_t>(draw % 8 == 0 ? 300 + draw / 8 % 700 : draw / 8 % 20);
+      SetTestClock(clock_);
+    }
     const int kind = choose(rng_);
     note_.clear();
     Step context{host_, rng_, *this};

@@ -64,6 +64,11 @@ class Harness {
   // second word of such a command can be added here.
   void AcceptToolCommandWord(const std::string& word) { toolWords_.push_back(word); }
 
+  // The plug-in's clock (which times double clicks) steps on by a seeded
+  // amount before each event instead of following real time, so a run
+  // replays by its seed on any machine and under any load.
+  void DriveClock() { drivesClock_ = true; }
+
   // Runs `steps` events. The commands of each event are checked after it;
   // host records are dropped as the run goes, so memory stays flat however
   // long it runs.
@@ -85,6 +90,9 @@ class Harness {
   simhost::SimHost& host_;
   uint32_t seed_;
   std::mt19937 rng_;
+  std::mt19937 clockRng_;  // its own sequence: the events drawn stay as they were
+  bool drivesClock_ = false;
+  int32_t clock_ = 1000000;
   std::vector<std::string> names_;
   std::vector<EventKind> kinds_;
   std::vector<int> weightList_;
