@@ -59,6 +59,7 @@ TEST_F(PanelSoak, RandomMenusMovesAndDialogEditsKeepEverythingConsistent) {
     ASSERT_NE(0, panel);
     host->SetAskIntegerAnswer(std::nullopt);
     soak::Harness harness(*host, soak::SoakSeed(seed));
+    harness.DriveClock();
 
     harness.Add("menu answer", 35, [&](soak::Step& s) {
       // Mostly ids the menu may show, some junk.
