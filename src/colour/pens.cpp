@@ -33,10 +33,16 @@ Pixel GetAPen(PluginContext* context) { return ReadPen(context, "tv_GetAPen"); }
 Pixel GetBPen(PluginContext* context) { return ReadPen(context, "tv_GetBPen"); }
 
 // Sends the pen, then refreshes the slider's A-B gradient, which starts at
-// the A pen; while the slider itself is dragged the gradient must hold still.
+// the A pen; while the slider itself is dragged the gradient must hold still
+// and is marked behind, to be read again when the panel catches up (a slider
+// gesture can be cut short without a release and the mark outlives it).
 void SetAPen(PluginContext* context, Pixel pixel) {
   WritePen(context, "tv_SetAPen %d %d %d", pixel);
-  if (!(GState.DragTarget & kDragSlider)) LoadGradientTable(context);
+  if (GState.DragTarget & kDragSlider) {
+    GState.GradientStale = 1;
+  } else {
+    LoadGradientTable(context);
+  }
 }
 
 // The gradient ends at the B pen: it is behind once this goes out, until
