@@ -32,10 +32,10 @@ std::string Lower(const std::string& text) {
   return lower;
 }
 
-// Splits on runs of spaces; a "..." argument is one token without its quotes.
-std::vector<std::string> Tokens(const std::string& text) {
-  std::vector<std::string> tokens;
-  tokens.reserve(8);
+// Splits on runs of spaces; a "..." argument is one token without its
+// quotes. Into `tokens`, whose strings' buffers are reused.
+void Tokens(const std::string& text, std::vector<std::string>* tokens) {
+  size_t count = 0;
   const size_t size = text.size();
   size_t i = 0;
   while (i < size) {
@@ -45,10 +45,11 @@ std::vector<std::string> Tokens(const std::string& text) {
     if (quoted) ++i;
     const size_t start = i;
     while (i < size && text[i] != (quoted ? '"' : ' ')) ++i;
-    tokens.emplace_back(text, start, i - start);
+    if (count == tokens->size()) tokens->emplace_back();
+    (*tokens)[count++].assign(text, start, i - start);
     if (quoted && i < size) ++i;
   }
-  return tokens;
+  tokens->resize(count);
 }
 
 int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fallback = 0) {
@@ -287,9 +288,25 @@ const CommandEntry kCommands[] = {
 std::string SimHost::Impl::Command(const std::string& text) {
   SimHost& host = *self;
   const size_t index = commands.size();
-  commands.push_back(CommandRecord{text, std::string()});
+  if (spareCommands.empty()) {
+    commands.push_back(CommandRecord{text, std::string()});
+  } else {
+    CommandRecord& record = commands.emplace_back(std::move(spareCommands.back()));
+    spareCommands.pop_back();
+    record.command.assign(text);
+    record.reply.clear();
+  }
 
-  const std::vector<std::string> tokens = Tokens(text);
+  // This command's token list; the commands a handler serves inside it
+  // (tv_plugin) take the next one.
+  if (commandTokens.size() <= commandNesting) commandTokens.emplace_back();
+  std::vector<std::string>& tokens = commandTokens[commandNesting];
+  struct Nesting {
+    size_t& level;
+    explicit Nesting(size_t& l) : level(l) { ++level; }
+    ~Nesting() { --level; }
+  } nesting(commandNesting);
+  Tokens(text, &tokens);
   const std::string word = tokens.empty() ? std::string() : Lower(tokens[0]);
   commandWord = word;
   std::string reply;
@@ -305,11 +322,13 @@ std::string SimHost::Impl::Command(const std::string& text) {
     ToolCommand(tokens);  // "<tool> key value ...": the active tool's settings
   }
 
-  auto script = scriptedReplies.find(text);
-  if (script != scriptedReplies.end() && !script->second.empty()) {
-    reply = script->second.front();
-    script->second.pop_front();
-    if (script->second.empty()) scriptedReplies.erase(script);
+  if (!scriptedReplies.empty()) {
+    auto script = scriptedReplies.find(text);
+    if (script != scriptedReplies.end() && !script->second.empty()) {
+      reply = script->second.front();
+      script->second.pop_front();
+      if (script->second.empty()) scriptedReplies.erase(script);
+    }
   }
   if (reply.size() > 255) reply.resize(255);
   commands[index].reply = reply;
