@@ -22,13 +22,18 @@ namespace {
 // Lower case as the C library's tolower makes it; lower-case letters,
 // digits and '_' (every byte of the usual command word) are their own lower
 // case in any locale, so only the others ask the library.
-std::string Lower(const std::string& text) {
-  std::string lower(text.size(), '\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
+void LowerInto(const std::string& text, std::string* lower) {
+  lower->assign(text);
+  for (char& c : *lower) {
+    const unsigned char byte = static_cast<unsigned char>(c);
     const bool own = (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '_';
-    lower[i] = own ? text[i] : static_cast<char>(std::tolower(byte));
+    if (!own) c = static_cast<char>(std::tolower(byte));
   }
+}
+
+std::string Lower(const std::string& text) {
+  std::string lower;
+  LowerInto(text, &lower);
   return lower;
 }
 
@@ -71,14 +76,32 @@ int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fa
 uint8_t Byte(int32_t value) { return static_cast<uint8_t>(std::max(0, std::min(255, value))); }
 
 // "r g b a" in decimal, as printf's "%d %d %d %d" writes it; the A-B
-// gradient reload asks for 256 of these per event, so no printf.
+// gradient reload asks for 256 of these per event, so no printf: each byte's
+// digits come from a table.
+struct ByteDigits {
+  char text[3];
+  uint8_t length;
+};
+struct ByteDigitTable {
+  ByteDigits entries[256];
+  ByteDigitTable() : entries() {
+    for (int value = 0; value < 256; ++value) {
+      ByteDigits& d = entries[value];
+      if (value >= 100) d.text[d.length++] = static_cast<char>('0' + value / 100);
+      if (value >= 10) d.text[d.length++] = static_cast<char>('0' + value / 10 % 10);
+      d.text[d.length++] = static_cast<char>('0' + value % 10);
+    }
+  }
+};
+const ByteDigitTable kByteDigits;
+
 std::string ColourText(Rgba c) {
   char text[16];
   char* out = text;
   for (const uint8_t byte : {c.r, c.g, c.b, c.a}) {
-    if (byte >= 100) *out++ = static_cast<char>('0' + byte / 100);
-    if (byte >= 10) *out++ = static_cast<char>('0' + byte / 10 % 10);
-    *out++ = static_cast<char>('0' + byte % 10);
+    const ByteDigits& d = kByteDigits.entries[byte];
+    std::memcpy(out, d.text, 3);  // the unused bytes are overwritten or cut off below
+    out += d.length;
     *out++ = ' ';
   }
   return std::string(text, static_cast<size_t>(out - text - 1));
@@ -307,8 +330,14 @@ std::string SimHost::Impl::Command(const std::string& text) {
     ~Nesting() { --level; }
   } nesting(commandNesting);
   Tokens(text, &tokens);
-  const std::string word = tokens.empty() ? std::string() : Lower(tokens[0]);
-  commandWord = word;
+  // The word is looked up before the handler runs; a command served inside
+  // it leaves its own word behind, as before.
+  if (tokens.empty()) {
+    commandWord.clear();
+  } else {
+    LowerInto(tokens[0], &commandWord);
+  }
+  const std::string& word = commandWord;
   std::string reply;
   CommandCall call{host, *this, tokens, reply};
   const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands), [&word](const CommandEntry& e) {
