@@ -120,6 +120,7 @@ void FilterScalar(const FilterJob& job, ptrdiff_t begin, ptrdiff_t end) {
 // block's pixels that need the long way are packed into a list that stays
 // in L1 and finished at the end of the block.
 constexpr ptrdiff_t kBlock = 512;
+constexpr ptrdiff_t kPixelsPerLine = 64 / sizeof(Pixel);  // a cache line's worth
 
 // For each 4-bit lane mask, the lanes whose bit is set, in order (the rest
 // 0), and how many there are: adding a group's first place gives the places
@@ -184,6 +185,8 @@ constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
   static Ints CmpEq(Ints a, Ints b) { return prefix##_cmpeq_epi32(a, b); }                                  \
   static Ints CmpGt(Ints a, Ints b) { return prefix##_cmpgt_epi32(a, b); }                                  \
   static Ints ShiftWordsRight8(Ints v) { return prefix##_srli_epi16(v, 8); }                                \
+  static Ints ShiftWordsLeft8(Ints v) { return prefix##_slli_epi16(v, 8); }                                  \
+  static Ints AndNot(Ints a, Ints b) { return prefix##_andnot_##whole(a, b); }                              \
   static Ints MulAddWords(Ints a, Ints b) { return prefix##_madd_epi16(a, b); }                             \
   static Ints ShiftRight(Ints v, __m128i count) { return prefix##_srl_epi32(v, count); }                    \
   static Floats ToFloats(Ints v) { return prefix##_cvtepi32_ps(v); }                                        \
