@@ -302,6 +302,49 @@ TW_REALIGN_STACK size_t LabTermsToOpaquePixels8(const PluginContext* context, co
   return i;
 }
 
+// The gamut check of NtscGamutCheckRow for whole groups of eight pixels:
+// opaque ones (all of the palette's: byte * 255 / 255 is the byte itself, so
+// no division is needed) eight at a time, a group with any other one pixel
+// by pixel. Returns how many it did.
+TW_REALIGN_STACK size_t NtscGamutCheckOpaque8(const PluginContext* context, int32_t mode, const Pixel* pixels,
+                                              int32_t* results, size_t count) {
+  const __m256i lowest = _mm256_set1_epi32(mode == kGamutWide ? kNtscWideBright : kNtscNarrowBright);
+  const __m256i highest = _mm256_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
+  const __m256i byteMask = _mm256_set1_epi32(0xff);
+  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
+  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
+  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
+  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
+  const auto channel = [&](__m256i p, __m128i shift) {
+    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(p, shift), byteMask));
+  };
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + i));
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(p, alphaBits), alphaBits)) != -1) {
+      for (size_t k = i; k < i + 8; ++k) results[k] = NtscGamutCheck(context, pixels[k], mode);
+      continue;
+    }
+    const __m256 r = channel(p, redShift), g = channel(p, greenShift), b = channel(p, blueShift);
+    const __m256 y = _mm256_add_ps(
+        _mm256_add_ps(_mm256_mul_ps(Splat8(kDiffLumaGreen), g), _mm256_mul_ps(Splat8(kDiffLumaRed), r)),
+        _mm256_mul_ps(Splat8(kDiffLumaBlue), b));
+    const __m256 redDiff = _mm256_mul_ps(_mm256_sub_ps(r, y), Splat8(kDiffRedScale));
+    const __m256 blueDiff = _mm256_mul_ps(_mm256_sub_ps(b, y), Splat8(kDiffBlueScale));
+    const __m256i level =
+        _mm256_cvttps_epi32(_mm256_sub_ps(Splat8(kNtscLevelTop), _mm256_div_ps(y, Splat8(kNtscLumaScale))));
+    const __m256i amp = _mm256_cvttps_epi32(_mm256_mul_ps(
+        Splat8(kNtscChromaScale),
+        _mm256_sqrt_ps(_mm256_add_ps(_mm256_mul_ps(redDiff, redDiff), _mm256_mul_ps(blueDiff, blueDiff)))));
+    const __m256i tooBright = _mm256_cmpgt_epi32(lowest, _mm256_sub_epi32(level, amp));
+    const __m256i tooDark = _mm256_cmpgt_epi32(_mm256_add_epi32(level, amp), highest);
+    const __m256i result =
+        _mm256_or_si256(tooBright, _mm256_andnot_si256(tooBright, _mm256_and_si256(tooDark, _mm256_set1_epi32(1))));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(results + i), result);
+  }
+  return i;
+}
+
 }  // namespace
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -570,6 +613,7 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, int32_t mo
     const __m128i highest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
     const __m128i byteMask = _mm_set1_epi32(0xff);
     const PixelShifts4 shifts(context);
+    if (HasAvx2()) i = NtscGamutCheckOpaque8(context, mode, pixels, results, count);
     for (; i + 4 <= count; i += 4) {
       const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
       const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, shifts.alpha), byteMask);

@@ -395,8 +395,11 @@ void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, 
 // Inverts the checked pixels that the gamut check flags.
 void MarkRingBatch(const PluginContext* context, RingBatch* batch) {
   if (!CheckGamutOfChecked(context, batch)) return;
+  // Inverting is flipping the colour bytes: a flagged place gets them
+  // flipped, the rest is written back unchanged, with no branch per place.
+  const Pixel invertMask = InvertPixel(context, 0);
   for (size_t k = 0; k < batch->checked.size(); ++k) {
-    if (batch->checkResults[k] != 0) batch->pixels[batch->checked[k]] = InvertPixel(context, batch->checkPixels[k]);
+    batch->pixels[batch->checked[k]] = batch->checkPixels[k] ^ (batch->checkResults[k] != 0 ? invertMask : 0u);
   }
 }
 
@@ -428,8 +431,15 @@ void ConvertCieRingBand(const PluginContext* context, RingBatch* batch, float sa
   batch->pixels.resize(n);
   batch->aTerms.resize(n);
   batch->bTerms.resize(n);
+  // CieLabTerms for every hue direction, written out so that the compiler
+  // takes the row a vector at a time (the same operations, so the same bits).
+  const float* const sine = batch->sine.data();
+  const float* const cosine = batch->cosine.data();
+  float* const aTerms = batch->aTerms.data();
+  float* const bTerms = batch->bTerms.data();
   for (size_t i = 0; i < n; ++i) {
-    CieLabTerms(batch->sine[i], batch->cosine[i], saturation, &batch->aTerms[i], &batch->bTerms[i]);
+    aTerms[i] = cosine[i] * saturation * 100.0f / 500.0f;
+    bTerms[i] = sine[i] * saturation * 100.0f / 200.0f;
   }
   LabTermsToOpaquePixelRow(context, white, CieLab(0.0f, 0.0f, 0.0f, value).c0, batch->aTerms.data(),
                            batch->bTerms.data(), batch->pixels.data(), n);
@@ -543,51 +553,69 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   const PlaceTables& places = Places();
   float sine = 0.0f, cosine = 0.0f;
   CieHueDirection(squareHue, &sine, &cosine);
-  float aTerms[side], bTerms[side];
-  for (int32_t col = 0; col < side; ++col) {
-    CieLabTerms(sine, cosine, places.squareSaturation[col], &aTerms[col], &bTerms[col]);
+  // Rows are converted a whole number of vector groups long (the last
+  // columns repeated): the few pixels past a row land on the next one before
+  // it is converted, and past the last row on spare room, which costs less
+  // than converting a ragged end apart on every row.
+  constexpr int32_t padded = (side + 7) / 8 * 8;
+  float aTerms[padded], bTerms[padded];
+  for (int32_t col = 0; col < padded; ++col) {
+    CieLabTerms(sine, cosine, places.squareSaturation[std::min(col, side - 1)], &aTerms[col], &bTerms[col]);
   }
-  gSquare.pixels.resize(static_cast<size_t>(side * side));
+  gSquare.pixels.resize(static_cast<size_t>(side * side + padded - side));
   Pixel* const square = gSquare.pixels.data();
+  const LabWhite white = CurrentWhite();
   for (int32_t row = 0; row < side; ++row) {
-    LabTermsToOpaquePixelRow(context, CurrentWhite(), CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0,
-                             aTerms, bTerms, square + row * side, side);
+    LabTermsToOpaquePixelRow(context, white, CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0, aTerms, bTerms,
+                             square + row * side, padded);
   }
   // Only the hatching places and the dot columns can get a mark (the rest
-  // keep their colour); they are listed once, row by row, so each dot
-  // column is walked from the top as the marks require.
-  struct MarkPlace {
+  // keep their colour). They are listed once: the hatching places off the
+  // dot columns, which a flagged check inverts, then the dot columns' places
+  // row by row, so each dot column is walked from the top as the marks
+  // require.
+  struct DotPlace {
     uint16_t index;  // row * side + col
     uint8_t col;
     bool hatch;
-    bool dotColumn;
   };
-  static const std::vector<MarkPlace> marked = [] {
-    std::vector<MarkPlace> list;
+  struct MarkPlaces {
+    std::vector<uint16_t> all;  // the hatching places, then the dot places
+    std::vector<DotPlace> dots;
+  };
+  static const MarkPlaces marked = [] {
+    MarkPlaces list;
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
         const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
-        const bool dotColumn = (kPaletteCentre - x) % kClipDotStep == 0;
-        if (OnHatch(x, y) || dotColumn) {
-          list.push_back({static_cast<uint16_t>(row * side + col), static_cast<uint8_t>(col), OnHatch(x, y), dotColumn});
+        const auto index = static_cast<uint16_t>(row * side + col);
+        if ((kPaletteCentre - x) % kClipDotStep == 0) {
+          list.dots.push_back({index, static_cast<uint8_t>(col), OnHatch(x, y)});
+        } else if (OnHatch(x, y)) {
+          list.all.push_back(index);
         }
       }
     }
+    for (const DotPlace& dot : list.dots) list.all.push_back(dot.index);
     return list;
   }();
   static PluginVector<Pixel> checkPixels;
   static PluginVector<int32_t> checks;
-  const size_t m = marked.size();
+  const size_t m = marked.all.size();
+  const size_t hatchOnly = m - marked.dots.size();
   checkPixels.resize(m);
   checks.assign(m, 0);
-  for (size_t k = 0; k < m; ++k) checkPixels[k] = square[marked[k].index];
+  for (size_t k = 0; k < m; ++k) checkPixels[k] = square[marked.all[k]];
   if (GState.GamutMode != kGamutOff) NtscGamutCheckRow(context, GState.GamutMode, checkPixels.data(), checks.data(), m);
-  ClipColumn columns[side];
   const Pixel invertMask = InvertPixel(context, 0);
-  for (size_t k = 0; k < m; ++k) {
-    const MarkPlace& place = marked[k];
+  for (size_t k = 0; k < hatchOnly; ++k) {
+    square[marked.all[k]] = checkPixels[k] ^ (checks[k] != 0 ? invertMask : 0u);
+  }
+  ClipColumn columns[side];
+  for (size_t k = hatchOnly; k < m; ++k) {
+    const DotPlace& place = marked.dots[k - hatchOnly];
     square[place.index] =
-        MarkSquareColour(checkPixels[k], checks[k], place.hatch, place.dotColumn, invertMask, &columns[place.col]);
+        MarkSquareColour(checkPixels[k], checks[k], place.hatch, true, invertMask, &columns[place.col]);
   }
 }
 

@@ -344,6 +344,7 @@ TEST_F(ColourRows, GamutRowGivesTheSingleChecksResults) {
     }
   }
   for (int i = 0; i < 200000; ++i) pixels.push_back(word(rng));
+  for (int i = 0; i < 20000; ++i) pixels.push_back(word(rng) | 0xff000000u);  // long opaque runs, as the palette's
   const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(3, 0, 2, 1)};
   std::vector<int32_t> results(pixels.size());
   for (int32_t mode : {0, 1, 2, 3}) {
