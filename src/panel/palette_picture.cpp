@@ -431,16 +431,13 @@ void ConvertCieRingBand(const PluginContext* context, RingBatch* batch, float sa
   batch->pixels.resize(n);
   batch->aTerms.resize(n);
   batch->bTerms.resize(n);
-  // CieLabTerms for every hue direction, written out so that the compiler
-  // takes the row a vector at a time (the same operations, so the same bits).
+  // Through plain pointers, so that the compiler takes the row a vector at a
+  // time (the same operations, so the same bits).
   const float* const sine = batch->sine.data();
   const float* const cosine = batch->cosine.data();
   float* const aTerms = batch->aTerms.data();
   float* const bTerms = batch->bTerms.data();
-  for (size_t i = 0; i < n; ++i) {
-    aTerms[i] = cosine[i] * saturation * 100.0f / 500.0f;
-    bTerms[i] = sine[i] * saturation * 100.0f / 200.0f;
-  }
+  for (size_t i = 0; i < n; ++i) CieLabTerms(sine[i], cosine[i], saturation, &aTerms[i], &bTerms[i]);
   LabTermsToOpaquePixelRow(context, white, CieLab(0.0f, 0.0f, 0.0f, value).c0, batch->aTerms.data(),
                            batch->bTerms.data(), batch->pixels.data(), n);
   MarkRingBatch(context, batch);
