@@ -26,6 +26,7 @@
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/srgb_byte_tables.h"
+#include "core/cpu_features.h"
 #include "core/pixel_bytes.h"
 
 #if defined(__SSE2__)
@@ -271,50 +272,53 @@ inline __m256i TableBytes8(__m256 linear, const uint32_t* table) {
   return _mm256_and_si256(bytes, _mm256_castps_si256(_mm256_cmp_ps(linear, linear, _CMP_ORD_Q)));
 }
 
-// The body of LabTermsToOpaquePixelRow for whole groups of eight; returns
-// how many colours it did.
-TW_REALIGN_STACK size_t LabTermsToOpaquePixels8(const PluginContext* context, const LabWhite& usable,
-                                                float lightness, const float* aTerms, const float* bTerms,
-                                                Pixel* pixels, size_t count, const uint32_t* opaqueTable) {
+// The body of LabTermsToOpaquePixelRow eight colours at a time, the last few
+// padded to a whole group (each lane's result depends on its own terms only).
+TW_REALIGN_STACK void LabTermsToOpaquePixels8(const PixelShifts4& shifts, const LabWhite& usable, float lightness,
+                                              const float* aTerms, const float* bTerms, Pixel* pixels, size_t count,
+                                              const uint32_t* opaqueTable) {
   const __m256 fy = _mm256_div_ps(_mm256_add_ps(Splat8(lightness), Splat8(16.0f)), Splat8(116.0f));
   const __m256 y = _mm256_div_ps(_mm256_mul_ps(Splat8(usable.xyz[1]), LabExpand8Lazy(fy)), Splat8(100.0f));
   const __m256 yShares[3] = {_mm256_mul_ps(Splat8(kRgbFromXyz[0][1]), y), _mm256_mul_ps(Splat8(kRgbFromXyz[1][1]), y),
                              _mm256_mul_ps(Splat8(kRgbFromXyz[2][1]), y)};
   const __m256 whiteX = Splat8(usable.xyz[0]), whiteZ = Splat8(usable.xyz[2]), hundred = Splat8(100.0f);
-  const __m128i shifts[3] = {_mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition))),
-                             _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition))),
-                             _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)))};
-  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
-  size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256 x =
-        _mm256_div_ps(_mm256_mul_ps(whiteX, LabExpand8Lazy(_mm256_add_ps(_mm256_loadu_ps(aTerms + i), fy))), hundred);
-    const __m256 z =
-        _mm256_div_ps(_mm256_mul_ps(whiteZ, LabExpand8Lazy(_mm256_sub_ps(fy, _mm256_loadu_ps(bTerms + i)))), hundred);
+  const __m128i channelShifts[3] = {shifts.red, shifts.green, shifts.blue};
+  const __m256i alphaBits = _mm256_broadcastsi128_si256(shifts.opaqueBits);
+  const auto eight = [&](const float* a, const float* b) {
+    const __m256 x = _mm256_div_ps(_mm256_mul_ps(whiteX, LabExpand8Lazy(_mm256_add_ps(_mm256_loadu_ps(a), fy))), hundred);
+    const __m256 z = _mm256_div_ps(_mm256_mul_ps(whiteZ, LabExpand8Lazy(_mm256_sub_ps(fy, _mm256_loadu_ps(b)))), hundred);
     __m256i packed = alphaBits;
     for (int c = 0; c < 3; ++c) {
       const __m256 linear = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(Splat8(kRgbFromXyz[c][0]), x), yShares[c]),
                                           _mm256_mul_ps(Splat8(kRgbFromXyz[c][2]), z));
-      packed = _mm256_or_si256(packed, _mm256_sll_epi32(TableBytes8(linear, opaqueTable), shifts[c]));
+      packed = _mm256_or_si256(packed, _mm256_sll_epi32(TableBytes8(linear, opaqueTable), channelShifts[c]));
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + i), packed);
+    return packed;
+  };
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + i), eight(aTerms + i, bTerms + i));
   }
-  return i;
+  if (i < count) {
+    float a[8] = {}, b[8] = {};
+    Pixel out[8];
+    std::memcpy(a, aTerms + i, (count - i) * sizeof(float));
+    std::memcpy(b, bTerms + i, (count - i) * sizeof(float));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), eight(a, b));
+    std::memcpy(pixels + i, out, (count - i) * sizeof(Pixel));
+  }
 }
 
 // The gamut check of NtscGamutCheckRow for whole groups of eight pixels:
 // opaque ones (all of the palette's: byte * 255 / 255 is the byte itself, so
 // no division is needed) eight at a time, a group with any other one pixel
 // by pixel. Returns how many it did.
-TW_REALIGN_STACK size_t NtscGamutCheckOpaque8(const PluginContext* context, int32_t mode, const Pixel* pixels,
-                                              int32_t* results, size_t count) {
+TW_REALIGN_STACK size_t NtscGamutCheckOpaque8(const PluginContext* context, const PixelShifts4& shifts, int32_t mode,
+                                              const Pixel* pixels, int32_t* results, size_t count) {
   const __m256i lowest = _mm256_set1_epi32(mode == kGamutWide ? kNtscWideBright : kNtscNarrowBright);
   const __m256i highest = _mm256_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
   const __m256i byteMask = _mm256_set1_epi32(0xff);
-  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xffu << ChannelShift(context->AlphaPosition)));
-  const __m128i redShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->RedPosition)));
-  const __m128i greenShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->GreenPosition)));
-  const __m128i blueShift = _mm_cvtsi32_si128(static_cast<int>(ChannelShift(context->BluePosition)));
+  const __m256i alphaBits = _mm256_broadcastsi128_si256(shifts.opaqueBits);
   const auto channel = [&](__m256i p, __m128i shift) {
     return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srl_epi32(p, shift), byteMask));
   };
@@ -325,7 +329,7 @@ TW_REALIGN_STACK size_t NtscGamutCheckOpaque8(const PluginContext* context, int3
       for (size_t k = i; k < i + 8; ++k) results[k] = NtscGamutCheck(context, pixels[k], mode);
       continue;
     }
-    const __m256 r = channel(p, redShift), g = channel(p, greenShift), b = channel(p, blueShift);
+    const __m256 r = channel(p, shifts.red), g = channel(p, shifts.green), b = channel(p, shifts.blue);
     const __m256 y = _mm256_add_ps(
         _mm256_add_ps(_mm256_mul_ps(Splat8(kDiffLumaGreen), g), _mm256_mul_ps(Splat8(kDiffLumaRed), r)),
         _mm256_mul_ps(Splat8(kDiffLumaBlue), b));
@@ -351,18 +355,6 @@ TW_REALIGN_STACK size_t NtscGamutCheckOpaque8(const PluginContext* context, int3
 #else
 #pragma GCC pop_options
 #endif
-
-namespace {
-
-bool HasAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
-
-}  // namespace
 
 #endif  // __SSE2__
 
@@ -391,8 +383,11 @@ TW_REALIGN_STACK void LabTermsToOpaquePixelRow(const PluginContext* context, con
                            channel(kRgbFromXyz[2], blueY)};
       return OpaquePixels4(linear, tables.opaque, shifts);
     };
-    size_t i = HasAvx2() ? LabTermsToOpaquePixels8(context, usable, lightness, aTerms, bTerms, pixels, count, tables.opaque)
-                         : 0;
+    if (CpuHasAvx2()) {
+      LabTermsToOpaquePixels8(shifts, usable, lightness, aTerms, bTerms, pixels, count, tables.opaque);
+      return;
+    }
+    size_t i = 0;
     for (; i + 4 <= count; i += 4) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), four(_mm_loadu_ps(aTerms + i), _mm_loadu_ps(bTerms + i)));
     }
@@ -613,7 +608,7 @@ TW_REALIGN_STACK void NtscGamutCheckRow(const PluginContext* context, int32_t mo
     const __m128i highest = _mm_set1_epi32(mode == kGamutWide ? kNtscWideDark : kNtscNarrowDark);
     const __m128i byteMask = _mm_set1_epi32(0xff);
     const PixelShifts4 shifts(context);
-    if (HasAvx2()) i = NtscGamutCheckOpaque8(context, mode, pixels, results, count);
+    if (CpuHasAvx2()) i = NtscGamutCheckOpaque8(context, shifts, mode, pixels, results, count);
     for (; i + 4 <= count; i += 4) {
       const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
       const __m128i alphaByte = _mm_and_si128(_mm_srl_epi32(p, shifts.alpha), byteMask);

@@ -32,6 +32,7 @@
 
 #include "colour/colour_constants.h"
 #include "colour/colour_models.h"
+#include "core/cpu_features.h"
 #include "core/pixel_bytes.h"
 #include "core/plugin_state.h"
 #include "core/worker_threads.h"
@@ -275,8 +276,7 @@ namespace {
 
 bool HasAvx2() {
 #if defined(TW_HAVE_VECTOR_PATHS)
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  return CpuHasAvx2();
 #else
   return false;
 #endif

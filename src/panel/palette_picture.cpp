@@ -550,21 +550,16 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   const PlaceTables& places = Places();
   float sine = 0.0f, cosine = 0.0f;
   CieHueDirection(squareHue, &sine, &cosine);
-  // Rows are converted a whole number of vector groups long (the last
-  // columns repeated): the few pixels past a row land on the next one before
-  // it is converted, and past the last row on spare room, which costs less
-  // than converting a ragged end apart on every row.
-  constexpr int32_t padded = (side + 7) / 8 * 8;
-  float aTerms[padded], bTerms[padded];
-  for (int32_t col = 0; col < padded; ++col) {
-    CieLabTerms(sine, cosine, places.squareSaturation[std::min(col, side - 1)], &aTerms[col], &bTerms[col]);
+  float aTerms[side], bTerms[side];
+  for (int32_t col = 0; col < side; ++col) {
+    CieLabTerms(sine, cosine, places.squareSaturation[col], &aTerms[col], &bTerms[col]);
   }
-  gSquare.pixels.resize(static_cast<size_t>(side * side + padded - side));
+  gSquare.pixels.resize(static_cast<size_t>(side * side));
   Pixel* const square = gSquare.pixels.data();
   const LabWhite white = CurrentWhite();
   for (int32_t row = 0; row < side; ++row) {
     LabTermsToOpaquePixelRow(context, white, CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0, aTerms, bTerms,
-                             square + row * side, padded);
+                             square + row * side, side);
   }
   // Only the hatching places and the dot columns can get a mark (the rest
   // keep their colour). They are listed once: the hatching places off the

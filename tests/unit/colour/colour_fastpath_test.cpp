@@ -200,7 +200,7 @@ TEST_F(ColourRows, SweepLabTermsRowGivesTheSingleRoutinesPixels) {
     for (const PluginContext& context : layouts) {
       for (size_t k = 0; k < lightnesses.size(); ++k) {
         const float lightness = lightnesses[k];
-        const size_t length = as.size() - k % 4;  // every tail length
+        const size_t length = as.size() - k % 8;  // every tail length of a group of eight
         LabTermsToOpaquePixelRow(&context, UsableWhite(white), lightness, aTerms.data(), bTerms.data(), pixels.data(), length);
         for (size_t i = 0; i < length; ++i) {
           mismatches += pixels[i] != RgbToPixel(&context, PanelLabToRgb({lightness, as[i], bs[i], 255}));
