@@ -335,7 +335,6 @@ struct RingBatch {
   PluginVector<float> sine, cosine;    // CIE ring: the hue's direction
   PluginVector<ColourTriple> colours;  // HSV, or the L*a*b* of CIE colours
   PluginVector<uint32_t> checked;      // positions whose hatching needs the gamut check
-  PluginVector<uint8_t> bytes;
   PluginVector<Pixel> pixels;          // converted and marked: what is drawn
   PluginVector<Run> runs;              // of where, set with the plan
   PluginVector<Pixel> checkPixels;
@@ -376,16 +375,7 @@ void ConvertRingBatch(const PluginContext* context, RingBatch* batch, bool cie, 
   batch->pixels.resize(n);
   if (n == 0) return;
   if (cie) {
-    batch->bytes.resize(3 * n);
-    LabToRgbBytesRow(white, batch->colours.data(), batch->bytes.data(), n);
-    const uint32_t red = ChannelShift(context->RedPosition), green = ChannelShift(context->GreenPosition);
-    const uint32_t blue = ChannelShift(context->BluePosition);
-    const Pixel alpha = 0xffu << ChannelShift(context->AlphaPosition);
-    for (size_t i = 0; i < n; ++i) {
-      const uint8_t* rgb = &batch->bytes[3 * i];
-      batch->pixels[i] = static_cast<Pixel>(rgb[0]) << red | static_cast<Pixel>(rgb[1]) << green |
-                         static_cast<Pixel>(rgb[2]) << blue | alpha;
-    }
+    LabToPixelRow(context, white, batch->colours.data(), batch->pixels.data(), n);
   } else {
     HsvToPixelRow(context, batch->colours.data(), batch->pixels.data(), n);
   }
