@@ -341,7 +341,7 @@ std::string SimHost::Impl::Command(const std::string& text) {
   std::string reply;
   CommandCall call{host, *this, tokens, reply};
   const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands), [&word](const CommandEntry& e) {
-    return std::strcmp(word.c_str(), e.word) == 0 && std::strlen(e.word) == word.size();
+    return word == e.word;
   });
   if (entry != std::end(kCommands)) {
     entry->handler(call);

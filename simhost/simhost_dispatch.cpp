@@ -73,15 +73,6 @@ std::vector<HostWord> PaddedArgs(std::vector<HostWord> args) {
 
 // ---------------------------------------------------------------- helpers
 
-std::string ReadText(HostWord word, bool* terminated) {
-  if (terminated) *terminated = true;
-  const char* text = reinterpret_cast<const char*>(word);
-  if (!text) return std::string();
-  const size_t n = strnlen(text, kTextScanLimit);
-  if (n == kTextScanLimit && terminated) *terminated = false;
-  return std::string(text, n);
-}
-
 namespace {
 
 // As ReadText, into a string that may already hold a buffer.
@@ -98,6 +89,14 @@ void ReadTextInto(HostWord word, std::string* out, bool* terminated) {
 }
 
 }  // namespace
+
+std::string ReadText(HostWord word, bool* terminated) {
+  std::string text;
+  bool ended = true;
+  ReadTextInto(word, &text, &ended);
+  if (terminated) *terminated = ended;
+  return text;
+}
 
 std::string WriteBounded(char* buffer, int64_t size, const std::string& text) {
   if (!buffer || size < 1) return std::string();

@@ -203,8 +203,6 @@ void BuildSwatchImage(PluginContext* context) {
     for (int32_t x = 0; x < kSwatchImageWidth; ++x) {
       if (frameRow || x < kCanvasModeFrame || x >= kSwatchImageWidth - kCanvasModeFrameFar) {
         row[x] = (x + y) % 2 == 0 ? white : black;
-      } else if (x < kSwatchImageWidth - kCanvasModeFrameFar) {
-        x = kSwatchImageWidth - kCanvasModeFrameFar - 1;  // past the swatches to the right edge
       }
     }
   }
