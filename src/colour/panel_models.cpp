@@ -17,13 +17,9 @@ int32_t PanelGamutCheck(const PluginContext* context, Pixel pixel) {
   return NtscGamutCheck(context, pixel, GState.GamutMode);
 }
 
-// A colour of no saturation keeps the hue the panel remembered.
-ColourTriple RgbToPickerHsv(ColourTriple rgb) {
-  const float rememberedHue = GState.CurrentHsv.c0;
-  ColourTriple hsv = GState.CieHsvMode ? PanelRgbToCieHsv(rgb) : PanelRgbToHsv(rgb);
-  if (hsv.c1 == 0.0f) hsv.c0 = rememberedHue;
-  return hsv;
-}
+// A grey keeps the hue the panel remembered (both conversions give it the
+// current colour's).
+ColourTriple RgbToPickerHsv(ColourTriple rgb) { return GState.CieHsvMode ? PanelRgbToCieHsv(rgb) : PanelRgbToHsv(rgb); }
 
 ColourTriple PickerHsvToRgb(ColourTriple hsv) { return GState.CieHsvMode ? PanelCieHsvToRgb(hsv) : HsvToRgb(hsv); }
 

@@ -390,11 +390,9 @@ float BrushHueEvent(PluginContext* context, int32_t buttons, int32_t dx, int32_t
 // Canvas colour: the pens take the canvas under the control (a grey keeps
 // the hue); a release goes back to idle. The control follows the pointer.
 void BrushCanvasEvent(PluginContext* context, int32_t buttons, const HostWord* args) {
-  const float hue = GState.CurrentHsv.c0;
   const Pixel sample = SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context);
   SetPensForBrushMode(context, buttons, sample);
-  GState.CurrentHsv = PixelToPickerHsv(context, sample);
-  if (GState.CurrentHsv.c1 < colour::kGreyChroma) GState.CurrentHsv.c0 = hue;
+  GState.CurrentHsv = PixelToPickerHsv(context, sample);  // a grey keeps the hue it had
   GState.BrushFirstDraw = 1;
   if (buttons == 0) {
     RefreshPanel(context);

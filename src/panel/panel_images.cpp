@@ -15,7 +15,6 @@
 #include <cstring>
 
 #include "colour/colour_mixing.h"
-#include "colour/colour_constants.h"
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
 #include "colour/panel_models.h"
@@ -136,8 +135,7 @@ ColourTriple MarkerColour(PluginContext* context) {
   if (!canvasMode && editing) {
     m = GState.CurrentHsv;
   } else {
-    m = PixelToPickerHsv(context, GetAPen(context));
-    if (m.c1 < colour::kGreyChroma) m.c0 = GState.CurrentHsv.c0;
+    m = PixelToPickerHsv(context, GetAPen(context));  // a grey keeps the current hue
   }
   m.c0 = WrapPickerHue(m.c0);
   return m;
