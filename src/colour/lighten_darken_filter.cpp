@@ -10,10 +10,11 @@
 // Every path takes the plain formula's decisions bit for bit. The vector
 // paths (SSE2, and AVX2 where the processor has it, chosen at run time in
 // both builds) decide most pixels without the formula's float arithmetic:
-// the luma with integer weights (kLumaScale times the float weights, see
-// below) is within a known distance of the formula's float luma, so a pixel
-// whose integer luma is clearly above or below the current one is decided
-// by it, and only pixels within that distance take the formula itself.
+// one integer product of a pixel's bytes, its alpha's included (see
+// kLumaScale), is within a known distance of the formula's comparison
+// scaled, so a pixel clearly above or below the current luma is decided by
+// it, and only pixels within that distance take the formula itself. They
+// work out the replacement too, where the current colour is opaque.
 // Passes over large pictures are shared among worker threads in bands; each
 // pixel depends on itself only, so the bytes do not depend on the split.
 //
@@ -25,7 +26,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <limits>
@@ -44,28 +44,36 @@
 
 namespace {
 
-// ---- the integer luma
-
-// Luma weights as integers: kLumaScale times the float weights, rounded.
-constexpr int32_t kLumaScale = 1000;
-constexpr int32_t IntegerWeight(float weight) { return static_cast<int32_t>(weight * kLumaScale + 0.5f); }
+// ---- the integer decision
+//
+// A pixel with bytes b (premultiplied by its alpha a) has the formula's
+// luma (255 / a) * sum(k * b) (the float weights k) within a relative
+// 2^-22 (three products, two sums, the division: four roundings on any
+// path). It is below the current luma Y when sum(k * b) - a * Y / 255 is
+// clearly below 0, and above it when that is clearly above 0. With integer
+// weights w = round(kLumaScale * k) for the colour bytes and -round(
+// kLumaScale * Y / 255) for alpha's, one integer product of a pixel's four
+// bytes with the four weights (its "excess") is kLumaScale times that
+// difference within kExcessError. An excess more than kDecisionMargin from 0
+// decides the comparison; the formula decides the rest, a band of about
+// a hundredth of a byte of luma.
+constexpr int32_t kLumaScale = 32767;  // alpha's weight, up to it, is a 16-bit multiplier
+constexpr int32_t IntegerWeight(float weight) { return static_cast<int32_t>(weight * double(kLumaScale) + 0.5); }
 constexpr int32_t kGreenWeight = IntegerWeight(colour::kLumaGreen);
 constexpr int32_t kRedWeight = IntegerWeight(colour::kLumaRed);
 constexpr int32_t kBlueWeight = IntegerWeight(colour::kLumaBlue);
 
 constexpr double Distance(double a, double b) { return a > b ? a - b : b - a; }
-// For channel values 0..255: how far the weighted sum with the float
-// weights may lie from integer luma / kLumaScale, and how far the float luma
-// (three products, two sums, each rounded by at most half a unit in the last
-// place of a value below 256) may lie from that sum. Together they stay
-// below one integer luma step, so an integer luma more than one step from
-// kLumaScale times the current luma decides the comparison.
-constexpr double kWeightError = 255.0 * (Distance(colour::kLumaGreen, kGreenWeight / double(kLumaScale)) +
-                                         Distance(colour::kLumaRed, kRedWeight / double(kLumaScale)) +
-                                         Distance(colour::kLumaBlue, kBlueWeight / double(kLumaScale)));
-constexpr double kRoundingError = 5.0 * 256.0 / (1 << 24);
-static_assert((kWeightError + kRoundingError) * kLumaScale < 1.0, "integer luma too coarse for the band of one");
-static_assert(kGreenWeight + kRedWeight + kBlueWeight < 32768, "weights are 16-bit multipliers");
+// Bytes up to 255 times the weights' rounding, and alpha up to 255 times
+// half a unit of its own.
+constexpr double kExcessError = 255.0 * (Distance(kGreenWeight, colour::kLumaGreen * double(kLumaScale)) +
+                                         Distance(kRedWeight, colour::kLumaRed * double(kLumaScale)) +
+                                         Distance(kBlueWeight, colour::kLumaBlue * double(kLumaScale)) + 0.5);
+// The formula's own rounding: Y (at most 255) times 2^-22, scaled, and doubled for safety.
+constexpr double kFormulaError = 2.0 * 255.0 * kLumaScale / (1 << 22);
+constexpr int32_t kDecisionMargin = static_cast<int32_t>(kExcessError + kFormulaError) + 1;
+static_assert(kGreenWeight + kRedWeight + kBlueWeight <= kLumaScale + 1, "colour weights are 16-bit multipliers");
+static_assert(kDecisionMargin < kLumaScale / 32, "the formula's band stays narrow");
 
 // Everything one pass needs, fixed for the whole image, and the bands its
 // threads share.
@@ -80,18 +88,22 @@ struct FilterJob {
   int32_t redShift, greenShift, blueShift, alphaShift;
   std::array<Pixel, 256> replacement;  // current colour premultiplied by each alpha
 
-  // Opaque pixels: integer luma below belowLimit means the float luma is
-  // below the current one, above aboveLimit means above it; in between (at
-  // most three values) the formula decides. The weights of the byte
-  // positions 0 and 2 (even) and 1 and 3 (odd) as 16-bit pairs.
+  // The weights of the byte positions 0 and 2 (even) and 1 and 3 (odd) as
+  // 16-bit pairs, and the decision's margin (see above; the largest value
+  // when the current luma leaves every pixel to the formula).
   int32_t evenWeights, oddWeights;
+  int32_t margin;
   uint32_t alphaMask;
-  int32_t belowLimit, aboveLimit;
-  // Partly transparent pixels, whose float luma is (integer luma / alpha)
-  // times 255 / kLumaScale within a few float roundings: integer luma + 1
-  // below alpha * belowScale means below, integer luma - 1 above alpha *
-  // aboveScale means above.
-  float belowScale, aboveScale;
+  // When the current colour is opaque, each byte of its replacement for
+  // alpha a is the colour's byte c (255 for alpha's own) times a / 255,
+  // truncated: the high half of a * ceil(c * 65536 / 255) (exact for
+  // integer c below 255, as a * c / 255 is then 1/255 off an integer or
+  // on one), and a for c = 255: the high half of a * 65535, plus 1. The
+  // vector paths then work out replacements instead of looking them up;
+  // the multipliers are checked against the table for every alpha.
+  bool premultiplyExact;
+  int32_t evenMultipliers, oddMultipliers;  // bytes 0 and 2, 1 and 3, as 16-bit pairs
+  Pixel fullBytes;                          // 1 in each byte whose c is 255
 
   ptrdiff_t bandLength;
   ptrdiff_t bandCount;
@@ -187,12 +199,13 @@ constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
   static Ints CmpGt(Ints a, Ints b) { return prefix##_cmpgt_epi32(a, b); }                                  \
   static Ints ShiftWordsRight8(Ints v) { return prefix##_srli_epi16(v, 8); }                                \
   static Ints ShiftWordsLeft8(Ints v) { return prefix##_slli_epi16(v, 8); }                                  \
+  static Ints ShiftLeft16(Ints v) { return prefix##_slli_epi32(v, 16); }                                    \
+  static Ints MulHighWords(Ints a, Ints b) { return prefix##_mulhi_epu16(a, b); }                           \
   static Ints AndNot(Ints a, Ints b) { return prefix##_andnot_##whole(a, b); }                              \
   static Ints MulAddWords(Ints a, Ints b) { return prefix##_madd_epi16(a, b); }                             \
   static Ints ShiftRight(Ints v, __m128i count) { return prefix##_srl_epi32(v, count); }                    \
   static Floats ToFloats(Ints v) { return prefix##_cvtepi32_ps(v); }                                        \
   static Floats AddF(Floats a, Floats b) { return prefix##_add_ps(a, b); }                                  \
-  static Floats SubF(Floats a, Floats b) { return prefix##_sub_ps(a, b); }                                  \
   static Floats MulF(Floats a, Floats b) { return prefix##_mul_ps(a, b); }                                  \
   static Floats DivF(Floats a, Floats b) { return prefix##_div_ps(a, b); }                                  \
   static uint32_t MoveMask(Ints mask) { return static_cast<uint32_t>(prefix##_movemask_ps(prefix##_cast##whole##_ps(mask))); }
@@ -309,51 +322,47 @@ void FilterBands(void* data) {
 constexpr ptrdiff_t kAutoBandLength = ptrdiff_t{1} << 16;
 constexpr ptrdiff_t kMinBandsForThreads = 4;
 
-// The integer luma thresholds of the opaque decision: below when integer
-// luma < kLumaScale * Y - 1, above when > kLumaScale * Y + 1. A current luma
-// that is not a number leaves every opaque pixel to the formula.
-void SetOpaqueLimits(FilterJob* job) {
-  job->belowLimit = 0;
-  job->aboveLimit = 1 << 24;
-  const double y = static_cast<double>(job->currentLuma) * kLumaScale;
-  if (std::isnan(y)) return;
-  const double top = static_cast<double>(1 << 24);
-  job->belowLimit = static_cast<int32_t>(std::clamp(std::ceil(y - 1.0), 0.0, top));
-  job->aboveLimit = static_cast<int32_t>(std::clamp(std::floor(y + 1.0), -1.0, top));
-  // Keeps the band (where lanes the main loop leaves to the list are put)
-  // non-empty; widening it only sends more pixels the long way.
-  job->aboveLimit = std::max(job->aboveLimit, job->belowLimit);
-}
-
-// The scales of the partly transparent decision. The float luma of a pixel
-// with alpha a is 255 / a times the float-weighted sum of its bytes, within
-// six float roundings (relative 2^-21 at most); integer luma / kLumaScale is
-// within kWeightError of that sum. Scales 2^-14 apart from
-// kLumaScale * Y / 255 (cast to float, so another rounding) keep both tests
-// on the safe side. A negative or non-finite current luma turns the tests
-// off.
-void SetPartialScales(FilterJob* job) {
-  const float infinity = std::numeric_limits<float>::infinity();
-  job->belowScale = -infinity;
-  job->aboveScale = infinity;
-  const double y = job->currentLuma;
-  if (!(y >= 0.0) || std::isinf(y)) return;
-  const double scale = y * kLumaScale / 255.0;
-  const double margin = 1.0 / (1 << 14);
-  job->belowScale = static_cast<float>(scale * (1.0 - margin));
-  job->aboveScale = static_cast<float>(scale * (1.0 + margin));
-}
-
-void SetIntegerLuma(FilterJob* job, const PluginContext* context) {
+// The weights of the integer decision; a current luma that is not a number
+// between 0 and 255 (where alpha's weight would not fit) leaves every pixel
+// to the formula.
+void SetIntegerDecision(FilterJob* job, const PluginContext* context) {
   int32_t weights[4] = {0, 0, 0, 0};
   weights[context->RedPosition & 3] += kRedWeight;
   weights[context->GreenPosition & 3] += kGreenWeight;
   weights[context->BluePosition & 3] += kBlueWeight;
-  job->evenWeights = weights[0] | weights[2] << 16;
-  job->oddWeights = weights[1] | weights[3] << 16;
+  job->margin = kDecisionMargin;
+  const double y = job->currentLuma;
+  if (y >= 0.0 && y <= 255.0) {
+    weights[context->AlphaPosition & 3] = -static_cast<int32_t>(y * kLumaScale / 255.0 + 0.5);
+  } else {
+    job->margin = std::numeric_limits<int32_t>::max();
+  }
+  const auto pair = [](int32_t low, int32_t high) {
+    return static_cast<int32_t>((static_cast<uint32_t>(low) & 0xffffu) | static_cast<uint32_t>(high) << 16);
+  };
+  job->evenWeights = pair(weights[0], weights[2]);
+  job->oddWeights = pair(weights[1], weights[3]);
   job->alphaMask = 0xffu << job->alphaShift;
-  SetOpaqueLimits(job);
-  SetPartialScales(job);
+}
+
+// Whether the replacement table is what the vector paths work out, and
+// what they work it out with.
+void SetPremultiply(FilterJob* job) {
+  uint32_t multipliers[4];
+  job->fullBytes = 0;
+  for (int32_t position = 0; position < 4; ++position) {
+    const uint32_t byte = position * 8 == job->alphaShift ? 255u : job->replacement[255] >> (position * 8) & 0xffu;
+    multipliers[position] = byte == 255u ? 0xffffu : (byte * 65536u + 254u) / 255u;
+    if (byte == 255u) job->fullBytes |= 1u << (position * 8);
+  }
+  job->evenMultipliers = static_cast<int32_t>(multipliers[0] | multipliers[2] << 16);
+  job->oddMultipliers = static_cast<int32_t>(multipliers[1] | multipliers[3] << 16);
+  job->premultiplyExact = true;
+  for (uint32_t alpha = 1; alpha < 256; ++alpha) {
+    Pixel pixel = job->fullBytes;
+    for (int32_t position = 0; position < 4; ++position) pixel += (alpha * multipliers[position] >> 16) << (position * 8);
+    if (pixel != job->replacement[alpha]) job->premultiplyExact = false;
+  }
 }
 
 bool PositionsDistinct(const PluginContext* context) {
@@ -408,7 +417,8 @@ void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, Hos
     current.alpha = alpha;
     job.replacement[static_cast<size_t>(alpha)] = RgbToPixel(context, current);
   }
-  SetIntegerLuma(&job, context);
+  SetIntegerDecision(&job, context);
+  SetPremultiply(&job);
 
   if (path == FilterPath::kAuto) path = HasAvx2() ? FilterPath::kAvx2 : FilterPath::kSse2;
   // The vector paths are held to the formula for layouts that give each

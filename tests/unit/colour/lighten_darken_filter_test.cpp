@@ -303,6 +303,24 @@ TEST_F(ColourFilter, UnusualCurrentLumas) {
   }
 }
 
+// Seeded: current colours anywhere in the cube, whole bytes and fractions,
+// each over pixels as near its luma as bytes get, where the shortcuts'
+// margins are tightest.
+TEST_F(ColourFilter, RandomCurrentColoursOverPixelsNearTheirLuma) {
+  PluginContext ctx = LayoutContext();
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> channel(0.0f, 255.0f);
+  for (int round = 0; round < 48; ++round) {
+    ColourTriple current{channel(rng), channel(rng), channel(rng), 255};
+    if (round % 2) current = {std::floor(current.c0), std::floor(current.c1), std::floor(current.c2), 255};
+    GState.CurrentRgb = current;
+    GState.CurrentPixel = RgbToPixel(&ctx, current);
+    const std::vector<Pixel> image = NearCurrentLumaImage(ctx, rng, 257);
+    ExpectEveryPathFollowsTheRule(ctx, image, 257, 1, "round " + std::to_string(round));
+    if (HasFatalFailure()) return;
+  }
+}
+
 // The worker threads end on request (PI_Close) and start again when a pass
 // needs them.
 TEST_F(ColourFilter, WorkersEndAndStartAgain) {
