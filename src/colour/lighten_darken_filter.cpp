@@ -93,7 +93,6 @@ struct FilterJob {
   // when the current luma leaves every pixel to the formula).
   int32_t evenWeights, oddWeights;
   int32_t margin;
-  uint32_t alphaMask;
   // When the current colour is opaque, each byte of its replacement for
   // alpha a is the colour's byte c (255 for alpha's own) times a / 255,
   // truncated: the high half of a * ceil(c * 65536 / 255) (exact for
@@ -199,7 +198,7 @@ constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
   static Ints CmpGt(Ints a, Ints b) { return prefix##_cmpgt_epi32(a, b); }                                  \
   static Ints ShiftWordsRight8(Ints v) { return prefix##_srli_epi16(v, 8); }                                \
   static Ints ShiftWordsLeft8(Ints v) { return prefix##_slli_epi16(v, 8); }                                  \
-  static Ints ShiftLeft16(Ints v) { return prefix##_slli_epi32(v, 16); }                                    \
+  static Ints ShiftRight16(Ints v) { return prefix##_srli_epi32(v, 16); }                                   \
   static Ints MulHighWords(Ints a, Ints b) { return prefix##_mulhi_epu16(a, b); }                           \
   static Ints AndNot(Ints a, Ints b) { return prefix##_andnot_##whole(a, b); }                              \
   static Ints MulAddWords(Ints a, Ints b) { return prefix##_madd_epi16(a, b); }                             \
@@ -236,6 +235,18 @@ struct Lanes {
     return FromWords(table[_mm_extract_epi16(index, 0)], table[_mm_extract_epi16(index, 2)],
                      table[_mm_extract_epi16(index, 4)], table[_mm_extract_epi16(index, 6)]);
   }
+  // Each pixel's alpha in both 16-bit halves of its lane.
+  struct AlphaSpread {
+    Ints mask;
+    __m128i shift;
+  };
+  static AlphaSpread MakeAlphaSpread(int32_t alphaShift) {
+    return {Set(static_cast<int32_t>(0xffu << alphaShift)), _mm_cvtsi32_si128(alphaShift)};
+  }
+  static Ints AlphaWords(Ints pixels, const AlphaSpread& spread) {
+    const Ints alpha = _mm_srl_epi32(And(pixels, spread.mask), spread.shift);
+    return Or(alpha, _mm_slli_epi32(alpha, 16));
+  }
 };
 
 #include "colour/lighten_darken_lanes.inc"
@@ -269,6 +280,16 @@ struct Lanes {
   static Ints LookUp(const Pixel* table, Ints index) {
     return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
   }
+  // Each pixel's alpha in both 16-bit halves of its lane: one byte shuffle.
+  using AlphaSpread = Ints;
+  static AlphaSpread MakeAlphaSpread(int32_t alphaShift) {
+    alignas(32) int8_t order[32];
+    for (int32_t byte = 0; byte < 32; ++byte) {
+      order[byte] = byte % 2 ? int8_t{-128} : static_cast<int8_t>(byte % 16 / 4 * 4 + alphaShift / 8);
+    }
+    return Load(order);
+  }
+  static Ints AlphaWords(Ints pixels, AlphaSpread order) { return _mm256_shuffle_epi8(pixels, order); }
 };
 
 #include "colour/lighten_darken_lanes.inc"
@@ -342,7 +363,6 @@ void SetIntegerDecision(FilterJob* job, const PluginContext* context) {
   };
   job->evenWeights = pair(weights[0], weights[2]);
   job->oddWeights = pair(weights[1], weights[3]);
-  job->alphaMask = 0xffu << job->alphaShift;
 }
 
 // Whether the replacement table is what the vector paths work out, and
