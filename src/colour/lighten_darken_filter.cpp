@@ -27,7 +27,6 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 
 #include "colour/colour_constants.h"
@@ -126,55 +125,6 @@ void FilterScalar(const FilterJob& job, ptrdiff_t begin, ptrdiff_t end) {
   }
 }
 
-#if defined(TW_HAVE_VECTOR_PATHS)
-
-// The vector paths work in blocks of this many pixels; the places of a
-// block's pixels that need the long way are packed into a list that stays
-// in L1 and finished at the end of the block.
-constexpr ptrdiff_t kBlock = 512;
-constexpr ptrdiff_t kPixelsPerLine = 64 / sizeof(Pixel);  // a cache line's worth
-
-// For each 4-bit lane mask, the lanes whose bit is set, in order (the rest
-// 0), and how many there are: adding a group's first place gives the places
-// to append to the list, with no branch.
-constexpr std::array<std::array<int32_t, 4>, 16> MakePackedLanes4() {
-  std::array<std::array<int32_t, 4>, 16> lanes{};
-  for (uint32_t mask = 0; mask < 16; ++mask) {
-    int packed = 0;
-    for (int32_t lane = 0; lane < 4; ++lane) {
-      if (mask & (1u << lane)) lanes[mask][static_cast<size_t>(packed++)] = lane;
-    }
-  }
-  return lanes;
-}
-constexpr std::array<std::array<int32_t, 4>, 16> kPackedLanes4 = MakePackedLanes4();
-
-// The main loops note each group's lanes for the list in a byte; the places
-// are then read off a machine word of bytes at a time.
-using ListWord = uintptr_t;
-constexpr int32_t kGroupsPerWord = sizeof(ListWord);
-[[maybe_unused]] inline int32_t TrailingZeros(unsigned int word) { return __builtin_ctz(word); }
-[[maybe_unused]] inline int32_t TrailingZeros(unsigned long word) { return __builtin_ctzl(word); }
-[[maybe_unused]] inline int32_t TrailingZeros(unsigned long long word) { return __builtin_ctzll(word); }
-constexpr std::array<int32_t, 16> kLaneCount4 = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
-
-// The same for 8-bit lane masks, one byte per lane.
-constexpr std::array<uint64_t, 256> MakePackedLanes8() {
-  std::array<uint64_t, 256> order{};
-  for (uint32_t mask = 0; mask < 256; ++mask) {
-    uint64_t lanes = 0;
-    int packed = 0;
-    for (uint64_t lane = 0; lane < 8; ++lane) {
-      if (mask & (1u << lane)) lanes |= lane << (8 * packed++);
-    }
-    order[mask] = lanes;
-  }
-  return order;
-}
-constexpr std::array<uint64_t, 256> kPackedLanes8 = MakePackedLanes8();
-
-#endif
-
 }  // namespace
 
 #if defined(TW_HAVE_VECTOR_PATHS)
@@ -220,17 +170,12 @@ struct Lanes {
   static Ints Select(Ints mask, Ints ifSet, Ints ifClear) {
     return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
   }
-  static Ints PackedOrder(uint32_t lanes) { return Load(kPackedLanes4[lanes].data()); }
-  static int32_t CountLanes(uint32_t lanes) { return kLaneCount4[lanes]; }
   static Ints FromWord(Pixel word) { return _mm_cvtsi32_si128(static_cast<int>(word)); }
   static Ints FromWords(Pixel a, Pixel b, Pixel c, Pixel d) {
     return _mm_unpacklo_epi64(_mm_unpacklo_epi32(FromWord(a), FromWord(b)),
                               _mm_unpacklo_epi32(FromWord(c), FromWord(d)));
   }
   // SSE2 has no gather: general registers index the memory.
-  static Ints Gather(const Pixel* base, const int32_t* places) {
-    return FromWords(base[places[0]], base[places[1]], base[places[2]], base[places[3]]);
-  }
   static Ints LookUp(const Pixel* table, Ints index) {
     return FromWords(table[_mm_extract_epi16(index, 0)], table[_mm_extract_epi16(index, 2)],
                      table[_mm_extract_epi16(index, 4)], table[_mm_extract_epi16(index, 6)]);
@@ -257,10 +202,10 @@ struct Lanes {
 // Eight pixels at a time with AVX2, compiled for it whatever the build's
 // baseline and used only where the processor has it.
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,popcnt"))), apply_to = function)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2,popcnt")
+#pragma GCC target("avx2")
 #endif
 namespace avx2_lanes {
 namespace {
@@ -270,13 +215,6 @@ struct Lanes {
   static Ints Less(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
   static Ints Greater(Floats a, Floats b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
   static Ints Select(Ints mask, Ints ifSet, Ints ifClear) { return _mm256_blendv_epi8(ifClear, ifSet, mask); }
-  static Ints PackedOrder(uint32_t lanes) {
-    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&kPackedLanes8[lanes])));
-  }
-  static int32_t CountLanes(uint32_t lanes) { return __builtin_popcount(lanes); }
-  static Ints Gather(const Pixel* base, const int32_t* places) {
-    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), Load(places), 4);
-  }
   static Ints LookUp(const Pixel* table, Ints index) {
     return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
   }

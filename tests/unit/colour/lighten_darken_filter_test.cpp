@@ -147,7 +147,7 @@ std::vector<Pixel> HalfOpaqueImage(const PluginContext& ctx, std::mt19937& rng, 
   return image;
 }
 
-// Only partly transparent pixels: the vector paths' batches fill to the brim.
+// Only partly transparent pixels: every replacement is premultiplied.
 std::vector<Pixel> PartlyTransparentImage(const PluginContext& ctx, std::mt19937& rng, size_t count) {
   std::uniform_int_distribution<int> byte(0, 255);
   std::vector<Pixel> image(count);
@@ -202,8 +202,7 @@ std::vector<Pixel> NearCurrentLumaImage(const PluginContext& ctx, std::mt19937& 
 }
 
 // One table over pictures: what they are made of, their sizes (odd ones stop
-// the vector loops short of the end; sizes around the block length fill the
-// batches), the channel layouts and current colours they are filtered under
+// the vector loops short of the end), the channel layouts and current colours they are filtered under
 // (a partly transparent current colour has un-premultiplied floats that some
 // pixels' lumas equal exactly).
 TEST_F(ColourFilter, EveryPathFollowsTheRuleOnEveryPicture) {
