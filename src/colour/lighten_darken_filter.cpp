@@ -47,15 +47,16 @@ namespace {
 //
 // A pixel with bytes b (premultiplied by its alpha a) has the formula's
 // luma (255 / a) * sum(k * b) (the float weights k) within a relative
-// 2^-22 (three products, two sums, the division: four roundings on any
-// path). It is below the current luma Y when sum(k * b) - a * Y / 255 is
-// clearly below 0, and above it when that is clearly above 0. With integer
-// weights w = round(kLumaScale * k) for the colour bytes and -round(
-// kLumaScale * Y / 255) for alpha's, one integer product of a pixel's four
-// bytes with the four weights (its "excess") is kLumaScale times that
-// difference within kExcessError. An excess more than kDecisionMargin from 0
-// decides the comparison; the formula decides the rest, a band of about
-// a hundredth of a byte of luma.
+// (1 + 2^-24)^4 - 1, about 2^-22 (the division, a product, two sums: four
+// roundings on any path, of terms that are never negative). It is below
+// the current luma Y when sum(k * b) - a * Y / 255 is clearly below 0, and
+// above it when that is clearly above 0. With integer weights w = round(
+// kLumaScale * k) for the colour bytes and -round(kLumaScale * Y / 255) for
+// alpha's, one integer product of a pixel's four bytes with the four
+// weights (its "excess") is kLumaScale times that difference within
+// kExcessError. An excess more than kDecisionMargin from 0 decides the
+// comparison; the formula decides the rest, a band of about a hundredth of
+// a byte of luma for opaque pixels, 255 / a times that for others.
 constexpr int32_t kLumaScale = 32767;  // alpha's weight, up to it, is a 16-bit multiplier
 constexpr int32_t IntegerWeight(float weight) { return static_cast<int32_t>(weight * double(kLumaScale) + 0.5); }
 constexpr int32_t kGreenWeight = IntegerWeight(colour::kLumaGreen);
@@ -68,10 +69,12 @@ constexpr double Distance(double a, double b) { return a > b ? a - b : b - a; }
 constexpr double kExcessError = 255.0 * (Distance(kGreenWeight, colour::kLumaGreen * double(kLumaScale)) +
                                          Distance(kRedWeight, colour::kLumaRed * double(kLumaScale)) +
                                          Distance(kBlueWeight, colour::kLumaBlue * double(kLumaScale)) + 0.5);
-// The formula's own rounding: Y (at most 255) times 2^-22, scaled, and doubled for safety.
+// The formula's own rounding: Y (at most 255) times about 2^-22, scaled, and
+// doubled (a luma that close to Y is within that relative error of it too).
 constexpr double kFormulaError = 2.0 * 255.0 * kLumaScale / (1 << 22);
 constexpr int32_t kDecisionMargin = static_cast<int32_t>(kExcessError + kFormulaError) + 1;
-static_assert(kGreenWeight + kRedWeight + kBlueWeight <= kLumaScale + 1, "colour weights are 16-bit multipliers");
+static_assert(kGreenWeight <= 32767 && kRedWeight <= 32767 && kBlueWeight <= 32767 && kLumaScale <= 32767,
+              "every weight, alpha's (up to -kLumaScale) too, is a signed 16-bit multiplier");
 static_assert(kDecisionMargin < kLumaScale / 32, "the formula's band stays narrow");
 
 // Everything one pass needs, fixed for the whole image, and the bands its
@@ -281,9 +284,9 @@ void FilterBands(void* data) {
 constexpr ptrdiff_t kAutoBandLength = ptrdiff_t{1} << 16;
 constexpr ptrdiff_t kMinBandsForThreads = 4;
 
-// The weights of the integer decision; a current luma that is not a number
-// between 0 and 255 (where alpha's weight would not fit) leaves every pixel
-// to the formula.
+// The weights of the integer decision. A current luma that is not a number
+// between 0 and 255 leaves every pixel to the formula: above 255 alpha's
+// weight would not fit, and the error bound holds for such lumas only.
 void SetIntegerDecision(FilterJob* job, const PluginContext* context) {
   int32_t weights[4] = {0, 0, 0, 0};
   weights[context->RedPosition & 3] += kRedWeight;
@@ -318,7 +321,9 @@ void SetPremultiply(FilterJob* job) {
   job->premultiplyExact = true;
   for (uint32_t alpha = 1; alpha < 256; ++alpha) {
     Pixel pixel = job->fullBytes;
-    for (int32_t position = 0; position < 4; ++position) pixel += (alpha * multipliers[position] >> 16) << (position * 8);
+    for (int32_t position = 0; position < 4; ++position) {
+      pixel += (alpha * multipliers[position] >> 16) << (position * 8);
+    }
     if (pixel != job->replacement[alpha]) job->premultiplyExact = false;
   }
 }

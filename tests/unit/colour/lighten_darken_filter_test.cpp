@@ -57,7 +57,7 @@ std::vector<Pixel> Expected(const PluginContext& ctx, const std::vector<Pixel>& 
 
 // A mixed picture: opaque colours, transparent pixels with stray colour
 // bytes, half-transparent pixels, pixels with the current colour's luma, and
-// runs long enough for the vector paths' all-opaque shortcut.
+// runs of opaque ones.
 std::vector<Pixel> TestImage(const PluginContext& ctx, std::mt19937& rng, size_t count, Pixel current) {
   std::vector<Pixel> image(count);
   std::uniform_int_distribution<int> byte(0, 255);
@@ -202,9 +202,9 @@ std::vector<Pixel> NearCurrentLumaImage(const PluginContext& ctx, std::mt19937& 
 }
 
 // One table over pictures: what they are made of, their sizes (odd ones stop
-// the vector loops short of the end), the channel layouts and current colours they are filtered under
-// (a partly transparent current colour has un-premultiplied floats that some
-// pixels' lumas equal exactly).
+// the vector loops short of the end), the channel layouts and current
+// colours they are filtered under (a partly transparent current colour has
+// un-premultiplied floats that some pixels' lumas equal exactly).
 TEST_F(ColourFilter, EveryPathFollowsTheRuleOnEveryPicture) {
   using Maker = std::vector<Pixel> (*)(const PluginContext&, std::mt19937&, size_t);
   const Maker mixed = [](const PluginContext& ctx, std::mt19937& rng, size_t count) {
