@@ -95,6 +95,8 @@ struct Capture {
   int32_t buttons = 0;   // host button bits while it lasts (0x1 left, 0x2 right)
   int arrowY = 0;        // pointer y at the last arrow step
   bool painting = false; // the host's tool paints this canvas gesture
+  int pressX = 0, pressY = 0;  // where a canvas gesture began (window pixels)
+  bool moved = false;    // a canvas gesture that left its press point is a stroke, else a click
 };
 
 // A question the plug-in asked from inside a call, answered in nested frames.
@@ -141,6 +143,10 @@ class App {
   void TrackerEvent(int x, int y, int32_t buttons);
   void CanvasPointerEvent(int x, int y, int32_t kind);
   void HoverEvent(int x, int y);
+  // The user changed the canvas (a stroke or click of the tool, an undo, a
+  // layer made, shown, hidden or chosen): the plug-in's panels hear the
+  // refresh notice.
+  void CanvasChanged();
   void DrawOverlaysIfAsked();
   void RunQueuedActions();
   void HarvestRecords();
@@ -171,9 +177,13 @@ class App {
   void CanvasToScreen(float cx, float cy, float* sx, float* sy) const;
   bool OverCanvas(int x, int y) const;
   void ZoomAt(int x, int y, float factor);
-  // The brush's diameter in canvas pixels: the active tool's "size".
-  float BrushDiameter() const;
+  // The active tool's number setting, or the fallback when it has none.
+  float ToolNumber(const std::string& key, float fallback) const;
+  // The brush's radius in canvas pixels: the active tool's "size".
+  float BrushRadius() const;
   void SetToolSetting(const std::string& key, const std::string& value);
+  // Remembers the last Dear ImGui item's place under a name for reports.
+  void NoteWidget(const std::string& name);
 
   // ---- script control, screenshots, reports (desktop_control.cpp) ----
   void OpenControl();
@@ -192,6 +202,7 @@ class App {
   bool IsCanvasTracker(const simhost::Requester& requester) const;
   void SetTexture(Texture* texture, const simhost::RgbaPicture& picture, bool straighten);
   void SaveWindowPlace();
+  void StorePens();
   std::string Utf8(const std::string& hostText) { return text_.ToUtf8(hostText); }
 
   Options options_;
@@ -236,7 +247,7 @@ class App {
   bool canvasDirty_ = true;
   Texture canvasTexture_;
   std::vector<simhost::Rgba> strokeBefore_;  // the current layer when the stroke began
-  std::vector<float> strokeCover_;           // how much paint each pixel took in this stroke
+  std::vector<float> strokeCover_;           // how much paint each pixel took in this stroke (0: none)
   std::vector<std::pair<int32_t, int32_t>> strokePoints_;
   simhost::Rgba strokeColour_;
   float strokeLastX_ = 0.0f, strokeLastY_ = 0.0f;
@@ -259,6 +270,8 @@ class App {
   std::vector<std::pair<std::string, std::string>> shortcuts_;  // the plug-in's: label, key text
   std::map<std::pair<RequesterHandle, int32_t>, std::string> fieldEdits_;  // text fields being typed in
   std::vector<SDL_Event> deferredReleases_;  // button releases that came while a question was open
+  std::map<std::string, SDL_Rect> widgets_;  // the host's own controls by name, for reports
+  size_t noteCount_ = 0;                     // commands the host did not carry out, so far
   // Pictures drawn pixel for pixel by the renderer itself in this frame
   // (Dear ImGui's draw lists call back for them in their place).
   std::deque<ExactDrawData> exactDraws_;

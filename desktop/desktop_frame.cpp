@@ -19,15 +19,32 @@
 //     move), 3 pressure, 4 on a release 1 with Shift (the pick goes on).
 //   canvas trackers, the tiny tracked requesters of the canvas modes
 //     (PI_Msg 210), for pointer events over the canvas view and those of a
-//     gesture begun there: 0 buttons (0x10
-//     added on a press: 17 is a left click), 1-2 canvas position 16.16, 3-4
+//     gesture begun there: 0 buttons, 1-2 canvas position 16.16, 3-4
 //     window position 16.16, 5 pressure (0 with no button down), 7 1 while
 //     the mouse is locked to the plug-in and the pointer is over the canvas
 //     view, 9 minus the window y.
+//   refresh notice (callback event 110) to the plug-in's callback
+//     requesters after the user changed the canvas (below); never after
+//     what the plug-in did itself.
+//
+// A canvas gesture is a stroke or a click:
+//   stroke  press, then the pointer leaves the press point by more than
+//           2 pixels. Trackers: the press (buttons 0x1 or 0x2) where it
+//           began, each move, then the button-less move (0) before the
+//           canvas release (1002 -1 / -2). The tool paints it: one undo step.
+//   click   press and release without leaving the press point. Trackers:
+//           the click (buttons with 0x10 added: 17 is a left click), then
+//           0, then the canvas release. The freehand line needs a drag, so
+//           a click paints nothing and leaves no undo step (Smart Fill's
+//           click inside a line takes back the line, not the click).
+// The canvas events (1002) go as they happen: press, drags, release.
 // The host's tool paints with the A pen on a left drag over the canvas
-// unless the mouse is locked (tv_LockMouse 1).
+// unless the mouse is locked (tv_LockMouse 1); after each of its gestures
+// (stroke or click), an undo, and a layer made, shown, hidden or chosen,
+// the refresh notice follows.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "desktop_app.h"
 #include "host/host_functions.h"
@@ -50,6 +67,7 @@ constexpr int32_t kCanvasRight = 2;
 constexpr int32_t kCanvasLeftRelease = -1;
 constexpr int32_t kCanvasRightRelease = -2;
 constexpr int kArrowStepPixels = 4;
+constexpr int kClickSlop = 2;  // window pixels a click may wander from its press
 constexpr size_t kLogLines = 4000;
 
 
@@ -160,6 +178,8 @@ void App::HarvestRecords() {
     std::fprintf(stderr, "tintwell_desktop: host fault: %s\n", fault.c_str());
   }
   faultCount_ += host_->Faults().size();
+  for (const std::string& note : host_->Notes()) log_.push_back("HOST: not carried out: " + note);
+  noteCount_ += host_->Notes().size();
   if (active) {
     canvasDirty_ = true;
     framesToDraw_ = std::max(framesToDraw_, 2);
@@ -281,7 +301,7 @@ void App::HandleEvent(const SDL_Event& event) {
       const bool ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
       if (ctrl && event.key.keysym.sym == SDLK_z) {
         host_->RunCommand("tv_undo");
-        canvasDirty_ = true;
+        CanvasChanged();
       } else if (ctrl && event.key.keysym.sym == SDLK_q) {
         quit_ = true;
       } else if (event.key.keysym.sym == SDLK_ESCAPE && ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId) &&
@@ -378,17 +398,16 @@ void App::PointerPress(int x, int y, int sdlButton) {
     return;
   }
   if (bit == 0) return;
+  // Whether it is a stroke or a click shows when the pointer moves or the
+  // button comes up; the trackers and the tool wait till then.
   capture_.kind = Capture::kCanvas;
   capture_.button = sdlButton;
   capture_.buttons = bit;
-  if (host_->canvasEvents) CanvasPointerEvent(x, y, bit == kButtonLeft ? kCanvasLeft : kCanvasRight);
+  capture_.pressX = x;
+  capture_.pressY = y;
+  capture_.moved = false;
   capture_.painting = bit == kButtonLeft && !host_->mouseLocked;
-  if (capture_.painting) {
-    float cx, cy;
-    ScreenToCanvas(static_cast<float>(x), static_cast<float>(y), &cx, &cy);
-    StrokeBegin(cx, cy);
-  }
-  TrackerEvent(x, y, bit | kButtonClick);
+  if (host_->canvasEvents) CanvasPointerEvent(x, y, bit == kButtonLeft ? kCanvasLeft : kCanvasRight);
 }
 
 void App::PointerMove(int x, int y) {
@@ -418,6 +437,17 @@ void App::PointerMove(int x, int y) {
     case Capture::kCanvas: {
       if (host_->canvasEvents) {
         CanvasPointerEvent(x, y, (capture_.buttons & kButtonLeft) ? kCanvasLeft : kCanvasRight);
+      }
+      if (!capture_.moved) {
+        if (std::abs(x - capture_.pressX) <= kClickSlop && std::abs(y - capture_.pressY) <= kClickSlop) break;
+        // A stroke: it begins where the button went down.
+        capture_.moved = true;
+        if (capture_.painting) {
+          float cx, cy;
+          ScreenToCanvas(static_cast<float>(capture_.pressX), static_cast<float>(capture_.pressY), &cx, &cy);
+          StrokeBegin(cx, cy);
+        }
+        TrackerEvent(capture_.pressX, capture_.pressY, capture_.buttons);
       }
       if (capture_.painting) {
         float cx, cy;
@@ -465,11 +495,15 @@ void App::PointerRelease(int x, int y, int sdlButton) {
       break;
     }
     case Capture::kCanvas:
+      // The trackers hear the end (a click first, as one) before the canvas
+      // release, which may end the canvas mode and close them.
+      if (!ended.moved) TrackerEvent(x, y, ended.buttons | kButtonClick);
+      TrackerEvent(x, y, 0);
       if (host_->canvasEvents) {
         CanvasPointerEvent(x, y, (ended.buttons & kButtonLeft) ? kCanvasLeftRelease : kCanvasRightRelease);
       }
-      if (ended.painting) StrokeEnd();
-      TrackerEvent(x, y, 0);
+      if (ended.painting && ended.moved) StrokeEnd();
+      if (ended.painting) CanvasChanged();
       break;
     default:
       break;
@@ -530,6 +564,16 @@ void App::HoverEvent(int x, int y) {
   if (hovered_ != 0 && hovered_ != over) send(hovered_);  // it learns that the pointer left
   hovered_ = over;
   if (over != 0) send(over);
+}
+
+void App::CanvasChanged() {
+  canvasDirty_ = true;
+  overlaysWanted_ = true;
+  if (!host_ || !opened_ || host_->InsidePluginCall()) return;
+  for (RequesterHandle handle : host_->OpenRequesters()) {
+    const simhost::Requester* requester = host_->FindRequester(handle);  // an earlier notice may have closed it
+    if (requester && requester->callback) host_->SendEvent(handle, kEventRefresh, {});
+  }
 }
 
 bool App::IsCanvasTracker(const simhost::Requester& requester) const {

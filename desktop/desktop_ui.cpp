@@ -44,6 +44,7 @@ const char* const kFontFiles[] = {
 const char* const kTools[] = {"tv_airbrush", "tv_penbrush", "tv_propelling", "tv_oilbrush",
                               "tv_pencil",   "tv_wetbrush", "tv_specialbrush"};
 const char* const kDrawModes[] = {"color", "lighten", "darken", "add", "colorize", "merge"};
+const char* const kFxStacks[] = {"desaturate", "invert", ""};
 
 // A number the plug-in wrote with "%f" ("12.000000") as a person writes it
 // ("12", "0.5"); any other text unchanged.
@@ -166,8 +167,16 @@ bool App::RebuildFontIfNeeded() {
 
 // ---------------------------------------------------------------- frame
 
+void App::NoteWidget(const std::string& name) {
+  const ImVec2 min = ImGui::GetItemRectMin();
+  const ImVec2 max = ImGui::GetItemRectMax();
+  widgets_[name] = SDL_Rect{static_cast<int>(min.x), static_cast<int>(min.y), static_cast<int>(max.x - min.x),
+                            static_cast<int>(max.y - min.y)};
+}
+
 void App::BuildUi() {
   shown_.clear();
+  widgets_.clear();
   if (closeMenus_) {
     ImGui::ClosePopupsExceptModals();
     closeMenus_ = false;
@@ -226,17 +235,32 @@ void App::MainMenu() {
     ImGui::EndMenu();
   }
   if (ImGui::BeginMenu("Edit")) {
-    if (ImGui::MenuItem("Undo", "Ctrl+Z")) actions_.push_back([this] { host_->RunCommand("tv_undo"); });
+    if (ImGui::MenuItem("Undo", "Ctrl+Z")) {
+      actions_.push_back([this] {
+        host_->RunCommand("tv_undo");
+        CanvasChanged();
+      });
+    }
     ImGui::Separator();
     if (ImGui::MenuItem("Copy the layer to the spare page")) {
       actions_.push_back([this] { host_->RunCommand("tv_sparecopy"); });
     }
     if (ImGui::MenuItem("Spare page onto the layer")) {
-      actions_.push_back([this] { host_->RunCommand("tv_sparetofront"); });
+      actions_.push_back([this] {
+        host_->RunCommand("tv_sparetofront");
+        CanvasChanged();
+      });
     }
     if (ImGui::MenuItem("Show the spare page", nullptr, showSpare_)) {
       showSpare_ = !showSpare_;
       canvasDirty_ = true;
+    }
+    ImGui::Separator();
+    // What "tv_stackapply" (the lamp button's paint source) runs.
+    ImGui::TextDisabled("FX stack");
+    for (const char* stack : kFxStacks) {
+      const std::string label = std::string(*stack ? stack : "(empty)") + "##fxstack";
+      if (ImGui::MenuItem(label.c_str(), nullptr, host_->fxStack == stack)) host_->fxStack = stack;
     }
     ImGui::EndMenu();
   }
@@ -347,11 +371,25 @@ void App::CanvasWindow() {
     }
   }
   // The brush under the pointer while the host's tool would paint.
+  // Its outline is the dab's: long side at the tool's angle, short side
+  // by its aspect.
   if (!host_->mouseLocked && TopWindowAt(pointerX_, pointerY_) == canvasWindow_ && OverCanvas(pointerX_, pointerY_)) {
-    const float radius = 0.5f * BrushDiameter() * zoom_;
-    list->AddCircle(ImVec2(pointerX_ + 0.5f, pointerY_ + 0.5f), std::max(1.5f, radius), IM_COL32(0, 0, 0, 160), 32);
-    list->AddCircle(ImVec2(pointerX_ + 0.5f, pointerY_ + 0.5f), std::max(1.5f, radius) + 1, IM_COL32(255, 255, 255, 120),
-                    32);
+    const float radius = std::max(1.5f, BrushRadius() * zoom_);
+    const float aspect = std::clamp(ToolNumber("aspect", 100.0f) / 100.0f, 0.05f, 1.0f);
+    const float angle = ToolNumber("angle", 0.0f) * 3.14159265f / 180.0f;
+    const ImVec2 centre(pointerX_ + 0.5f, pointerY_ + 0.5f);
+    const ImVec2 along(std::cos(angle), -std::sin(angle)), across(std::sin(angle), std::cos(angle));
+    for (int ring = 0; ring < 2; ++ring) {
+      ImVec2 points[32];
+      const float r = radius + ring, q = std::max(1.0f, radius * aspect) + ring;
+      for (int i = 0; i < 32; ++i) {
+        const float t = i * 6.2831853f / 32.0f;
+        points[i] = ImVec2(centre.x + r * std::cos(t) * along.x + q * std::sin(t) * across.x,
+                           centre.y + r * std::cos(t) * along.y + q * std::sin(t) * across.y);
+      }
+      list->AddPolyline(points, 32, ring == 0 ? IM_COL32(0, 0, 0, 160) : IM_COL32(255, 255, 255, 120),
+                        ImDrawFlags_Closed, 1.0f);
+    }
   }
   ImGui::End();
   ImGui::PopStyleColor();
@@ -379,10 +417,22 @@ void App::RequesterWindows() {
 void App::RequesterWindow(const simhost::Requester& requester) {
   const RequesterHandle handle = requester.handle;
   const std::string title = Utf8(requester.title) + "###requester" + std::to_string(handle);
+  // Inside the work area: below the host's menu bar and within the window
+  // as far as it fits (a plug-in's place of (0, 0), or one saved on a larger
+  // screen, would put the window out of reach). The host's place follows.
+  const ImGuiViewport* viewport = ImGui::GetMainViewport();
+  const float menuBar = ImGui::GetFrameHeight();
+  const float outerWidth = static_cast<float>(requester.width) + 2.0f;
+  const float outerHeight = static_cast<float>(requester.height) + ImGui::GetFrameHeight() + 2.0f;
+  const int placeX = static_cast<int>(
+      std::clamp(static_cast<float>(requester.x), 0.0f, std::max(0.0f, viewport->Size.x - outerWidth)));
+  const int placeY = static_cast<int>(
+      std::clamp(static_cast<float>(requester.y), menuBar, std::max(menuBar, viewport->Size.y - outerHeight)));
   auto placed = placedAt_.find(handle);
-  if (placed == placedAt_.end() || placed->second != std::make_pair(requester.x, requester.y)) {
-    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(requester.x), static_cast<float>(requester.y)));
-    placedAt_[handle] = {requester.x, requester.y};
+  if (placed == placedAt_.end() || placed->second != std::make_pair(requester.x, requester.y) ||
+      placeX != requester.x || placeY != requester.y) {
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(placeX), static_cast<float>(placeY)));
+    placedAt_[handle] = {placeX, placeY};
   }
   if (raiseCounts_[handle] != requester.raiseCount) {
     raiseCounts_[handle] = requester.raiseCount;
@@ -509,28 +559,56 @@ void App::SideWindows() {
         if (ImGui::Checkbox("##visible", &visible)) {
           actions_.push_back([this, id, visible] {
             host_->RunCommand("tv_LayerDisplay " + std::to_string(id) + (visible ? " on" : " off"));
+            CanvasChanged();
           });
         }
+        NoteWidget("layer-visible-" + std::to_string(id));
         ImGui::SameLine();
         const std::string label = Utf8(it->name.empty() ? "(layer " + std::to_string(id) + ")" : it->name) +
                                   (it->stencil ? "  [stencil]" : "");
-        if (ImGui::Selectable(label.c_str(), host_->currentLayerId == id)) host_->currentLayerId = id;
+        if (ImGui::Selectable(label.c_str(), host_->currentLayerId == id) && host_->currentLayerId != id) {
+          actions_.push_back([this, id] {
+            if (!host_->FindLayer(id)) return;
+            host_->currentLayerId = id;
+            CanvasChanged();
+          });
+        }
+        NoteWidget("layer-" + std::to_string(id));
         ImGui::PopID();
       }
       if (ImGui::Button("New layer")) {
         const std::string name = "Layer " + std::to_string(host_->layers.size() + 1);
-        actions_.push_back([this, name] { host_->RunCommand("tv_LayerCreate \"" + name + "\""); });
+        actions_.push_back([this, name] {
+          host_->RunCommand("tv_LayerCreate \"" + name + "\"");
+          CanvasChanged();
+        });
       }
+      NoteWidget("new-layer");
       ImGui::SameLine();
-      if (ImGui::Button("Undo")) actions_.push_back([this] { host_->RunCommand("tv_undo"); });
+      if (ImGui::Button("Undo")) {
+        actions_.push_back([this] {
+          host_->RunCommand("tv_undo");
+          CanvasChanged();
+        });
+      }
+      NoteWidget("undo");
       ImGui::Separator();
       ImGui::SetNextItemWidth(120);
-      float size = BrushDiameter();
-      if (ImGui::SliderFloat("Brush size", &size, 1.0f, 200.0f, "%.0f")) {
+      float size = BrushRadius();
+      if (ImGui::SliderFloat("Brush radius", &size, 0.5f, 100.0f, "%.1f")) {
         char text[32];
-        std::snprintf(text, sizeof text, "%.0f", size);
-        SetToolSetting("size", text);
+        std::snprintf(text, sizeof text, "%.1f", size);
+        SetToolSetting("size", PlainNumber(text));
       }
+      NoteWidget("brush-radius");
+      ImGui::SetNextItemWidth(120);
+      float aspect = std::clamp(ToolNumber("aspect", 100.0f), 5.0f, 100.0f);
+      if (ImGui::SliderFloat("Aspect %", &aspect, 5.0f, 100.0f, "%.0f")) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.0f", aspect);
+        SetToolSetting("aspect", text);
+      }
+      NoteWidget("brush-aspect");
       // Status lines wrap at the window's edge; numbers as a person writes them.
       std::string status = host_->activeTool;
       for (const auto& setting : host_->toolSettings) {

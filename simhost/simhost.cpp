@@ -232,6 +232,7 @@ void SimHost::ClearRecords() {
   impl_->popupMenus.clear();
   impl_->sequence.clear();
   impl_->faults.clear();
+  impl_->notes.clear();
 }
 
 void SimHost::ScriptReply(const std::string& command, const std::string& reply) {
@@ -307,6 +308,7 @@ const std::vector<std::string>& SimHost::Messages() const { return impl_->messag
 const std::vector<std::pair<std::string, std::string>>& SimHost::Shortcuts() const { return impl_->shortcuts; }
 const std::vector<PopupMenuRecord>& SimHost::PopupMenus() const { return impl_->popupMenus; }
 const std::vector<std::string>& SimHost::Faults() const { return impl_->faults; }
+const std::vector<std::string>& SimHost::Notes() const { return impl_->notes; }
 bool SimHost::localisationOpen() const { return impl_->localisationOpen; }
 
 void SimHost::SetPopupMenuAnswer(int32_t id) { impl_->popupAnswer = id; }

@@ -154,6 +154,10 @@ SimHost::Impl::Impl(SimHost* owner) : self(owner) {}
 
 void SimHost::Impl::Fault(const std::string& text) { faults.push_back(text); }
 
+void SimHost::Impl::Note(const std::string& command, const std::string& reason) {
+  notes.push_back(command + ": " + reason);
+}
+
 void SimHost::Impl::Enter(const EntryRecord& entry) {
   ++depth;
   EntryRecord record = entry;

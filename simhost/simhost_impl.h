@@ -122,6 +122,7 @@ struct SimHost::Impl {
   std::vector<std::pair<std::string, std::string>> shortcuts;
   std::vector<PopupMenuRecord> popupMenus;
   std::vector<std::string> faults;
+  std::vector<std::string> notes;  // commands not carried out, with the reason
   // Records ClearRecords dropped, kept with their buffers so the next calls
   // and commands are recorded without new allocations (a drag event records
   // some 260 calls; a host that allocated afresh for each would measure
@@ -242,6 +243,8 @@ struct SimHost::Impl {
   void CloseUndoGroup(const std::string& name);
   void Reapply();
   void Fill(int32_t x, int32_t y);
+  // tv_stackapply: the FX stack over the current layer, one undo step.
+  void ApplyFxStack();
   std::string ToolReply() const;
   // "<tool> key value ..." for the active tool; false when it is not one.
   bool ToolCommand(const std::vector<std::string>& tokens);
@@ -264,6 +267,7 @@ struct SimHost::Impl {
   HostWord WriteConfigString(HostWord* pack, size_t record);
 
   void Fault(const std::string& text);
+  void Note(const std::string& command, const std::string& reason);
 };
 
 constexpr int32_t kEventArgWords = 16;  // argument words the host hands with every event
