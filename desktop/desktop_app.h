@@ -156,6 +156,8 @@ class App {
   // ---- chrome (desktop_ui.cpp) ----
   void BuildUi();
   void MainMenu();
+  bool Menu(const char* name);
+  bool Item(const std::string& label, const char* shortcut = nullptr, bool selected = false);
   void CanvasWindow();
   void RequesterWindows();
   void RequesterWindow(const simhost::Requester& requester);
@@ -271,6 +273,7 @@ class App {
   std::map<std::pair<RequesterHandle, int32_t>, std::string> fieldEdits_;  // text fields being typed in
   std::vector<SDL_Event> deferredReleases_;  // button releases that came while a question was open
   std::map<std::string, SDL_Rect> widgets_;  // the host's own controls by name, for reports
+  std::string menuName_;                     // the menu bar's menu being built
   size_t noteCount_ = 0;                     // commands the host did not carry out, so far
   // Pictures drawn pixel for pixel by the renderer itself in this frame
   // (Dear ImGui's draw lists call back for them in their place).

@@ -178,8 +178,7 @@ void App::HarvestRecords() {
     std::fprintf(stderr, "tintwell_desktop: host fault: %s\n", fault.c_str());
   }
   faultCount_ += host_->Faults().size();
-  for (const std::string& note : host_->Notes()) log_.push_back("HOST: not carried out: " + note);
-  noteCount_ += host_->Notes().size();
+  noteCount_ += host_->Notes().size();  // the dialogue has them in their place
   if (active) {
     canvasDirty_ = true;
     framesToDraw_ = std::max(framesToDraw_, 2);

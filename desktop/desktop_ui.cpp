@@ -170,7 +170,10 @@ bool App::RebuildFontIfNeeded() {
 void App::NoteWidget(const std::string& name) {
   const ImVec2 min = ImGui::GetItemRectMin();
   const ImVec2 max = ImGui::GetItemRectMax();
-  widgets_[name] = SDL_Rect{static_cast<int>(min.x), static_cast<int>(min.y), static_cast<int>(max.x - min.x),
+  // One word: the label as shown, spaces as "_".
+  std::string word = name.substr(0, name.find("##"));
+  std::replace(word.begin(), word.end(), ' ', '_');
+  widgets_[word] = SDL_Rect{static_cast<int>(min.x), static_cast<int>(min.y), static_cast<int>(max.x - min.x),
                             static_cast<int>(max.y - min.y)};
 }
 
@@ -195,22 +198,37 @@ void App::BuildUi() {
   }
 }
 
+// A menu of the host's menu bar, and an item in it; both noted for reports
+// as "menu/NAME" and "NAME/LABEL".
+bool App::Menu(const char* name) {
+  const bool open = ImGui::BeginMenu(name);
+  NoteWidget(std::string("menu/") + name);
+  menuName_ = name;
+  return open;
+}
+
+bool App::Item(const std::string& label, const char* shortcut, bool selected) {
+  const bool chosen = ImGui::MenuItem(label.c_str(), shortcut, selected);
+  NoteWidget(menuName_ + "/" + label);
+  return chosen;
+}
+
 void App::MainMenu() {
   if (!ImGui::BeginMainMenuBar()) return;
-  if (ImGui::BeginMenu("Host")) {
-    if (ImGui::MenuItem("About the plug-in")) actions_.push_back([this] { host_->About(); });
+  if (Menu("Host")) {
+    if (Item("About the plug-in")) actions_.push_back([this] { host_->About(); });
     ImGui::Separator();
     ImGui::TextDisabled("Settings kept in %s", options_.homeDirectory.c_str());
     ImGui::Separator();
-    if (ImGui::MenuItem("Quit", "Ctrl+Q")) quit_ = true;
+    if (Item("Quit", "Ctrl+Q")) quit_ = true;
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Plug-ins")) {
-    if (ImGui::MenuItem("Tintwell panel")) actions_.push_back([this] { host_->Parameters(nullptr); });
-    if (ImGui::MenuItem("Lighten pass")) {
+  if (Menu("Plug-ins")) {
+    if (Item("Tintwell panel")) actions_.push_back([this] { host_->Parameters(nullptr); });
+    if (Item("Lighten pass")) {
       actions_.push_back([this] { host_->RunCommand("tv_plugin \"tintwell\" cmd \"l\""); });
     }
-    if (ImGui::MenuItem("Darken pass")) {
+    if (Item("Darken pass")) {
       actions_.push_back([this] { host_->RunCommand("tv_plugin \"tintwell\" cmd \"d\""); });
     }
     if (!shortcuts_.empty()) {
@@ -226,7 +244,7 @@ void App::MainMenu() {
           shown = options_.texts == TextChoice::kEnglish ? english + "   " + own : own + "   " + english;
         }
         const std::string label = shown + "##shortcut" + std::to_string(i);
-        if (ImGui::MenuItem(label.c_str(), shortcuts_[i].second.c_str())) {
+        if (Item(label, shortcuts_[i].second.c_str())) {
           const std::string key = shortcuts_[i].second;
           actions_.push_back([this, key] { host_->UseShortcut(key); });
         }
@@ -234,24 +252,24 @@ void App::MainMenu() {
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Edit")) {
-    if (ImGui::MenuItem("Undo", "Ctrl+Z")) {
+  if (Menu("Edit")) {
+    if (Item("Undo", "Ctrl+Z")) {
       actions_.push_back([this] {
         host_->RunCommand("tv_undo");
         CanvasChanged();
       });
     }
     ImGui::Separator();
-    if (ImGui::MenuItem("Copy the layer to the spare page")) {
+    if (Item("Copy the layer to the spare page")) {
       actions_.push_back([this] { host_->RunCommand("tv_sparecopy"); });
     }
-    if (ImGui::MenuItem("Spare page onto the layer")) {
+    if (Item("Spare page onto the layer")) {
       actions_.push_back([this] {
         host_->RunCommand("tv_sparetofront");
         CanvasChanged();
       });
     }
-    if (ImGui::MenuItem("Show the spare page", nullptr, showSpare_)) {
+    if (Item("Show the spare page", nullptr, showSpare_)) {
       showSpare_ = !showSpare_;
       canvasDirty_ = true;
     }
@@ -260,42 +278,42 @@ void App::MainMenu() {
     ImGui::TextDisabled("FX stack");
     for (const char* stack : kFxStacks) {
       const std::string label = std::string(*stack ? stack : "(empty)") + "##fxstack";
-      if (ImGui::MenuItem(label.c_str(), nullptr, host_->fxStack == stack)) host_->fxStack = stack;
+      if (Item(label, nullptr, host_->fxStack == stack)) host_->fxStack = stack;
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Tool")) {
+  if (Menu("Tool")) {
     for (const char* tool : kTools) {
-      if (ImGui::MenuItem(tool, nullptr, host_->activeTool == tool)) host_->activeTool = tool;
+      if (Item(tool, nullptr, host_->activeTool == tool)) host_->activeTool = tool;
     }
     ImGui::Separator();
     for (const char* mode : kDrawModes) {
       const std::string label = std::string("Draw mode ") + mode;
-      if (ImGui::MenuItem(label.c_str(), nullptr, host_->drawMode == mode)) host_->drawMode = mode;
+      if (Item(label, nullptr, host_->drawMode == mode)) host_->drawMode = mode;
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Room")) {
+  if (Menu("Room")) {
     for (int room = 1; room <= 4; ++room) {
       const std::string name = "Room-" + std::to_string(room);
-      if (ImGui::MenuItem(name.c_str(), nullptr, currentRoom_ == name)) {
+      if (Item(name, nullptr, currentRoom_ == name)) {
         currentRoom_ = name;
         actions_.push_back([this, name] { host_->ChangeRoom(name); });
       }
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("View")) {
-    if (ImGui::MenuItem("Zoom in", nullptr)) zoom_ = std::min(16.0f, zoom_ * 1.25f);
-    if (ImGui::MenuItem("Zoom out", nullptr)) zoom_ = std::max(0.125f, zoom_ * 0.8f);
-    if (ImGui::MenuItem("Actual pixels", nullptr)) zoom_ = 1.0f;
-    if (ImGui::MenuItem("Centre the project", nullptr)) {
+  if (Menu("View")) {
+    if (Item("Zoom in", nullptr)) zoom_ = std::min(16.0f, zoom_ * 1.25f);
+    if (Item("Zoom out", nullptr)) zoom_ = std::max(0.125f, zoom_ * 0.8f);
+    if (Item("Actual pixels", nullptr)) zoom_ = 1.0f;
+    if (Item("Centre the project", nullptr)) {
       panX_ = host_->Options().imageWidth * 0.5f;
       panY_ = host_->Options().imageHeight * 0.5f;
     }
     ImGui::Separator();
-    ImGui::MenuItem("Layers", nullptr, &showLayers_);
-    ImGui::MenuItem("Host dialogue", nullptr, &showLog_);
+    if (Item("Layers", nullptr, showLayers_)) showLayers_ = !showLayers_;
+    if (Item("Host dialogue", nullptr, showLog_)) showLog_ = !showLog_;
     ImGui::EndMenu();
   }
   // Status: the pens and what the host's tool is doing.
@@ -549,8 +567,8 @@ void App::RequesterWindow(const simhost::Requester& requester) {
 void App::SideWindows() {
   const ImGuiViewport* viewport = ImGui::GetMainViewport();
   if (showLayers_) {
-    ImGui::SetNextWindowPos(ImVec2(viewport->Size.x - 230, 40), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(220, 230), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(ImVec2(viewport->Size.x - 250, 40), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(240, 285), ImGuiCond_FirstUseEver);
     if (ImGui::Begin("Layers", &showLayers_)) {
       for (auto it = host_->layers.rbegin(); it != host_->layers.rend(); ++it) {
         const int32_t id = it->id;

@@ -190,12 +190,14 @@ std::vector<std::string> SimHost::Dialogue() const {
   std::vector<std::string> lines;
   lines.reserve(impl_->sequence.size());
   for (const auto& item : impl_->sequence) {
-    if (item.first) {
+    if (item.first == Impl::Happening::kCall) {
       const DispatchRecord& call = impl_->calls[item.second];
       lines.push_back(Indent(call.depth) + DescribeCall(call));
-    } else {
+    } else if (item.first == Impl::Happening::kEntry) {
       const EntryRecord& entry = impl_->entries[item.second];
       lines.push_back(Indent(entry.depth - 1) + DescribeEntry(entry));
+    } else {
+      lines.push_back(Indent(impl_->noteDepths[item.second]) + "host: not carried out: " + impl_->notes[item.second]);
     }
   }
   return lines;
@@ -233,6 +235,7 @@ void SimHost::ClearRecords() {
   impl_->sequence.clear();
   impl_->faults.clear();
   impl_->notes.clear();
+  impl_->noteDepths.clear();
 }
 
 void SimHost::ScriptReply(const std::string& command, const std::string& reply) {

@@ -275,7 +275,8 @@ class SimHost {
   const std::vector<std::string>& Faults() const;
   // Commands the host did not carry out, or carried out with nothing to do,
   // each with the reason ("tv_setColor 99999: ..."): what a host shows in its
-  // log. Not faults: the plug-in may send them.
+  // log; the dialogue has each at its place ("host: not carried out: ...").
+  // Not faults: the plug-in may send them.
   const std::vector<std::string>& Notes() const;
   void ClearRecords();
 

@@ -155,14 +155,16 @@ SimHost::Impl::Impl(SimHost* owner) : self(owner) {}
 void SimHost::Impl::Fault(const std::string& text) { faults.push_back(text); }
 
 void SimHost::Impl::Note(const std::string& command, const std::string& reason) {
+  sequence.emplace_back(Happening::kNote, notes.size());
   notes.push_back(command + ": " + reason);
+  noteDepths.push_back(depth);
 }
 
 void SimHost::Impl::Enter(const EntryRecord& entry) {
   ++depth;
   EntryRecord record = entry;
   record.depth = depth;
-  sequence.emplace_back(false, entries.size());
+  sequence.emplace_back(Happening::kEntry, entries.size());
   entries.push_back(record);
 }
 
@@ -250,7 +252,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
     }
   }
   record.texts.resize(texts);
-  sequence.emplace_back(true, index);
+  sequence.emplace_back(Happening::kCall, index);
 
   if (callObserver) callObserver(calls[index]);
   HostWord result = 0;

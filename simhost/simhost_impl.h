@@ -123,6 +123,7 @@ struct SimHost::Impl {
   std::vector<PopupMenuRecord> popupMenus;
   std::vector<std::string> faults;
   std::vector<std::string> notes;  // commands not carried out, with the reason
+  std::vector<int32_t> noteDepths;  // the plug-in calls each note was made in
   // Records ClearRecords dropped, kept with their buffers so the next calls
   // and commands are recorded without new allocations (a drag event records
   // some 260 calls; a host that allocated afresh for each would measure
@@ -158,9 +159,10 @@ struct SimHost::Impl {
   int32_t depth = 0;
   std::deque<int32_t> pending;
   bool delivering = false;
-  // Plug-in entries and host calls in the order they began: (true, index
-  // into calls_) or (false, index into entries_).
-  std::vector<std::pair<bool, size_t>> sequence;
+  // Plug-in entries, host calls and the host's notes in the order they
+  // began, each an index into its own record list.
+  enum class Happening : uint8_t { kEntry, kCall, kNote };
+  std::vector<std::pair<Happening, size_t>> sequence;
 
   std::map<RequesterHandle, Requester> requesters;
   static constexpr RequesterHandle kFirstRequesterHandle = 0x1000;
