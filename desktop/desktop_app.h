@@ -272,6 +272,8 @@ class App {
   std::vector<std::pair<std::string, std::string>> shortcuts_;  // the plug-in's: label, key text
   std::map<std::pair<RequesterHandle, int32_t>, std::string> fieldEdits_;  // text fields being typed in
   std::vector<SDL_Event> deferredReleases_;  // button releases that came while a question was open
+  std::deque<SDL_Event> heldEvents_;         // input for the next frame (see Frame)
+  std::pair<int, int> imguiPointer_{-1, -1};  // the pointer as Dear ImGui sees it (-1: not known yet)
   std::map<std::string, SDL_Rect> widgets_;  // the host's own controls by name, for reports
   std::string menuName_;                     // the menu bar's menu being built
   size_t noteCount_ = 0;                     // commands the host did not carry out, so far

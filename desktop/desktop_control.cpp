@@ -32,7 +32,7 @@
 //   gadget HANDLE ID X Y W H FLAGS PICTURE_DIGEST|-
 //   onscreen HANDLE ID same|differs N  a picture gadget's pixels on screen
 //                                      against the plug-in's picture
-//   menu-item ID X Y W H               the open pop-up menu's items
+//   menu-item ID X Y W H FLAGS         the open pop-up menu's items (FLAGS as the plug-in gave them)
 //   menu-submenu X Y W H LABEL         and its submenu entries
 //   question integer VALUE MIN MAX
 //   message TEXT                       message boxes waiting for OK
@@ -103,7 +103,9 @@ void App::ReadControl() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) controlLines_.push_back(line);
   }
-  while (!controlLines_.empty()) {
+  // Input still waiting for its frame comes first: a script's report
+  // follows what was done before it.
+  while (!controlLines_.empty() && heldEvents_.empty()) {
     std::string rest;
     const std::string word = FirstWord(controlLines_.front(), &rest);
     if (word == "shot" || word == "report") {
@@ -281,8 +283,12 @@ void App::WriteReport(const std::string& path, const std::vector<std::pair<int, 
   }
   if (menuQuestion_) {
     for (const auto& item : menuQuestion_->itemRects) {
-      std::fprintf(file, "menu-item %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
-                   item.second.h);
+      int32_t flags = 0;
+      for (const simhost::MenuItemRecord& record : menuQuestion_->record.items) {
+        if (record.id == item.first) flags = record.flags;
+      }
+      std::fprintf(file, "menu-item %d %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
+                   item.second.h, flags);
     }
     for (const auto& entry : menuQuestion_->submenuRects) {
       std::fprintf(file, "menu-submenu %d %d %d %d %s\n", entry.second.x, entry.second.y, entry.second.w,

@@ -86,16 +86,51 @@ bool Inside(int x, int y, int left, int top, int width, int height) {
 // ---------------------------------------------------------------- frames
 
 void App::Frame() {
-  const bool idle = framesToDraw_ <= 0 && controlRequests_.empty() && controlLines_.empty() && actions_.empty();
+  const bool idle = framesToDraw_ <= 0 && controlRequests_.empty() && controlLines_.empty() && actions_.empty() &&
+                    heldEvents_.empty();
   if (idle) {
     SDL_WaitEventTimeout(nullptr, 30);
   } else {
     SDL_Delay(10);  // a steady pace of frames without spinning
   }
 
+  // Input reaches Dear ImGui a frame at a time, in the order it came. Dear
+  // ImGui (1.86) takes the pointer's place and each button and key as they
+  // are at a frame, so a press and its release, or a release and the move
+  // after it, that came in one batch would fall into one frame and be lost
+  // (a quick click on a menu item, Enter in a question). So the events
+  // after a button's press or release, and a key's release that follows its
+  // press, wait for the next frame.
   SDL_Event event;
   bool any = false;
-  while (SDL_PollEvent(&event)) {
+  std::set<SDL_Keycode> pressedNow;
+  std::deque<SDL_Event> events;
+  events.swap(heldEvents_);
+  auto next = [&](SDL_Event* out) {
+    if (!events.empty()) {
+      *out = events.front();
+      events.pop_front();
+      return true;
+    }
+    return SDL_PollEvent(out) != 0;
+  };
+  auto holdTheRest = [&]() {
+    for (const SDL_Event& later : events) heldEvents_.push_back(later);
+    SDL_Event later;
+    while (SDL_PollEvent(&later)) heldEvents_.push_back(later);
+  };
+  while (next(&event)) {
+    any = true;
+    if (event.type == SDL_KEYUP && pressedNow.count(event.key.keysym.sym)) {
+      heldEvents_.push_back(event);
+      holdTheRest();
+      break;
+    }
+    if (event.type == SDL_KEYDOWN) pressedNow.insert(event.key.keysym.sym);
+    if (event.type == SDL_MOUSEMOTION) imguiPointer_ = {event.motion.x, event.motion.y};
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+      imguiPointer_ = {event.button.x, event.button.y};
+    }
     ImGui_ImplSDL2_ProcessEvent(&event);
     HandleEvent(event);
     // A question has just been answered: the releases that came meanwhile
@@ -105,7 +140,10 @@ void App::Frame() {
       releases.swap(deferredReleases_);
       for (const SDL_Event& release : releases) HandleEvent(release);
     }
-    any = true;
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+      holdTheRest();
+      break;
+    }
   }
   ReadControl();
   if (questionDepth_ == 0) DrawOverlaysIfAsked();
@@ -120,10 +158,11 @@ void App::Frame() {
     // The SDL backend follows the pointer only while the window has the
     // keyboard focus; the host's chrome answers the pointer whenever it is
     // over the window (as under a bare X server, where nothing gives focus).
+    // It is where the last event handed over put it.
     if (SDL_GetMouseFocus() == window_ || capture_.kind != Capture::kNone) {
-      int mx = 0, my = 0;
-      SDL_GetMouseState(&mx, &my);
-      ImGui::GetIO().MousePos = ImVec2(static_cast<float>(mx), static_cast<float>(my));
+      if (imguiPointer_.first < 0) SDL_GetMouseState(&imguiPointer_.first, &imguiPointer_.second);
+      ImGui::GetIO().MousePos =
+          ImVec2(static_cast<float>(imguiPointer_.first), static_cast<float>(imguiPointer_.second));
     }
     ImGui::NewFrame();
     insideFrame_ = true;
