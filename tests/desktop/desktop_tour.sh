@@ -347,9 +347,10 @@ d0=$(probe grey $dark)
 l0=$(probe grey $light)
 al=$(luma "$(apen grey)")
 got="$(apen grey)"; check "a grey between the strip's dark and light ends" between "$al" $(( $(luma "$d0") + 1 )) $(( $(luma "$l0") - 1 ))
-passes() {  # passes NAME: "d" then "l", each checked and undone
+passes() {  # passes NAME [SHOT]: "d" then "l", each checked and undone
   key d
   rep "d-$1" $dark $light
+  [ -n "${2:-}" ] && shot "$2"
   got="$(probe "d-$1" $light) from $l0"
   check "d ($1): the light end darkens" lt "$(luma "$(probe "d-$1" $light)")" "$(luma "$l0")"
   check "d ($1): the dark end stays" same "$(probe "d-$1" $dark)" "$d0"
@@ -367,8 +368,7 @@ click 1 $lamp_corner
 away
 rep bulb-lighten
 check "the lightbulb's left click: the host paints lighten" [ "$(value bulb-lighten drawmode)" = lighten ]
-passes lightbulb-lighten
-shot lightbulb-lighten
+passes lightbulb-lighten darken-with-the-lightbulb-on-lighten
 click 3 $lamp_corner   # off (the host was in a lighten mode)
 click 3 $lamp_corner   # darken
 away
@@ -471,7 +471,7 @@ check "Rot: the flat brush paints a thin stroke" same "$(probe rotated $(C 310 2
 check "Rot: ... on its line" same "$(probe rotated $(C 310 222))" "$(apen rotated)"
 shot rot
 click 1 $rot
-click 1 $(slider_at loaded brush-aspect 0.995)
+click 1 $(slider_at loaded brush-aspect 0.98)
 # Dirt: a stroke out of the red disc picks up red.
 click 1 $dirt
 rep dirt-before
@@ -620,14 +620,17 @@ check "Ctrl+right click: the slider shows the colour scheme" differ "$(digest sl
 click 3 $((sx + 20)) "$slider_y"
 away
 rep scheme-edited $((sx + 20)) "$slider_y"
-got="$(probe scheme-edited $((sx + 20)) "$slider_y") for $(apen scheme-edited)"
-check "a right click on the scheme gives its point the current colour" near "$(probe scheme-edited $((sx + 20)) "$slider_y")" "$(apen scheme-edited)" 2
+scheme_colour=$(apen scheme-edited)
+got="$(probe scheme-edited $((sx + 20)) "$slider_y") for $scheme_colour"
+check "a right click on the scheme gives its point the current colour" near "$(probe scheme-edited $((sx + 20)) "$slider_y")" "$scheme_colour" 2
 menu 24 Options Slider
 rep gradient
 check "the menu's A-B gradient slider" differ "$(digest gradient 100)" "$(digest scheme-edited 100)"
 menu 25 Options Slider
 rep scheme-again
 check "the menu's palette slider shows the edited scheme again" same "$(digest scheme-again 100)" "$(digest scheme-edited 100)"
+ring 200 202  # a colour other than the scheme's for the rest of the tour
+away
 
 # ================================================================ the option menu
 menu 22
@@ -636,6 +639,7 @@ menu 22
 rep slider
 got="$(gadget_height no-slider 100) $(gadget_height slider 100)"
 check "Show/Hide Value-Slider" lt "$(gadget_height no-slider 100)" "$(gadget_height slider 100)"
+menu 25 Options Slider  # the colour scheme on the slider again, for the restart
 menu 60 Options "NTSC gamut warning"
 rep gamut
 menu 60 Options "NTSC gamut warning"
@@ -666,6 +670,8 @@ menu 100 Options "Lightbulb button"
 # ================================================================ the vectorscope, inside the work area
 menu 23 Options
 click 1 $current_swatch
+hover 470 400 500 420 4  # the scope follows the colour under the pointer
+away
 rep scope
 scope=$(drive_line scope '$1 == "requester" && $7 == 0 && $5 > 20')
 read -r _ _ vx vy vw vh _ <<<"$scope"
@@ -674,7 +680,9 @@ got="$scope"; check "the vectorscope opens inside the work area, below the menu 
 shot vectorscope
 click 1 $((vx + vw / 2)) $((vy + vh / 2))
 rep scope-switched
-check "a click on the scope switches its display" differ "$(digest scope-switched 130)" "$(digest scope 130)"
+got="$(digest scope 130) -> $(digest scope-switched 130)"
+check "a click on the scope switches its display" both differ "$(digest scope 130)" - -- \
+  differ "$(digest scope-switched 130)" "$(digest scope 130)"
 key Escape
 menu 23 Options
 rep scope-off
@@ -762,12 +770,17 @@ check "the host kept its A and B pens" both same "$(ini_value Main apen)" "$(ape
 got="$(ini_value Tintwell mousemode) $(ini_value Tintwell scropXYZ) $(ini_value Tintwell agautosample) $(ini_value Tintwell lab_ref_x)"
 check "the settings: pressure 200, XYZ picker off, aggressive autosample on, LAB white X 90.5" \
   [ "$got" = "200 0 1 90.500000" ]
-check "the colour scheme file was written" test -s "$home/ColourScheme.cfg"
+# The scheme's first point as the file holds it: alpha, red, green, blue in one number.
+point=$(awk -F= '$1 == "csP_0" { split($2, v, " "); n = v[1]; printf "%d %d %d", int(n / 65536) % 256, int(n / 256) % 256, n % 256; exit }' \
+  "$home/ColourScheme.cfg" 2>/dev/null)
+got="$point for $scheme_colour"; check "the colour scheme file holds the edited point" same "$point" "$scheme_colour"
 drive_start "$program" "$plugin" "$home" --size 1024x700 --loc english || exit 1
 rep restarted $((sx + 20)) "$slider_y" $((sx + 100)) "$slider_y" $((sx + 170)) "$slider_y"
 check "after a restart both pens are back" both same "$(apen restarted)" "$(apen before-quit)" -- same "$(bpen restarted)" "$(bpen before-quit)"
 got="$(grep '^probe' "$DRIVE_WORK/restarted.txt" | tr '\n' ' ')"
-check "after a restart the edited colour scheme is back" same "$(grep '^probe' "$DRIVE_WORK/restarted.txt")" "$(grep '^probe' "$DRIVE_WORK/before-quit.txt")"
+check "after a restart the edited colour scheme is back on the slider" both \
+  same "$(grep '^probe' "$DRIVE_WORK/restarted.txt")" "$(grep '^probe' "$DRIVE_WORK/before-quit.txt")" -- \
+  near "$(probe restarted $((sx + 20)) "$slider_y")" "$scheme_colour" 2
 shot restarted
 
 echo "$checks checks, $failures failed"
