@@ -274,6 +274,9 @@ class App {
   std::vector<SDL_Event> deferredReleases_;  // button releases that came while a question was open
   std::deque<SDL_Event> heldEvents_;         // input for the next frame (see Frame)
   std::pair<int, int> imguiPointer_{-1, -1};  // the pointer as Dear ImGui sees it (-1: not known yet)
+  uint32_t imguiButtonsDown_ = 0;     // SDL buttons (bit 0 left, 1 middle, 2 right) down, by the events handed over
+  uint32_t imguiButtonsPressed_ = 0;  // pressed since the last frame
+  SDL_Keymod keyMods_ = KMOD_NONE;    // the keyboard's modifiers, by the events handed over
   std::map<std::string, SDL_Rect> widgets_;  // the host's own controls by name, for reports
   std::string menuName_;                     // the menu bar's menu being built
   size_t noteCount_ = 0;                     // commands the host did not carry out, so far

@@ -100,7 +100,10 @@ void App::Frame() {
   // after it, that came in one batch would fall into one frame and be lost
   // (a quick click on a menu item, Enter in a question). So the events
   // after a button's press or release, and a key's release that follows its
-  // press, wait for the next frame.
+  // press, wait for the next frame. SDL's own pointer, button and modifier
+  // state runs ahead of the events handed over (it follows every event SDL
+  // has queued): what Dear ImGui and the plug-in are told comes from the
+  // events handed over instead.
   SDL_Event event;
   bool any = false;
   std::set<SDL_Keycode> pressedNow;
@@ -127,9 +130,17 @@ void App::Frame() {
       break;
     }
     if (event.type == SDL_KEYDOWN) pressedNow.insert(event.key.keysym.sym);
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) keyMods_ = static_cast<SDL_Keymod>(event.key.keysym.mod);
     if (event.type == SDL_MOUSEMOTION) imguiPointer_ = {event.motion.x, event.motion.y};
     if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
       imguiPointer_ = {event.button.x, event.button.y};
+      const uint32_t bit = event.button.button >= 1 && event.button.button <= 3 ? 1u << (event.button.button - 1) : 0u;
+      if (event.type == SDL_MOUSEBUTTONDOWN) {
+        imguiButtonsDown_ |= bit;
+        imguiButtonsPressed_ |= bit;
+      } else {
+        imguiButtonsDown_ &= ~bit;
+      }
     }
     ImGui_ImplSDL2_ProcessEvent(&event);
     HandleEvent(event);
@@ -158,12 +169,23 @@ void App::Frame() {
     // The SDL backend follows the pointer only while the window has the
     // keyboard focus; the host's chrome answers the pointer whenever it is
     // over the window (as under a bare X server, where nothing gives focus).
-    // It is where the last event handed over put it.
+    // It is where the last event handed over put it, and its buttons and the
+    // keyboard's modifiers are as those events left them (a press shows
+    // down for at least one frame).
+    ImGuiIO& io = ImGui::GetIO();
     if (SDL_GetMouseFocus() == window_ || capture_.kind != Capture::kNone) {
       if (imguiPointer_.first < 0) SDL_GetMouseState(&imguiPointer_.first, &imguiPointer_.second);
-      ImGui::GetIO().MousePos =
-          ImVec2(static_cast<float>(imguiPointer_.first), static_cast<float>(imguiPointer_.second));
+      io.MousePos = ImVec2(static_cast<float>(imguiPointer_.first), static_cast<float>(imguiPointer_.second));
     }
+    // SDL numbers the buttons left, middle, right; Dear ImGui left, right, middle.
+    const uint32_t buttons = imguiButtonsDown_ | imguiButtonsPressed_;
+    io.MouseDown[0] = (buttons & 0x1) != 0;
+    io.MouseDown[1] = (buttons & 0x4) != 0;
+    io.MouseDown[2] = (buttons & 0x2) != 0;
+    imguiButtonsPressed_ = 0;
+    io.KeyCtrl = (keyMods_ & KMOD_CTRL) != 0;
+    io.KeyShift = (keyMods_ & KMOD_SHIFT) != 0;
+    io.KeyAlt = (keyMods_ & KMOD_ALT) != 0;
     ImGui::NewFrame();
     insideFrame_ = true;
     BuildUi();
@@ -366,7 +388,7 @@ int32_t App::PointerPressure() const {
   return kFullPressure;
 }
 
-int32_t App::Qualifier() const { return (SDL_GetModState() & KMOD_CTRL) ? 1 : 0; }
+int32_t App::Qualifier() const { return (keyMods_ & KMOD_CTRL) ? 1 : 0; }
 
 void App::ForwardPointer(const SDL_Event& event) {
   switch (event.type) {
@@ -419,7 +441,7 @@ void App::PointerPress(int x, int y, int sdlButton) {
       std::vector<HostWord> words(16, 0);
       words[0] = gadget->id;
       words[1] = up ? 1 : -1;
-      words[3] = (SDL_GetModState() & KMOD_SHIFT) ? 1 : 0;
+      words[3] = (keyMods_ & KMOD_SHIFT) ? 1 : 0;
       if (requester->callback) host_->SendEvent(shown->handle, kEventArrowStep, words);
       return;
     }
@@ -467,7 +489,7 @@ void App::PointerMove(int x, int y) {
         std::vector<HostWord> words(16, 0);
         words[0] = capture_.gadgetId;
         words[1] = steps;
-        words[3] = (SDL_GetModState() & KMOD_SHIFT) ? 1 : 0;
+        words[3] = (keyMods_ & KMOD_SHIFT) ? 1 : 0;
         host_->SendEvent(capture_.requester, kEventArrowStep, words);
       }
       break;
@@ -651,7 +673,7 @@ void App::CanvasPointerEvent(int x, int y, int32_t kind) {
   words[1] = Fixed(cy);
   words[2] = kind;
   words[3] = PointerPressure();
-  words[4] = (kind < 0 && (SDL_GetModState() & KMOD_SHIFT)) ? 1 : 0;
+  words[4] = (kind < 0 && (keyMods_ & KMOD_SHIFT)) ? 1 : 0;
   host_->Message(kMsgCanvasPointer, 0, words);
 }
 

@@ -9,7 +9,8 @@
 #
 # Usage: desktop_tour.sh PROGRAM PLUGIN [SHOTS]
 # With SHOTS (a folder), the tour's key moments are written there as
-# screenshots of the whole window (desktop-NN-NAME.png).
+# screenshots of the whole window (desktop-NN-NAME.png), and the end of the
+# host's dialogue with the plug-in (desktop-dialogue.txt).
 # Exit 77 (skipped) when Xvfb or xdotool is missing.
 set -uo pipefail
 program=$1
@@ -162,6 +163,8 @@ menu() {  # menu ID [SUBMENU...]
   # Along the submenu's row first, so the pointer never crosses another entry.
   [ -n "$entry" ] && drive_xdo mousemove "${item% *}" "${entry#* }"
   drive_xdo mousemove $item
+  [ -n "${menu_shot:-}" ] && shot "$menu_shot"
+  menu_shot=""
   click 1 $item
   away
 }
@@ -381,6 +384,7 @@ rep bulb-off
 check "the lightbulb's click on the lit side: colour again" [ "$(value bulb-off drawmode)" = color ]
 
 # ================================================================ the lamp: CIE lighten paints only lighter
+menu_shot=option-menu-cie-lightbulb
 menu 101 Options "Lightbulb button"
 click 1 $lamp_corner
 away
@@ -755,6 +759,9 @@ rep t-open
 check "t closes the panel and opens it again" both no_gadget t-closed 110 -- has_gadget t-open 110
 
 # ================================================================ quit, and start again
+if [ -n "$shots" ]; then  # the end of the host's dialogue with the plug-in, for reading
+  drive_send "log $shots/desktop-dialogue.txt" && echo "dialogue: $shots/desktop-dialogue.txt"
+fi
 rep before-quit $((sx + 20)) "$slider_y" $((sx + 100)) "$slider_y" $((sx + 170)) "$slider_y"
 check "no host protocol fault" [ "$(value before-quit faults)" = 0 ]
 drive_xdo key ctrl+q
