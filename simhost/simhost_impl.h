@@ -7,7 +7,7 @@
 //   simhost_requesters.cpp  requesters and gadgets, overlays, the pop-up menu
 //   simhost_images.cpp      host-owned images and the filter pass
 //   simhost_commands.cpp    the command language (a table of command word to handler) and the canvas model
-//   simhost_paint.cpp       undo, fill, re-apply and the active tool
+//   simhost_paint.cpp       what the tool paints in each draw mode, undo, fill, re-apply, the FX stack and the active tool
 //   simhost_store.cpp       user settings, settings files, localisation
 //   simhost_user.cpp        a person at the host (menu and question handlers, host commands, strokes)
 //   simhost_canvas.cpp, simhost_pictures.cpp  pictures of requesters and the canvas as PNG files
