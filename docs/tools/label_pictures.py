@@ -60,9 +60,9 @@ CROPS = {
     # The whole panel in the pick mode, down to the palette (no FX-brush row).
     "panel-canvas-mode": ((0, 0, 185, 263), 1),
     # The lightbulb corner with the sign over the bulb.
-    "panel-paint-sign-minus": ((140, 50, 45, 45), 2),
-    "panel-paint-sign-plus": ((140, 50, 45, 45), 2),
-    "panel-paint-sign-cross": ((140, 50, 45, 45), 2),
+    "panel-paint-sign-minus": ((149, 47, 36, 34), 3),
+    "panel-paint-sign-plus": ((149, 47, 36, 34), 3),
+    "panel-paint-sign-cross": ((149, 47, 36, 34), 3),
     # The lamp button alone.
     "panel-lamp-off": ((1, 45, 23, 23), 2),
     "panel-lamp-green": ((1, 45, 23, 23), 2),
