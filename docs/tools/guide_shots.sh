@@ -94,7 +94,7 @@ echo "panel-origin $((1 * 2)) $((22 * 2)) 2" >"$out/screen-panel-$lang.txt"
 drive_xdo mousemove $((cx + 70)) $((cy - 30))
 drive_xdo mousemove $((cx + 72)) $((cy - 32))
 sleep 0.8
-shot screen-quick-help $((rx - 1)) $((ry - 22)) $((rw + 150)) $((rh + 22)) 1
+shot screen-quick-help $((rx - 1)) $((ry - 22)) $((rw + 345)) $((rh + 22)) 1
 away
 
 # The option menu, its Options submenu open.
