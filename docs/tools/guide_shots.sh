@@ -54,6 +54,23 @@ away() {
   drive_xdo mousemove 1010 690
   sleep 0.3
 }
+# await NAME PATTERN: reports NAME until one of its lines matches the awk
+# PATTERN (for 4 seconds at most, the host may be slow on a busy machine) and
+# prints that line.
+await() {
+  local tries=20 line
+  while [ "$tries" -gt 0 ]; do
+    drive_report "$1" || return 1
+    line=$(drive_line "$1" "$2")
+    if [ -n "$line" ]; then
+      echo "$line"
+      return 0
+    fi
+    sleep 0.2
+    tries=$((tries - 1))
+  done
+  return 1
+}
 # The smallest rectangle around every menu entry of report NAME, with a margin.
 menu_box() {
   awk -v m="$2" '$1 == "menu-item" { x = $3; y = $4; w = $5; h = $6 }
@@ -99,15 +116,12 @@ away
 
 # The option menu, its Options submenu open.
 drive_xdo mousemove $((sx + 40)) $((sy + 30)) click 3
-sleep 0.3
-drive_report menu || fail "no menu report"
-entry=$(awk '$1 == "menu-submenu" && NR > 0 { print $2 + 20, $3 + int($5 / 2), $6 }' "$DRIVE_WORK/menu.txt" |
-        awk '$3 == "Options" { print $1, $2; exit }')
-[ -n "$entry" ] || fail "the menu has no Options submenu"
-read -r ex ey <<<"$entry"
+options=$(await menu '$1 == "menu-submenu" && $6 == "Options"') || fail "the menu has no Options submenu"
+read -r _ ox0 oy0 _ oh _ <<<"$options"
+ex=$((ox0 + 20))
+ey=$((oy0 + oh / 2))
 drive_xdo mousemove "$ex" "$ey"
-sleep 0.4
-drive_report submenu || fail "no submenu report"
+await submenu '$1 == "menu-item" && $2 == 23' >/dev/null || fail "the Options submenu did not open"
 read -r mx0 my0 mx1 my1 < <(menu_box submenu 6)
 [ -n "${mx1:-}" ] || fail "no menu entries reported"
 bx0=$((rx - 1 < mx0 ? rx - 1 : mx0))
@@ -125,17 +139,18 @@ drive_xdo click 1
 away
 
 # The pick mode over the canvas's picture: the ring follows the pointer and
-# the scope window shows the colours.
+# the scope window shows the colours. Started with a right click, which keeps
+# the base colour (still the black of the start), so the ring's three bands
+# differ: the red under the pointer, the current colour, the base colour.
 drive_report canvas || fail "no canvas report"
 read -r ox oy < <(awk '$1 == "project-origin" { print $2, $3 }' "$DRIVE_WORK/canvas.txt")
-drive_xdo mousemove $((sx + 140)) $((sy + 20)) click 1
+drive_xdo mousemove $((sx + 140)) $((sy + 20)) mousedown 3
+drive_xdo mouseup 3
 drive_xdo mousemove $((ox + 175)) $((oy + 330))
 drive_xdo mousemove $((ox + 180)) $((oy + 334))
 sleep 0.3
 shot screen-pick-ring $((ox + 180 - 50)) $((oy + 334 - 50)) 100 100 2
-drive_report picking || fail "no report while picking"
-scopewin=$(drive_line picking '$1 == "requester" && $7 == 0 && $6 > 100')
-[ -n "$scopewin" ] || fail "the scope window did not open"
+scopewin=$(await picking '$1 == "requester" && $7 == 0 && $6 > 100') || fail "the scope window did not open"
 read -r _ _ wx wy ww wh _ <<<"$scopewin"
 shot screen-waveform $((wx)) $((wy - 22)) $((ww - 3)) $((wh + 22)) 2
 # A click on the scope's picture switches it to the vectorscope; the next
@@ -160,28 +175,23 @@ away
 # The LAB reference dialog: a right click on the CIE option box.
 drive_xdo mousemove $((px + 172)) $((py + 174)) click 3
 away
-drive_report lab || fail "no report of the LAB dialog"
-labwin=$(drive_line lab '$1 == "requester" && $7 == 1 && $6 < 120')
-[ -n "$labwin" ] || fail "the LAB dialog did not open"
+labwin=$(await lab '$1 == "requester" && $7 == 1 && $6 < 120') || fail "the LAB dialog did not open"
 read -r _ _ lx ly lw lh _ <<<"$labwin"
 shot screen-lab-dialog $((lx - 1)) $((ly - 22)) $((lw + 1)) $((lh + 22)) 2
 
 # The pressure question: Options, Mouse pressure mode (on at a fresh start)
 # switched off.
 drive_xdo mousemove $((sx + 40)) $((sy + 30)) click 3
-sleep 0.3
+await menu2 '$1 == "menu-submenu" && $6 == "Options"' >/dev/null || fail "the menu did not open again"
 drive_xdo mousemove "$ex" "$ey"
-sleep 0.4
-drive_report submenu2 || fail "no submenu report"
-pressure=$(awk '$1 == "menu-item" && $2 == 40 { print $3 + 20, $4 + int($6 / 2); exit }' "$DRIVE_WORK/submenu2.txt")
-[ -n "$pressure" ] || fail "no Mouse pressure entry"
-read -r qx qy <<<"$pressure"
+pressure=$(await submenu2 '$1 == "menu-item" && $2 == 40') || fail "no Mouse pressure entry"
+read -r _ _ px0 py0 _ ph <<<"$pressure"
+qx=$((px0 + 20))
+qy=$((py0 + ph / 2))
 drive_xdo mousemove "$qx" "$ey"
 drive_xdo mousemove "$qx" "$qy"
 drive_xdo click 1
-sleep 0.4
-drive_report question || fail "no report of the question"
-grep -q '^question integer' "$DRIVE_WORK/question.txt" || fail "no pressure question"
+await question '$1 == "question" && $2 == "integer"' >/dev/null || fail "no pressure question"
 # The host centres its question in the window (1024 x 700).
 shot screen-pressure-question $((512 - 130)) $((350 - 60)) 260 120 1
 drive_xdo key Escape
