@@ -332,6 +332,7 @@ void SimHost::FailConfigWritesOfKey(const std::string& key, int32_t count) {
   impl_->failWriteKeyCount = count;
 }
 int64_t SimHost::FailedConfigWrites() const { return impl_->failedWrites; }
+void SimHost::AnswerStoredConfigWrites(HostWord answer) { impl_->storedWriteAnswer = answer; }
 void SimHost::ReuseRequesterHandles(bool reuse) { impl_->reuseHandles = reuse; }
 void SimHost::SetReplyTamper(ReplyTamper tamper) { impl_->replyTamper = std::move(tamper); }
 void SimHost::SetPopupMenuHandler(PopupMenuHandler handler) { impl_->popupHandler = std::move(handler); }

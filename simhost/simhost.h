@@ -305,6 +305,9 @@ class SimHost {
   void FailConfigWritesOfKey(const std::string& key, int32_t count = 1);
   // Settings-file writes refused so far.
   int64_t FailedConfigWrites() const;
+  // What a settings-file write that stored its value answers (1 unless set):
+  // the interface promises nothing there, so a host may answer 0.
+  void AnswerStoredConfigWrites(HostWord answer);
   // Requester handles: by default every requester gets a new handle; with
   // reuse on, the lowest handle no open requester has, as hosts that keep
   // their windows in a table hand them out (or a freed window's pointer).

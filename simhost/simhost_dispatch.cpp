@@ -48,9 +48,9 @@ std::string Quote(const std::string& text) {
 // function it doesn't know (null: nothing recorded).
 const HostCallShape* ShapeOf(int32_t function, int32_t sub) {
   static const HostCallShape kUnknownRequesterOp{kFnRequesterOp, kNoSubOperation, "HostRequesterOp?", 1, 0, 0, 0,
-                                                 0,              false,           false};
+                                                 0,              false,           false,                false};
   static const HostCallShape kUnknownOverlayOp{kFnOverlayOp, kNoSubOperation, "HostOverlayOp?", 1, 0, 0, 0, 0,
-                                               false,        false};
+                                               false,        false,           false};
   if (const HostCallShape* shape = FindHostCall(function, sub)) return shape;
   if (function == kFnRequesterOp) return &kUnknownRequesterOp;
   if (function == kFnOverlayOp) return &kUnknownOverlayOp;

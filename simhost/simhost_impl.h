@@ -148,6 +148,7 @@ struct SimHost::Impl {
   std::string failWriteKey;     // a key whose writes are refused failWriteKeyCount times
   int32_t failWriteKeyCount = 0;
   int64_t failedWrites = 0;     // writes refused so far
+  HostWord storedWriteAnswer = 1;  // what a write that stored its value answers
   bool reuseHandles = false;    // the lowest free requester handle, as table-keeping hosts do
   ReplyTamper replyTamper;
   bool localisationOpen = false;

@@ -445,7 +445,7 @@ HostWord SimHost::Impl::WriteConfigString(HostWord* pack, size_t record) {
   }
   document->sections[ReadText(pack[1])][ReadText(pack[2])] = ReadText(pack[3]);
   if (!SaveConfig(path, document->sections)) Fault("HostWriteConfigString: can't write " + path);
-  return 1;
+  return storedWriteAnswer;
 }
 
 }  // namespace simhost

@@ -101,7 +101,9 @@ void LoadSampleBuffer(PluginContext* context) {
   const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
   std::memset(fresh->Pixels, 0, pixelCount * sizeof(Pixel));
 
-  if (SingleLayer()) {
+  // Single layer mode samples the current layer (its pixels carry their own
+  // coverage); otherwise the picture as displayed, all layers together.
+  if (!SingleLayer()) {
     HostReadProjectImage(context, fresh->Pixels, width, height);
   } else {
     char reply[kReplySize];

@@ -127,7 +127,7 @@ struct ColourSchemeState {
   Pixel spareColour;                         // colour remembered to undo a click
   uint8_t fromOtherSlot;     // the points on show were not read from `slot` (its load failed or
                              // found nothing) and are unedited since: never saved over it
-  uint8_t saveFailureShown;  // the failed save of this gesture (or of PI_Close) was reported
+  uint8_t saveFailureShown;  // a failed save was told and no save has succeeded since
 };
 
 struct PluginState {

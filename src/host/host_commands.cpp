@@ -8,21 +8,20 @@
 #include "core/text_numbers.h"
 #include "host/host_calls.h"
 
-HostWord SendCommandFormat(PluginContext* context, char* reply, const char* format, ...) {
+void SendCommandFormat(PluginContext* context, char* reply, const char* format, ...) {
   // Longer than any command the plug-in forms; vsnprintf cuts anything longer.
   char command[1024];
   va_list args;
   va_start(args, format);
   vsnprintf(command, sizeof command, format, args);
   va_end(args);
-  return HostSendCommand(context, command, reply);
+  HostSendCommand(context, command, reply);
 }
 
-HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]) {
+void AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]) {
   reply[0] = '\0';
-  const HostWord result = HostSendCommand(context, command, reply);
+  HostSendCommand(context, command, reply);
   reply[kReplySize - 1] = '\0';
-  return result;
 }
 
 bool ReplyIs(const char* reply, const char* word) {

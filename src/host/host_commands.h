@@ -13,19 +13,18 @@ constexpr int kReplySize = 256;
 
 // Formats a command with printf rules into a bounded buffer and sends it.
 // reply: null, or kReplySize bytes.
-HostWord SendCommandFormat(PluginContext* context, char* reply, const char* format, ...)
+void SendCommandFormat(PluginContext* context, char* reply, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
 // Sends a command and leaves its reply in `reply`, always terminated: a host
 // that fills the whole buffer without a terminator is cut at kReplySize - 1.
-HostWord AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]);
+void AskHost(PluginContext* context, const char* command, char (&reply)[kReplySize]);
 // The same for a command formatted with printf rules (as SendCommandFormat).
 template <typename... Args>
-HostWord AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, Args... args) {
+void AskHostFormat(PluginContext* context, char (&reply)[kReplySize], const char* format, Args... args) {
   reply[0] = '\0';
-  const HostWord result = SendCommandFormat(context, reply, format, args...);
+  SendCommandFormat(context, reply, format, args...);
   reply[kReplySize - 1] = '\0';
-  return result;
 }
 
 // The shape the host names for a freehand line ("tv_getactiveshape").

@@ -10,10 +10,12 @@
 
 namespace {
 
-// The filter pass runs with the bit set; the bits are as before afterwards.
-void SetModeBitForFilter(PluginContext* context, int32_t bit) {
+// The filter pass runs in the direction the letter names, whatever the lamp's
+// lighten or darken bits hold (the pass lightens whenever the lighten bit is
+// set, so "d" clears it); the bits are as before afterwards.
+void RunFilterLetter(PluginContext* context, int32_t direction) {
   const int32_t saved = GState.PaintModeBits;
-  GState.PaintModeBits |= bit;
+  GState.PaintModeBits = (saved & ~(kPaintCieDarken | kPaintCieLighten)) | direction;
   HostApplyFilter(context);
   GState.PaintModeBits = saved;
 }
@@ -64,8 +66,8 @@ int32_t RunCommandLetter(PluginContext* context, char letter) {
       break;
     case 'x': SwapPens(context); break;
     case 'r': RefreshPanel(context); break;
-    case 'd': SetModeBitForFilter(context, kPaintCieDarken); break;
-    case 'l': SetModeBitForFilter(context, kPaintCieLighten); break;
+    case 'd': RunFilterLetter(context, kPaintCieDarken); break;
+    case 'l': RunFilterLetter(context, kPaintCieLighten); break;
     case 'k': ToggleBrushSizeLock(context); break;
     case 'K':
       GState.BrushSizeLock = 100;

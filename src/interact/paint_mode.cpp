@@ -15,6 +15,7 @@
 //                                    Ctrl also toggles the automatic mode
 //   corner press (LightMode 1)    -> CIE source on for the clicked side, or off
 //   lamp release, left            -> lamp mode on (FX stack source) or off
+//                                    (off paints plain "color" again)
 //   lamp release, right           -> on a lit lamp: refresh on every refresh
 //                                    notice, toggled
 #include "interact/paint_mode.h"
@@ -171,6 +172,8 @@ void LampButtonRelease(PluginContext* context, HostWord* args) {
     // CIE side; off clears the side too.
     if (Bits() & kPaintLampOn) {
       GState.PaintModeBits &= ~(kPaintLampOn | kPaintVariants);
+      // The host would otherwise keep painting "merge" from the old source.
+      HostSendCommand(context, "tv_setdrawmode color", nullptr);
     } else {
       GState.PaintModeBits = (GState.PaintModeBits | kPaintLampOn) & ~kPaintVariants;
     }

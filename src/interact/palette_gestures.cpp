@@ -66,7 +66,12 @@ constexpr int kSliderLockPasses = 8;
 bool PickModeOn() { return (GState.ModeFlags & kModePick) != 0; }
 bool RingIsCie() { return (GState.HueRingMode & kRingCie) != 0; }
 bool PaletteIsCie() { return GState.CieHsvMode != 0; }
-bool SliderLocked() { return GState.LumaLock && GState.SliderMode > kSliderHidden && !PickModeOn(); }
+// The slider lock holds the slider's quantity while the hue turns; the A-B
+// gradient has no such quantity (each place is one fixed colour), so there
+// the lock would hold the whole colour and the ring would do nothing.
+bool SliderLocked() {
+  return GState.LumaLock && GState.SliderMode > kSliderHidden && GState.SliderMode != kSliderGradient && !PickModeOn();
+}
 
 bool IsColourDrag(int32_t target) {
   return target == kDragHueRing || target == kDragSquare || target == kDragSaturationBars ||

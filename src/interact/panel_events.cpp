@@ -141,6 +141,8 @@ void RefreshNotice(PluginContext* context) {
 void ColourNotice(PluginContext* context) {
   TakeCurrentFromPixel(context, GetAPen(context));
   BuildSwatchImage(context);
+  // The square's hue and the markers follow a colour chosen in the host.
+  BuildPaletteImage(context);
   CatchUpGradient(context, true);
 }
 

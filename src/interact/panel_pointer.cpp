@@ -78,8 +78,8 @@ void CommitPanelColour(PluginContext* context, ColourTriple n) {
     GState.CurrentRgb = n;
   }
   SetAPen(context, GState.CurrentPixel);
-  const bool sliderHeld =
-      GState.DragTarget == kDragHueRing && GState.LumaLock && GState.SliderMode > kSliderHidden && !pick;
+  const bool sliderHeld = GState.DragTarget == kDragHueRing && GState.LumaLock && GState.SliderMode > kSliderHidden &&
+                          GState.SliderMode != kSliderGradient && !pick;
   if (!sliderHeld) GState.SliderCoords = RgbToSlider(pick ? GState.CurrentRgb : n);
   VectorscopeUpdate(context, RgbToPixel(context, n));
   BuildSwatchImage(context);

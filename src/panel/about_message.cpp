@@ -30,9 +30,9 @@ constexpr const char kAboutText[] =
 
 }  // namespace
 
-HostWord ShowAboutMessage(PluginContext* context) {
+void ShowAboutMessage(PluginContext* context) {
   char text[1024];
   std::snprintf(text, sizeof text, "%s %d.%d\n%s", context->Name, context->VersionMajor, context->VersionMinor,
                 kAboutText);
-  return HostMessage(context, text);
+  HostMessage(context, text);
 }

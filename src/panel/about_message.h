@@ -4,6 +4,6 @@
 
 #include "core/abi.h"
 
-// Shows the plug-in's name, version and credits with HostMessage; returns the
-// host's word.
-HostWord ShowAboutMessage(PluginContext* context);
+// Shows the plug-in's name, version and credits with HostMessage (whose
+// answer means nothing).
+void ShowAboutMessage(PluginContext* context);

@@ -97,8 +97,7 @@ bool FindPaletteHelp(int32_t dx, int32_t dy, HoverHelpEntry* entry) {
 }
 
 void SetPanelTitle(PluginContext* context, RequesterHandle panel, int32_t number) {
-  char title[kHostTextBufferSize];
-  HostSetRequesterTitle(context, panel, CopyLocalisedText(context, number, title, sizeof title));
+  HostSetRequesterTitle(context, panel, LocalisedText(context, number));
 }
 
 }  // namespace
@@ -151,6 +150,5 @@ void ShowHoverHelp(PluginContext* context, RequesterHandle requester, int32_t x,
   HoverHelpEntry entry;
   if (!FindHoverHelp(x, y, &entry)) return;
   SetPanelTitle(context, panel, entry.TitleNumber);
-  char text[kHostTextBufferSize];
-  HostSetGadgetHelp(context, panel, entry.GadgetId, CopyLocalisedText(context, entry.TextNumber, text, sizeof text));
+  HostSetGadgetHelp(context, panel, entry.GadgetId, LocalisedText(context, entry.TextNumber));
 }

@@ -12,6 +12,7 @@
 #include "panel/option_menu.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "colour/colour_mixing.h"
 #include "core/plugin_state.h"
@@ -35,10 +36,16 @@ constexpr int32_t kMaxItems = 23;
 // The empty text of a separator line.
 constexpr const char kSeparatorText[] = "";
 
+// Room for the entries' texts, which must all live until the menu closes:
+// far more than any translation needs, so every entry is whole in practice;
+// an entry beyond it is cut at a character boundary rather than dropped.
+constexpr size_t kMenuTextPoolSize = 16384;
+
 struct OptionMenu {
-  MenuItem items[kMaxItems + 1];                 // the entry after the last is all zero
-  char texts[kMaxItems][kHostTextBufferSize];    // localised texts, cut to what the host takes
-  int32_t count;                                 // entries without the terminator
+  MenuItem items[kMaxItems + 1];   // the entry after the last is all zero
+  char texts[kMenuTextPoolSize];   // the entries' localised texts, one after another
+  size_t textsUsed;                // bytes of texts taken, terminators included
+  int32_t count;                   // entries without the terminator
 };
 
 int32_t CheckedIf(bool on) { return on ? kMenuChecked : 0; }
@@ -46,8 +53,13 @@ int32_t CheckedIf(bool on) { return on ? kMenuChecked : 0; }
 void AddItem(PluginContext* context, OptionMenu* menu, int32_t textNumber, int32_t id, int32_t flags) {
   if (menu->count >= kMaxItems) return;
   MenuItem& item = menu->items[menu->count];
-  item.Words[0] =
-      reinterpret_cast<HostWord>(CopyLocalisedText(context, textNumber, menu->texts[menu->count], kHostTextBufferSize));
+  // Each later entry keeps at least its terminator.
+  const size_t reserve = static_cast<size_t>(kMaxItems - menu->count - 1);
+  const size_t room = sizeof menu->texts - menu->textsUsed - reserve;
+  char* text = menu->texts + menu->textsUsed;
+  CopyLocalisedText(context, textNumber, text, room);
+  menu->textsUsed += std::strlen(text) + 1;
+  item.Words[0] = reinterpret_cast<HostWord>(text);
   item.Words[1] = id;
   item.Words[2] = flags;
   ++menu->count;
@@ -150,8 +162,7 @@ void ToggleQuickHelp(PluginContext* context) {
   if (GState.PopHelp) {
     GState.PopHelp = 0;
     if (panel) {
-      char title[kHostTextBufferSize];
-      HostSetRequesterTitle(context, panel, CopyLocalisedText(context, texts::kPanelTitle, title, sizeof title));
+      HostSetRequesterTitle(context, panel, LocalisedText(context, texts::kPanelTitle));
       // Even the swatch band's menu hint goes until the next layout.
       HostSetGadgetHelp(context, panel, kSwatchGadget, "");
       if (GState.ShowPalette) HostSetGadgetHelp(context, panel, kPaletteGadget, "");

@@ -40,10 +40,11 @@ constexpr ToggleButton kToggleButtons[] = {
     {kRotButton, kRotButtonX, kPaintRot, texts::kFxRot},
 };
 
+// The lamp as the painter left it: switching it off keeps the second-state
+// bit for the next switch-on, so the lamp is dark whenever the on bit is clear.
 int32_t RestingLampType() {
-  if (GState.PaintModeBits & kPaintLampAlt) return kLampTypeLime;
-  if (GState.PaintModeBits & kPaintLampOn) return kLampTypeGreen;
-  return kLampTypeOff;
+  if (!(GState.PaintModeBits & kPaintLampOn)) return kLampTypeOff;
+  return (GState.PaintModeBits & kPaintLampAlt) ? kLampTypeLime : kLampTypeGreen;
 }
 
 // The current colour becomes `pixel` in every form the panel keeps.

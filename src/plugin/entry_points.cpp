@@ -49,14 +49,8 @@ bool gSessionRunning = false;  // PI_Open has handed the user block over
 // bytes of text. Texts may be GBK: a cut never splits a two-byte character,
 // which would leave a stray lead byte in the host's title and settings.
 void CopyPluginName(char* field, const char* name) {
-  int length = 0;
-  while (length < kNameTextLimit && name[length]) {
-    const unsigned char byte = static_cast<unsigned char>(name[length]);
-    const bool leadByte = byte >= 0x81 && byte <= 0xfe && name[length + 1] != '\0';
-    if (leadByte && length + 2 > kNameTextLimit) break;
-    length += leadByte ? 2 : 1;
-  }
-  std::memcpy(field, name, static_cast<size_t>(length));
+  const size_t length = GbkPrefixLength(name, kNameTextLimit);
+  std::memcpy(field, name, length);
   field[length] = '\0';
 }
 
@@ -88,7 +82,13 @@ TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
 }
 
 TW_EXPORT int32_t TW_CALL PI_About(PluginContext* context) {
-  return Guarded([&] { return static_cast<int32_t>(ShowAboutMessage(context)); }, 1);
+  // The host's answer to its message promises nothing; the about box was shown.
+  return Guarded(
+      [&] {
+        ShowAboutMessage(context);
+        return 1;
+      },
+      1);
 }
 
 TW_EXPORT int32_t TW_CALL PI_Parameters(PluginContext* context, const char* command) {
@@ -168,7 +168,7 @@ void CloseSession(PluginContext* context) {
   // The host may unload without ending the canvas interaction first; the
   // canvas copy would otherwise outlive the plug-in.
   FreeHeldImage(context, &GState.SampleBuffer);
-  if (GState.ColourScheme.modified) SaveColourSchemeSlot(context);
+  if (GState.ColourScheme.modified) SaveColourSchemeSlot(context, SchemeSaveMoment::kClosing);
   // The filter's worker threads end here, not at unload: the loader lock
   // held there would stop them from exiting.
   StopWorkerThreads();

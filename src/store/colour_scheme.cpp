@@ -29,6 +29,7 @@
 #include "host/host_commands.h"
 #include "core/plugin_state.h"
 #include "core/text_numbers.h"
+#include "store/scheme_slot_writes.h"
 
 namespace {
 
@@ -61,9 +62,16 @@ constexpr const char kSectionFormat[] = "slot_%d";
 constexpr const char kCountKey[] = "pointCount";
 constexpr const char kPointKeyFormat[] = "csP_%d";
 constexpr const char kMissingPoint[] = "-1 0";  // what a missing point key reads as
+// A save that fails while the artist works: the scheme stays on show and
+// modified, and the next slot switch or closing tries again.
 constexpr const char kSaveFailedFormat[] =
     "Oh no!\nTintwell tried to save the\ncolourscheme for this project\nbut could not write slot %d\n\n"
-    "Your changes are kept until the\nnext slot switch or closing.\n\nCheck that %s can be written.\n\n- orvik";
+    "Your changes stay on show and are\nsaved again at the next slot\nswitch or when Tintwell closes.\n\n"
+    "Check that %s can be written.\n\n- orvik";
+// The save at closing is the last: what it could not write is gone.
+constexpr const char kCloseSaveFailedFormat[] =
+    "Oh no!\nTintwell tried to save the\ncolourscheme for this project\nbut could not write slot %d\n\n"
+    "Your last changes to it could\nnot be kept.\n\nCheck that %s can be written.\n\n- orvik";
 constexpr const char kLoadFailedFormat[] =
     "Oh no!\nTintwell tried to load the\ncolourscheme for this project\nbut failed on swatch\n\n%d out of "
     "%d\n\nPost your %s file on the TVP\nForums and maybe I can fix it.\n\n- orvik";
@@ -191,12 +199,16 @@ bool ParsePoint(const char* text, size_t size, Pixel* colour, float* position) {
   return true;
 }
 
-void ShowSaveFailure(PluginContext* context, int32_t slot, const char* path) {
+// Said once until a save succeeds; the closing save says what it lost even
+// when an earlier failure was told, since that one promised another try.
+void ShowSaveFailure(PluginContext* context, int32_t slot, const char* path, SchemeSaveMoment moment) {
   ColourSchemeState& scheme = GState.ColourScheme;
-  if (scheme.saveFailureShown) return;
+  const bool closing = moment == SchemeSaveMoment::kClosing;
+  if (scheme.saveFailureShown && !closing) return;
   scheme.saveFailureShown = 1;
   char message[kMessageSize];
-  std::snprintf(message, sizeof message, kSaveFailedFormat, slot, path[0] ? path : "ColourScheme.cfg");
+  std::snprintf(message, sizeof message, closing ? kCloseSaveFailedFormat : kSaveFailedFormat, slot,
+                path[0] ? path : "ColourScheme.cfg");
   HostMessage(context, message);
 }
 
@@ -257,6 +269,8 @@ void MoveBoundary(ColourSchemeState& scheme, float target) {
   if (position > ceiling) position = ceiling;
   moved->position = Clamp01(position);
   MarkEdited(scheme);
+  // The slider shows the boundary where the pointer has it, as the drag goes.
+  NeedRedraw(SchemeRedraw::kSwatch);
 }
 
 // The selected segment trades places with the one on its left; both keep
@@ -429,7 +443,57 @@ void LoadColourSchemeSlot(PluginContext* context) {
   scheme.fromOtherSlot = 0;
 }
 
-bool SaveColourSchemeSlot(PluginContext* context) {
+namespace {
+
+// Writes one key and reads it back: the host's answer to a write means
+// nothing, so only the text read back tells whether it landed.
+bool WriteAndCheck(PluginContext* context, HostWord file, const char* section, const SlotWrite& write) {
+  char key[32];
+  if (write.key == kSlotCountKey) {
+    std::snprintf(key, sizeof key, "%s", kCountKey);
+  } else {
+    std::snprintf(key, sizeof key, kPointKeyFormat, write.key);
+  }
+  HostWriteConfigString(context, file, section, key, write.value);
+  char value[kValueSize];
+  ReadValue(context, file, section, key, "", value);
+  return std::strncmp(value, write.value, sizeof value) == 0;
+}
+
+// What a stored text loads as, spelt as the save spells it: the colour with
+// its top byte set, the position to four decimals; a text that does not load
+// stands for itself.
+void LoadsAs(const char* text, char (&loadsAs)[kSlotValueSize]) {
+  Pixel colour = 0;
+  float position = 0.0f;
+  if (!ParsePoint(text, kSlotValueSize, &colour, &position)) {
+    std::snprintf(loadsAs, sizeof loadsAs, "%s", text);
+    return;
+  }
+  char decimals[32];
+  FormatFixed(position, kPositionDecimals, decimals, sizeof decimals);
+  std::snprintf(loadsAs, sizeof loadsAs, "%lu %s", static_cast<unsigned long>(colour | kOpaqueTopByte), decimals);
+}
+
+// The slot as the file holds it now is `points` (and no more), as written.
+bool SlotHolds(PluginContext* context, HostWord file, const char* section, const SlotPointText* points,
+               int32_t count) {
+  char value[kValueSize];
+  ReadValue(context, file, section, kCountKey, "", value);
+  int32_t stored = -1;
+  if (ScanIntegers(value, sizeof value, &stored, 1) < 1 || stored != count) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    char key[32];
+    std::snprintf(key, sizeof key, kPointKeyFormat, i);
+    ReadValue(context, file, section, key, kMissingPoint, value);
+    if (std::strncmp(value, points[i].text, kSlotValueSize) != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SaveColourSchemeSlot(PluginContext* context, SchemeSaveMoment moment) {
   ColourSchemeState& scheme = GState.ColourScheme;
   // Write what the user sees, even when the points changed since the last
   // drawing, into the slot these points belong to.
@@ -440,61 +504,57 @@ bool SaveColourSchemeSlot(PluginContext* context) {
   char path[kPathSize];
   if (!BuildSchemePath(context, path)) {
     path[0] = '\0';
-    ShowSaveFailure(context, slot, path);
+    ShowSaveFailure(context, slot, path, moment);
     return false;
   }
   const HostWord file = HostOpenConfigFile(context, path);
   if (!file) {
-    ShowSaveFailure(context, slot, path);
+    ShowSaveFailure(context, slot, path, moment);
     return false;
   }
 
-  const ColourSchemePoint* written[kMaxPoints];
-  int32_t writtenCount = 0;
+  // The new points as the file stores them: "%lu %.4f", with "." as the
+  // decimal point whatever the locale.
+  SlotPointText points[kMaxPoints];
+  int32_t pointCount = 0;
   for (int32_t i = 0; i < scheme.count && i < kMaxPoints; ++i) {
-    if (scheme.sorted[i] && scheme.sorted[i]->used) written[writtenCount++] = scheme.sorted[i];
+    const ColourSchemePoint* point = scheme.sorted[i];
+    if (!point || !point->used) continue;
+    char position[32];
+    FormatFixed(point->position, kPositionDecimals, position, sizeof position);
+    SlotPointText& text = points[pointCount++];
+    std::snprintf(text.text, sizeof text.text, "%lu %s", static_cast<unsigned long>(point->colour), position);
+    LoadsAs(text.text, text.loadsAs);
   }
 
+  // What the slot holds now, so the writes can keep it loadable as the old
+  // scheme, the new one or both at every step.
   char section[32];
   std::snprintf(section, sizeof section, kSectionFormat, slot);
   char value[kValueSize];
   ReadValue(context, file, section, kCountKey, "0", value);
   int32_t storedCount = 0;
   ScanIntegers(value, sizeof value, &storedCount, 1);
-
-  // The file is written key by key and any write may fail (a full disk), so
-  // the order keeps the slot loadable after every single write: "pointCount"
-  // never names a point that is not there. Growing: the new points past the
-  // stored count first (no reader looks at them yet), then the others, then
-  // the count. Shrinking: the count first, then the points it still names.
-  // The first failed write ends the save; the scheme stays modified, so the
-  // next slot switch or PI_Close tries again.
-  auto writePoints = [&](int32_t from, int32_t to) {
-    for (int32_t i = from; i < to; ++i) {
-      char key[32];
-      std::snprintf(key, sizeof key, kPointKeyFormat, i);
-      // "%lu %.4f", with "." as the decimal point whatever the locale.
-      char position[32];
-      FormatFixed(written[i]->position, kPositionDecimals, position, sizeof position);
-      std::snprintf(value, sizeof value, "%lu %s", static_cast<unsigned long>(written[i]->colour), position);
-      if (!HostWriteConfigString(context, file, section, key, value)) return false;
-    }
-    return true;
-  };
-  auto writeCount = [&] {
-    std::snprintf(value, sizeof value, "%d", writtenCount);
-    return HostWriteConfigString(context, file, section, kCountKey, value) != 0;
-  };
-  bool saved;
-  if (writtenCount >= storedCount) {
-    const int32_t overlap = storedCount < 0 ? 0 : storedCount;
-    saved = writePoints(overlap, writtenCount) && writePoints(0, overlap) && writeCount();
-  } else {
-    saved = writeCount() && writePoints(0, writtenCount);
+  SlotPointText stored[kMaxPoints];
+  for (int32_t i = 0; i < storedCount && i < kMaxPoints; ++i) {
+    char key[32];
+    std::snprintf(key, sizeof key, kPointKeyFormat, i);
+    ReadValue(context, file, section, key, kMissingPoint, value);
+    std::snprintf(stored[i].text, sizeof stored[i].text, "%s", value);
+    LoadsAs(stored[i].text, stored[i].loadsAs);
   }
+
+  SlotWritePlan plan;
+  PlanSlotWrites(stored, storedCount, points, pointCount, &plan);
+  // The first write that does not land ends the save: the slot is then
+  // still the old scheme, the new one or both, and the scheme stays
+  // modified for the next try.
+  bool saved = true;
+  for (int32_t i = 0; i < plan.count && saved; ++i) saved = WriteAndCheck(context, file, section, plan.writes[i]);
+  if (saved) saved = SlotHolds(context, file, section, points, pointCount);
   HostCloseConfigFile(context, file);
   if (!saved) {
-    ShowSaveFailure(context, slot, path);
+    ShowSaveFailure(context, slot, path, moment);
     return false;
   }
   scheme.modified = 0;
@@ -544,7 +604,6 @@ SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
   const float pointer = PointerPosition();
   scheme.selected = SelectAt(scheme, pointer);
   if (scheme.state != kStateIdle) return gRedraw;
-  scheme.saveFailureShown = 0;
   scheme.pressTime = ClockMilliseconds();
   const bool quick = IsQuickPress(scheme);
   const bool left = (buttons & kSchemeButtonLeft) != 0;

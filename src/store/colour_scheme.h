@@ -19,10 +19,16 @@ void InitColourScheme(PluginContext* context);
 // scheme as it is; an unreadable point shows a message and also leaves it
 // as it is. Until a slot is read whole, `fromOtherSlot` keeps it from being saved over.
 void LoadColourSchemeSlot(PluginContext* context);
+// When a save happens: while the artist works (a slot switch or copy, which
+// tries again later) or at closing (the last chance).
+enum class SchemeSaveMoment : int32_t { kEditing, kClosing };
 // Writes the scheme into the current slot and clears `modified`; points
-// that were not read from that slot and are unedited are not written. A failure (no file, a write refused) is reported once
-// per gesture, leaves `modified` set and the stored slot loadable; false then.
-bool SaveColourSchemeSlot(PluginContext* context);
+// that were not read from that slot and are unedited are not written. Each
+// write is read back; after any failure the slot still loads as the old
+// scheme, the new one, or one with every point of both (where eight keys
+// allow). A failure (no file, a write that did not land) is told once until a
+// save succeeds, and always at closing; `modified` then stays set; false.
+bool SaveColourSchemeSlot(PluginContext* context, SchemeSaveMoment moment = SchemeSaveMoment::kEditing);
 // Rebuilds `sorted` and `count` from the used points when `needsSort` is set.
 void SortColourScheme();
 

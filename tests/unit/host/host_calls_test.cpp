@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -58,81 +59,97 @@ struct PackCase {
   int length;                   // pack length; zeros from words.size() up to it
 };
 
+// What a case gives back for an operation that returns nothing.
+constexpr HostWord kNoAnswer = -12345;
+
+// The operation's answer, or kNoAnswer where the layer hands none on.
+template <typename Operation>
+std::function<HostWord(PluginContext*)> Answer(Operation operation) {
+  return [operation](PluginContext* c) -> HostWord {
+    if constexpr (std::is_void_v<decltype(operation(c))>) {
+      operation(c);
+      return kNoAnswer;
+    } else {
+      return operation(c);
+    }
+  };
+}
+
 std::vector<PackCase> PackCases() {
   const HostWord f = FloatWord(1.25f), g = FloatWord(-3.5f);
   return {
-      {"ApplyFilter", [](PluginContext* c) { return HostApplyFilter(c); }, 130, {0, 0, 0}, 3},
-      {"Message", [](PluginContext* c) { return HostMessage(c, kText); }, 134, {W(kText)}, 1},
-      {"AskInteger", [](PluginContext* c) { return HostAskInteger(c, kText, &gInt, 64, 255); }, 136,
+      {"ApplyFilter", Answer([](PluginContext* c) { return HostApplyFilter(c); }), 130, {0, 0, 0}, 3},
+      {"Message", Answer([](PluginContext* c) { return HostMessage(c, kText); }), 134, {W(kText)}, 1},
+      {"AskInteger", Answer([](PluginContext* c) { return HostAskInteger(c, kText, &gInt, 64, 255); }), 136,
        {W(kText), W(&gInt), 64, 255}, 4},
-      {"UpdateArea", [](PluginContext* c) { return HostUpdateArea(c, 1, 2, 3, 4); }, 138, {1, 2, 3, 4}, 4},
-      {"SendCommand", [](PluginContext* c) { return HostSendCommand(c, kText, gBuffer); }, 139,
+      {"UpdateArea", Answer([](PluginContext* c) { return HostUpdateArea(c, 1, 2, 3, 4); }), 138, {1, 2, 3, 4}, 4},
+      {"SendCommand", Answer([](PluginContext* c) { return HostSendCommand(c, kText, gBuffer); }), 139,
        {W(kText), W(gBuffer)}, 2},
-      {"SendCommandNoReply", [](PluginContext* c) { return HostSendCommand(c, kText, nullptr); }, 139,
+      {"SendCommandNoReply", Answer([](PluginContext* c) { return HostSendCommand(c, kText, nullptr); }), 139,
        {W(kText), 0}, 2},
-      {"ReadProjectImage", [](PluginContext* c) { return HostReadProjectImage(c, gPixels, 640, 480); }, 140,
+      {"ReadProjectImage", Answer([](PluginContext* c) { return HostReadProjectImage(c, gPixels, 640, 480); }), 140,
        {W(gPixels), 0, 0, 640, 480, 0, 0}, 7},
-      {"OpenRequester", [](PluginContext* c) { return HostOpenRequester(c, 185, 185, 10, 20, 8, kText); }, 228,
+      {"OpenRequester", Answer([](PluginContext* c) { return HostOpenRequester(c, 185, 185, 10, 20, 8, kText); }), 228,
        {185, 185, 10, 20, 8, W(kText)}, 6},
-      {"CloseRequester", [](PluginContext* c) { return HostCloseRequester(c, 77); }, 229, {77}, 1},
+      {"CloseRequester", Answer([](PluginContext* c) { return HostCloseRequester(c, 77); }), 229, {77}, 1},
       {"OpenCallbackRequester",
-       [](PluginContext* c) { return HostOpenCallbackRequester(c, 185, 48, 128, 128, 0x900010, kText, SomeCallback); },
+       Answer([](PluginContext* c) { return HostOpenCallbackRequester(c, 185, 48, 128, 128, 0x900010, kText, SomeCallback); }),
        233, {185, 48, 128, 128, 0x900010, W(kText), reinterpret_cast<HostWord>(SomeCallback)}, 11},
-      {"StartCanvasEvents", [](PluginContext* c) { return HostStartCanvasEvents(c, 0x20001); }, 328, {0x20001, 0, 0}, 3},
-      {"StopCanvasEvents", [](PluginContext* c) { return HostStopCanvasEvents(c); }, 329, {0, 0, 0}, 3},
-      {"UnpackImage", [](PluginContext* c) { return HostUnpackImage(c, kText, gPixels, 32400); }, 429,
+      {"StartCanvasEvents", Answer([](PluginContext* c) { return HostStartCanvasEvents(c, 0x20001); }), 328, {0x20001, 0, 0}, 3},
+      {"StopCanvasEvents", Answer([](PluginContext* c) { return HostStopCanvasEvents(c); }), 329, {0, 0, 0}, 3},
+      {"UnpackImage", Answer([](PluginContext* c) { return HostUnpackImage(c, kText, gPixels, 32400); }), 429,
        {W(kText), W(gPixels), 32400}, 3},
-      {"PopupMenu", [](PluginContext* c) { return HostPopupMenu(c, gMenu, 1); }, 528, {W(gMenu), 1, 0}, 3},
-      {"WriteUserString", [](PluginContext* c) { return HostWriteUserString(c, kText, kKey, kValue); }, 728,
+      {"PopupMenu", Answer([](PluginContext* c) { return HostPopupMenu(c, gMenu, 1); }), 528, {W(gMenu), 1, 0}, 3},
+      {"WriteUserString", Answer([](PluginContext* c) { return HostWriteUserString(c, kText, kKey, kValue); }), 728,
        {W(kText), W(kKey), W(kValue)}, 5},
-      {"ReadUserString", [](PluginContext* c) { return HostReadUserString(c, kText, kKey, gBuffer, kValue, 255); },
+      {"ReadUserString", Answer([](PluginContext* c) { return HostReadUserString(c, kText, kKey, gBuffer, kValue, 255); }),
        729, {W(kText), W(kKey), W(gBuffer), W(kValue), 255}, 5},
-      {"OpenConfigFile", [](PluginContext* c) { return HostOpenConfigFile(c, kText); }, 738, {W(kText), 0}, 6},
-      {"CloseConfigFile", [](PluginContext* c) { return HostCloseConfigFile(c, 99); }, 739, {99, 0}, 6},
+      {"OpenConfigFile", Answer([](PluginContext* c) { return HostOpenConfigFile(c, kText); }), 738, {W(kText), 0}, 6},
+      {"CloseConfigFile", Answer([](PluginContext* c) { return HostCloseConfigFile(c, 99); }), 739, {99, 0}, 6},
       {"ReadConfigString",
-       [](PluginContext* c) { return HostReadConfigString(c, 99, kText, kKey, gBuffer, kValue, 256); }, 740,
+       Answer([](PluginContext* c) { return HostReadConfigString(c, 99, kText, kKey, gBuffer, kValue, 256); }), 740,
        {99, W(kText), W(kKey), W(gBuffer), W(kValue), 256}, 8},
-      {"WriteConfigString", [](PluginContext* c) { return HostWriteConfigString(c, 99, kText, kKey, kValue); }, 741,
+      {"WriteConfigString", Answer([](PluginContext* c) { return HostWriteConfigString(c, 99, kText, kKey, kValue); }), 741,
        {99, W(kText), W(kKey), W(kValue)}, 9},
-      {"ReadLayerImage", [](PluginContext* c) { return HostReadLayerImage(c, gPixels, 16, 5); }, 778,
+      {"ReadLayerImage", Answer([](PluginContext* c) { return HostReadLayerImage(c, gPixels, 16, 5); }), 778,
        {W(gPixels), 16, 5, 1}, 5},
-      {"AllocImage", [](PluginContext* c) { return W(HostAllocImage(c, 49, 49)); }, 838, {49, 49, 0}, 8},
-      {"FreeImage", [](PluginContext* c) { return HostFreeImage(c, &gImage); }, 839, {W(&gImage)}, 8},
-      {"AddShortcut", [](PluginContext* c) { return HostAddShortcut(c, kText, kKey); }, 948, {W(kText), W(kKey)}, 6},
-      {"OpenLocalisation", [](PluginContext* c) { return HostOpenLocalisation(c, kText); }, 1228, {W(kText), 0}, 8},
-      {"CloseLocalisation", [](PluginContext* c) { return HostCloseLocalisation(c, 42); }, 1229, {42}, 8},
-      {"LocalisedString", [](PluginContext* c) { return W(HostLocalisedString(c, 42, 10000)); }, 1230, {42, 10000}, 8},
-      {"GetAPenPixel", [](PluginContext* c) { return HostGetAPenPixel(c, gPixels); }, 1698, {W(gPixels)}, 8},
-      {"SetRequesterTitle", [](PluginContext* c) { return HostSetRequesterTitle(c, 77, kText); }, 230,
+      {"AllocImage", Answer([](PluginContext* c) { return W(HostAllocImage(c, 49, 49)); }), 838, {49, 49, 0}, 8},
+      {"FreeImage", Answer([](PluginContext* c) { return HostFreeImage(c, &gImage); }), 839, {W(&gImage)}, 8},
+      {"AddShortcut", Answer([](PluginContext* c) { return HostAddShortcut(c, kText, kKey); }), 948, {W(kText), W(kKey)}, 6},
+      {"OpenLocalisation", Answer([](PluginContext* c) { return HostOpenLocalisation(c, kText); }), 1228, {W(kText), 0}, 8},
+      {"CloseLocalisation", Answer([](PluginContext* c) { return HostCloseLocalisation(c, 42); }), 1229, {42}, 8},
+      {"LocalisedString", Answer([](PluginContext* c) { return W(HostLocalisedString(c, 42, 10000)); }), 1230, {42, 10000}, 8},
+      {"GetAPenPixel", Answer([](PluginContext* c) { return HostGetAPenPixel(c, gPixels); }), 1698, {W(gPixels)}, 8},
+      {"SetRequesterTitle", Answer([](PluginContext* c) { return HostSetRequesterTitle(c, 77, kText); }), 230,
        {2, 77, W(kText)}, 6},
-      {"RaiseRequester", [](PluginContext* c) { return HostRaiseRequester(c, 77); }, 230, {3, 77}, 2},
-      {"SetRequesterPlace", [](PluginContext* c) { return HostSetRequesterPlace(c, 77, 1, 2, 185, 289); }, 230,
+      {"RaiseRequester", Answer([](PluginContext* c) { return HostRaiseRequester(c, 77); }), 230, {3, 77}, 2},
+      {"SetRequesterPlace", Answer([](PluginContext* c) { return HostSetRequesterPlace(c, 77, 1, 2, 185, 289); }), 230,
        {6, 77, 1, 2, 185, 289}, 7},
-      {"AddGadget", [](PluginContext* c) { return HostAddGadget(c, 77, -2, -2, 50, 50, 120, 512, kText); }, 230,
+      {"AddGadget", Answer([](PluginContext* c) { return HostAddGadget(c, 77, -2, -2, 50, 50, 120, 512, kText); }), 230,
        {10, 77, -2, -2, 50, 50, 120, 512, W(kText)}, 9},
-      {"RemoveGadget", [](PluginContext* c) { return HostRemoveGadget(c, 77, 110); }, 230, {11, 77, 110}, 3},
-      {"SetGadgetHelp", [](PluginContext* c) { return HostSetGadgetHelp(c, 77, 100, kText); }, 230,
+      {"RemoveGadget", Answer([](PluginContext* c) { return HostRemoveGadget(c, 77, 110); }), 230, {11, 77, 110}, 3},
+      {"SetGadgetHelp", Answer([](PluginContext* c) { return HostSetGadgetHelp(c, 77, 100, kText); }), 230,
        {13, 77, 100, W(kText)}, 4},
-      {"GetGadgetText", [](PluginContext* c) { return HostGetGadgetText(c, 77, 5, gBuffer, 16); }, 230,
+      {"GetGadgetText", Answer([](PluginContext* c) { return HostGetGadgetText(c, 77, 5, gBuffer, 16); }), 230,
        {24, 77, 5, W(gBuffer), 16}, 5},
-      {"SetGadgetText", [](PluginContext* c) { return HostSetGadgetText(c, 77, 5, kText); }, 230,
+      {"SetGadgetText", Answer([](PluginContext* c) { return HostSetGadgetText(c, 77, 5, kText); }), 230,
        {25, 77, 5, W(kText)}, 5},
-      {"SetPointerTracking", [](PluginContext* c) { return HostSetPointerTracking(c, 77, 1); }, 230, {26, 77, 1}, 5},
-      {"SetGadgetImage", [](PluginContext* c) { return HostSetGadgetImage(c, 77, 130, &gImage); }, 230,
+      {"SetPointerTracking", Answer([](PluginContext* c) { return HostSetPointerTracking(c, 77, 1); }), 230, {26, 77, 1}, 5},
+      {"SetGadgetImage", Answer([](PluginContext* c) { return HostSetGadgetImage(c, 77, 130, &gImage); }), 230,
        {31, 77, 130, W(&gImage), 0}, 11},
-      {"SetGadgetState", [](PluginContext* c) { return HostSetGadgetState(c, 77, 151, 0x40080); }, 230,
+      {"SetGadgetState", Answer([](PluginContext* c) { return HostSetGadgetState(c, 77, 151, 0x40080); }), 230,
        {35, 77, 151, 0x40080}, 5},
-      {"SaveRequesterPlace", [](PluginContext* c) { return HostSaveRequesterPlace(c, 77, kText, kKey); }, 230,
+      {"SaveRequesterPlace", Answer([](PluginContext* c) { return HostSaveRequesterPlace(c, 77, kText, kKey); }), 230,
        {44, 77, W(kText), W(kKey)}, 6},
-      {"RestoreRequesterPlace", [](PluginContext* c) { return HostRestoreRequesterPlace(c, 77, kText, kKey); }, 230,
+      {"RestoreRequesterPlace", Answer([](PluginContext* c) { return HostRestoreRequesterPlace(c, 77, kText, kKey); }), 230,
        {45, 77, W(kText), W(kKey)}, 6},
-      {"ShowRequester", [](PluginContext* c) { return HostShowRequester(c, 77); }, 230, {46, 77, 1}, 6},
-      {"OverlayRedraw", [](PluginContext* c) { return HostOverlayRedraw(c); }, 1688, {0}, 8},
-      {"OverlayLine", [](PluginContext* c) { return HostOverlayLine(c, 1.25f, -3.5f, 1.25f, -3.5f, 0xff00ff00u); },
+      {"ShowRequester", Answer([](PluginContext* c) { return HostShowRequester(c, 77); }), 230, {46, 77, 1}, 6},
+      {"OverlayRedraw", Answer([](PluginContext* c) { return HostOverlayRedraw(c); }), 1688, {0}, 8},
+      {"OverlayLine", Answer([](PluginContext* c) { return HostOverlayLine(c, 1.25f, -3.5f, 1.25f, -3.5f, 0xff00ff00u); }),
        1688, {1, f, g, f, g, static_cast<HostWord>(0xff00ff00u)}, 8},
-      {"OverlayDot", [](PluginContext* c) { return HostOverlayDot(c, 1.25f, -3.5f, 2, 0x01020304u); }, 1688,
+      {"OverlayDot", Answer([](PluginContext* c) { return HostOverlayDot(c, 1.25f, -3.5f, 2, 0x01020304u); }), 1688,
        {4, f, g, 2, 0x01020304, 0}, 9},
-      {"OverlayImage", [](PluginContext* c) { return HostOverlayImage(c, 1.25f, -3.5f, kCorners, &gImage); }, 1688,
+      {"OverlayImage", Answer([](PluginContext* c) { return HostOverlayImage(c, 1.25f, -3.5f, kCorners, &gImage); }), 1688,
        {5, f, g, FloatWord(-1.5f), FloatWord(-2.5f), FloatWord(1.5f), FloatWord(-2.5f), FloatWord(1.5f),
         FloatWord(2.5f), FloatWord(-1.5f), FloatWord(2.5f), W(&gImage)},
        12},
@@ -190,7 +207,8 @@ TEST_F(HostCallLayer, EveryOperationWritesItsPackThenZerosAndReturnsTheHostsWord
     const HostWord result = c.call(&context_);
     ASSERT_EQ(1, gCapture.calls) << c.name;
     EXPECT_EQ(c.function, gCapture.function) << c.name;
-    EXPECT_EQ(0x5a5a, result) << c.name;
+    // Only an answer the protocol gives a meaning is handed on.
+    EXPECT_EQ(shape->resultUsed ? 0x5a5a : kNoAnswer, result) << c.name;
     ASSERT_LE(static_cast<int>(c.words.size()), c.length) << c.name;
     for (int i = 0; i < c.length; ++i) {
       const HostWord expected = i < static_cast<int>(c.words.size()) ? c.words[i] : 0;

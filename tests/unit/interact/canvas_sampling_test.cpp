@@ -72,17 +72,17 @@ TEST_F(CanvasSampling, EachModeSamplesItsOwnSource) {
        "tv_GetPixelDisplay 2 2", 0},
       {"no autosample", 0, 0, kPaintRot, 0, 0, 0, Px(255, 255, 255, 255), 255, "tv_GetPixelDisplay 0 0", 0},
       {"autosample, picture", 0, kLockRing, 0, 0, 5 * kOne + 100, 4 * kOne, Px(128, 0, 0, 128), 128, "",
-       kFnReadLayerImage},
+       kFnReadProjectImage},
       {"autosample, layer", kSampleSingleLayer, kLockVertical, 0, 0, 5 * kOne, 4 * kOne, Px(255, 0, 0, 255), 255,
-       "", kFnReadProjectImage},
+       "", kFnReadLayerImage},
       {"autosample, layer, clear", kSampleSingleLayer, kLockHorizontal, 0, 0, 9 * kOne, 9 * kOne,
-       Px(1, 2, 3, 255), 255, "", kFnReadProjectImage},
-      {"Dirt, clamped", 0, 0, kPaintDirt, 0, -229376, -229376, Px(255, 255, 255, 255), 255, "", kFnReadLayerImage},
-      {"Load, clamped", 0, 0, kPaintLoad, 0, 100 * kOne, 60 * kOne, Px(10, 20, 30, 255), 255, "", kFnReadLayerImage},
+       Px(1, 2, 3, 255), 255, "", kFnReadLayerImage},
+      {"Dirt, clamped", 0, 0, kPaintDirt, 0, -229376, -229376, Px(255, 255, 255, 255), 255, "", kFnReadProjectImage},
+      {"Load, clamped", 0, 0, kPaintLoad, 0, 100 * kOne, 60 * kOne, Px(10, 20, 30, 255), 255, "", kFnReadProjectImage},
       {"frozen, pick", kSampleFrozen, 0, 0, kModePick, 5 * kOne, 4 * kOne, Px(128, 0, 0, 128), 128, "",
-       kFnReadLayerImage},
+       kFnReadProjectImage},
       {"frozen, layer", kSampleFrozen | kSampleSingleLayer, kLockRing, 0, 0, 5 * kOne, 4 * kOne, Px(128, 0, 0, 128),
-       128, "", kFnReadProjectImage},
+       128, "", kFnReadLayerImage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -101,7 +101,7 @@ TEST_F(CanvasSampling, EachModeSamplesItsOwnSource) {
     } else {
       EXPECT_EQ(1u, CountCalls(kFnAllocImage));  // loaded once, on first use
       EXPECT_EQ(1u, CountCalls(c.bufferRead));
-      const std::vector<std::string> named{"tv_LayerGetImage"};  // the whole picture asks which image first
+      const std::vector<std::string> named{"tv_LayerGetImage"};  // the current layer asks which image first
       EXPECT_EQ(c.bufferRead == kFnReadLayerImage ? named : std::vector<std::string>{}, queries);
     }
   }
@@ -110,12 +110,13 @@ TEST_F(CanvasSampling, EachModeSamplesItsOwnSource) {
 
 TEST_F(CanvasSampling, BufferFollowsTheCanvasFreezesAndNeverDangles) {
   GState.RingLockBits = kLockRing;
+  GState.SampleSourceFlags = kSampleSingleLayer;
   LoadSampleBuffer(Ctx());
   const simhost::DispatchRecord* read = FindCall(kFnReadLayerImage);
   ASSERT_NE(nullptr, read);
   EXPECT_EQ((std::vector<HostWord>{reinterpret_cast<HostWord>(GState.SampleBuffer->Pixels), 64 * 48 * 4, 1, 1, 0}),
             read->pack);
-  GState.SampleSourceFlags = kSampleSingleLayer;
+  GState.SampleSourceFlags = 0;
   LoadSampleBuffer(Ctx());
   EXPECT_EQ((std::vector<HostWord>{reinterpret_cast<HostWord>(GState.SampleBuffer->Pixels), 0, 0, 64, 48, 0, 0}),
             FindCall(kFnReadProjectImage)->pack);
@@ -145,10 +146,12 @@ TEST_F(CanvasSampling, BufferFollowsTheCanvasFreezesAndNeverDangles) {
   LoadSampleBuffer(Ctx());
   EXPECT_EQ(kept, GState.SampleBuffer);
   EXPECT_TRUE(host->IsLiveImage(kept));
+  GState.SampleSourceFlags = kSampleSingleLayer;  // the current layer's image is asked for by name
   host->ScriptReply("tv_LayerGetImage", "");
   LoadSampleBuffer(Ctx());
   EXPECT_EQ(nullptr, GState.SampleBuffer);
   EXPECT_EQ(0, host->LiveImageCount());
+  GState.SampleSourceFlags = 0;
   SetCurrent(1, 2, 3);
   host->FailNextImageAlloc();
   EXPECT_EQ(GState.CurrentPixel, SamplePixel(0, 0, Ctx()));  // nothing to read: the colour stays

@@ -186,7 +186,7 @@ TEST_F(PaintModes, LampSwitchesTheSourceAndShowsEachState) {
       {"refresh state off", [this] { Lamp(kRight); }, "RG", source, kPaintLampOn},
       {"stroke ends", [this] { Release(*host, OnSwatch(20, 10)); }, "RG", refresh, kPaintLampOn},
       {"refresh state on again", [this] { Lamp(kRight); }, "OL", source, kPaintLampOn | kPaintLampAlt},
-      {"lamp off, the refresh choice stays", [this] { Lamp(kLeft); }, "D", {}, kPaintLampAlt},
+      {"lamp off, the refresh choice stays", [this] { Lamp(kLeft); }, "D", {"tv_setdrawmode color"}, kPaintLampAlt},
       {"CIE corner on", [this] { Corner(kLeft); }, "OL",
        {"tv_getActiveShape", kLighten, "tv_sparecopy", "tv_undo", "tv_setdrawmode merge"},
        kPaintLampOn | kPaintLampAlt | kPaintCieLighten},
@@ -243,7 +243,8 @@ TEST_F(PaintModes, SourceRefreshFollowsStrokesAndRefreshNotices) {
   GState.RingLockBits = kLockRing;
   host->ClearRecords();
   host->SendEvent(GState.PanelRequester, kEventRefresh, {});
-  EXPECT_EQ(Commands{"tv_LayerGetImage"}, Dialogue());
+  EXPECT_EQ(Commands{}, Dialogue());
+  EXPECT_EQ(1u, CountCalls(kFnReadProjectImage));
   EXPECT_TRUE(host->Faults().empty());
 }
 

@@ -60,6 +60,13 @@ TEST_F(PanelGestures, HueRingDragTurnsTheHueByThePointersAngle) {
   ASSERT_EQ(1u, CommandsStartingWith("tv_SetAPen").size());
   ASSERT_EQ(256u, CommandsStartingWith("tv_RangeGrab").size());
   EXPECT_EQ("tv_RangeGrab 255", commands[1]);
+
+  // The slider lock on the A-B gradient holds no quantity: the ring still turns.
+  GState.SliderMode = kSliderGradient;
+  GState.LumaLock = 1;
+  Gesture(*host, OnPalette(0, -76), {{kPaletteCentreX - 76, kPaletteCentreY}});
+  EXPECT_EQ(0.5f, GState.CurrentHsv.c0);
+  EXPECT_EQ("tv_SetAPen 0 255 255", LastAPen());
 }
 
 TEST_F(PanelGestures, SquareDragsAbsoluteAndFine) {
@@ -384,8 +391,10 @@ TEST_F(PanelGestures, NoticesAndToggles) {
   EXPECT_EQ(host->ToPixel({40, 50, 60, 255}), GState.CurrentPixel);
   EXPECT_EQ(base, GState.CurrentPixel);
   host->aPen = {70, 80, 90, 255};
+  host->ClearRecords();
   host->SendEvent(GState.PanelRequester, kEventColourNotice, {});
   EXPECT_EQ(host->ToPixel({70, 80, 90, 255}), GState.CurrentPixel);
+  EXPECT_EQ(2u, CountCalls(kFnRequesterOp, kReqSetGadgetImage)) << "the swatches and the palette show the colour";
   EXPECT_EQ(base, GState.BasePixel);
 
   GState.AutoTrimPending = 1;  // without Auto Trim the pending fill is dropped

@@ -119,9 +119,19 @@ TEST_F(PanelLayout, LampPicturesFollowTheTypeAndReplaceEachOther) {
   options.channelPositions[3] = 3;
   RestartHost();
   GState.ShowFxBrush = 1;
-  GState.PaintModeBits = kPaintLampOn | kPaintLampAlt;  // the second bit wins: lime
+  GState.PaintModeBits = kPaintLampOn | kPaintLampAlt;  // on with the second state: lime
   OpenPanel();
   ExpectLamp(Panel().gadgets.at(150), kLampIcons[kLampIconLime], options.channelPositions, "layout with bits 0x3");
+
+  // A re-layout shows the lamp as the painter left it: the second-state bit
+  // alone is kept for the next switch-on and leaves the lamp dark.
+  for (const auto& [bits, icon] : std::vector<std::pair<int32_t, int32_t>>{
+           {kPaintLampAlt, kLampIconDark}, {kPaintLampOn, kLampIconGreen}, {0, kLampIconDark}}) {
+    GState.PaintModeBits = bits;
+    LayoutPanel(Context());
+    ExpectLamp(Panel().gadgets.at(150), kLampIcons[icon], options.channelPositions,
+               "layout with bits " + std::to_string(bits));
+  }
 
   const std::vector<std::pair<int32_t, int32_t>> types = {
       {kLampTypeGreen, kLampIconGreen}, {kLampTypeRed, kLampIconRed}, {kLampTypeLime, kLampIconLime},

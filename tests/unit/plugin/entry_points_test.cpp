@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/host_calls.h"
@@ -205,6 +206,17 @@ TEST_F(EntryPoints, LightenThenDarkenRunsTwoFilterPassesAndRestoresTheBits) {
   ASSERT_NE(nullptr, update);
   // The host described the whole layer; the words come back unchanged.
   EXPECT_EQ((std::vector<HostWord>{0, 0, host->Options().imageWidth, host->Options().imageHeight}), update->pack);
+
+  // Each letter runs its own direction whatever side the lamp has chosen.
+  for (const auto& [bits, letter, pixel] :
+       {std::tuple{kPaintLampOn | kPaintCieLighten, "d", simhost::Rgba{240, 240, 240, 255}},
+        std::tuple{kPaintLampOn | kPaintCieDarken, "l", simhost::Rgba{20, 20, 20, 255}}}) {
+    host->PaintPixel(1, 0, pixel);
+    GState.PaintModeBits = bits;
+    EXPECT_EQ(1, host->Parameters(letter));
+    EXPECT_EQ(bits, GState.PaintModeBits) << letter;
+    EXPECT_EQ((simhost::Rgba{128, 128, 128, 255}), host->LayerPixel(*layer, 1, 0)) << letter;
+  }
 }
 
 TEST_F(EntryPoints, FilterPassRunsInsideTheHostCallThatAskedForIt) {

@@ -3,8 +3,15 @@
 // be read, points written by hand. Whatever fails, every stored slot still
 // loads as its old or its new scheme, a failed save is said once and kept
 // for the next try, and no slot takes another slot's scheme.
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "host/host_functions.h"
 
 #include "colour_scheme_fixture.h"
 
@@ -147,3 +154,163 @@ TEST_F(SchemeFileFailures, HandWrittenPointsLoadAsMeant) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a slot loads as after a save failed at some write, against the
+// scheme before the save and the scheme saved.
+enum Outcome { kOldScheme, kNewScheme, kBoth, kMixed, kLost, kOutcomes };
+const char* const kOutcomeNames[kOutcomes] = {"old", "new", "union", "mix", "lost"};
+
+using PointKey = std::pair<Pixel, int32_t>;  // colour, position in ten-thousandths
+std::set<PointKey> KeysOf(const std::vector<SchemePoint>& points) {
+  std::set<PointKey> keys;
+  for (const SchemePoint& p : points) keys.insert({p.colour, static_cast<int32_t>(std::lround(p.position * 10000))});
+  return keys;
+}
+
+Outcome Classify(const std::vector<SchemePoint>& loaded, const std::vector<SchemePoint>& before,
+                 const std::vector<SchemePoint>& after) {
+  const std::set<PointKey> shown = KeysOf(loaded), old = KeysOf(before), edited = KeysOf(after);
+  std::set<PointKey> both = old;
+  both.insert(edited.begin(), edited.end());
+  for (const PointKey& key : old) {
+    if (edited.count(key) && !shown.count(key)) return kLost;
+  }
+  if (loaded.empty()) return kLost;  // the slot no longer loads at all
+  if (shown == old) return kOldScheme;
+  if (shown == edited) return kNewScheme;
+  return shown == both ? kBoth : kMixed;
+}
+
+// The seven edits a painter makes on the slider, as the points they leave.
+struct Edit {
+  const char* name;
+  std::function<std::vector<SchemePoint>(std::vector<SchemePoint>)> apply;
+};
+const Edit kEdits[] = {
+    {"recolour one point", [](std::vector<SchemePoint> p) { p[1].colour = 0xFF0000EE; return p; }},
+    {"recolour two points",
+     [](std::vector<SchemePoint> p) {
+       p[1].colour = 0xFF0000EE;
+       p[2].colour = 0xFF00EE00;
+       return p;
+     }},
+    {"move a boundary", [](std::vector<SchemePoint> p) { p[2].position += 0.05f; return p; }},
+    {"swap two segments",  // segments 1 and 2 trade places, keeping their lengths
+     [](std::vector<SchemePoint> p) {
+       const float start = p[1].position, width2 = p[3].position - p[2].position;
+       const Pixel c1 = p[1].colour, c2 = p[2].colour;
+       p[1] = {c2, start};
+       p[2] = {c1, start + width2};
+       return p;
+     }},
+    {"carry a segment",  // segment 1 carried past the next two
+     [](std::vector<SchemePoint> p) {
+       const float start = p[1].position, width2 = p[3].position - p[2].position,
+                   width3 = (p.size() > 4 ? p[4].position : 1.0f) - p[3].position;
+       const Pixel c1 = p[1].colour, c2 = p[2].colour, c3 = p[3].colour;
+       p[1] = {c2, start};
+       p[2] = {c3, start + width2};
+       p[3] = {c1, start + width2 + width3};
+       return p;
+     }},
+    {"delete a point", [](std::vector<SchemePoint> p) { p.erase(p.begin() + 1); return p; }},
+    {"add a point",
+     [](std::vector<SchemePoint> p) {
+       p.insert(p.begin() + 2, SchemePoint{0xFF00AAAA, (p[1].position + p[2].position) / 2});
+       return p;
+     }},
+};
+
+}  // namespace
+
+// Every edit, failing at every write of its save, refused once or on a full
+// disk from there on: the slot always loads as the old scheme, the new one
+// or every point of both, and never loses a point both hold; the artist is
+// told once and the next save completes. A host that stores each write and
+// answers 0 saves every edit.
+TEST_F(SchemeFileFailures, EveryFailurePositionLeavesOldNewOrBothAndLosesNoPoint) {
+  // Four points leave room for old, new and a stepping stone together
+  // whatever the edit; seven do not when an edit makes two or more new
+  // points, and then only a point both hold must never go missing.
+  struct Base {
+    std::vector<SchemePoint> points;
+    bool whole;
+  };
+  const Base bases[] = {
+      {{{0xFF102030, 0.0f}, {0xFF405060, 0.2f}, {0xFF708090, 0.45f}, {0xFFA0B0C0, 0.7f}}, true},
+      {{{0xFF000001, 0.0f}, {0xFF000002, 0.1f}, {0xFF000003, 0.25f}, {0xFF000004, 0.4f}, {0xFF000005, 0.55f},
+        {0xFF000006, 0.7f}, {0xFF000007, 0.85f}},
+       false},
+  };
+  // Hundreds of saves: the slot file stays in the host's memory.
+  options.configFilesInMemory = true;
+  RestartHost();
+  // The slot as an earlier save of the plug-in left it.
+  const auto writeSaved = [this](const std::vector<SchemePoint>& points) {
+    std::vector<std::pair<std::string, std::string>> values{{"pointCount", std::to_string(points.size())}};
+    for (size_t i = 0; i < points.size(); ++i) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%lu %.4f", static_cast<unsigned long>(points[i].colour),
+                    static_cast<double>(points[i].position));
+      values.emplace_back("csP_" + std::to_string(i), text);
+    }
+    WriteSlot(0, values);
+  };
+  std::string table;
+  for (const Base& base : bases) {
+    for (const Edit& edit : kEdits) {
+      const std::vector<SchemePoint> edited = edit.apply(base.points);
+      const std::string name = std::to_string(base.points.size()) + " points, " + edit.name;
+      // The whole save once, to count its writes; a host that answers 0.
+      writeSaved(base.points);
+      SetScheme(edited);
+      Scheme().slot = 0;
+      Scheme().modified = 1;
+      host->AnswerStoredConfigWrites(0);
+      const size_t writesBefore = CountCalls(kFnWriteConfigString);
+      const size_t messages = host->Messages().size();
+      EXPECT_TRUE(SaveColourSchemeSlot(Context())) << name << ": a write answered 0 but stored";
+      host->AnswerStoredConfigWrites(1);
+      EXPECT_EQ(host->Messages().size(), messages) << name;
+      EXPECT_TRUE(SamePoints(Stored(0), edited)) << name;
+      const int32_t writes = static_cast<int32_t>(CountCalls(kFnWriteConfigString) - writesBefore);
+
+      int counts[kOutcomes] = {};
+      for (int32_t position = 0; position < writes; ++position) {
+        for (const bool diskFull : {false, true}) {
+          const std::string where = name + (diskFull ? ", disk full at write " : ", write refused: ") +
+                                    std::to_string(position);
+          writeSaved(base.points);
+          SetScheme(edited);
+          Scheme().modified = 1;
+          Scheme().saveFailureShown = 0;
+          const size_t before = SaveFailureMessages();
+          host->FailConfigWrites(position, diskFull ? 1 << 30 : 1);
+          const bool saved = SaveColourSchemeSlot(Context());
+          host->FailConfigWrites(0, 0);
+          const Outcome outcome = Classify(Stored(0), base.points, edited);
+          ++counts[outcome];
+          EXPECT_NE(outcome, kLost) << where;
+          if (base.whole) {
+            EXPECT_NE(outcome, kMixed) << where;
+          }
+          if (saved) {
+            // The refused key already held what the save meant to write.
+            EXPECT_EQ(outcome, kNewScheme) << where;
+            continue;
+          }
+          EXPECT_EQ(SaveFailureMessages(), before + 1) << where;
+          EXPECT_EQ(Scheme().modified, 1) << where;
+          EXPECT_TRUE(SaveColourSchemeSlot(Context())) << where;
+          EXPECT_TRUE(SamePoints(Stored(0), edited)) << where << ": saved on the next try";
+        }
+      }
+      table += name + ":";
+      for (int o = 0; o < kOutcomes; ++o) table += std::string(" ") + kOutcomeNames[o] + " " + std::to_string(counts[o]);
+      table += "\n";
+    }
+  }
+  std::printf("%s", table.c_str());
+}

@@ -266,7 +266,8 @@ TEST_F(ColourSchemeTest, BoundaryDragsKeepTheirDistanceAndStayLeftOfTheEnd) {
     Press(c.press, kLeft);
     Drag(c.start);
     EXPECT_EQ(Scheme().modified, 0) << where << ": the starting drag moves nothing";
-    Drag(c.pointer);
+    Scheme().pointerPos = c.pointer;
+    EXPECT_EQ(ColourSchemeDrag(Context()), SchemeRedraw::kSwatch) << where << ": the slider shows the move at once";
     EXPECT_NEAR(Scheme().sorted[c.moved]->position, c.expected, 1e-6f) << where;
     EXPECT_EQ(Scheme().modified, 1) << where;
     Release();
