@@ -89,7 +89,7 @@ const std::vector<UndoStep>& SimHost::UndoHistory() const { return impl_->undoSt
 void SimHost::DrawStroke(const std::vector<std::pair<int32_t, int32_t>>& points, Rgba colour) {
   impl_->PushUndo("stroke");
   for (const auto& point : points) PaintPixel(point.first, point.second, colour);
-  lastStroke = Stroke{points, colour};
+  lastStroke = Stroke{points, colour, {}};
 }
 
 void SimHost::Impl::PushUndo(const std::string& name) {
