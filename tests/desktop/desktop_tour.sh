@@ -627,12 +627,48 @@ rep scheme-edited $((sx + 20)) "$slider_y"
 scheme_colour=$(apen scheme-edited)
 got="$(probe scheme-edited $((sx + 20)) "$slider_y") for $scheme_colour"
 check "a right click on the scheme gives its point the current colour" near "$(probe scheme-edited $((sx + 20)) "$slider_y")" "$scheme_colour" 2
+# The scheme's other gestures, each seen on the slider (P: a place along it, 0..1).
+P() { awk -v p="$1" -v x="$sx" 'BEGIN { printf "%d", x + 2 + p * 177 }'; }
+at_places="$(P 0.2) $slider_y $(P 0.6) $slider_y $(P 0.85) $slider_y"
+ring 100 102
+away
+rep c4
+c4=$(apen c4)
+drive_xdo mousemove "$(P 0.7)" "$slider_y" click --repeat 2 --delay 60 1
+away
+rep point-added $at_places
+got="$(probe point-added $(P 0.85) "$slider_y") for $c4"
+check "scheme: a double click adds a point of the current colour" both near "$(probe point-added $(P 0.85) "$slider_y")" "$c4" 2 -- \
+  near "$(probe point-added $(P 0.2) "$slider_y")" "$scheme_colour" 2
+click 1 "$(P 0.2)" "$slider_y"
+away
+rep point-taken
+got="$(apen point-taken)"; check "scheme: a click on a stretch takes its colour" near "$(apen point-taken)" "$scheme_colour" 2
+drive_path 1 "$(P 0.71)" "$slider_y" "$(P 0.65)" "$slider_y" "$(P 0.55)" "$slider_y"
+away
+rep boundary-moved $at_places
+got="$(probe boundary-moved $(P 0.6) "$slider_y")"
+check "scheme: a drag at a boundary moves it (and shows at once)" near "$(probe boundary-moved $(P 0.6) "$slider_y")" "$c4" 2
+drive_path 3 "$(P 0.1)" "$slider_y" "$(P 0.3)" "$slider_y" "$(P 0.5)" "$slider_y"
+away
+rep other-slot $at_places
+drive_path 3 "$(P 0.5)" "$slider_y" "$(P 0.3)" "$slider_y" "$(P 0.1)" "$slider_y"
+away
+rep slot-back $at_places
+got="$(digest boundary-moved 100) $(digest other-slot 100) $(digest slot-back 100)"
+check "scheme: a right drag shows another slot, and back" both differ "$(digest other-slot 100)" "$(digest boundary-moved 100)" -- \
+  same "$(grep '^probe' "$DRIVE_WORK/slot-back.txt")" "$(grep '^probe' "$DRIVE_WORK/boundary-moved.txt")"
+drive_xdo mousemove "$(P 0.85)" "$slider_y" click --repeat 2 --delay 60 3
+away
+rep point-deleted $at_places
+got="$(probe point-deleted $(P 0.85) "$slider_y")"
+check "scheme: a right double click deletes a point" near "$(probe point-deleted $(P 0.85) "$slider_y")" "$scheme_colour" 2
 menu 24 Options Slider
 rep gradient
 check "the menu's A-B gradient slider" differ "$(digest gradient 100)" "$(digest scheme-edited 100)"
 menu 25 Options Slider
 rep scheme-again
-check "the menu's palette slider shows the edited scheme again" same "$(digest scheme-again 100)" "$(digest scheme-edited 100)"
+check "the menu's palette slider shows the edited scheme again" same "$(digest scheme-again 100)" "$(digest point-deleted 100)"
 ring 200 202  # a colour other than the scheme's for the rest of the tour
 away
 
