@@ -382,6 +382,25 @@ click 3 $lamp_corner
 away
 rep bulb-off
 check "the lightbulb's click on the lit side: colour again" [ "$(value bulb-off drawmode)" = color ]
+# Ctrl+click: the draw mode follows the colour, darken for a darker one and
+# lighten for a lighter one.
+drive_xdo keydown ctrl
+click 1 $lamp_corner
+drive_xdo keyup ctrl
+drive_path 1 $((pcx - 10)) "$pcy" $((pcx - 10)) $((pcy + 15)) $((pcx - 10)) $((pcy + 30))
+away
+rep auto-darker
+drive_path 1 $((pcx - 10)) $((pcy - 20)) $((pcx - 10)) $((pcy - 35))
+away
+rep auto-lighter
+got="$(value auto-darker drawmode) $(value auto-lighter drawmode)"
+check "Ctrl on the lightbulb: a darker colour paints darken, a lighter one lighten" \
+  both [ "$(value auto-darker drawmode)" = darken ] -- [ "$(value auto-lighter drawmode)" = lighten ]
+click 1 $lamp_corner
+away
+rep auto-off
+check "the lightbulb's click ends the automatic mode" [ "$(value auto-off drawmode)" = color ]
+drive_path 1 $((pcx - 42)) "$pcy" $((pcx - 43)) "$pcy"  # the mid grey again
 
 # ================================================================ the lamp: CIE lighten paints only lighter
 menu_shot=option-menu-cie-lightbulb
@@ -507,6 +526,18 @@ check "re-stroke: Ctrl on the ring repaints the last stroke in the new colour" b
 check "re-stroke: still one step to undo" [ "$(value restroked undo-steps)" = "$(value painted undo-steps)" ]
 
 # ================================================================ picking from the canvas
+# Ctrl+click on the current swatch asks the host to store the colour in its
+# colour bins; this host has none and says so in its dialogue.
+rep notes-before
+drive_xdo keydown ctrl
+click 1 $current_swatch
+drive_xdo keyup ctrl
+away
+rep notes-after
+got="$(value notes-before notes) -> $(value notes-after notes)"
+check "Ctrl+click on the current swatch: the host says it keeps no colour bins" \
+  [ "$(value notes-after notes)" = $(( $(value notes-before notes) + 1 )) ]
+
 yellow_at="$(C 499 317)"
 rep before-pick $yellow_at
 yellow=$(probe before-pick $yellow_at)
