@@ -277,6 +277,7 @@ class App {
   uint32_t imguiButtonsDown_ = 0;     // SDL buttons (bit 0 left, 1 middle, 2 right) down, by the events handed over
   uint32_t imguiButtonsPressed_ = 0;  // pressed since the last frame
   SDL_Keymod keyMods_ = KMOD_NONE;    // the keyboard's modifiers, by the events handed over
+  bool pressTaken_ = false;           // the press being handled began (or joined) a gesture of the host's
   std::map<std::string, SDL_Rect> widgets_;  // the host's own controls by name, for reports
   std::string menuName_;                     // the menu bar's menu being built
   size_t noteCount_ = 0;                     // commands the host did not carry out, so far

@@ -132,18 +132,30 @@ void App::Frame() {
     if (event.type == SDL_KEYDOWN) pressedNow.insert(event.key.keysym.sym);
     if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) keyMods_ = static_cast<SDL_Keymod>(event.key.keysym.mod);
     if (event.type == SDL_MOUSEMOTION) imguiPointer_ = {event.motion.x, event.motion.y};
-    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
-      imguiPointer_ = {event.button.x, event.button.y};
-      const uint32_t bit = event.button.button >= 1 && event.button.button <= 3 ? 1u << (event.button.button - 1) : 0u;
-      if (event.type == SDL_MOUSEBUTTONDOWN) {
-        imguiButtonsDown_ |= bit;
-        imguiButtonsPressed_ |= bit;
-      } else {
-        imguiButtonsDown_ &= ~bit;
+    const bool button = event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP;
+    if (button) imguiPointer_ = {event.button.x, event.button.y};
+    // A button the host's own gesture takes (on a requester's gadget or the
+    // canvas) is not Dear ImGui's and needs no frame of its own; Dear
+    // ImGui's (menus, windows, the plug-in's questions) gets one, and never
+    // sees the host's: a press it saw would hold its window until a frame
+    // showed the button up again, and swallow the next click.
+    const bool inQuestion = questionDepth_ > 0;
+    const bool capturing = capture_.kind != Capture::kNone;
+    pressTaken_ = false;
+    HandleEvent(event);
+    const bool ours = button && !inQuestion && (event.type == SDL_MOUSEBUTTONDOWN ? pressTaken_ : capturing);
+    if (!ours) {
+      ImGui_ImplSDL2_ProcessEvent(&event);
+      if (button) {
+        const uint32_t bit = event.button.button >= 1 && event.button.button <= 3 ? 1u << (event.button.button - 1) : 0u;
+        if (event.type == SDL_MOUSEBUTTONDOWN) {
+          imguiButtonsDown_ |= bit;
+          imguiButtonsPressed_ |= bit;
+        } else {
+          imguiButtonsDown_ &= ~bit;
+        }
       }
     }
-    ImGui_ImplSDL2_ProcessEvent(&event);
-    HandleEvent(event);
     // A question has just been answered: the releases that came meanwhile
     // end their gestures before anything later happens.
     if (questionDepth_ == 0 && !deferredReleases_.empty()) {
@@ -151,7 +163,7 @@ void App::Frame() {
       releases.swap(deferredReleases_);
       for (const SDL_Event& release : releases) HandleEvent(release);
     }
-    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+    if (button && !ours) {
       holdTheRest();
       break;
     }
@@ -422,6 +434,7 @@ void App::PointerPress(int x, int y, int sdlButton) {
   const int32_t bit = ButtonBit(sdlButton);
   if (capture_.kind != Capture::kNone) {
     capture_.buttons |= bit;  // a second button joins the gesture
+    pressTaken_ = true;
     return;
   }
   ImGuiWindow* top = TopWindowAt(x, y);
@@ -436,6 +449,7 @@ void App::PointerPress(int x, int y, int sdlButton) {
     capture_.buttons = bit;
     if (gadget->flags & kGadgetFlagArrows) {
       capture_.kind = Capture::kArrows;
+      pressTaken_ = true;
       capture_.arrowY = y;
       const bool up = y - shown->y - gadget->y < gadget->height / 2;
       std::vector<HostWord> words(16, 0);
@@ -446,12 +460,14 @@ void App::PointerPress(int x, int y, int sdlButton) {
       return;
     }
     capture_.kind = Capture::kGadget;
+    pressTaken_ = true;
     GadgetEvent(shown->handle, kEventPress, *gadget, x, y, bit);
     return;
   }
   if (top != canvasWindow_ || !OverCanvas(x, y)) return;
   if (sdlButton == SDL_BUTTON_MIDDLE) {
     capture_.kind = Capture::kPan;
+    pressTaken_ = true;
     capture_.button = sdlButton;
     capture_.arrowY = y;
     capture_.gadgetId = x;
@@ -461,6 +477,7 @@ void App::PointerPress(int x, int y, int sdlButton) {
   // Whether it is a stroke or a click shows when the pointer moves or the
   // button comes up; the trackers and the tool wait till then.
   capture_.kind = Capture::kCanvas;
+  pressTaken_ = true;
   capture_.button = sdlButton;
   capture_.buttons = bit;
   capture_.pressX = x;
