@@ -32,7 +32,7 @@
 //   gadget HANDLE ID X Y W H FLAGS PICTURE_DIGEST|-
 //   onscreen HANDLE ID same|differs N  a picture gadget's pixels on screen
 //                                      against the plug-in's picture
-//   menu-item ID X Y W H FLAGS         the open pop-up menu's items (FLAGS as the plug-in gave them)
+//   menu-item ID X Y W H               the open pop-up menu's items
 //   menu-submenu X Y W H LABEL         and its submenu entries
 //   question integer VALUE MIN MAX
 //   message TEXT                       message boxes waiting for OK
@@ -283,12 +283,8 @@ void App::WriteReport(const std::string& path, const std::vector<std::pair<int, 
   }
   if (menuQuestion_) {
     for (const auto& item : menuQuestion_->itemRects) {
-      int32_t flags = 0;
-      for (const simhost::MenuItemRecord& record : menuQuestion_->record.items) {
-        if (record.id == item.first) flags = record.flags;
-      }
-      std::fprintf(file, "menu-item %d %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
-                   item.second.h, flags);
+      std::fprintf(file, "menu-item %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
+                   item.second.h);
     }
     for (const auto& entry : menuQuestion_->submenuRects) {
       std::fprintf(file, "menu-submenu %d %d %d %d %s\n", entry.second.x, entry.second.y, entry.second.w,
