@@ -20,6 +20,7 @@
 
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
+#include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
 #include "colour/panel_models.h"
 #include "core/worker_threads.h"
@@ -94,7 +95,8 @@ void FilterPass(benchmark::State& state, FilterPath path) {
     state.PauseTiming();
     std::memcpy(pixels.data(), picture.data(), kPixels * sizeof(Pixel));
     state.ResumeTiming();
-    CieLightenDarkenFilterOnPath(&context, &image, &image, static_cast<int32_t>(state.range(0)), path, threads);
+    CieLightenDarkenFilterOnPath(&context, &image, &image, static_cast<int32_t>(state.range(0)), CurrentColour(), path,
+                                 threads);
     benchmark::ClobberMemory();
   }
 }

@@ -15,6 +15,7 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "core/pixel_bytes.h"
+#include "core/plugin_state.h"  // the named GamutMode values (the state itself is not read here)
 #include "core/tw_assert.h"
 
 using namespace colour;

@@ -1,16 +1,19 @@
 // Tintwell colour: the colour models as the plug-in is set.
 //
-// Layer: colour/. The conversions of colour_models with their settings
-// filled in from GState: Lab against the user's reference white, a grey
-// keeping the hue the panel shows (CurrentHsv), the picker's HSV being CIE
-// HSV or classic HSV as CieHsvMode says, and the broadcast range check in the
-// chosen GamutMode. Each reads the state when called, so a gesture that
-// changes CurrentHsv between two conversions sees the change.
+// Layer: colour/, the binding layer. The conversions of colour_models with
+// their settings filled in from GState: Lab against the user's reference
+// white, a grey keeping the hue the panel shows (CurrentHsv), the picker's
+// HSV being CIE HSV or classic HSV as CieHsvMode says, the broadcast range
+// check in the chosen GamutMode, and the value slider's coordinates in the
+// chosen SliderMode (the A-B gradient mode reading GradientTable). Each reads
+// the state when called, so a gesture that changes CurrentHsv between two
+// conversions sees the change. Apart from the current colour's owner this is
+// the only part of colour/ that reads GState.
 #pragma once
 
 #include "colour/colour_models.h"
 #include "core/abi.h"
-#include "core/plugin_state.h"
+#include "core/colour_triple.h"
 
 LabWhite CurrentWhite();
 ColourTriple PanelRgbToHsv(ColourTriple rgb);
@@ -24,3 +27,11 @@ ColourTriple RgbToPickerHsv(ColourTriple rgb);
 ColourTriple PickerHsvToRgb(ColourTriple hsv);
 ColourTriple PixelToPickerHsv(const PluginContext* context, Pixel pixel);
 Pixel PickerHsvToPixel(const PluginContext* context, ColourTriple hsv);
+
+// Value-slider coordinates: c0 is always the quantity the slider moves (L*
+// 0..100 in the L* value mode, otherwise 0..255), c1 and c2 hold the rest of
+// the colour.
+ColourTriple RgbToSlider(ColourTriple rgb);
+ColourTriple SliderToRgb(const PluginContext* context, ColourTriple slider);
+ColourTriple PixelToSlider(const PluginContext* context, Pixel pixel);
+Pixel SliderToPixel(const PluginContext* context, ColourTriple slider);

@@ -37,8 +37,8 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/pens.h"
 #include "colour/vectorscope.h"
 #include "core/plugin_state.h"
 #include "core/text_numbers.h"
@@ -46,8 +46,8 @@
 #include "host/host_commands.h"
 #include "interact/canvas_modes.h"
 #include "interact/canvas_pick.h"
+#include "interact/pen_actions.h"
 #include "panel/brush_control.h"
-#include "panel/panel_layout.h"
 #include "panel/panel_images.h"
 #include "requesters/requester_support.h"
 
@@ -289,8 +289,8 @@ float AnchorAngle(int32_t dx, int32_t dy) {
 }
 
 void SetPensForBrushMode(PluginContext* context, int32_t buttons, Pixel colour) {
-  if (buttons & kButtonSecond) SetBPen(context, colour);
-  SetAPen(context, colour);
+  if (buttons & kButtonSecond) SendBPen(context, colour);
+  SendAPen(context, colour);
 }
 
 }  // namespace
@@ -381,7 +381,9 @@ float BrushHueEvent(PluginContext* context, int32_t buttons, int32_t dx, int32_t
   if (buttons == 0 && GState.CanvasSubMode == kBrushSubModeHueRing) {
     GState.CanvasSubMode = kBrushSubModeIdle;
     GState.BrushFirstDraw = 1;
-    GState.CurrentHsv.c0 = hue;
+    ColourTriple picker = GState.CurrentHsv;
+    picker.c0 = hue;  // a grey keeps the hue turned to
+    SetPickerHsv(picker);
     RefreshPanel(context);
   }
   return angle;
@@ -392,7 +394,7 @@ float BrushHueEvent(PluginContext* context, int32_t buttons, int32_t dx, int32_t
 void BrushCanvasEvent(PluginContext* context, int32_t buttons, const HostWord* args) {
   const Pixel sample = SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context);
   SetPensForBrushMode(context, buttons, sample);
-  GState.CurrentHsv = PixelToPickerHsv(context, sample);  // a grey keeps the hue it had
+  SetPickerHsv(PixelToPickerHsv(context, sample));  // a grey keeps the hue it had
   GState.BrushFirstDraw = 1;
   if (buttons == 0) {
     RefreshPanel(context);
@@ -411,7 +413,7 @@ void BrushIdlePress(PluginContext* context, int32_t dx, int32_t dy) {
   } else if (d < kHueRingRadius) {
     const ColourTriple current = GState.CurrentHsv;
     const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Pick);
-    SetAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
+    SendAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
     RefreshPanel(context);
     GState.BrushHueOffset = AnchorAngle(dx, dy);
     GState.CanvasSubMode = kBrushSubModeHueTurn;
@@ -454,7 +456,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
     GState.CanvasSubMode = kBrushSubModeIdle;
     GState.BrushFirstDraw = 1;
     TakeBrushPlace(args);
-    SetAPen(context, SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context));
+    SendAPen(context, SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context));
     RefreshPanel(context);
     DrawBrushControl(context, GState.CurrentPixel, 0.0f);
   }

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
@@ -183,14 +183,14 @@ bool ApplyLayoutChoice(int32_t id) {
       return true;
     case kMenuIdSliderLab:
       GState.SliderMode = SliderModeToggle(kSliderLabValue);
-      GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
+      MoveSliderToColour(GState.CurrentRgb);
       return true;
     case kMenuIdShowSlider:
       if (GState.SliderMode > 0) {
         GState.SliderMode = kSliderHidden;
       } else {
         GState.SliderMode = kSliderLabValue;
-        GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
+        MoveSliderToColour(GState.CurrentRgb);
       }
       return true;
     case kMenuIdSliderGradient:

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "interact/canvas_pick.h"
-#include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
 #include "colour/vectorscope.h"
 #include "host/host_calls.h"
@@ -19,7 +19,7 @@
 #include "interact/fx_brush.h"
 #include "panel/about_message.h"
 #include "panel/palette_picture.h"
-#include "panel/panel_layout.h"
+#include "interact/pen_actions.h"
 #include "panel/panel_images.h"
 #include "core/host_boundary.h"
 #include "core/plugin_state.h"
@@ -182,7 +182,7 @@ int32_t RunCommands(PluginContext* context, const char* command) {
 
 int32_t FilterWork(PluginContext* context) {
   HostImage* image = context->WorkImage;
-  CieLightenDarkenFilter(context, image, image, (GState.PaintModeBits & kPaintCieLighten) ? 1 : 0);
+  CieLightenDarkenFilter(context, image, image, (GState.PaintModeBits & kPaintCieLighten) ? 1 : 0, CurrentColour());
   HostUpdateArea(context, context->WorkArea[0], context->WorkArea[1], context->WorkArea[2], context->WorkArea[3]);
   return 1;
 }

@@ -24,7 +24,7 @@
 #include <ctime>
 
 #include "colour/colour_models.h"
-#include "colour/pens.h"
+#include "colour/current_colour.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "core/plugin_state.h"
@@ -724,7 +724,7 @@ SchemeRedraw ColourSchemeRelease(PluginContext* context) {
       if (ColourSchemePoint* point = SelectedPoint()) {
         // The click picks the point's colour up as the current colour.
         scheme.spareColour = RgbToPixel(context, GState.CurrentRgb);
-        SetAPen(context, point->colour);
+        SendAPen(context, point->colour);
         NeedRedraw(SchemeRedraw::kPanel);
       }
       return gRedraw;
@@ -740,7 +740,7 @@ SchemeRedraw ColourSchemeRelease(PluginContext* context) {
       if (quick) {
         AddPoint(scheme, PointerPosition());
         // Undo the pick of the first click.
-        SetAPen(context, scheme.spareColour);
+        SendAPen(context, scheme.spareColour);
         NeedRedraw(SchemeRedraw::kPanel);
       }
       return gRedraw;

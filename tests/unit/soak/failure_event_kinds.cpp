@@ -16,6 +16,7 @@
 #include "host/host_functions.h"
 #include "panel/palette_picture.h"
 #include "panel/panel_images.h"
+#include "interact/pen_actions.h"
 #include "panel/panel_layout.h"
 #include "soak/plugin_event_kinds.h"
 #include "store/colour_scheme.h"
