@@ -1,7 +1,23 @@
 // Tintwell colour: the colour models as the plug-in is set.
 #include "colour/panel_models.h"
 
+#include "colour/canvas_sampling.h"
 #include "core/plugin_state.h"
+
+namespace {
+
+SampleSource BoundSampleSource() {
+  const bool autosample = (GState.RingLockBits & kLockAny) || (GState.PaintModeBits & (kPaintDirt | kPaintLoad));
+  SampleSource source;
+  source.singleLayer = (GState.SampleSourceFlags & kSampleSingleLayer) != 0;
+  source.frozen = (GState.SampleSourceFlags & kSampleFrozen) != 0;
+  source.askHost = (GState.ModeFlags & (kModePick | kModeBrush)) != 0 || !autosample;
+  source.buffer = &GState.SampleBuffer;
+  source.fallback = GState.CurrentPixel;
+  return source;
+}
+
+}  // namespace
 
 LabWhite CurrentWhite() { return UsableWhite(GState.ReferenceWhite); }
 
@@ -76,4 +92,14 @@ ColourTriple PixelToSlider(const PluginContext* context, Pixel pixel) {
 
 Pixel SliderToPixel(const PluginContext* context, ColourTriple slider) {
   return RgbToPixel(context, SliderToRgb(context, slider));
+}
+
+void LoadSampleBuffer(PluginContext* context) { LoadCanvasCopy(context, BoundSampleSource()); }
+
+Pixel SamplePixel(int32_t x, int32_t y, PluginContext* context) {
+  return SampleCanvasPixel(context, BoundSampleSource(), x, y);
+}
+
+int32_t SampleAlpha(int32_t x, int32_t y, PluginContext* context) {
+  return SampleCanvasAlpha(context, BoundSampleSource(), x, y);
 }

@@ -5,7 +5,8 @@
 // white, a grey keeping the hue the panel shows (CurrentHsv), the picker's
 // HSV being CIE HSV or classic HSV as CieHsvMode says, the broadcast range
 // check in the chosen GamutMode, and the value slider's coordinates in the
-// chosen SliderMode (the A-B gradient mode reading GradientTable). Each reads
+// chosen SliderMode (the A-B gradient mode reading GradientTable), and the
+// canvas samples from where SampleSourceFlags and the modes say. Each reads
 // the state when called, so a gesture that changes CurrentHsv between two
 // conversions sees the change. Apart from the current colour's owner this is
 // the only part of colour/ that reads GState.
@@ -35,3 +36,13 @@ ColourTriple RgbToSlider(ColourTriple rgb);
 ColourTriple SliderToRgb(const PluginContext* context, ColourTriple slider);
 ColourTriple PixelToSlider(const PluginContext* context, Pixel pixel);
 Pixel SliderToPixel(const PluginContext* context, ColourTriple slider);
+
+// Canvas samples as the options say: single layer or the picture, the copy
+// frozen or not, the host asked pixel by pixel in the pick and brush modes and
+// whenever autosample (a ring lock, Dirt, Load) is off, else SampleBuffer
+// read; the current colour where there is nothing to read.
+// (Re)reads the canvas into SampleBuffer.
+void LoadSampleBuffer(PluginContext* context);
+// The canvas pixel, or its alpha, at a 16.16 canvas position.
+Pixel SamplePixel(int32_t x, int32_t y, PluginContext* context);
+int32_t SampleAlpha(int32_t x, int32_t y, PluginContext* context);

@@ -14,7 +14,6 @@
 
 #include <cmath>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_models.h"
 #include "colour/current_colour.h"
 #include "colour/panel_models.h"

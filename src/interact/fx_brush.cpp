@@ -33,13 +33,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/vectorscope.h"
+#include "requesters/vectorscope_window.h"
 #include "core/plugin_state.h"
 #include "core/text_numbers.h"
 #include "host/host_calls.h"

@@ -34,7 +34,6 @@
 
 #include <cstdlib>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/current_colour.h"

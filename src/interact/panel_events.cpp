@@ -25,12 +25,10 @@
 // Interaction layer; calls host/, colour/, store/, panel/, requesters/ and interact/.
 #include "interact/panel_events.h"
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_models.h"
 #include "colour/current_colour.h"
 #include "colour/panel_models.h"
 #include "colour/pens.h"
-#include "colour/vectorscope.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"

@@ -7,7 +7,7 @@
 #include "colour/colour_models.h"
 #include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/vectorscope.h"
+#include "requesters/vectorscope_window.h"
 #include "core/plugin_state.h"
 #include "panel/panel_geometry.h"
 #include "panel/panel_images.h"

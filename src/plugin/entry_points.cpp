@@ -12,7 +12,6 @@
 #include "interact/canvas_pick.h"
 #include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
-#include "colour/vectorscope.h"
 #include "host/host_calls.h"
 #include "host/host_images.h"
 #include "interact/draw_mode.h"

@@ -2,7 +2,7 @@
 // Requester layer; calls only host/ and store/.
 #include "requesters/requester_support.h"
 
-#include "colour/vectorscope.h"
+#include "requesters/vectorscope_window.h"
 #include "core/plugin_state.h"
 #include "core/tw_assert.h"
 #include "host/host_calls.h"

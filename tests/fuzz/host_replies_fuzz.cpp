@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_mixing.h"
 #include "colour/current_colour.h"
 #include "colour/panel_models.h"
