@@ -20,15 +20,10 @@
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "interact/canvas_modes.h"
+#include "interact/host_messages.h"
 #include "panel/panel_images.h"
 
 namespace {
-
-// Canvas event kinds.
-constexpr int32_t kPickPress = 1;     // press or drag: sample the canvas
-constexpr int32_t kPickBase = 2;      // mix the base colour in
-constexpr int32_t kPickRelease = -1;  // the two release kinds
-constexpr int32_t kPickReleaseAlt = -2;
 
 constexpr int32_t kMousePressure = 127;  // pressure of a pick in mouse pressure mode
 constexpr int32_t kFullPressure = 255;
@@ -83,7 +78,7 @@ void CanvasPickEvent(PluginContext* context, HostWord* args) {
   const int32_t flag = static_cast<int32_t>(args[4]);
 
   switch (kind) {
-    case kPickPress: {
+    case kCanvasEventPress: {
       const int32_t strength = PickPressure(pressure);
       if (GState.ModeFlags & kModeWeightedPick) {
         WeightedPick(SamplePixel(x, y, context), strength, context);
@@ -97,12 +92,12 @@ void CanvasPickEvent(PluginContext* context, HostWord* args) {
       CommitMixedColour(context);
       break;
     }
-    case kPickBase:
+    case kCanvasEventBase:
       MixIntoCurrent(GState.BasePixel, pressure, context);
       CommitMixedColour(context);
       break;
-    case kPickRelease:
-    case kPickReleaseAlt:
+    case kCanvasEventRelease:
+    case kCanvasEventReleaseAlt:
       if (flag != 0) {
         BuildSwatchImage(context);
         BuildPaletteImage(context);
