@@ -24,6 +24,15 @@
 // The 32-bit build is compiled assuming only 4-byte stack alignment (the
 // host's), so the compiler realigns the stack of every function that keeps
 // vector values there, AVX2 ones included.
+//
+// Sections:
+//   the integer decision  the weights, the margin and the job a pass shares
+//   the plain path        the formula, pixel by pixel
+//   the vector lanes      SSE2 and AVX2 lane operations (the loop written once
+//                         over them is lighten_darken_lanes.inc)
+//   bands                 a band on the chosen path; the workers' loop over bands
+//   setting up a pass     the integer weights, premultiplying, the layout check
+//   entry points          the paths available, the pass itself
 #include "colour/lighten_darken_filter.h"
 
 #include <algorithm>

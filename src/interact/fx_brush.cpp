@@ -26,6 +26,12 @@
 // click), 1 and 2 canvas x, y (16.16), 3 and 4 a second position whose upper
 // 16 bits are used, 5 pressure, 7 a flag, 9 negated with word 3 a screen
 // position.
+//
+// Sections:
+//   event words and tools  the words' places, the brush tools, asking the active tool
+//   the watch's steps      size lock, Load and Rot, sampling, closing the watch
+//   the watch              FxBrushEvents
+//   the brush mode         its sub-modes' events, BrushModeEvents
 // Interaction layer; calls host/, colour/, panel/ and requesters/.
 #include "interact/fx_brush.h"
 
@@ -51,6 +57,8 @@
 #include "requesters/requester_support.h"
 
 namespace {
+
+// ---------------------------------------------------------------- event words and tools
 
 // Where each value stands in a canvas event's words.
 enum EventWord : int { kWordButtons, kWordX, kWordY, kWordScreenX, kWordScreenY, kWordPressure, kWordFlag = 7, kWordScreenT = 9 };
@@ -178,6 +186,8 @@ float Distance(int64_t dx, int64_t dy) {
   return std::sqrt(static_cast<float>(x * x + y * y));
 }
 
+// ---------------------------------------------------------------- the watch's steps
+
 // Keeps the brush's on-screen size across zoom changes. A measurement runs
 // over 1000 pixels of screen travel without a button; its canvas travel
 // gives the zoom percentage. The first measurement after a reset only
@@ -294,6 +304,8 @@ void SetPensForBrushMode(PluginContext* context, int32_t buttons, Pixel colour) 
 
 }  // namespace
 
+// ---------------------------------------------------------------- the watch
+
 void FxBrushEvents(PluginContext* context, HostWord* args) {
   const int32_t buttons = Word(args, kWordButtons);
   const int32_t flag = Word(args, kWordFlag);
@@ -357,6 +369,8 @@ void FxBrushEvents(PluginContext* context, HostWord* args) {
     CloseWatch(context);
   }
 }
+
+// ---------------------------------------------------------------- the brush mode
 
 namespace {
 

@@ -29,6 +29,10 @@
 // derived afresh when the colour changed since the last colour drag ended
 // (the slider, a mix, the host's pen: reusing it would snap the colour back)
 // or when it is held in another model than the one the press reads it in.
+//
+// Sections: the state the gestures test and the ring colour's validity;
+// presses by region; the colour a drag chooses (hue ring, square and bars,
+// across models); press, drag and release.
 // Interaction layer; calls host/, colour/, panel/, requesters/ and interact/.
 #include "interact/palette_gestures.h"
 

@@ -22,6 +22,9 @@
 // The handler keeps nothing between calls: gestures live in GState
 // (DragTarget, DragAnchor, ModeFlags). With pen pressure on, drag events at
 // full pressure (what a mouse reports) are handled every second time.
+//
+// Sections: opening and notices; the swatch band and the slider; the
+// FX-brush toggles; dispatch (the picture gadgets' table, PanelEventHandler).
 // Interaction layer; calls host/, colour/, store/, panel/, requesters/ and interact/.
 #include "interact/panel_events.h"
 

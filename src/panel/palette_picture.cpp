@@ -19,6 +19,16 @@
 // with every input they were computed from, so a drag recomputes only the
 // part it changes (the square during a ring drag, the ring's current-colour
 // bands during a square drag), with the row conversions.
+//
+// Sections:
+//   pixel rules      what one pixel of each area is, as the plain path draws it
+//   place tables     what depends only on a pixel's place, worked out once
+//   kept colours     keys, conversion batches and the cache (PaletteCache)
+//   the ring         planning its two parts and drawing them
+//   the square       the CIE and HSV squares
+//   the zones        flood colour or the dotted edges of locked bars
+//   overlays         markers, option boxes and the paint-mode sign
+//   entry points     plain and fast areas, the overlays, the cache's release
 #include "panel/palette_picture.h"
 
 #include <algorithm>
@@ -36,6 +46,8 @@
 #include "panel/panel_geometry.h"
 
 namespace {
+
+// ---------------------------------------------------------------- pixel rules
 
 constexpr float kTurn = 6.2831855f;  // 2 pi as a float: angle to fraction of a turn
 // The white the CIE ring is drawn under, whatever the user calibrated: the
@@ -446,6 +458,8 @@ void ConvertCieRingBand(const PluginContext* context, RingBatch* batch, float sa
   MarkRingBatch(context, batch);
 }
 
+// ---------------------------------------------------------------- the ring
+
 // Lays out both parts for the current options; the fixed part's colours are
 // converted here, once.
 void PlanRing(const PluginContext* context, PluginVector<float>* currentHues) {
@@ -540,6 +554,8 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
   DrawRingPart(gCache.ringFixed, pixels);
   DrawRingPart(gCache.ringCurrent, pixels);
 }
+
+// ---------------------------------------------------------------- the square
 
 // The CIE square into the kept pixels: a row per value, a*/500 and b*/200
 // per column (the hue is the square's, the chroma the column's), the gamut
@@ -654,6 +670,8 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
   }
 }
 
+// ---------------------------------------------------------------- the zones
+
 void DrawZonesFast(const PluginContext* context, Pixel* pixels) {
   const bool locked = (GState.RingLockBits & (kLockHorizontal | kLockVertical)) != 0;
   if (!locked) {
@@ -716,6 +734,8 @@ void FillBox(Pixel* pixels, int32_t x0, int32_t y0, Pixel colour) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- entry points
 
 float WrapPickerHue(float hue) {
   if (hue < 1.0f) hue += 1.0f;

@@ -14,7 +14,7 @@ void ShowRequesterOpenFailure(PluginContext* context) {
 
 void CloseWindowAndImage(PluginContext* context, RequesterHandle* requester, HostImage** image,
                          bool stopTracking) {
-  TW_ASSERT(requester && image);
+  TW_ASSERT(requester && image && "the places of a window handle and of its image");
   const RequesterHandle window = *requester;
   HostImage* const picture = *image;
   *requester = 0;

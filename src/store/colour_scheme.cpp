@@ -15,6 +15,15 @@
 //   left, quick               3      segment moves (4)          add a point, undo the pick
 //   right, quick              5      >= 0.2 away: copy (8)      delete the point
 // Every release returns to 0 (idle).
+//
+// Sections:
+//   helpers        limits, the pointer, the selected point, quick presses, the slot under a drag
+//   slot file      its path, reading a value and a point, failure messages
+//   edits          what a gesture does to the points (boundaries, swaps, segments, adding, deleting)
+//   clock          the millisecond clock of the double-click timing, and its test hook
+//   load and save  the first load, loading a slot, saving one with every write read back
+//   sorting        the used points by position
+//   gestures       press, drag and release on the slider
 #include "store/colour_scheme.h"
 
 #include <cmath>
@@ -32,6 +41,8 @@
 #include "store/scheme_slot_writes.h"
 
 namespace {
+
+// ---------------------------------------------------------------- helpers
 
 constexpr int32_t kMaxPoints = 8;
 constexpr float kMinBoundaryGap = 0.02f;     // closest two boundaries may be dragged together
@@ -148,6 +159,8 @@ int32_t SlotUnderDrag(const ColourSchemeState& scheme, float pointer) {
   return c >= 0 ? c % kSlotCycle : kSlotCycle - ((-c) % kSlotCycle);
 }
 
+// ---------------------------------------------------------------- slot file
+
 // Builds the slot file's path from the host's plug-in directory. False when
 // the host names no directory.
 bool BuildSchemePath(PluginContext* context, char (&path)[kPathSize]) {
@@ -223,11 +236,8 @@ void ShowLoadFailure(PluginContext* context, int32_t failingPoint, int32_t point
   HostMessage(context, message);
 }
 
-// Boundary drag: moves the boundary right of the selected segment (the last
-// point's own boundary when the last segment is selected) to target, at least
-// kMinBoundaryGap from its neighbours and not beyond kMaxBoundary; when those
-// limits cross, the lower one wins, but the point never passes its right
-// neighbour or the end of the slider.
+// ---------------------------------------------------------------- edits
+
 // Adds to what the gesture being handled needs redrawn (each gesture entry
 // point keeps its own, starting from nothing); the larger need wins.
 void NeedRedraw(SchemeRedraw* redraw, SchemeRedraw need) {
@@ -242,6 +252,11 @@ void MarkEdited(ColourSchemeState& scheme) {
   scheme.fromOtherSlot = 0;
 }
 
+// Boundary drag: moves the boundary right of the selected segment (the last
+// point's own boundary when the last segment is selected) to target, at least
+// kMinBoundaryGap from its neighbours and not beyond kMaxBoundary; when those
+// limits cross, the lower one wins, but the point never passes its right
+// neighbour or the end of the slider.
 void MoveBoundary(ColourSchemeState& scheme, float target, SchemeRedraw* redraw) {
   const int32_t s = scheme.selected;
   const int32_t n = scheme.count;
@@ -347,6 +362,8 @@ void DeleteSelectedPoint(ColourSchemeState& scheme, SchemeRedraw* redraw) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- clock
+
 int32_t ClockMilliseconds() {
   if (gTestClock.fixed) return gTestClock.milliseconds;
 #if defined(_WIN32)
@@ -370,6 +387,8 @@ void SetTestClock(int32_t milliseconds) {
 }
 
 void ClearTestClock() { gTestClock.fixed = false; }
+
+// ---------------------------------------------------------------- load and save
 
 void InitColourScheme(PluginContext* context) {
   ColourSchemeState& scheme = GState.ColourScheme;
@@ -568,6 +587,8 @@ bool SaveColourSchemeSlot(PluginContext* context, SchemeSaveMoment moment) {
   return true;
 }
 
+// ---------------------------------------------------------------- sorting
+
 void SortColourScheme() {
   ColourSchemeState& scheme = GState.ColourScheme;
   if (!scheme.needsSort) return;
@@ -602,6 +623,8 @@ void SortColourScheme() {
   }
   scheme.needsSort = 0;
 }
+
+// ---------------------------------------------------------------- gestures
 
 SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
   SchemeRedraw redraw = SchemeRedraw::kNone;
