@@ -34,7 +34,7 @@
 
 #include "colour/colour_models.h"
 #include "colour/panel_models.h"
-#include "colour/pens.h"
+#include "colour/current_colour.h"
 #include "core/artwork.h"
 #include "core/packed_image.h"
 #include "core/plugin_state.h"
@@ -218,7 +218,7 @@ void SetAPenAlone(benchmark::State& state) {
   auto host = OpenPanel({1, 1});
   size_t i = 0;
   for (auto _ : state) {
-    SetAPen(host->Context(), GState.CurrentPixel);
+    SendAPen(host->Context(), GState.CurrentPixel);  // the pen and the range read after it
     if (++i % kRecordDropInterval == 0) {
       state.PauseTiming();
       host->ClearRecords();

@@ -90,15 +90,25 @@ void MoveSliderToColour(ColourTriple rgb) { GState.SliderCoords = RgbToSlider(rg
 
 // ---------------------------------------------------------------- send
 
-void SendAPen(PluginContext* context, Pixel pen) {
-  SetAPen(context, pen);
-  // A slider gesture can be cut short without a release; the mark outlives
-  // it and the panel reads the range when it next catches up.
+namespace {
+
+// The A-B gradient starts at the A pen: after a new one it is read again,
+// unless the slider itself is being dragged, when it holds still and is
+// marked behind. A slider gesture can be cut short without a release; the
+// mark outlives it and the panel reads the range when it next catches up.
+void GradientFollowsAPen(PluginContext* context) {
   if (GState.DragTarget & kDragSlider) {
     GState.GradientStale = 1;
   } else {
     LoadGradientTable(context);
   }
+}
+
+}  // namespace
+
+void SendAPen(PluginContext* context, Pixel pen) {
+  SetAPen(context, pen);
+  GradientFollowsAPen(context);
 }
 
 void SendCurrentColour(PluginContext* context) { SendAPen(context, GState.CurrentPixel); }

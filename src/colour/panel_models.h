@@ -41,6 +41,7 @@ Pixel SliderToPixel(const PluginContext* context, ColourTriple slider);
 // frozen or not, the host asked pixel by pixel in the pick and brush modes and
 // whenever autosample (a ring lock, Dirt, Load) is off, else SampleBuffer
 // read; the current colour where there is nothing to read.
+//
 // (Re)reads the canvas into SampleBuffer.
 void LoadSampleBuffer(PluginContext* context);
 // The canvas pixel, or its alpha, at a 16.16 canvas position.

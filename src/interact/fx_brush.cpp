@@ -32,7 +32,7 @@
 //   the watch's steps      size lock, Load and Rot, sampling, closing the watch
 //   the watch              FxBrushEvents
 //   the brush mode         its sub-modes' events, BrushModeEvents
-// Interaction layer; calls host/, colour/, panel/ and requesters/.
+// Interaction layer; calls host/, colour/, panel/, requesters/ and interact/.
 #include "interact/fx_brush.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 //   1002 canvas pointer  pick mode: the pick's event; brush mode: a release
 //                        after a hue turn or a size drag makes the draw mode
 //                        follow
-// Interaction layer; calls colour/, requesters/ and interact/.
+// Interaction layer; calls requesters/ and interact/.
 #include "interact/host_messages.h"
 
 #include "core/plugin_state.h"

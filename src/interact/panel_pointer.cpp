@@ -1,5 +1,5 @@
 // Tintwell interaction: shared pieces of the panel's gestures.
-// Interaction layer; calls host/, colour/, panel/.
+// Interaction layer; calls host/, colour/, panel/ and requesters/ (the scope).
 #include "interact/panel_pointer.h"
 
 #include <cmath>
