@@ -386,8 +386,6 @@ struct PaletteCache {
   KeptColours square;                // the SATVAL square's pixels
   PluginVector<float> currentHues;   // the current part's HSV hues (user white batch), set with the plan
   Batch squareBatch;                 // the square's conversion batch, kept for its memory
-  PluginVector<Pixel> squareCheckPixels;  // the CIE square's marked pixels, gathered for the gamut check
-  PluginVector<int32_t> squareChecks;     // and the check's results, kept for their memory
 };
 PaletteCache gCache;
 
@@ -606,8 +604,11 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
     for (const DotPlace& dot : list.dots) list.all.push_back(dot.index);
     return list;
   }();
-  PluginVector<Pixel>& checkPixels = gCache.squareCheckPixels;
-  PluginVector<int32_t>& checks = gCache.squareChecks;
+  // Buffers kept for their memory as long as the library is loaded (unlike
+  // the cache, ReleasePaletteCaches leaves them): they hold nothing between
+  // calls, and each call sizes them afresh.
+  static PluginVector<Pixel> checkPixels;
+  static PluginVector<int32_t> checks;
   const size_t m = marked.all.size();
   const size_t hatchOnly = m - marked.dots.size();
   checkPixels.resize(m);
