@@ -5,13 +5,14 @@
 # the i686 mingw cross compiler for the real DLL, 32-bit wine to run the
 # Windows tests, and the desktop host's window and chrome (SDL2, Dear ImGui,
 # a CJK font) with the virtual X server and pointer driver its test and
-# scripted session use.
+# scripted session use; for the package's guide, Python-Markdown, Pillow and
+# the DejaVu fonts.
 # Does nothing when everything is already there.
 set -euo pipefail
 
 packages=(cmake g++ make python3 pkg-config locales libgtest-dev libbenchmark-dev liblcms2-dev libpng-dev
           clang-14 libclang-rt-14-dev g++-mingw-w64-i686 wine wine32:i386
-          libsdl2-dev libimgui-dev fonts-wqy-microhei xvfb xdotool)
+          libsdl2-dev libimgui-dev fonts-wqy-microhei xvfb xdotool python3-markdown python3-pil fonts-dejavu-core)
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi

@@ -475,7 +475,7 @@ void LoadsAs(const char* text, char (&loadsAs)[kSlotValueSize]) {
   std::snprintf(loadsAs, sizeof loadsAs, "%lu %s", static_cast<unsigned long>(colour | kOpaqueTopByte), decimals);
 }
 
-// The slot as the file holds it now loads as `points` (and no more).
+// The slot as the file holds it now is `points` (and no more), as written.
 bool SlotHolds(PluginContext* context, HostWord file, const char* section, const SlotPointText* points,
                int32_t count) {
   char value[kValueSize];
@@ -486,9 +486,7 @@ bool SlotHolds(PluginContext* context, HostWord file, const char* section, const
     char key[32];
     std::snprintf(key, sizeof key, kPointKeyFormat, i);
     ReadValue(context, file, section, key, kMissingPoint, value);
-    char loadsAs[kSlotValueSize];
-    LoadsAs(value, loadsAs);
-    if (std::strncmp(loadsAs, points[i].loadsAs, kSlotValueSize) != 0) return false;
+    if (std::strncmp(value, points[i].text, kSlotValueSize) != 0) return false;
   }
   return true;
 }

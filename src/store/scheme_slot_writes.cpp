@@ -20,8 +20,9 @@
 // enough for old, new and a stepping stone together, no order can keep the
 // slot whole; the same two ways are then tried again asking only that no
 // point both schemes hold ever goes missing, and failing that the new scheme
-// is written straight over the old. Texts are told apart by what they load
-// as, so a point stored in another spelling ("0.500000") is the same point.
+// is written straight over the old. The slot is judged by the points it
+// loads as, so a point stored in another spelling ("0.500000") still counts
+// as that point; the keys end holding the new texts exactly.
 #include "store/scheme_slot_writes.h"
 
 #include <cstring>
@@ -39,36 +40,45 @@ struct SlotModel {
 };
 
 struct Planner {
-  const SlotPointText* texts[kMaxTexts];  // distinct points; a new spelling replaces an old one
+  const SlotPointText* texts[kMaxTexts];  // distinct texts, exactly as written
+  int32_t pointOf[kMaxTexts];             // the point each text loads as
   int32_t textCount = 0;
+  int32_t pointCount = 0;
   bool keepWhole = true;  // false: only the points both hold must stay
-  uint32_t oldSet = 0;   // bit per text: in the old points
-  uint32_t newSet = 0;   // bit per text: in the new points
-  int32_t target[kSlotKeyCount] = {};
+  uint32_t oldSet = 0;   // bit per point: in the old scheme
+  uint32_t newSet = 0;   // bit per point: in the new scheme
+  int32_t target[kSlotKeyCount] = {};  // the new texts, by key
   int32_t targetCount = 0;
   SlotModel slot{};
   SlotWritePlan* plan = nullptr;
 
-  // The point's index; a new point's spelling is the one written.
-  int32_t Intern(const SlotPointText* text, bool isNew) {
-    for (int32_t i = 0; i < textCount; ++i) {
-      if (std::strncmp(texts[i]->loadsAs, text->loadsAs, kSlotValueSize) == 0) {
-        if (isNew) texts[i] = text;
-        return i;
-      }
+  // The text's index, and the bit of the point it loads as in `*point`.
+  int32_t Intern(const SlotPointText* text, uint32_t* point) {
+    int32_t index = -1;
+    for (int32_t i = 0; i < textCount && index < 0; ++i) {
+      if (std::strncmp(texts[i]->text, text->text, kSlotValueSize) == 0) index = i;
     }
-    TW_ASSERT(textCount < kMaxTexts && "at most eight old and eight new texts");
-    texts[textCount] = text;
-    return textCount++;
+    if (index < 0) {
+      TW_ASSERT(textCount < kMaxTexts && "at most eight old and eight new texts");
+      index = textCount++;
+      texts[index] = text;
+      pointOf[index] = -1;
+      for (int32_t i = 0; i < index && pointOf[index] < 0; ++i) {
+        if (std::strncmp(texts[i]->loadsAs, text->loadsAs, kSlotValueSize) == 0) pointOf[index] = pointOf[i];
+      }
+      if (pointOf[index] < 0) pointOf[index] = pointCount++;
+    }
+    *point |= 1u << pointOf[index];
+    return index;
   }
 
-  // What the slot would load as, as a set of texts; false when it names a
+  // What the slot would load as, as a set of points; false when it names a
   // key whose text is unknown.
-  static bool Shown(const SlotModel& model, uint32_t* shown) {
+  bool Shown(const SlotModel& model, uint32_t* shown) const {
     *shown = 0;
     for (int32_t i = 0; i < model.count; ++i) {
       if (model.keys[i] == kUnknown) return false;
-      *shown |= 1u << model.keys[i];
+      *shown |= 1u << pointOf[model.keys[i]];
     }
     return true;
   }
@@ -120,10 +130,10 @@ struct Planner {
     return true;
   }
 
-  // Whether `key`'s text is shown by another key too.
+  // Whether `key`'s point is shown by another key too.
   bool Repeated(int32_t key) const {
     for (int32_t i = 0; i < slot.count; ++i) {
-      if (i != key && slot.keys[i] == slot.keys[key]) return true;
+      if (i != key && slot.keys[i] != kUnknown && pointOf[slot.keys[i]] == pointOf[slot.keys[key]]) return true;
     }
     return false;
   }
@@ -186,16 +196,38 @@ struct Planner {
       slot.keys[i] = target[i];
       next = i + 1;
     }
-    for (int32_t text = 0; text < textCount; ++text) {
-      if (!(newSet & (1u << text)) || (oldSet & (1u << text))) continue;
+    for (int32_t i = 0; i < targetCount; ++i) {
+      const int32_t text = target[i];
+      if (oldSet & (1u << pointOf[text])) continue;
       bool staged = false;
-      for (int32_t i = 0; i < next; ++i) staged = staged || slot.keys[i] == text;
+      for (int32_t k = 0; k < next; ++k) staged = staged || (slot.keys[k] != kUnknown && pointOf[slot.keys[k]] == pointOf[text]);
       if (staged) continue;
       if (next >= kSlotKeyCount || !Append(next, text)) return false;
       slot.keys[next++] = text;
     }
     if (next > slot.count && !TryCount(next)) return false;
     return MoveIntoPlace();
+  }
+
+  // Every key the plan left alone and the count are written once more as
+  // the save writes them: the slot already loads as the new scheme, so these
+  // change nothing a reader sees, and the file ends holding exactly the
+  // save's texts (a stored count of "08" or a point with trailing bytes the
+  // reads cannot see are replaced too).
+  void Settle() {
+    bool written[kSlotKeyCount] = {};
+    bool countWritten = false;
+    for (int32_t i = 0; i < plan->count; ++i) {
+      if (plan->writes[i].key == kSlotCountKey) {
+        countWritten = true;
+      } else {
+        written[plan->writes[i].key] = true;
+      }
+    }
+    for (int32_t i = 0; i < targetCount; ++i) {
+      if (!written[i]) Append(i, target[i]);
+    }
+    if (!countWritten || plan->writes[plan->count - 1].key != kSlotCountKey) AppendCount(targetCount);
   }
 
   // The new scheme written straight over the old, the count last, so it
@@ -222,15 +254,9 @@ void PlanSlotWrites(const SlotPointText* stored, int32_t storedCount, const Slot
   // first eight, and the plan starts from there.
   SlotModel start{};
   for (int32_t i = 0; i < kSlotKeyCount; ++i) start.keys[i] = kUnknown;
-  for (int32_t i = 0; i < oldCount; ++i) {
-    start.keys[i] = planner.Intern(&stored[i], false);
-    planner.oldSet |= 1u << start.keys[i];
-  }
+  for (int32_t i = 0; i < oldCount; ++i) start.keys[i] = planner.Intern(&stored[i], &planner.oldSet);
   start.count = oldCount;
-  for (int32_t i = 0; i < newCount; ++i) {
-    planner.target[i] = planner.Intern(&points[i], true);
-    planner.newSet |= 1u << planner.target[i];
-  }
+  for (int32_t i = 0; i < newCount; ++i) planner.target[i] = planner.Intern(&points[i], &planner.newSet);
   planner.targetCount = newCount;
 
   const SlotWriteSafety levels[] = {SlotWriteSafety::kWhole, SlotWriteSafety::kNoneLost};
@@ -241,11 +267,7 @@ void PlanSlotWrites(const SlotPointText* stored, int32_t storedCount, const Slot
       plan->count = 0;
       plan->safety = level;
       if (!(way == 0 ? planner.GrowInPlace() : planner.ThroughBoth())) continue;
-      // A stored count other than the new one (one past eight, say) is
-      // written even when every point is already in place.
-      if (storedCount != newCount && (plan->count == 0 || plan->writes[plan->count - 1].key != kSlotCountKey)) {
-        planner.AppendCount(newCount);
-      }
+      planner.Settle();
       return;
     }
   }

@@ -231,7 +231,7 @@ void CheckDrawModeReply(simhost::SimHost& host, ReplyScript& script) {
 }
 
 void CheckLayerReply(simhost::SimHost& host, ReplyScript& script) {
-  GState.SampleSourceFlags = 0;  // the visible layer's image, named by the host
+  GState.SampleSourceFlags = kSampleSingleLayer;  // the current layer's image, named by the host
   LoadSampleBuffer(host.Context());
   FUZZ_CHECK(script.seen.size() == 1 && script.seen[0].first == "tv_LayerGetImage", "image asked once");
   int32_t image = 0;

@@ -244,13 +244,27 @@ TEST_F(SchemeFileFailures, EveryFailurePositionLeavesOldNewOrBothAndLosesNoPoint
         {0xFF000006, 0.7f}, {0xFF000007, 0.85f}},
        false},
   };
+  // Hundreds of saves: the slot file stays in the host's memory.
+  options.configFilesInMemory = true;
+  RestartHost();
+  // The slot as an earlier save of the plug-in left it.
+  const auto writeSaved = [this](const std::vector<SchemePoint>& points) {
+    std::vector<std::pair<std::string, std::string>> values{{"pointCount", std::to_string(points.size())}};
+    for (size_t i = 0; i < points.size(); ++i) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%lu %.4f", static_cast<unsigned long>(points[i].colour),
+                    static_cast<double>(points[i].position));
+      values.emplace_back("csP_" + std::to_string(i), text);
+    }
+    WriteSlot(0, values);
+  };
   std::string table;
   for (const Base& base : bases) {
     for (const Edit& edit : kEdits) {
       const std::vector<SchemePoint> edited = edit.apply(base.points);
       const std::string name = std::to_string(base.points.size()) + " points, " + edit.name;
       // The whole save once, to count its writes; a host that answers 0.
-      WriteSlot(0, base.points);
+      writeSaved(base.points);
       SetScheme(edited);
       Scheme().slot = 0;
       Scheme().modified = 1;
@@ -268,7 +282,7 @@ TEST_F(SchemeFileFailures, EveryFailurePositionLeavesOldNewOrBothAndLosesNoPoint
         for (const bool diskFull : {false, true}) {
           const std::string where = name + (diskFull ? ", disk full at write " : ", write refused: ") +
                                     std::to_string(position);
-          WriteSlot(0, base.points);
+          writeSaved(base.points);
           SetScheme(edited);
           Scheme().modified = 1;
           Scheme().saveFailureShown = 0;
