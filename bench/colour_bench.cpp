@@ -283,10 +283,14 @@ void BM_RowOnPath(benchmark::State& state) {
   for (auto _ : state) {
     switch (state.range(0)) {
       case kRowLab: rows->labToPixel(&context, white, in.lab.data(), pixels.data(), n); break;
-      case kRowLabTerms: rows->labTermsToOpaquePixel(&context, white, 50.0f, aTerms.data(), bTerms.data(), pixels.data(), n); break;
+      case kRowLabTerms:
+        rows->labTermsToOpaquePixel(&context, white, 50.0f, aTerms.data(), bTerms.data(), pixels.data(), n);
+        break;
       case kRowCieHsv: rows->cieHsvToPixel(&context, white, in.cieHsv.data(), pixels.data(), n); break;
       case kRowHsv: rows->hsvToPixel(&context, in.hsv.data(), pixels.data(), n); break;
-      case kRowFixedHues: rows->hsvFixedHuesToPixel(&context, sectors.data(), fractions.data(), 0.6f, 0.7f, pixels.data(), n); break;
+      case kRowFixedHues:
+        rows->hsvFixedHuesToPixel(&context, sectors.data(), fractions.data(), 0.6f, 0.7f, pixels.data(), n);
+        break;
       default: rows->ntscGamutCheck(&context, kGamutWide, in.pixels.data(), checks.data(), n); break;
     }
     benchmark::DoNotOptimize(pixels.data());

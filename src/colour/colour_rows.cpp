@@ -282,7 +282,9 @@ struct Lanes {
   static Floats Select(Mask m, Floats ifSet, Floats ifClear) {
     return _mm_or_ps(_mm_and_ps(m, ifSet), _mm_andnot_ps(m, ifClear));
   }
-  static Ints SelectI(Mask m, Ints ifSet, Ints ifClear) { return AsInts(Select(m, AsFloats(ifSet), AsFloats(ifClear))); }
+  static Ints SelectI(Mask m, Ints ifSet, Ints ifClear) {
+    return AsInts(Select(m, AsFloats(ifSet), AsFloats(ifClear)));
+  }
   // No gather: general registers index the table (see srgb_byte_tables.h).
   static Ints TableBytes(Floats linear, const uint32_t* table) { return SrgbTableBytes4(linear, table); }
   static void LoadTriples(const ColourTriple* triples, Floats* c0, Floats* c1, Floats* c2, Ints* alpha) {
@@ -346,7 +348,9 @@ struct Lanes {
   static Mask Less(Floats a, Floats b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
   static Mask Equal(Floats a, Floats b) { return _mm256_cmp_ps(a, b, _CMP_EQ_OQ); }
   static Floats Select(Mask m, Floats ifSet, Floats ifClear) { return _mm256_blendv_ps(ifClear, ifSet, m); }
-  static Ints SelectI(Mask m, Ints ifSet, Ints ifClear) { return AsInts(Select(m, AsFloats(ifSet), AsFloats(ifClear))); }
+  static Ints SelectI(Mask m, Ints ifSet, Ints ifClear) {
+    return AsInts(Select(m, AsFloats(ifSet), AsFloats(ifClear)));
+  }
   // As SrgbTableBytes4, the entries gathered.
   static Ints TableBytes(Floats linear, const uint32_t* table) {
     const Ints bits = AsInts(linear);
@@ -361,7 +365,8 @@ struct Lanes {
   }
   static void LoadTriples(const ColourTriple* triples, Floats* c0, Floats* c1, Floats* c2, Ints* alpha) {
     const auto pair = [&](int k) {
-      return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(&triples[k].c0)), _mm_loadu_ps(&triples[k + 4].c0), 1);
+      const Floats first = _mm256_castps128_ps256(_mm_loadu_ps(&triples[k].c0));
+      return _mm256_insertf128_ps(first, _mm_loadu_ps(&triples[k + 4].c0), 1);
     };
     // The four-by-four transpose within each 128-bit half.
     const Floats t0 = _mm256_unpacklo_ps(pair(0), pair(1)), t1 = _mm256_unpacklo_ps(pair(2), pair(3));
@@ -389,7 +394,8 @@ struct Lanes {
     return _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(_mm256_cvtepi32_epi64(k), one), one));
   }
   static Doubles SignOfSecondBit(HalfInts k) {
-    return _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_and_si256(_mm256_cvtepi32_epi64(k), _mm256_set1_epi64x(2)), 62));
+    const __m256i second = _mm256_and_si256(_mm256_cvtepi32_epi64(k), _mm256_set1_epi64x(2));
+    return _mm256_castsi256_pd(_mm256_slli_epi64(second, 62));
   }
   static Doubles SelectD(DoubleMask m, Doubles ifSet, Doubles ifClear) { return _mm256_blendv_pd(ifClear, ifSet, m); }
 };
@@ -488,7 +494,9 @@ struct Lanes {
   static Doubles SignOfSecondBit(HalfInts k) {
     return _mm512_castsi512_pd(_mm512_slli_epi64(_mm512_and_si512(_mm512_cvtepi32_epi64(k), _mm512_set1_epi64(2)), 62));
   }
-  static Doubles SelectD(DoubleMask m, Doubles ifSet, Doubles ifClear) { return _mm512_mask_blend_pd(m, ifClear, ifSet); }
+  static Doubles SelectD(DoubleMask m, Doubles ifSet, Doubles ifClear) {
+    return _mm512_mask_blend_pd(m, ifClear, ifSet);
+  }
 };
 
 #include "colour/colour_row_lanes.inc"

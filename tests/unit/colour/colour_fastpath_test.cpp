@@ -241,7 +241,9 @@ TEST_F(ColourRows, SweepLabTermsRowGivesTheSingleRoutinesPixels) {
       for (size_t k = 0; k < lightnesses.size(); ++k) {
         const float lightness = lightnesses[k];
         const size_t length = as.size() - k % 16;  // every tail length of a group of sixteen
-        for (size_t i = 0; i < length; ++i) want[i] = RgbToPixel(&context, PanelLabToRgb({lightness, as[i], bs[i], 255}));
+        for (size_t i = 0; i < length; ++i) {
+          want[i] = RgbToPixel(&context, PanelLabToRgb({lightness, as[i], bs[i], 255}));
+        }
         for (size_t p = 0; p < paths.size(); ++p) {
           paths[p].rows->labTermsToOpaquePixel(&context, UsableWhite(white), lightness, aTerms.data(), bTerms.data(),
                                                pixels.data(), length);
