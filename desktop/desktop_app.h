@@ -95,6 +95,8 @@ struct Capture {
   int32_t buttons = 0;   // host button bits while it lasts (0x1 left, 0x2 right)
   int arrowY = 0;        // pointer y at the last arrow step
   bool painting = false; // the host's tool paints this canvas gesture
+  int pressX = 0, pressY = 0;  // where a canvas gesture began (window pixels)
+  bool moved = false;    // a canvas gesture that left its press point is a stroke, else a click
 };
 
 // A question the plug-in asked from inside a call, answered in nested frames.
@@ -141,6 +143,10 @@ class App {
   void TrackerEvent(int x, int y, int32_t buttons);
   void CanvasPointerEvent(int x, int y, int32_t kind);
   void HoverEvent(int x, int y);
+  // The user changed the canvas (a stroke or click of the tool, an undo, a
+  // layer made, shown, hidden or chosen): the plug-in's panels hear the
+  // refresh notice.
+  void CanvasChanged();
   void DrawOverlaysIfAsked();
   void RunQueuedActions();
   void HarvestRecords();
@@ -150,6 +156,8 @@ class App {
   // ---- chrome (desktop_ui.cpp) ----
   void BuildUi();
   void MainMenu();
+  bool Menu(const char* name);
+  bool Item(const std::string& label, const char* shortcut = nullptr, bool selected = false);
   void CanvasWindow();
   void RequesterWindows();
   void RequesterWindow(const simhost::Requester& requester);
@@ -171,9 +179,13 @@ class App {
   void CanvasToScreen(float cx, float cy, float* sx, float* sy) const;
   bool OverCanvas(int x, int y) const;
   void ZoomAt(int x, int y, float factor);
-  // The brush's diameter in canvas pixels: the active tool's "size".
-  float BrushDiameter() const;
+  // The active tool's number setting, or the fallback when it has none.
+  float ToolNumber(const std::string& key, float fallback) const;
+  // The brush's radius in canvas pixels: the active tool's "size".
+  float BrushRadius() const;
   void SetToolSetting(const std::string& key, const std::string& value);
+  // Remembers the last Dear ImGui item's place under a name for reports.
+  void NoteWidget(const std::string& name);
 
   // ---- script control, screenshots, reports (desktop_control.cpp) ----
   void OpenControl();
@@ -192,6 +204,7 @@ class App {
   bool IsCanvasTracker(const simhost::Requester& requester) const;
   void SetTexture(Texture* texture, const simhost::RgbaPicture& picture, bool straighten);
   void SaveWindowPlace();
+  void StorePens();
   std::string Utf8(const std::string& hostText) { return text_.ToUtf8(hostText); }
 
   Options options_;
@@ -236,7 +249,7 @@ class App {
   bool canvasDirty_ = true;
   Texture canvasTexture_;
   std::vector<simhost::Rgba> strokeBefore_;  // the current layer when the stroke began
-  std::vector<float> strokeCover_;           // how much paint each pixel took in this stroke
+  std::vector<float> strokeCover_;           // how much paint each pixel took in this stroke (0: none)
   std::vector<std::pair<int32_t, int32_t>> strokePoints_;
   simhost::Rgba strokeColour_;
   float strokeLastX_ = 0.0f, strokeLastY_ = 0.0f;
@@ -259,6 +272,14 @@ class App {
   std::vector<std::pair<std::string, std::string>> shortcuts_;  // the plug-in's: label, key text
   std::map<std::pair<RequesterHandle, int32_t>, std::string> fieldEdits_;  // text fields being typed in
   std::vector<SDL_Event> deferredReleases_;  // button releases that came while a question was open
+  std::deque<SDL_Event> heldEvents_;         // input for the next frame (see Frame)
+  std::pair<int, int> imguiPointer_{-1, -1};  // the pointer as Dear ImGui sees it (-1: not known yet)
+  uint32_t imguiButtonsDown_ = 0;     // SDL buttons (bit 0 left, 1 middle, 2 right) down, by the events handed over
+  uint32_t imguiButtonsPressed_ = 0;  // pressed since the last frame
+  SDL_Keymod keyMods_ = KMOD_NONE;    // the keyboard's modifiers, by the events handed over
+  std::map<std::string, SDL_Rect> widgets_;  // the host's own controls by name, for reports
+  std::string menuName_;                     // the menu bar's menu being built
+  size_t noteCount_ = 0;                     // commands the host did not carry out, so far
   // Pictures drawn pixel for pixel by the renderer itself in this frame
   // (Dear ImGui's draw lists call back for them in their place).
   std::deque<ExactDrawData> exactDraws_;

@@ -1,15 +1,19 @@
 // tintwell_desktop: the project on the canvas view: the layers it starts
 // with, the host's brush, and the mapping between window and canvas pixels.
 //
-// The host's brush paints the current layer with the A pen: a round dab
-// with a soft edge of one pixel, laid every quarter diameter along the
-// pointer's path. Within one stroke a pixel takes the strongest dab that
-// reached it (the stroke does not build up over itself); the pen's colour
-// is read at every dab, so a plug-in that changes the A pen while the user
-// paints changes the stroke. Pressure (a pen's, or full for a mouse) and the
-// tool's "opacity" scale the dab. Draw modes: color paints, lighten and
-// darken keep the lighter or darker of the pen and the canvas per channel,
-// add adds; the others paint as color. A stroke is one undo step.
+// The host's brush paints the current layer: an elliptic dab with a soft
+// edge of one pixel, laid every half minor radius along the pointer's path.
+// Its shape is the active tool's settings: "size" the radius in canvas
+// pixels (what the brush-size circle on the canvas shows), "aspect" the
+// minor radius in percent of it, "angle" in degrees counter-clockwise from
+// the x axis of the long side. "power" and "opacity" (percent) scale the
+// paint together with the pressure (a pen's, or full for a mouse); all are
+// read at every dab, so a plug-in that changes them or the A pen while the
+// user paints changes the stroke. Within one stroke a pixel takes the
+// strongest dab that reached it (the stroke does not build up over itself).
+// What a dab leaves follows the draw mode (SimHost::ToolPaint: color,
+// lighten, darken, add, colorize, and merge, which paints the spare page).
+// A stroke is one undo step.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -23,7 +27,8 @@ namespace {
 constexpr int kCheckerSize = 8;  // transparent canvas shows as a checkerboard of this many pixels
 constexpr float kMinimumZoom = 0.125f;
 constexpr float kMaximumZoom = 16.0f;
-constexpr float kDefaultBrushSize = 12.0f;  // diameter in canvas pixels when the tool names none
+constexpr float kDefaultBrushRadius = 6.0f;  // canvas pixels, when the tool names no size
+constexpr float kDegrees = 3.14159265f / 180.0f;
 
 simhost::Rgba HsvColour(float h, float s, float v, uint8_t alpha) {
   h = h - std::floor(h);
@@ -42,21 +47,6 @@ simhost::Rgba HsvColour(float h, float s, float v, uint8_t alpha) {
   }
   auto byte = [](float x) { return static_cast<uint8_t>(std::clamp(x * 255.0f + 0.5f, 0.0f, 255.0f)); };
   return simhost::Rgba{byte(r), byte(g), byte(b), alpha};
-}
-
-// What the pen puts on a pixel in the host's draw mode.
-simhost::Rgba DrawModeColour(const std::string& mode, simhost::Rgba pen, simhost::Rgba canvas) {
-  if (canvas.a == 0) return pen;
-  simhost::Rgba out = pen;
-  if (mode == "lighten") {
-    out = simhost::Rgba{std::max(pen.r, canvas.r), std::max(pen.g, canvas.g), std::max(pen.b, canvas.b), pen.a};
-  } else if (mode == "darken") {
-    out = simhost::Rgba{std::min(pen.r, canvas.r), std::min(pen.g, canvas.g), std::min(pen.b, canvas.b), pen.a};
-  } else if (mode == "add") {
-    auto add = [](uint8_t a, uint8_t b) { return static_cast<uint8_t>(std::min(255, a + b)); };
-    out = simhost::Rgba{add(pen.r, canvas.r), add(pen.g, canvas.g), add(pen.b, canvas.b), pen.a};
-  }
-  return out;
 }
 
 }  // namespace
@@ -106,7 +96,9 @@ void App::MakeProject() {
   host_->ClearUndoHistory();
   // A brush tool whose settings the plug-in's brush features may change.
   host_->activeTool = "tv_airbrush";
-  host_->toolSettings = {{"size", "12"}, {"power", "100"}, {"opacity", "100"}, {"angle", "0"}};
+  host_->toolSettings = {{"size", "6"}, {"power", "100"}, {"opacity", "100"}, {"angle", "0"}, {"aspect", "100"}};
+  // An FX stack whose effect shows where the lamp paints it.
+  host_->fxStack = "desaturate";
   host_->ClearRecords();
   panX_ = width * 0.5f;
   panY_ = height * 0.5f;
@@ -213,14 +205,20 @@ void App::ZoomAt(int x, int y, float factor) {
 
 // ---------------------------------------------------------------- brush
 
-float App::BrushDiameter() const {
+float App::ToolNumber(const std::string& key, float fallback) const {
   for (const auto& setting : host_->toolSettings) {
-    if (setting.first == "size") {
-      const float size = std::strtof(setting.second.c_str(), nullptr);
-      if (size > 0.0f && size < 10000.0f) return size;
+    if (setting.first == key) {
+      char* end = nullptr;
+      const float value = std::strtof(setting.second.c_str(), &end);
+      if (end != setting.second.c_str() && std::isfinite(value)) return value;
     }
   }
-  return kDefaultBrushSize;
+  return fallback;
+}
+
+float App::BrushRadius() const {
+  const float size = ToolNumber("size", kDefaultBrushRadius);
+  return size > 0.0f && size < 10000.0f ? std::max(0.5f, size) : kDefaultBrushRadius;
 }
 
 void App::SetToolSetting(const std::string& key, const std::string& value) {
@@ -250,7 +248,8 @@ void App::StrokeBegin(float cx, float cy) {
 void App::StrokeTo(float cx, float cy) {
   if (strokeBefore_.empty()) return;
   strokeColour_ = host_->aPen;
-  const float spacing = std::max(1.0f, BrushDiameter() * 0.25f);
+  const float aspect = std::clamp(ToolNumber("aspect", 100.0f) / 100.0f, 0.05f, 1.0f);
+  const float spacing = std::max(1.0f, BrushRadius() * aspect * 0.5f);
   const float dx = cx - strokeLastX_, dy = cy - strokeLastY_;
   const float distance = std::hypot(dx, dy);
   if (distance < spacing) return;
@@ -264,8 +263,16 @@ void App::StrokeTo(float cx, float cy) {
 }
 
 void App::StrokeEnd() {
-  // The host's re-apply paints this line again.
-  if (!strokePoints_.empty()) host_->lastStroke = simhost::Stroke{strokePoints_, strokeColour_};
+  // The host's re-apply paints this line again, as soft as it was.
+  if (!strokePoints_.empty()) {
+    simhost::Stroke stroke{strokePoints_, strokeColour_, {}};
+    const int width = host_->Options().imageWidth;
+    stroke.cover.reserve(strokePoints_.size());
+    for (const auto& point : strokePoints_) {
+      stroke.cover.push_back(strokeCover_[static_cast<size_t>(point.first) + static_cast<size_t>(width) * point.second]);
+    }
+    host_->lastStroke = std::move(stroke);
+  }
   strokeBefore_.clear();
   strokeCover_.clear();
 }
@@ -275,26 +282,31 @@ void App::Dab(float cx, float cy) {
   if (!layer || layer->pixels.size() != strokeBefore_.size()) return;
   const int width = host_->Options().imageWidth;
   const int height = host_->Options().imageHeight;
-  const float radius = std::max(0.5f, BrushDiameter() * 0.5f);
-  float opacity = 1.0f;
-  for (const auto& setting : host_->toolSettings) {
-    if (setting.first == "opacity") opacity = std::clamp(std::strtof(setting.second.c_str(), nullptr) / 100.0f, 0.0f, 1.0f);
-  }
-  const float strength = opacity * PointerPressure() / 255.0f;
+  const float radius = BrushRadius();
+  // The short side is at least one pixel across.
+  const float aspect = std::max(std::clamp(ToolNumber("aspect", 100.0f) / 100.0f, 0.05f, 1.0f), 0.5f / radius);
+  const float angle = ToolNumber("angle", 0.0f) * kDegrees;
+  const float power = std::clamp(ToolNumber("power", 100.0f) / 100.0f, 0.0f, 1.0f);
+  const float opacity = std::clamp(ToolNumber("opacity", 100.0f) / 100.0f, 0.0f, 1.0f);
+  const float strength = power * opacity * PointerPressure() / 255.0f;
+  // The long side points along (cos a, -sin a) on screen (y grows down).
+  const float c = std::cos(angle), s = std::sin(angle);
   const int x0 = std::max(0, static_cast<int>(std::floor(cx - radius - 1)));
   const int y0 = std::max(0, static_cast<int>(std::floor(cy - radius - 1)));
   const int x1 = std::min(width - 1, static_cast<int>(std::ceil(cx + radius + 1)));
   const int y1 = std::min(height - 1, static_cast<int>(std::ceil(cy + radius + 1)));
   for (int y = y0; y <= y1; ++y) {
     for (int x = x0; x <= x1; ++x) {
-      const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+      const float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+      const float along = dx * c - dy * s;
+      const float across = (dx * s + dy * c) / aspect;
+      const float d = std::sqrt(along * along + across * across);
       const float cover = std::clamp(radius - d + 0.5f, 0.0f, 1.0f) * strength;
       const size_t i = static_cast<size_t>(x) + static_cast<size_t>(width) * y;
       if (cover <= strokeCover_[i]) continue;
       if (strokeCover_[i] == 0.0f) strokePoints_.emplace_back(x, y);
       strokeCover_[i] = cover;
-      const simhost::Rgba base = strokeBefore_[i];
-      layer->pixels[i] = simhost::Over(DrawModeColour(host_->drawMode, strokeColour_, base), base, cover);
+      layer->pixels[i] = host_->ToolPaint(x, y, strokeBefore_[i], strokeColour_, cover);
     }
   }
   canvasDirty_ = true;

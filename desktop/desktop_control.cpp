@@ -21,6 +21,10 @@
 // Report lines (window pixels, top-left origin):
 //   frame N | faults N | apen R G B A | bpen R G B A | tool NAME | drawmode NAME
 //   canvas-events 0|1 | mouse-locked 0|1 | room NAME | zoom Z
+//   notes N                            commands the host did not carry out so far
+//   undo-steps N | shape NAME | fxstack NAME
+//   tool-setting KEY VALUE             the active tool's settings
+//   widget NAME X Y W H                the host's own controls (layers window)
 //   canvas X Y W H                     the canvas view
 //   project-origin X Y                 where the project's pixel (0, 0) is
 //   layer ID VISIBLE CURRENT NAME
@@ -28,7 +32,7 @@
 //   gadget HANDLE ID X Y W H FLAGS PICTURE_DIGEST|-
 //   onscreen HANDLE ID same|differs N  a picture gadget's pixels on screen
 //                                      against the plug-in's picture
-//   menu-item ID X Y W H               the open pop-up menu's items
+//   menu-item ID X Y W H FLAGS         the open pop-up menu's items (FLAGS as the plug-in gave them)
 //   menu-submenu X Y W H LABEL         and its submenu entries
 //   question integer VALUE MIN MAX
 //   message TEXT                       message boxes waiting for OK
@@ -99,7 +103,9 @@ void App::ReadControl() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) controlLines_.push_back(line);
   }
-  while (!controlLines_.empty()) {
+  // Input still waiting for its frame comes first: a script's report
+  // follows what was done before it.
+  while (!controlLines_.empty() && heldEvents_.empty()) {
     std::string rest;
     const std::string word = FirstWord(controlLines_.front(), &rest);
     if (word == "shot" || word == "report") {
@@ -225,6 +231,15 @@ void App::WriteReport(const std::string& path, const std::vector<std::pair<int, 
   std::fprintf(file, "tool %s\ndrawmode %s\ncanvas-events %d\nmouse-locked %d\nroom %s\nzoom %g\n",
                host_->activeTool.c_str(), host_->drawMode.c_str(), host_->canvasEvents ? 1 : 0,
                host_->mouseLocked ? 1 : 0, currentRoom_.c_str(), static_cast<double>(zoom_));
+  std::fprintf(file, "notes %zu\nundo-steps %zu\nshape %s\nfxstack %s\n", noteCount_, host_->UndoHistory().size(),
+               host_->activeShape.c_str(), host_->fxStack.empty() ? "-" : host_->fxStack.c_str());
+  for (const auto& setting : host_->toolSettings) {
+    std::fprintf(file, "tool-setting %s %s\n", setting.first.c_str(), setting.second.c_str());
+  }
+  for (const auto& widget : widgets_) {
+    std::fprintf(file, "widget %s %d %d %d %d\n", widget.first.c_str(), widget.second.x, widget.second.y,
+                 widget.second.w, widget.second.h);
+  }
   std::fprintf(file, "canvas %d %d %d %d\n", canvasView_.x, canvasView_.y, canvasView_.w, canvasView_.h);
   float ox, oy;
   CanvasToScreen(0.0f, 0.0f, &ox, &oy);
@@ -268,8 +283,12 @@ void App::WriteReport(const std::string& path, const std::vector<std::pair<int, 
   }
   if (menuQuestion_) {
     for (const auto& item : menuQuestion_->itemRects) {
-      std::fprintf(file, "menu-item %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
-                   item.second.h);
+      int32_t flags = 0;
+      for (const simhost::MenuItemRecord& record : menuQuestion_->record.items) {
+        if (record.id == item.first) flags = record.flags;
+      }
+      std::fprintf(file, "menu-item %d %d %d %d %d %d\n", item.first, item.second.x, item.second.y, item.second.w,
+                   item.second.h, flags);
     }
     for (const auto& entry : menuQuestion_->submenuRects) {
       std::fprintf(file, "menu-submenu %d %d %d %d %s\n", entry.second.x, entry.second.y, entry.second.w,

@@ -19,15 +19,32 @@
 //     move), 3 pressure, 4 on a release 1 with Shift (the pick goes on).
 //   canvas trackers, the tiny tracked requesters of the canvas modes
 //     (PI_Msg 210), for pointer events over the canvas view and those of a
-//     gesture begun there: 0 buttons (0x10
-//     added on a press: 17 is a left click), 1-2 canvas position 16.16, 3-4
+//     gesture begun there: 0 buttons, 1-2 canvas position 16.16, 3-4
 //     window position 16.16, 5 pressure (0 with no button down), 7 1 while
 //     the mouse is locked to the plug-in and the pointer is over the canvas
 //     view, 9 minus the window y.
+//   refresh notice (callback event 110) to the plug-in's callback
+//     requesters after the user changed the canvas (below); never after
+//     what the plug-in did itself.
+//
+// A canvas gesture is a stroke or a click:
+//   stroke  press, then the pointer leaves the press point by more than
+//           2 pixels. Trackers: the press (buttons 0x1 or 0x2) where it
+//           began, each move, then the button-less move (0) before the
+//           canvas release (1002 -1 / -2). The tool paints it: one undo step.
+//   click   press and release without leaving the press point. Trackers:
+//           the click (buttons with 0x10 added: 17 is a left click), then
+//           0, then the canvas release. The freehand line needs a drag, so
+//           a click paints nothing and leaves no undo step (Smart Fill's
+//           click inside a line takes back the line, not the click).
+// The canvas events (1002) go as they happen: press, drags, release.
 // The host's tool paints with the A pen on a left drag over the canvas
-// unless the mouse is locked (tv_LockMouse 1).
+// unless the mouse is locked (tv_LockMouse 1); after each of its gestures
+// (stroke or click), an undo, and a layer made, shown, hidden or chosen,
+// the refresh notice follows.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "desktop_app.h"
 #include "host/host_functions.h"
@@ -50,6 +67,7 @@ constexpr int32_t kCanvasRight = 2;
 constexpr int32_t kCanvasLeftRelease = -1;
 constexpr int32_t kCanvasRightRelease = -2;
 constexpr int kArrowStepPixels = 4;
+constexpr int kClickSlop = 2;  // window pixels a click may wander from its press
 constexpr size_t kLogLines = 4000;
 
 
@@ -68,16 +86,62 @@ bool Inside(int x, int y, int left, int top, int width, int height) {
 // ---------------------------------------------------------------- frames
 
 void App::Frame() {
-  const bool idle = framesToDraw_ <= 0 && controlRequests_.empty() && controlLines_.empty() && actions_.empty();
+  const bool idle = framesToDraw_ <= 0 && controlRequests_.empty() && controlLines_.empty() && actions_.empty() &&
+                    heldEvents_.empty();
   if (idle) {
     SDL_WaitEventTimeout(nullptr, 30);
   } else {
     SDL_Delay(10);  // a steady pace of frames without spinning
   }
 
+  // Input reaches Dear ImGui a frame at a time, in the order it came. Dear
+  // ImGui (1.86) takes the pointer's place and each button and key as they
+  // are at a frame, so a press and its release, or a release and the move
+  // after it, that came in one batch would fall into one frame and be lost
+  // (a quick click on a menu item, Enter in a question). So the events
+  // after a button's press or release, and a key's release that follows its
+  // press, wait for the next frame. SDL's own pointer, button and modifier
+  // state runs ahead of the events handed over (it follows every event SDL
+  // has queued): what Dear ImGui and the plug-in are told comes from the
+  // events handed over instead.
   SDL_Event event;
   bool any = false;
-  while (SDL_PollEvent(&event)) {
+  std::set<SDL_Keycode> pressedNow;
+  std::deque<SDL_Event> events;
+  events.swap(heldEvents_);
+  auto next = [&](SDL_Event* out) {
+    if (!events.empty()) {
+      *out = events.front();
+      events.pop_front();
+      return true;
+    }
+    return SDL_PollEvent(out) != 0;
+  };
+  auto holdTheRest = [&]() {
+    for (const SDL_Event& later : events) heldEvents_.push_back(later);
+    SDL_Event later;
+    while (SDL_PollEvent(&later)) heldEvents_.push_back(later);
+  };
+  while (next(&event)) {
+    any = true;
+    if (event.type == SDL_KEYUP && pressedNow.count(event.key.keysym.sym)) {
+      heldEvents_.push_back(event);
+      holdTheRest();
+      break;
+    }
+    if (event.type == SDL_KEYDOWN) pressedNow.insert(event.key.keysym.sym);
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) keyMods_ = static_cast<SDL_Keymod>(event.key.keysym.mod);
+    if (event.type == SDL_MOUSEMOTION) imguiPointer_ = {event.motion.x, event.motion.y};
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+      imguiPointer_ = {event.button.x, event.button.y};
+      const uint32_t bit = event.button.button >= 1 && event.button.button <= 3 ? 1u << (event.button.button - 1) : 0u;
+      if (event.type == SDL_MOUSEBUTTONDOWN) {
+        imguiButtonsDown_ |= bit;
+        imguiButtonsPressed_ |= bit;
+      } else {
+        imguiButtonsDown_ &= ~bit;
+      }
+    }
     ImGui_ImplSDL2_ProcessEvent(&event);
     HandleEvent(event);
     // A question has just been answered: the releases that came meanwhile
@@ -87,7 +151,10 @@ void App::Frame() {
       releases.swap(deferredReleases_);
       for (const SDL_Event& release : releases) HandleEvent(release);
     }
-    any = true;
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+      holdTheRest();
+      break;
+    }
   }
   ReadControl();
   if (questionDepth_ == 0) DrawOverlaysIfAsked();
@@ -102,11 +169,23 @@ void App::Frame() {
     // The SDL backend follows the pointer only while the window has the
     // keyboard focus; the host's chrome answers the pointer whenever it is
     // over the window (as under a bare X server, where nothing gives focus).
+    // It is where the last event handed over put it, and its buttons and the
+    // keyboard's modifiers are as those events left them (a press shows
+    // down for at least one frame).
+    ImGuiIO& io = ImGui::GetIO();
     if (SDL_GetMouseFocus() == window_ || capture_.kind != Capture::kNone) {
-      int mx = 0, my = 0;
-      SDL_GetMouseState(&mx, &my);
-      ImGui::GetIO().MousePos = ImVec2(static_cast<float>(mx), static_cast<float>(my));
+      if (imguiPointer_.first < 0) SDL_GetMouseState(&imguiPointer_.first, &imguiPointer_.second);
+      io.MousePos = ImVec2(static_cast<float>(imguiPointer_.first), static_cast<float>(imguiPointer_.second));
     }
+    // SDL numbers the buttons left, middle, right; Dear ImGui left, right, middle.
+    const uint32_t buttons = imguiButtonsDown_ | imguiButtonsPressed_;
+    io.MouseDown[0] = (buttons & 0x1) != 0;
+    io.MouseDown[1] = (buttons & 0x4) != 0;
+    io.MouseDown[2] = (buttons & 0x2) != 0;
+    imguiButtonsPressed_ = 0;
+    io.KeyCtrl = (keyMods_ & KMOD_CTRL) != 0;
+    io.KeyShift = (keyMods_ & KMOD_SHIFT) != 0;
+    io.KeyAlt = (keyMods_ & KMOD_ALT) != 0;
     ImGui::NewFrame();
     insideFrame_ = true;
     BuildUi();
@@ -160,6 +239,7 @@ void App::HarvestRecords() {
     std::fprintf(stderr, "tintwell_desktop: host fault: %s\n", fault.c_str());
   }
   faultCount_ += host_->Faults().size();
+  noteCount_ += host_->Notes().size();  // the dialogue has them in their place
   if (active) {
     canvasDirty_ = true;
     framesToDraw_ = std::max(framesToDraw_, 2);
@@ -281,7 +361,7 @@ void App::HandleEvent(const SDL_Event& event) {
       const bool ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
       if (ctrl && event.key.keysym.sym == SDLK_z) {
         host_->RunCommand("tv_undo");
-        canvasDirty_ = true;
+        CanvasChanged();
       } else if (ctrl && event.key.keysym.sym == SDLK_q) {
         quit_ = true;
       } else if (event.key.keysym.sym == SDLK_ESCAPE && ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId) &&
@@ -308,7 +388,7 @@ int32_t App::PointerPressure() const {
   return kFullPressure;
 }
 
-int32_t App::Qualifier() const { return (SDL_GetModState() & KMOD_CTRL) ? 1 : 0; }
+int32_t App::Qualifier() const { return (keyMods_ & KMOD_CTRL) ? 1 : 0; }
 
 void App::ForwardPointer(const SDL_Event& event) {
   switch (event.type) {
@@ -361,7 +441,7 @@ void App::PointerPress(int x, int y, int sdlButton) {
       std::vector<HostWord> words(16, 0);
       words[0] = gadget->id;
       words[1] = up ? 1 : -1;
-      words[3] = (SDL_GetModState() & KMOD_SHIFT) ? 1 : 0;
+      words[3] = (keyMods_ & KMOD_SHIFT) ? 1 : 0;
       if (requester->callback) host_->SendEvent(shown->handle, kEventArrowStep, words);
       return;
     }
@@ -378,17 +458,16 @@ void App::PointerPress(int x, int y, int sdlButton) {
     return;
   }
   if (bit == 0) return;
+  // Whether it is a stroke or a click shows when the pointer moves or the
+  // button comes up; the trackers and the tool wait till then.
   capture_.kind = Capture::kCanvas;
   capture_.button = sdlButton;
   capture_.buttons = bit;
-  if (host_->canvasEvents) CanvasPointerEvent(x, y, bit == kButtonLeft ? kCanvasLeft : kCanvasRight);
+  capture_.pressX = x;
+  capture_.pressY = y;
+  capture_.moved = false;
   capture_.painting = bit == kButtonLeft && !host_->mouseLocked;
-  if (capture_.painting) {
-    float cx, cy;
-    ScreenToCanvas(static_cast<float>(x), static_cast<float>(y), &cx, &cy);
-    StrokeBegin(cx, cy);
-  }
-  TrackerEvent(x, y, bit | kButtonClick);
+  if (host_->canvasEvents) CanvasPointerEvent(x, y, bit == kButtonLeft ? kCanvasLeft : kCanvasRight);
 }
 
 void App::PointerMove(int x, int y) {
@@ -410,7 +489,7 @@ void App::PointerMove(int x, int y) {
         std::vector<HostWord> words(16, 0);
         words[0] = capture_.gadgetId;
         words[1] = steps;
-        words[3] = (SDL_GetModState() & KMOD_SHIFT) ? 1 : 0;
+        words[3] = (keyMods_ & KMOD_SHIFT) ? 1 : 0;
         host_->SendEvent(capture_.requester, kEventArrowStep, words);
       }
       break;
@@ -418,6 +497,17 @@ void App::PointerMove(int x, int y) {
     case Capture::kCanvas: {
       if (host_->canvasEvents) {
         CanvasPointerEvent(x, y, (capture_.buttons & kButtonLeft) ? kCanvasLeft : kCanvasRight);
+      }
+      if (!capture_.moved) {
+        if (std::abs(x - capture_.pressX) <= kClickSlop && std::abs(y - capture_.pressY) <= kClickSlop) break;
+        // A stroke: it begins where the button went down.
+        capture_.moved = true;
+        if (capture_.painting) {
+          float cx, cy;
+          ScreenToCanvas(static_cast<float>(capture_.pressX), static_cast<float>(capture_.pressY), &cx, &cy);
+          StrokeBegin(cx, cy);
+        }
+        TrackerEvent(capture_.pressX, capture_.pressY, capture_.buttons);
       }
       if (capture_.painting) {
         float cx, cy;
@@ -465,11 +555,15 @@ void App::PointerRelease(int x, int y, int sdlButton) {
       break;
     }
     case Capture::kCanvas:
+      // The trackers hear the end (a click first, as one) before the canvas
+      // release, which may end the canvas mode and close them.
+      if (!ended.moved) TrackerEvent(x, y, ended.buttons | kButtonClick);
+      TrackerEvent(x, y, 0);
       if (host_->canvasEvents) {
         CanvasPointerEvent(x, y, (ended.buttons & kButtonLeft) ? kCanvasLeftRelease : kCanvasRightRelease);
       }
-      if (ended.painting) StrokeEnd();
-      TrackerEvent(x, y, 0);
+      if (ended.painting && ended.moved) StrokeEnd();
+      if (ended.painting) CanvasChanged();
       break;
     default:
       break;
@@ -532,6 +626,16 @@ void App::HoverEvent(int x, int y) {
   if (over != 0) send(over);
 }
 
+void App::CanvasChanged() {
+  canvasDirty_ = true;
+  overlaysWanted_ = true;
+  if (!host_ || !opened_ || host_->InsidePluginCall()) return;
+  for (RequesterHandle handle : host_->OpenRequesters()) {
+    const simhost::Requester* requester = host_->FindRequester(handle);  // an earlier notice may have closed it
+    if (requester && requester->callback) host_->SendEvent(handle, kEventRefresh, {});
+  }
+}
+
 bool App::IsCanvasTracker(const simhost::Requester& requester) const {
   return !requester.callback && requester.width <= 2 && requester.height <= 2;
 }
@@ -569,7 +673,7 @@ void App::CanvasPointerEvent(int x, int y, int32_t kind) {
   words[1] = Fixed(cy);
   words[2] = kind;
   words[3] = PointerPressure();
-  words[4] = (kind < 0 && (SDL_GetModState() & KMOD_SHIFT)) ? 1 : 0;
+  words[4] = (kind < 0 && (keyMods_ & KMOD_SHIFT)) ? 1 : 0;
   host_->Message(kMsgCanvasPointer, 0, words);
 }
 

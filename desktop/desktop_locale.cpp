@@ -102,7 +102,7 @@ const std::vector<ShortcutName>& ShortcutNames() {
   static const std::vector<ShortcutName> names = {
       {"s", "Pick colour from the canvas (on/off)"},
       {"S", "Brush mode: hue, saturation, value on the canvas"},
-      {"R", "Brush size on the canvas (click, then move)"},
+      {"R", "Brush size on the canvas: press, drag out the radius, release"},
       {"x", "Swap the A and B colours"},
       {"r", "Refresh the panel from the A pen"},
       {"d", "Darken the layer toward the A colour"},

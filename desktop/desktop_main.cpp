@@ -96,16 +96,22 @@ void Help() {
   std::printf(
       "\n"
       "Keys and mouse of the host:\n"
-      "  left drag on the canvas     paint with the A colour (the panel's current colour)\n"
+      "  left drag on the canvas     paint with the A colour (the panel's current colour) in the\n"
+      "                              draw mode (Tool menu; merge paints the spare page); the Layers\n"
+      "                              window sets the brush's radius and aspect, the plug-in may\n"
+      "                              change its power, opacity, angle and size\n"
+      "  left click on the canvas    paints nothing (the freehand line needs a drag); it is the\n"
+      "                              click Smart Fill fills at, inside a line just drawn\n"
       "  Ctrl+Z                      undo (a stroke, a Smart Fill, a lighten or darken pass)\n"
       "  mouse wheel, middle drag    zoom and pan the canvas\n"
       "  Escape                      close an open menu; else end the pick or brush mode\n"
-      "  Ctrl+Q                      quit (the plug-in saves its settings)\n"
+      "  Ctrl+Q                      quit (the plug-in saves its settings, the host its A and B pens)\n"
       "  on the panel                left and right clicks and drags work its parts; a right click\n"
       "                              on the left swatches opens its menu; with Quick help on, the\n"
       "                              panel's title and a tooltip explain the part under the pointer\n"
       "  menus                       Host (about, quit), Plug-ins (panel, passes, shortcuts),\n"
-      "                              Edit (undo, spare page), Tool (tool, draw mode), Room (1-4), View\n");
+      "                              Edit (undo, spare page, FX stack), Tool (tool, draw mode), Room\n"
+      "                              (1-4), View (zoom, the layers window, the host's dialogue)\n");
 }
 
 // "WxH" with both sides in range; false with the reason.
@@ -165,6 +171,7 @@ App::~App() {
   if (host_) {
     if (opened_) host_->Close();
     SaveWindowPlace();
+    StorePens();
     host_.reset();
   }
   simhost::UnloadPluginLibrary(&api_);
@@ -315,6 +322,18 @@ void App::SaveWindowPlace() {
   std::snprintf(text, sizeof text, "%d %d %d %d", x, y, w, h);
   host_->SetUserSetting(kDesktopSection, "window", text);
   host_->SetUserSetting(kDesktopSection, "room", currentRoom_);
+}
+
+// The host keeps its A and B pens between runs where the plug-in reads them
+// at its start ("Main", "apen" and "bpen", "R G B").
+void App::StorePens() {
+  if (!host_) return;
+  char text[48];
+  const simhost::Rgba a = host_->aPen, b = host_->bPen;
+  std::snprintf(text, sizeof text, "%d %d %d", a.r, a.g, a.b);
+  host_->SetUserSetting("Main", "apen", text);
+  std::snprintf(text, sizeof text, "%d %d %d", b.r, b.g, b.b);
+  host_->SetUserSetting("Main", "bpen", text);
 }
 
 int App::Run() {

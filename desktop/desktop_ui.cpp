@@ -44,6 +44,7 @@ const char* const kFontFiles[] = {
 const char* const kTools[] = {"tv_airbrush", "tv_penbrush", "tv_propelling", "tv_oilbrush",
                               "tv_pencil",   "tv_wetbrush", "tv_specialbrush"};
 const char* const kDrawModes[] = {"color", "lighten", "darken", "add", "colorize", "merge"};
+const char* const kFxStacks[] = {"desaturate", "invert", ""};
 
 // A number the plug-in wrote with "%f" ("12.000000") as a person writes it
 // ("12", "0.5"); any other text unchanged.
@@ -166,8 +167,19 @@ bool App::RebuildFontIfNeeded() {
 
 // ---------------------------------------------------------------- frame
 
+void App::NoteWidget(const std::string& name) {
+  const ImVec2 min = ImGui::GetItemRectMin();
+  const ImVec2 max = ImGui::GetItemRectMax();
+  // One word: the label as shown, spaces as "_".
+  std::string word = name.substr(0, name.find("##"));
+  std::replace(word.begin(), word.end(), ' ', '_');
+  widgets_[word] = SDL_Rect{static_cast<int>(min.x), static_cast<int>(min.y), static_cast<int>(max.x - min.x),
+                            static_cast<int>(max.y - min.y)};
+}
+
 void App::BuildUi() {
   shown_.clear();
+  widgets_.clear();
   if (closeMenus_) {
     ImGui::ClosePopupsExceptModals();
     closeMenus_ = false;
@@ -186,22 +198,37 @@ void App::BuildUi() {
   }
 }
 
+// A menu of the host's menu bar, and an item in it; both noted for reports
+// as "menu/NAME" and "NAME/LABEL".
+bool App::Menu(const char* name) {
+  const bool open = ImGui::BeginMenu(name);
+  NoteWidget(std::string("menu/") + name);
+  menuName_ = name;
+  return open;
+}
+
+bool App::Item(const std::string& label, const char* shortcut, bool selected) {
+  const bool chosen = ImGui::MenuItem(label.c_str(), shortcut, selected);
+  NoteWidget(menuName_ + "/" + label);
+  return chosen;
+}
+
 void App::MainMenu() {
   if (!ImGui::BeginMainMenuBar()) return;
-  if (ImGui::BeginMenu("Host")) {
-    if (ImGui::MenuItem("About the plug-in")) actions_.push_back([this] { host_->About(); });
+  if (Menu("Host")) {
+    if (Item("About the plug-in")) actions_.push_back([this] { host_->About(); });
     ImGui::Separator();
     ImGui::TextDisabled("Settings kept in %s", options_.homeDirectory.c_str());
     ImGui::Separator();
-    if (ImGui::MenuItem("Quit", "Ctrl+Q")) quit_ = true;
+    if (Item("Quit", "Ctrl+Q")) quit_ = true;
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Plug-ins")) {
-    if (ImGui::MenuItem("Tintwell panel")) actions_.push_back([this] { host_->Parameters(nullptr); });
-    if (ImGui::MenuItem("Lighten pass")) {
+  if (Menu("Plug-ins")) {
+    if (Item("Tintwell panel")) actions_.push_back([this] { host_->Parameters(nullptr); });
+    if (Item("Lighten pass")) {
       actions_.push_back([this] { host_->RunCommand("tv_plugin \"tintwell\" cmd \"l\""); });
     }
-    if (ImGui::MenuItem("Darken pass")) {
+    if (Item("Darken pass")) {
       actions_.push_back([this] { host_->RunCommand("tv_plugin \"tintwell\" cmd \"d\""); });
     }
     if (!shortcuts_.empty()) {
@@ -217,7 +244,7 @@ void App::MainMenu() {
           shown = options_.texts == TextChoice::kEnglish ? english + "   " + own : own + "   " + english;
         }
         const std::string label = shown + "##shortcut" + std::to_string(i);
-        if (ImGui::MenuItem(label.c_str(), shortcuts_[i].second.c_str())) {
+        if (Item(label, shortcuts_[i].second.c_str())) {
           const std::string key = shortcuts_[i].second;
           actions_.push_back([this, key] { host_->UseShortcut(key); });
         }
@@ -225,53 +252,68 @@ void App::MainMenu() {
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Edit")) {
-    if (ImGui::MenuItem("Undo", "Ctrl+Z")) actions_.push_back([this] { host_->RunCommand("tv_undo"); });
+  if (Menu("Edit")) {
+    if (Item("Undo", "Ctrl+Z")) {
+      actions_.push_back([this] {
+        host_->RunCommand("tv_undo");
+        CanvasChanged();
+      });
+    }
     ImGui::Separator();
-    if (ImGui::MenuItem("Copy the layer to the spare page")) {
+    if (Item("Copy the layer to the spare page")) {
       actions_.push_back([this] { host_->RunCommand("tv_sparecopy"); });
     }
-    if (ImGui::MenuItem("Spare page onto the layer")) {
-      actions_.push_back([this] { host_->RunCommand("tv_sparetofront"); });
+    if (Item("Spare page onto the layer")) {
+      actions_.push_back([this] {
+        host_->RunCommand("tv_sparetofront");
+        CanvasChanged();
+      });
     }
-    if (ImGui::MenuItem("Show the spare page", nullptr, showSpare_)) {
+    if (Item("Show the spare page", nullptr, showSpare_)) {
       showSpare_ = !showSpare_;
       canvasDirty_ = true;
     }
+    ImGui::Separator();
+    // What "tv_stackapply" (the lamp button's paint source) runs.
+    ImGui::TextDisabled("FX stack");
+    for (const char* stack : kFxStacks) {
+      const std::string label = std::string(*stack ? stack : "(empty)") + "##fxstack";
+      if (Item(label, nullptr, host_->fxStack == stack)) host_->fxStack = stack;
+    }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Tool")) {
+  if (Menu("Tool")) {
     for (const char* tool : kTools) {
-      if (ImGui::MenuItem(tool, nullptr, host_->activeTool == tool)) host_->activeTool = tool;
+      if (Item(tool, nullptr, host_->activeTool == tool)) host_->activeTool = tool;
     }
     ImGui::Separator();
     for (const char* mode : kDrawModes) {
       const std::string label = std::string("Draw mode ") + mode;
-      if (ImGui::MenuItem(label.c_str(), nullptr, host_->drawMode == mode)) host_->drawMode = mode;
+      if (Item(label, nullptr, host_->drawMode == mode)) host_->drawMode = mode;
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("Room")) {
+  if (Menu("Room")) {
     for (int room = 1; room <= 4; ++room) {
       const std::string name = "Room-" + std::to_string(room);
-      if (ImGui::MenuItem(name.c_str(), nullptr, currentRoom_ == name)) {
+      if (Item(name, nullptr, currentRoom_ == name)) {
         currentRoom_ = name;
         actions_.push_back([this, name] { host_->ChangeRoom(name); });
       }
     }
     ImGui::EndMenu();
   }
-  if (ImGui::BeginMenu("View")) {
-    if (ImGui::MenuItem("Zoom in", nullptr)) zoom_ = std::min(16.0f, zoom_ * 1.25f);
-    if (ImGui::MenuItem("Zoom out", nullptr)) zoom_ = std::max(0.125f, zoom_ * 0.8f);
-    if (ImGui::MenuItem("Actual pixels", nullptr)) zoom_ = 1.0f;
-    if (ImGui::MenuItem("Centre the project", nullptr)) {
+  if (Menu("View")) {
+    if (Item("Zoom in", nullptr)) zoom_ = std::min(16.0f, zoom_ * 1.25f);
+    if (Item("Zoom out", nullptr)) zoom_ = std::max(0.125f, zoom_ * 0.8f);
+    if (Item("Actual pixels", nullptr)) zoom_ = 1.0f;
+    if (Item("Centre the project", nullptr)) {
       panX_ = host_->Options().imageWidth * 0.5f;
       panY_ = host_->Options().imageHeight * 0.5f;
     }
     ImGui::Separator();
-    ImGui::MenuItem("Layers", nullptr, &showLayers_);
-    ImGui::MenuItem("Host dialogue", nullptr, &showLog_);
+    if (Item("Layers", nullptr, showLayers_)) showLayers_ = !showLayers_;
+    if (Item("Host dialogue", nullptr, showLog_)) showLog_ = !showLog_;
     ImGui::EndMenu();
   }
   // Status: the pens and what the host's tool is doing.
@@ -347,11 +389,25 @@ void App::CanvasWindow() {
     }
   }
   // The brush under the pointer while the host's tool would paint.
+  // Its outline is the dab's: long side at the tool's angle, short side
+  // by its aspect.
   if (!host_->mouseLocked && TopWindowAt(pointerX_, pointerY_) == canvasWindow_ && OverCanvas(pointerX_, pointerY_)) {
-    const float radius = 0.5f * BrushDiameter() * zoom_;
-    list->AddCircle(ImVec2(pointerX_ + 0.5f, pointerY_ + 0.5f), std::max(1.5f, radius), IM_COL32(0, 0, 0, 160), 32);
-    list->AddCircle(ImVec2(pointerX_ + 0.5f, pointerY_ + 0.5f), std::max(1.5f, radius) + 1, IM_COL32(255, 255, 255, 120),
-                    32);
+    const float radius = std::max(1.5f, BrushRadius() * zoom_);
+    const float aspect = std::clamp(ToolNumber("aspect", 100.0f) / 100.0f, 0.05f, 1.0f);
+    const float angle = ToolNumber("angle", 0.0f) * 3.14159265f / 180.0f;
+    const ImVec2 centre(pointerX_ + 0.5f, pointerY_ + 0.5f);
+    const ImVec2 along(std::cos(angle), -std::sin(angle)), across(std::sin(angle), std::cos(angle));
+    for (int ring = 0; ring < 2; ++ring) {
+      ImVec2 points[32];
+      const float r = radius + ring, q = std::max(1.0f, radius * aspect) + ring;
+      for (int i = 0; i < 32; ++i) {
+        const float t = i * 6.2831853f / 32.0f;
+        points[i] = ImVec2(centre.x + r * std::cos(t) * along.x + q * std::sin(t) * across.x,
+                           centre.y + r * std::cos(t) * along.y + q * std::sin(t) * across.y);
+      }
+      list->AddPolyline(points, 32, ring == 0 ? IM_COL32(0, 0, 0, 160) : IM_COL32(255, 255, 255, 120),
+                        ImDrawFlags_Closed, 1.0f);
+    }
   }
   ImGui::End();
   ImGui::PopStyleColor();
@@ -379,10 +435,22 @@ void App::RequesterWindows() {
 void App::RequesterWindow(const simhost::Requester& requester) {
   const RequesterHandle handle = requester.handle;
   const std::string title = Utf8(requester.title) + "###requester" + std::to_string(handle);
+  // Inside the work area: below the host's menu bar and within the window
+  // as far as it fits (a plug-in's place of (0, 0), or one saved on a larger
+  // screen, would put the window out of reach). The host's place follows.
+  const ImGuiViewport* viewport = ImGui::GetMainViewport();
+  const float menuBar = ImGui::GetFrameHeight();
+  const float outerWidth = static_cast<float>(requester.width) + 2.0f;
+  const float outerHeight = static_cast<float>(requester.height) + ImGui::GetFrameHeight() + 2.0f;
+  const int placeX = static_cast<int>(
+      std::clamp(static_cast<float>(requester.x), 0.0f, std::max(0.0f, viewport->Size.x - outerWidth)));
+  const int placeY = static_cast<int>(
+      std::clamp(static_cast<float>(requester.y), menuBar, std::max(menuBar, viewport->Size.y - outerHeight)));
   auto placed = placedAt_.find(handle);
-  if (placed == placedAt_.end() || placed->second != std::make_pair(requester.x, requester.y)) {
-    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(requester.x), static_cast<float>(requester.y)));
-    placedAt_[handle] = {requester.x, requester.y};
+  if (placed == placedAt_.end() || placed->second != std::make_pair(requester.x, requester.y) ||
+      placeX != requester.x || placeY != requester.y) {
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(placeX), static_cast<float>(placeY)));
+    placedAt_[handle] = {placeX, placeY};
   }
   if (raiseCounts_[handle] != requester.raiseCount) {
     raiseCounts_[handle] = requester.raiseCount;
@@ -499,8 +567,8 @@ void App::RequesterWindow(const simhost::Requester& requester) {
 void App::SideWindows() {
   const ImGuiViewport* viewport = ImGui::GetMainViewport();
   if (showLayers_) {
-    ImGui::SetNextWindowPos(ImVec2(viewport->Size.x - 230, 40), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(220, 230), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(ImVec2(viewport->Size.x - 250, 40), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(240, 285), ImGuiCond_FirstUseEver);
     if (ImGui::Begin("Layers", &showLayers_)) {
       for (auto it = host_->layers.rbegin(); it != host_->layers.rend(); ++it) {
         const int32_t id = it->id;
@@ -509,28 +577,56 @@ void App::SideWindows() {
         if (ImGui::Checkbox("##visible", &visible)) {
           actions_.push_back([this, id, visible] {
             host_->RunCommand("tv_LayerDisplay " + std::to_string(id) + (visible ? " on" : " off"));
+            CanvasChanged();
           });
         }
+        NoteWidget("layer-visible-" + std::to_string(id));
         ImGui::SameLine();
         const std::string label = Utf8(it->name.empty() ? "(layer " + std::to_string(id) + ")" : it->name) +
                                   (it->stencil ? "  [stencil]" : "");
-        if (ImGui::Selectable(label.c_str(), host_->currentLayerId == id)) host_->currentLayerId = id;
+        if (ImGui::Selectable(label.c_str(), host_->currentLayerId == id) && host_->currentLayerId != id) {
+          actions_.push_back([this, id] {
+            if (!host_->FindLayer(id)) return;
+            host_->currentLayerId = id;
+            CanvasChanged();
+          });
+        }
+        NoteWidget("layer-" + std::to_string(id));
         ImGui::PopID();
       }
       if (ImGui::Button("New layer")) {
         const std::string name = "Layer " + std::to_string(host_->layers.size() + 1);
-        actions_.push_back([this, name] { host_->RunCommand("tv_LayerCreate \"" + name + "\""); });
+        actions_.push_back([this, name] {
+          host_->RunCommand("tv_LayerCreate \"" + name + "\"");
+          CanvasChanged();
+        });
       }
+      NoteWidget("new-layer");
       ImGui::SameLine();
-      if (ImGui::Button("Undo")) actions_.push_back([this] { host_->RunCommand("tv_undo"); });
+      if (ImGui::Button("Undo")) {
+        actions_.push_back([this] {
+          host_->RunCommand("tv_undo");
+          CanvasChanged();
+        });
+      }
+      NoteWidget("undo");
       ImGui::Separator();
       ImGui::SetNextItemWidth(120);
-      float size = BrushDiameter();
-      if (ImGui::SliderFloat("Brush size", &size, 1.0f, 200.0f, "%.0f")) {
+      float size = BrushRadius();
+      if (ImGui::SliderFloat("Brush radius", &size, 0.5f, 100.0f, "%.1f")) {
         char text[32];
-        std::snprintf(text, sizeof text, "%.0f", size);
-        SetToolSetting("size", text);
+        std::snprintf(text, sizeof text, "%.1f", size);
+        SetToolSetting("size", PlainNumber(text));
       }
+      NoteWidget("brush-radius");
+      ImGui::SetNextItemWidth(120);
+      float aspect = std::clamp(ToolNumber("aspect", 100.0f), 5.0f, 100.0f);
+      if (ImGui::SliderFloat("Aspect %", &aspect, 5.0f, 100.0f, "%.0f")) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.0f", aspect);
+        SetToolSetting("aspect", text);
+      }
+      NoteWidget("brush-aspect");
       // Status lines wrap at the window's edge; numbers as a person writes them.
       std::string status = host_->activeTool;
       for (const auto& setting : host_->toolSettings) {

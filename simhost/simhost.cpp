@@ -190,12 +190,14 @@ std::vector<std::string> SimHost::Dialogue() const {
   std::vector<std::string> lines;
   lines.reserve(impl_->sequence.size());
   for (const auto& item : impl_->sequence) {
-    if (item.first) {
+    if (item.first == Impl::Happening::kCall) {
       const DispatchRecord& call = impl_->calls[item.second];
       lines.push_back(Indent(call.depth) + DescribeCall(call));
-    } else {
+    } else if (item.first == Impl::Happening::kEntry) {
       const EntryRecord& entry = impl_->entries[item.second];
       lines.push_back(Indent(entry.depth - 1) + DescribeEntry(entry));
+    } else {
+      lines.push_back(Indent(impl_->noteDepths[item.second]) + "host: not carried out: " + impl_->notes[item.second]);
     }
   }
   return lines;
@@ -218,6 +220,8 @@ void SimHost::ClearRecords() {
   impl_->popupMenus.clear();
   impl_->sequence.clear();
   impl_->faults.clear();
+  impl_->notes.clear();
+  impl_->noteDepths.clear();
 }
 
 void SimHost::ScriptReply(const std::string& command, const std::string& reply) {
@@ -293,6 +297,7 @@ const std::vector<std::string>& SimHost::Messages() const { return impl_->messag
 const std::vector<std::pair<std::string, std::string>>& SimHost::Shortcuts() const { return impl_->shortcuts; }
 const std::vector<PopupMenuRecord>& SimHost::PopupMenus() const { return impl_->popupMenus; }
 const std::vector<std::string>& SimHost::Faults() const { return impl_->faults; }
+const std::vector<std::string>& SimHost::Notes() const { return impl_->notes; }
 bool SimHost::localisationOpen() const { return impl_->localisationOpen; }
 
 void SimHost::SetPopupMenuAnswer(int32_t id) { impl_->popupAnswer = id; }

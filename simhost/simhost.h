@@ -172,11 +172,14 @@ struct UndoStep {
   int32_t currentLayerId = 0;
 };
 
-// A line the artist drew: its pixels and colour. tv_reapply paints it again
-// on the current layer.
+// A line the artist drew: its pixels, the colour it was drawn with and how
+// much paint each pixel took (0..1, one per point; empty: all full).
+// tv_reapply paints it again on the current layer with the A pen, in the
+// draw mode of the moment.
 struct Stroke {
   std::vector<std::pair<int32_t, int32_t>> points;
   Rgba colour;
+  std::vector<float> cover;
 };
 
 struct HostOptions {
@@ -270,6 +273,11 @@ class SimHost {
   // Protocol faults the host noticed (freeing an unknown image, closing an
   // unknown requester, an unclosed settings file...). Empty in a clean dialogue.
   const std::vector<std::string>& Faults() const;
+  // Commands the host did not carry out, or carried out with nothing to do,
+  // each with the reason ("tv_setColor 99999: ..."): what a host shows in its
+  // log; the dialogue has each at its place ("host: not carried out: ...").
+  // Not faults: the plug-in may send them.
+  const std::vector<std::string>& Notes() const;
   void ClearRecords();
 
   // ---- scripted answers ----
@@ -353,6 +361,9 @@ class SimHost {
   std::vector<Layer> layers;  // bottom first; one transparent layer (id 1) at start
   int32_t currentLayerId = 0;
   std::vector<Rgba> sparePage;  // the spare page (tv_sparecopy / tv_sparetofront)
+  // The host's FX stack, which tv_stackapply runs over the current layer:
+  // "" (empty: the picture stays as it is), "desaturate" or "invert".
+  std::string fxStack;
   bool mouseLocked = false;
   bool canvasEvents = false;
   int32_t canvasEventMask = 0;
@@ -373,6 +384,15 @@ class SimHost {
   // The artist draws a line on the current layer: one undo step named
   // "stroke", remembered for tv_reapply (simhost_paint.cpp).
   void DrawStroke(const std::vector<std::pair<int32_t, int32_t>>& points, Rgba colour);
+  // What the tool leaves on a canvas pixel (x, y) holding `base` when it
+  // lays `pen` with `coverage` (0..1) in the draw mode of the moment: color
+  // paints the pen; lighten and darken keep the lighter or darker of pen and
+  // canvas per channel; add adds them; colorize gives the canvas the pen's
+  // hue and saturation, keeping its lightness; merge paints the spare
+  // page's pixel at (x, y) instead of the pen. Other modes paint as color.
+  Rgba ToolPaint(int32_t x, int32_t y, Rgba base, Rgba pen, double coverage) const;
+  // The draw modes ToolPaint knows.
+  static bool KnownDrawMode(const std::string& mode);
   std::optional<Stroke> lastStroke;
   // The undo history, oldest first (the last entry is what tv_undo takes back).
   const std::vector<UndoStep>& UndoHistory() const;

@@ -5,6 +5,13 @@
 // with single spaces; colours are "r g b a" in straight (not premultiplied)
 // bytes. Every command and its reply is recorded in order; unknown commands
 // reply with empty text. Layers are bottom first and the project's size.
+//
+// Every command the plug-in sends is carried out, or noted with the reason
+// it is not (Notes(), which a desktop host shows in its log): the project
+// has one image, so tv_LayerImage and tv_LayerShift have nothing to move;
+// there are no colour bins for tv_setColor; unknown commands, settings for a
+// tool that is not the active one and draw modes the canvas can't paint are
+// noted too.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -128,8 +135,10 @@ namespace {
 struct CommandCall {
   SimHost& host;
   SimHost::Impl& impl;
+  const std::string& text;
   const std::vector<std::string>& tokens;
   std::string& reply;
+  void Note(const std::string& reason) const { impl.Note(text, reason); }
   Layer* CurrentLayer() const { return host.CurrentLayer(); }
   // The "on"/"off" switch of a layer command: on unless the word is "off".
   bool SwitchOn() const { return tokens.size() < 3 || Lower(tokens[2]) != "off"; }
@@ -189,7 +198,14 @@ void SetWord(CommandCall& c, std::string* word) {
   if (c.tokens.size() > 1) *word = c.tokens[1];
 }
 
-void RecordOnly(CommandCall&) {}  // the model has no timeline, strokes or colour bins
+void SetDrawMode(CommandCall& c, const std::string& word) {
+  c.host.drawMode = word;
+  if (!SimHost::KnownDrawMode(Lower(word))) c.Note("the canvas paints this draw mode as color");
+}
+
+// The project is one image deep: each layer holds the image at the current
+// position, the only one, so there is nothing to go to or shift.
+void OneImage(CommandCall& c) { c.Note("the project has one image; nothing to move"); }
 
 using CommandHandler = void (*)(CommandCall&);
 struct CommandEntry {
@@ -219,10 +235,10 @@ const CommandEntry kCommands[] = {
     {"tv_layerdisplay", [](CommandCall& c) { SetLayerSwitch(c, &Layer::visible); }},
     {"tv_layerstencil", [](CommandCall& c) { SetLayerSwitch(c, &Layer::stencil); }},
     {"tv_reapply", [](CommandCall& c) { c.impl.Reapply(); }},
-    {"tv_layerimage", RecordOnly},
-    {"tv_layershift", RecordOnly},
-    {"tv_stackapply", RecordOnly},
-    {"tv_setcolor", RecordOnly},
+    {"tv_layerimage", OneImage},
+    {"tv_layershift", OneImage},
+    {"tv_stackapply", [](CommandCall& c) { c.impl.ApplyFxStack(); }},
+    {"tv_setcolor", [](CommandCall& c) { c.Note("this host keeps no colour bins; nothing stored"); }},
     {"tv_fill", [](CommandCall& c) { c.impl.Fill(Integer(c.tokens, 1, -1), Integer(c.tokens, 2, -1)); }},
     {"tv_pixelmatrix", PixelMatrix},
     {"tv_sparecopy",
@@ -238,7 +254,10 @@ const CommandEntry kCommands[] = {
     {"tv_getactiveshape", [](CommandCall& c) { c.reply = c.host.activeShape; }},
     {"tv_setactiveshape", [](CommandCall& c) { SetWord(c, &c.host.activeShape); }},
     {"tv_getdrawmode", [](CommandCall& c) { c.reply = c.host.drawMode; }},
-    {"tv_setdrawmode", [](CommandCall& c) { SetWord(c, &c.host.drawMode); }},
+    {"tv_setdrawmode",
+     [](CommandCall& c) {
+       if (c.tokens.size() > 1) SetDrawMode(c, c.tokens[1]);
+     }},
     {"tv_getpath",
      [](CommandCall& c) {
        if (c.tokens.size() > 1 && Lower(c.tokens[1]) == "plugin") c.reply = c.host.Options().pluginDirectory;
@@ -263,16 +282,18 @@ std::string SimHost::Impl::Command(const std::string& text) {
   const std::string word = tokens.empty() ? std::string() : Lower(tokens[0]);
   commandWord = word;  // a command a handler serves inside this one (tv_plugin) leaves its own word
   std::string reply;
-  CommandCall call{host, *this, tokens, reply};
+  CommandCall call{host, *this, text, tokens, reply};
   const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands), [&word](const CommandEntry& e) {
     return word == e.word;
   });
   if (entry != std::end(kCommands)) {
     entry->handler(call);
   } else if (tokens.size() == 3 && Lower(tokens[1]) == "mode" && !text.empty() && text[0] != ' ') {
-    host.drawMode = tokens[2];  // "<tool> mode <word>": the tool's draw mode
-  } else {
-    ToolCommand(tokens);  // "<tool> key value ...": the active tool's settings
+    SetDrawMode(call, tokens[2]);  // "<tool> mode <word>": the tool's draw mode
+  } else if (!ToolCommand(tokens)) {  // "<tool> key value ...": the active tool's settings
+    const bool activeTool = !tokens.empty() && !host.activeTool.empty() && Lower(tokens[0]) == Lower(host.activeTool);
+    call.Note(activeTool ? "not a setting of the active tool; nothing done"
+                         : "neither a command of this host nor the active tool's; nothing done");
   }
 
   auto script = scriptedReplies.find(text);

@@ -137,11 +137,17 @@ SimHost::Impl::Impl(SimHost* owner) : self(owner) {}
 
 void SimHost::Impl::Fault(const std::string& text) { faults.push_back(text); }
 
+void SimHost::Impl::Note(const std::string& command, const std::string& reason) {
+  sequence.emplace_back(Happening::kNote, notes.size());
+  notes.push_back(command + ": " + reason);
+  noteDepths.push_back(depth);
+}
+
 void SimHost::Impl::Enter(const EntryRecord& entry) {
   ++depth;
   EntryRecord record = entry;
   record.depth = depth;
-  sequence.emplace_back(false, entries.size());
+  sequence.emplace_back(Happening::kEntry, entries.size());
   entries.push_back(record);
 }
 
@@ -209,7 +215,7 @@ HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
     }
   }
   const size_t index = calls.size();
-  sequence.emplace_back(true, index);
+  sequence.emplace_back(Happening::kCall, index);
   calls.push_back(std::move(record));
 
   if (callObserver) callObserver(calls[index]);

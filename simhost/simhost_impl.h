@@ -7,7 +7,7 @@
 //   simhost_requesters.cpp  requesters and gadgets, overlays, the pop-up menu
 //   simhost_images.cpp      host-owned images and the filter pass
 //   simhost_commands.cpp    the command language (a table of command word to handler) and the canvas model
-//   simhost_paint.cpp       undo, fill, re-apply and the active tool
+//   simhost_paint.cpp       what the tool paints in each draw mode, undo, fill, re-apply, the FX stack and the active tool
 //   simhost_store.cpp       user settings, settings files, localisation
 //   simhost_user.cpp        a person at the host (menu and question handlers, host commands, strokes)
 //   simhost_canvas.cpp, simhost_pictures.cpp  pictures of requesters and the canvas as PNG files
@@ -122,6 +122,8 @@ struct SimHost::Impl {
   std::vector<std::pair<std::string, std::string>> shortcuts;
   std::vector<PopupMenuRecord> popupMenus;
   std::vector<std::string> faults;
+  std::vector<std::string> notes;  // commands not carried out, with the reason
+  std::vector<int32_t> noteDepths;  // the plug-in calls each note was made in
 
   // ---- scripted answers and failures a test or person asks for ----
   std::map<std::string, std::deque<std::string>> scriptedReplies;
@@ -151,9 +153,10 @@ struct SimHost::Impl {
   int32_t depth = 0;
   std::deque<int32_t> pending;
   bool delivering = false;
-  // Plug-in entries and host calls in the order they began: (true, index
-  // into calls_) or (false, index into entries_).
-  std::vector<std::pair<bool, size_t>> sequence;
+  // Plug-in entries, host calls and the host's notes in the order they
+  // began, each an index into its own record list.
+  enum class Happening : uint8_t { kEntry, kCall, kNote };
+  std::vector<std::pair<Happening, size_t>> sequence;
 
   std::map<RequesterHandle, Requester> requesters;
   static constexpr RequesterHandle kFirstRequesterHandle = 0x1000;
@@ -231,6 +234,8 @@ struct SimHost::Impl {
   void CloseUndoGroup(const std::string& name);
   void Reapply();
   void Fill(int32_t x, int32_t y);
+  // tv_stackapply: the FX stack over the current layer, one undo step.
+  void ApplyFxStack();
   std::string ToolReply() const;
   // "<tool> key value ..." for the active tool; false when it is not one.
   bool ToolCommand(const std::vector<std::string>& tokens);
@@ -253,6 +258,7 @@ struct SimHost::Impl {
   HostWord WriteConfigString(HostWord* pack, size_t record);
 
   void Fault(const std::string& text);
+  void Note(const std::string& command, const std::string& reason);
 };
 
 constexpr int32_t kEventArgWords = 16;  // argument words the host hands with every event

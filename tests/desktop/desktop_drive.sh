@@ -12,7 +12,11 @@
 #   drive_value NAME KEY [N]     field N (default 2) of the first line of report NAME starting with KEY
 #   drive_line NAME PATTERN      the first line of report NAME matching the awk PATTERN
 #   drive_xdo ARGS...            xdotool with a short rest afterwards
+#   drive_path BUTTON X Y [X Y]...  one gesture: press BUTTON at the first point,
+#                                move through the others, release (BUTTON 0: only move)
 #   drive_stop                   quit the program (status in DRIVE_STATUS) and Xvfb
+# DRIVE_REST (seconds, default 0.15) is the rest after each xdotool run,
+# DRIVE_STEP (default 0.02) the pause between the moves of a path.
 
 drive_fail() {
   echo "desktop drive: $*" >&2
@@ -21,7 +25,7 @@ drive_fail() {
 }
 
 drive_wait_file() {
-  local file=$1 tries=${2:-300}
+  local file=$1 tries=${2:-1000}
   while [ ! -s "$file" ]; do
     tries=$((tries - 1))
     if [ "$tries" -le 0 ]; then drive_fail "timed out waiting for $file"; return 1; fi
@@ -29,7 +33,7 @@ drive_wait_file() {
       drive_fail "the program ended while waiting for $file"
       return 1
     fi
-    sleep 0.1
+    sleep 0.03
   done
 }
 
@@ -93,7 +97,23 @@ drive_line() {
 
 drive_xdo() {
   xdotool "$@" || drive_fail "xdotool $* failed"
-  sleep 0.15
+  sleep "${DRIVE_REST:-0.15}"
+}
+
+drive_path() {
+  # One xdotool run: the moves come as separate pointer events, a moment apart.
+  local button=$1 args=()
+  shift
+  args+=(mousemove "$1" "$2")
+  [ "$button" != 0 ] && args+=(mousedown "$button")
+  args+=(sleep 0.03)
+  shift 2
+  while [ $# -ge 2 ]; do
+    args+=(mousemove "$1" "$2" sleep "${DRIVE_STEP:-0.02}")
+    shift 2
+  done
+  [ "$button" != 0 ] && args+=(mouseup "$button")
+  drive_xdo "${args[@]}"
 }
 
 drive_stop() {

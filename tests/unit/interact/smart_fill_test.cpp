@@ -18,12 +18,12 @@ using simhost::Rgba;
 
 class InteractSmartFill : public PluginHostTest {
  protected:
-  const Rgba kInk{20, 20, 20, 255};
   const Rgba kPaint{200, 40, 10, 255};
   const Rgba kOld{0, 90, 0, 255};
 
   // The artist's canvas: an older mark, then a closed outline 10..20 x 8..16
-  // drawn as the last stroke, with the A pen set to the fill colour.
+  // drawn as the last stroke with the A pen, which is also the fill colour
+  // (the host's re-apply paints the line again with the A pen).
   void DrawOutline() {
     host->PaintPixel(40, 30, kOld);
     std::vector<std::pair<int32_t, int32_t>> outline;
@@ -35,8 +35,8 @@ class InteractSmartFill : public PluginHostTest {
       outline.push_back({10, y});
       outline.push_back({20, y});
     }
-    host->DrawStroke(outline, kInk);
     host->aPen = kPaint;
+    host->DrawStroke(outline, kPaint);
     GState.SmartFillPoint[0] = 15;
     GState.SmartFillPoint[1] = 12;
   }
