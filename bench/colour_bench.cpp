@@ -20,6 +20,7 @@
 
 #include "colour/colour_models.h"
 #include "colour/colour_rows.h"
+#include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
 #include "colour/panel_models.h"
 #include "core/worker_threads.h"
@@ -94,7 +95,8 @@ void FilterPass(benchmark::State& state, FilterPath path) {
     state.PauseTiming();
     std::memcpy(pixels.data(), picture.data(), kPixels * sizeof(Pixel));
     state.ResumeTiming();
-    CieLightenDarkenFilterOnPath(&context, &image, &image, static_cast<int32_t>(state.range(0)), path, threads);
+    CieLightenDarkenFilterOnPath(&context, &image, &image, static_cast<int32_t>(state.range(0)), CurrentColour(), path,
+                                 threads);
     benchmark::ClobberMemory();
   }
 }
@@ -255,6 +257,57 @@ void BM_PaletteCieHsvRow(benchmark::State& state) {
 }
 BENCHMARK(BM_PaletteCieHsvRow)->Unit(benchmark::kMicrosecond);
 
+// Each row conversion on each vector path over the palette's colours
+// (arguments: the conversion, the path: 0 plain, 1 SSE2, 2 AVX2, 3 AVX-512),
+// so the paths' speeds can be set side by side; a path the processor lacks
+// is skipped.
+enum RowBench { kRowLab, kRowLabTerms, kRowCieHsv, kRowHsv, kRowFixedHues, kRowGamut };
+void BM_RowOnPath(benchmark::State& state) {
+  const RowConversions* rows = RowConversionsOn(static_cast<RowPath>(state.range(1)));
+  if (!rows) {
+    state.SkipWithError("the processor lacks this path");
+    return;
+  }
+  PluginContext context = MakeContext();
+  const Inputs& in = ConversionInputs();
+  const LabWhite white = CurrentWhite();
+  const size_t n = in.lab.size();
+  std::vector<Pixel> pixels(n);
+  std::vector<int32_t> checks(n);
+  std::vector<float> aTerms(n), bTerms(n), hues(n), fractions(n);
+  std::vector<int32_t> sectors(n);
+  for (size_t i = 0; i < n; ++i) {
+    aTerms[i] = in.lab[i].c1 / 500.0f;
+    bTerms[i] = in.lab[i].c2 / 200.0f;
+    hues[i] = in.hsv[i].c0;
+  }
+  HsvHueSectors(hues.data(), sectors.data(), fractions.data(), n);
+  for (auto _ : state) {
+    switch (state.range(0)) {
+      case kRowLab: rows->labToPixel(&context, white, in.lab.data(), pixels.data(), n); break;
+      case kRowLabTerms:
+        rows->labTermsToOpaquePixel(&context, white, 50.0f, aTerms.data(), bTerms.data(), pixels.data(), n);
+        break;
+      case kRowCieHsv: rows->cieHsvToPixel(&context, white, in.cieHsv.data(), pixels.data(), n); break;
+      case kRowHsv: rows->hsvToPixel(&context, in.hsv.data(), pixels.data(), n); break;
+      case kRowFixedHues:
+        rows->hsvFixedHuesToPixel(&context, sectors.data(), fractions.data(), 0.6f, 0.7f, pixels.data(), n);
+        break;
+      default: rows->ntscGamutCheck(&context, kGamutWide, in.pixels.data(), checks.data(), n); break;
+    }
+    benchmark::DoNotOptimize(pixels.data());
+    benchmark::DoNotOptimize(checks.data());
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(n));
+}
+BENCHMARK(BM_RowOnPath)
+    ->ArgsProduct({{kRowLab, kRowLabTerms, kRowCieHsv, kRowHsv, kRowFixedHues, kRowGamut},
+                   {static_cast<int64_t>(RowPath::kPlain), static_cast<int64_t>(RowPath::kSse2),
+                    static_cast<int64_t>(RowPath::kAvx2), static_cast<int64_t>(RowPath::kAvx512)}})
+    ->ArgNames({"row", "path"})
+    ->MinTime(0.1)  // 24 of them: short runs keep the whole program's repetitions quick
+    ->Unit(benchmark::kMicrosecond);
+
 // Keeps each run's processor time per iteration (ns) by name for the ratio
 // lines (processor time, so that other work on a shared machine counts less;
 // the median when the runs are repeated).
@@ -359,6 +412,9 @@ int main(int argc, char** argv) {
                                                                      : "palette, row routines (goal: below 1)",
                 palette->second / 500000.0, palette->second / 1000.0);
   }
+  const char* const pathNames[] = {"plain", "SSE2", "AVX2", "AVX-512"};
+  std::printf(" row routines: the %s path, the widest this processor runs (BM_RowOnPath times each)\n",
+              pathNames[static_cast<int>(ChosenRowPath())]);
   std::printf(" per call: nanoseconds, and Little CMS's time per pixel / this\n");
   const auto cms = reporter.times.find("BM_LittleCmsLabToRgbBytes");
   for (const char* name : {"BM_CieHsvToRgb", "BM_HsvToRgb", "BM_RgbToCieHsv", "BM_RgbToLab", "BM_LabToRgb",

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "colour/canvas_sampling.h"
+#include "colour/panel_models.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "interact/canvas_pick.h"

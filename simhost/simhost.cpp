@@ -210,23 +210,9 @@ std::vector<std::string> SimHost::CommandTexts() const {
   return texts;
 }
 
-namespace {
-
-// Moves the records into the spares (up to the limit), leaving `records` empty.
-template <typename Record>
-void KeepSpares(std::vector<Record>& records, std::vector<Record>& spares, size_t limit) {
-  for (Record& record : records) {
-    if (spares.size() >= limit) break;
-    spares.push_back(std::move(record));
-  }
-  records.clear();
-}
-
-}  // namespace
-
 void SimHost::ClearRecords() {
-  KeepSpares(impl_->calls, impl_->spareCalls, Impl::kSpareRecordLimit);
-  KeepSpares(impl_->commands, impl_->spareCommands, Impl::kSpareRecordLimit);
+  impl_->calls.clear();
+  impl_->commands.clear();
   impl_->entries.clear();
   impl_->overlays.clear();
   impl_->messages.clear();

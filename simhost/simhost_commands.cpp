@@ -16,7 +16,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,28 +25,14 @@ namespace simhost {
 
 namespace {
 
-// Lower case as the C library's tolower makes it; lower-case letters,
-// digits and '_' (every byte of the usual command word) are their own lower
-// case in any locale, so only the others ask the library.
-void LowerInto(const std::string& text, std::string* lower) {
-  lower->assign(text);
-  for (char& c : *lower) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    const bool own = (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '_';
-    if (!own) c = static_cast<char>(std::tolower(byte));
-  }
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
-std::string Lower(const std::string& text) {
-  std::string lower;
-  LowerInto(text, &lower);
-  return lower;
-}
-
-// Splits on runs of spaces; a "..." argument is one token without its
-// quotes. Into `tokens`, whose strings' buffers are reused.
-void Tokens(const std::string& text, std::vector<std::string>* tokens) {
-  size_t count = 0;
+// Splits on runs of spaces; a "..." argument is one token without its quotes.
+std::vector<std::string> Tokens(const std::string& text) {
+  std::vector<std::string> tokens;
   const size_t size = text.size();
   size_t i = 0;
   while (i < size) {
@@ -57,23 +42,14 @@ void Tokens(const std::string& text, std::vector<std::string>* tokens) {
     if (quoted) ++i;
     const size_t start = i;
     while (i < size && text[i] != (quoted ? '"' : ' ')) ++i;
-    if (count == tokens->size()) tokens->emplace_back();
-    (*tokens)[count++].assign(text, start, i - start);
+    tokens.emplace_back(text, start, i - start);
     if (quoted && i < size) ++i;
   }
-  tokens->resize(count);
+  return tokens;
 }
 
 int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fallback = 0) {
   if (index >= tokens.size()) return fallback;
-  // Up to nine plain digits (the usual argument) read as strtol reads them.
-  const std::string& token = tokens[index];
-  if (!token.empty() && token.size() <= 9 &&
-      std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    int32_t value = 0;
-    for (const char c : token) value = value * 10 + (c - '0');
-    return value;
-  }
   char* end = nullptr;
   const long value = std::strtol(tokens[index].c_str(), &end, 10);
   if (end == tokens[index].c_str()) return fallback;
@@ -82,37 +58,7 @@ int32_t Integer(const std::vector<std::string>& tokens, size_t index, int32_t fa
 
 uint8_t Byte(int32_t value) { return static_cast<uint8_t>(std::max(0, std::min(255, value))); }
 
-// "r g b a" in decimal, as printf's "%d %d %d %d" writes it; the A-B
-// gradient reload asks for 256 of these per event, so no printf: each byte's
-// digits come from a table.
-struct ByteDigits {
-  char text[3];
-  uint8_t length;
-};
-struct ByteDigitTable {
-  ByteDigits entries[256];
-  ByteDigitTable() : entries() {
-    for (int value = 0; value < 256; ++value) {
-      ByteDigits& d = entries[value];
-      if (value >= 100) d.text[d.length++] = static_cast<char>('0' + value / 100);
-      if (value >= 10) d.text[d.length++] = static_cast<char>('0' + value / 10 % 10);
-      d.text[d.length++] = static_cast<char>('0' + value % 10);
-    }
-  }
-};
-const ByteDigitTable kByteDigits;
-
-std::string ColourText(Rgba c) {
-  char text[16];
-  char* out = text;
-  for (const uint8_t byte : {c.r, c.g, c.b, c.a}) {
-    const ByteDigits& d = kByteDigits.entries[byte];
-    std::memcpy(out, d.text, 3);  // the unused bytes are overwritten or cut off below
-    out += d.length;
-    *out++ = ' ';
-  }
-  return std::string(text, static_cast<size_t>(out - text - 1));
-}
+std::string ColourText(Rgba c) { return Format("%d %d %d %d", c.r, c.g, c.b, c.a); }
 
 Rgba PenFrom(const std::vector<std::string>& tokens) {
   return Rgba{Byte(Integer(tokens, 1)), Byte(Integer(tokens, 2)), Byte(Integer(tokens, 3)),
@@ -330,33 +276,11 @@ const CommandEntry kCommands[] = {
 std::string SimHost::Impl::Command(const std::string& text) {
   SimHost& host = *self;
   const size_t index = commands.size();
-  if (spareCommands.empty()) {
-    commands.push_back(CommandRecord{text, std::string()});
-  } else {
-    CommandRecord& record = commands.emplace_back(std::move(spareCommands.back()));
-    spareCommands.pop_back();
-    record.command.assign(text);
-    record.reply.clear();
-  }
+  commands.push_back(CommandRecord{text, std::string()});
 
-  // This command's token list; the commands a handler serves inside it
-  // (tv_plugin) take the next one.
-  if (commandTokens.size() <= commandNesting) commandTokens.emplace_back();
-  std::vector<std::string>& tokens = commandTokens[commandNesting];
-  struct Nesting {
-    size_t& level;
-    explicit Nesting(size_t& l) : level(l) { ++level; }
-    ~Nesting() { --level; }
-  } nesting(commandNesting);
-  Tokens(text, &tokens);
-  // The word is looked up before the handler runs; a command served inside
-  // it leaves its own word behind, as before.
-  if (tokens.empty()) {
-    commandWord.clear();
-  } else {
-    LowerInto(tokens[0], &commandWord);
-  }
-  const std::string& word = commandWord;
+  const std::vector<std::string> tokens = Tokens(text);
+  const std::string word = tokens.empty() ? std::string() : Lower(tokens[0]);
+  commandWord = word;  // a command a handler serves inside this one (tv_plugin) leaves its own word
   std::string reply;
   CommandCall call{host, *this, text, tokens, reply};
   const CommandEntry* entry = std::find_if(std::begin(kCommands), std::end(kCommands), [&word](const CommandEntry& e) {
@@ -372,13 +296,11 @@ std::string SimHost::Impl::Command(const std::string& text) {
                          : "neither a command of this host nor the active tool's; nothing done");
   }
 
-  if (!scriptedReplies.empty()) {
-    auto script = scriptedReplies.find(text);
-    if (script != scriptedReplies.end() && !script->second.empty()) {
-      reply = script->second.front();
-      script->second.pop_front();
-      if (script->second.empty()) scriptedReplies.erase(script);
-    }
+  auto script = scriptedReplies.find(text);
+  if (script != scriptedReplies.end() && !script->second.empty()) {
+    reply = script->second.front();
+    script->second.pop_front();
+    if (script->second.empty()) scriptedReplies.erase(script);
   }
   if (reply.size() > 255) reply.resize(255);
   commands[index].reply = reply;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 
 #include "host/host_protocol.h"
 #include "simhost_impl.h"
@@ -73,29 +72,13 @@ std::vector<HostWord> PaddedArgs(std::vector<HostWord> args) {
 
 // ---------------------------------------------------------------- helpers
 
-namespace {
-
-// As ReadText, into a string that may already hold a buffer.
-void ReadTextInto(HostWord word, std::string* out, bool* terminated) {
-  *terminated = true;
-  const char* text = reinterpret_cast<const char*>(word);
-  if (!text) {
-    out->clear();
-    return;
-  }
-  const size_t n = strnlen(text, kTextScanLimit);
-  if (n == kTextScanLimit) *terminated = false;
-  out->assign(text, n);
-}
-
-}  // namespace
-
 std::string ReadText(HostWord word, bool* terminated) {
-  std::string text;
-  bool ended = true;
-  ReadTextInto(word, &text, &ended);
-  if (terminated) *terminated = ended;
-  return text;
+  if (terminated) *terminated = true;
+  const char* text = reinterpret_cast<const char*>(word);
+  if (!text) return std::string();
+  const size_t n = strnlen(text, kTextScanLimit);
+  if (n == kTextScanLimit && terminated) *terminated = false;
+  return std::string(text, n);
 }
 
 std::string WriteBounded(char* buffer, int64_t size, const std::string& text) {
@@ -212,47 +195,28 @@ void SimHost::Impl::CallCallback(Requester& requester, int32_t event, HostWord* 
   Leave();
 }
 
-// A record at the end of calls, as a fresh DispatchRecord reads, on the
-// buffers of a dropped one when there is one. Its texts are left for Serve
-// to overwrite and trim.
-DispatchRecord& SimHost::Impl::NewCallRecord() {
-  if (spareCalls.empty()) return calls.emplace_back();
-  DispatchRecord& record = calls.emplace_back(std::move(spareCalls.back()));
-  spareCalls.pop_back();
-  record.function = 0;
-  record.subOperation = -1;
-  record.pack.clear();
-  record.textWords.clear();
-  record.output.clear();
-  record.result = 0;
-  record.depth = 0;
-  return record;
-}
-
 HostWord SimHost::Impl::Serve(int32_t function, HostWord* pack) {
-  const size_t index = calls.size();
-  DispatchRecord& record = NewCallRecord();
+  DispatchRecord record;
   record.function = function;
   record.depth = depth;
   if (HasSubOperation(function) && pack) {
     record.subOperation = static_cast<int32_t>(pack[0]);
   }
   const HostCallShape* shape = ShapeOf(function, record.subOperation);
-  size_t texts = 0;
   if (pack && shape) {
-    record.pack.assign(pack, pack + std::max<int32_t>(0, shape->packLength));
     for (int32_t i = 0; i < shape->packLength; ++i) {
+      record.pack.push_back(pack[i]);
       if (shape->textWords & (1u << i)) {
-        if (texts == record.texts.size()) record.texts.emplace_back();
         bool terminated = true;
-        ReadTextInto(pack[i], &record.texts[texts++], &terminated);
+        record.texts.push_back(ReadText(pack[i], &terminated));
         record.textWords.push_back(i);
         if (!terminated) Fault(Format("%s: text in word %d has no terminator", shape->name, i));
       }
     }
   }
-  record.texts.resize(texts);
+  const size_t index = calls.size();
   sequence.emplace_back(Happening::kCall, index);
+  calls.push_back(std::move(record));
 
   if (callObserver) callObserver(calls[index]);
   HostWord result = 0;
@@ -342,13 +306,7 @@ HostWord SimHost::Impl::AskInteger(HostWord* pack, size_t record) {
 
 HostWord SimHost::Impl::SendCommand(HostWord* pack, size_t record) {
   const size_t commandRecord = commands.size();
-  // The command as Serve recorded it (word 0 is the command's text word). The
-  // reference outlives the calls Command may serve inside (tv_plugin): a
-  // record's texts keep their buffer when calls grows, records moving.
-  static_assert(std::is_nothrow_move_constructible_v<DispatchRecord>);
-  const DispatchRecord& call = calls[record];
-  std::string reply = !call.textWords.empty() && call.textWords[0] == 0 ? Command(call.texts[0])
-                                                                         : Command(ReadText(pack[0]));
+  std::string reply = Command(ReadText(pack[0]));
   if (replyTamper) {
     const bool unterminated = replyTamper(ReadText(pack[0]), &reply);
     // The record shows the reply the plug-in got.

@@ -124,13 +124,6 @@ struct SimHost::Impl {
   std::vector<std::string> faults;
   std::vector<std::string> notes;  // commands not carried out, with the reason
   std::vector<int32_t> noteDepths;  // the plug-in calls each note was made in
-  // Records ClearRecords dropped, kept with their buffers so the next calls
-  // and commands are recorded without new allocations (a drag event records
-  // some 260 calls; a host that allocated afresh for each would measure
-  // itself). What a record holds is always written anew.
-  std::vector<DispatchRecord> spareCalls;
-  std::vector<CommandRecord> spareCommands;
-  static constexpr size_t kSpareRecordLimit = 4096;
 
   // ---- scripted answers and failures a test or person asks for ----
   std::map<std::string, std::deque<std::string>> scriptedReplies;
@@ -194,10 +187,6 @@ struct SimHost::Impl {
   UndoStep undoGroup;               // the canvas at the opening of the outermost open group
   bool undoGroupChanged = false;    // the open group gathered a change
   std::string commandWord;          // lower-case word of the command being served
-  // The tokens of the commands being served, one list a nesting level
-  // (tv_plugin serves commands inside a command); kept between commands.
-  std::deque<std::vector<std::string>> commandTokens;
-  size_t commandNesting = 0;
   int32_t nextLayerId = 2;
 
   // ---- calling the plug-in ----
@@ -209,7 +198,6 @@ struct SimHost::Impl {
 
   // ---- the dispatcher ----
   HostWord Serve(int32_t function, HostWord* pack);
-  DispatchRecord& NewCallRecord();
   HostWord Act(int32_t function, int32_t subOperation, HostWord* pack, size_t record);
   HostWord AskInteger(HostWord* pack, size_t record);
   HostWord SendCommand(HostWord* pack, size_t record);

@@ -4,10 +4,10 @@
 // Two sources. A single-pixel query ("tv_GetPixel" for the current layer,
 // "tv_GetPixelDisplay" for what is shown) costs one command and its reply,
 // and is what the pick mode and the brush mode use. Autosample samples on
-// every brush movement, so it reads from SampleBuffer instead: one copy of
-// the canvas, made by a single image transfer and kept until the next
-// reload. A frozen buffer (SampleSourceFlags bit 2) is never reloaded while
-// it exists, so it keeps whatever it last held.
+// every brush movement, so it reads from a copy of the canvas instead (the
+// plug-in's is SampleBuffer), made by a single image transfer and kept until
+// the next reload. A frozen copy is never reloaded while it exists, so it
+// keeps whatever it last held.
 //
 // Pixel contract: buffer pixels are stored as the host hands them over
 // (channel order from the context, premultiplied alpha), row-major, origin
@@ -19,7 +19,6 @@
 #include <climits>
 #include <cstring>
 
-#include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_images.h"
 #include "host/host_commands.h"
@@ -29,24 +28,14 @@ namespace {
 
 constexpr int32_t kFixedOne = 65536;  // 1.0 in 16.16 fixed point
 
-bool SingleLayer() { return (GState.SampleSourceFlags & kSampleSingleLayer) != 0; }
-bool Frozen() { return (GState.SampleSourceFlags & kSampleFrozen) != 0; }
-
-// Pick mode and brush mode ask the host pixel by pixel; so does anything
-// that is not autosample (no ring lock, no Dirt or Load).
-bool UsesHostQuery() {
-  if (GState.ModeFlags & (kModePick | kModeBrush)) return true;
-  return !(GState.RingLockBits & kLockAny) && !(GState.PaintModeBits & (kPaintDirt | kPaintLoad));
-}
-
 int32_t FixedToPixel(int32_t fixed) { return fixed / kFixedOne; }  // C division truncates toward zero
 
 int32_t Clamp(int32_t value, int32_t low, int32_t high) { return value < low ? low : (value > high ? high : value); }
 
-// The buffer, loaded on first use; null when the host could not provide one.
-const HostImage* BufferForReading(PluginContext* context) {
-  if (!GState.SampleBuffer) LoadSampleBuffer(context);
-  return GState.SampleBuffer;
+// The copy, loaded on first use; null when the host could not provide one.
+const HostImage* BufferForReading(PluginContext* context, const SampleSource& source) {
+  if (!*source.buffer) LoadCanvasCopy(context, source);
+  return *source.buffer;
 }
 
 // The stored pixel nearest to the position.
@@ -57,20 +46,20 @@ Pixel StoredPixel(const HostImage* buffer, int32_t x, int32_t y) {
 }
 
 // Asks the host for one pixel: red, green, blue and alpha as four integers.
-void QueryHost(PluginContext* context, int32_t x, int32_t y, int32_t rgba[4]) {
+void QueryHost(PluginContext* context, const SampleSource& source, int32_t x, int32_t y, int32_t rgba[4]) {
   char reply[kReplySize];
-  AskHostFormat(context, reply, SingleLayer() ? "tv_GetPixel %d %d" : "tv_GetPixelDisplay %d %d", FixedToPixel(x),
+  AskHostFormat(context, reply, source.singleLayer ? "tv_GetPixel %d %d" : "tv_GetPixelDisplay %d %d", FixedToPixel(x),
                 FixedToPixel(y));
   ScanReplyIntegers(reply, rgba, 4);
 }
 
 // Single-layer autosample takes the layer's own colour, not its coverage:
 // the premultiplied bytes are divided back by alpha, and a transparent pixel
-// stands for the current colour. Either way the result is opaque.
-Pixel Unpremultiplied(const PluginContext* context, Pixel stored) {
+// stands for the fallback (the current colour). Either way the result is opaque.
+Pixel Unpremultiplied(const PluginContext* context, Pixel stored, Pixel fallback) {
   const uint8_t alpha = PixelAlpha(context, stored);
   if (alpha == 0) {
-    const Pixel current = GState.CurrentPixel;
+    const Pixel current = fallback;
     return MakePixel(context, PixelRed(context, current), PixelGreen(context, current), PixelBlue(context, current),
                      255);
   }
@@ -83,10 +72,10 @@ Pixel Unpremultiplied(const PluginContext* context, Pixel stored) {
 
 }  // namespace
 
-// Replaces SampleBuffer with a fresh copy of the canvas at the size the host
-// reports now. While frozen, an existing buffer is kept as it is.
-void LoadSampleBuffer(PluginContext* context) {
-  if (Frozen() && GState.SampleBuffer) return;
+// Replaces the copy with a fresh one at the size the host reports now. While
+// frozen, an existing copy is kept as it is.
+void LoadCanvasCopy(PluginContext* context, const SampleSource& source) {
+  if (source.frozen && *source.buffer) return;
   const int32_t width = context->ImageWidth;
   const int32_t height = context->ImageHeight;
   // The layer read takes a 32-bit byte count; a canvas beyond it (or without
@@ -95,7 +84,7 @@ void LoadSampleBuffer(PluginContext* context) {
 
   HostImage* fresh = AllocExactImage(context, width, height);
   if (!fresh) return;  // no memory: the previous buffer, if any, stays in use
-  FreeHeldImage(context, &GState.SampleBuffer);
+  FreeHeldImage(context, source.buffer);
   // Whatever the host leaves unwritten reads as transparent, not as stale
   // memory.
   const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -103,7 +92,7 @@ void LoadSampleBuffer(PluginContext* context) {
 
   // Single layer mode samples the current layer (its pixels carry their own
   // coverage); otherwise the picture as displayed, all layers together.
-  if (!SingleLayer()) {
+  if (!source.singleLayer) {
     HostReadProjectImage(context, fresh->Pixels, width, height);
   } else {
     char reply[kReplySize];
@@ -118,34 +107,34 @@ void LoadSampleBuffer(PluginContext* context) {
   }
   // A host call above may have come back into the plug-in and loaded a
   // buffer of its own meanwhile; the fresher copy replaces it.
-  ReplaceHeldImage(context, &GState.SampleBuffer, fresh);
+  ReplaceHeldImage(context, source.buffer, fresh);
 }
 
-Pixel SamplePixel(int32_t x, int32_t y, PluginContext* context) {
-  if (Frozen()) {
-    const HostImage* buffer = BufferForReading(context);
-    return buffer ? StoredPixel(buffer, x, y) : GState.CurrentPixel;
+Pixel SampleCanvasPixel(PluginContext* context, const SampleSource& source, int32_t x, int32_t y) {
+  if (source.frozen) {
+    const HostImage* buffer = BufferForReading(context, source);
+    return buffer ? StoredPixel(buffer, x, y) : source.fallback;
   }
-  if (UsesHostQuery()) {
+  if (source.askHost) {
     int32_t rgba[4] = {0, 0, 0, 0};
-    QueryHost(context, x, y, rgba);
+    QueryHost(context, source, x, y, rgba);
     return MakePixel(context, ClampToByte(rgba[0]), ClampToByte(rgba[1]), ClampToByte(rgba[2]),
                      ClampToByte(rgba[3]));
   }
   // Autosample without a canvas mode.
-  const HostImage* buffer = BufferForReading(context);
-  if (!buffer) return GState.CurrentPixel;  // nothing to sample: the colour stays
+  const HostImage* buffer = BufferForReading(context, source);
+  if (!buffer) return source.fallback;  // nothing to sample: the colour stays
   const Pixel stored = StoredPixel(buffer, x, y);
-  return SingleLayer() ? Unpremultiplied(context, stored) : stored;
+  return source.singleLayer ? Unpremultiplied(context, stored, source.fallback) : stored;
 }
 
-int32_t SampleAlpha(int32_t x, int32_t y, PluginContext* context) {
-  if (!Frozen() && UsesHostQuery()) {
+int32_t SampleCanvasAlpha(PluginContext* context, const SampleSource& source, int32_t x, int32_t y) {
+  if (!source.frozen && source.askHost) {
     int32_t rgba[4] = {0, 0, 0, 0};
-    QueryHost(context, x, y, rgba);
+    QueryHost(context, source, x, y, rgba);
     return ClampToByte(rgba[3]);
   }
-  if (!Frozen() && SingleLayer()) return 255;  // single-layer autosample samples opaque
-  const HostImage* buffer = BufferForReading(context);
+  if (!source.frozen && source.singleLayer) return 255;  // single-layer autosample samples opaque
+  const HostImage* buffer = BufferForReading(context, source);
   return buffer ? PixelAlpha(context, StoredPixel(buffer, x, y)) : 0;
 }

@@ -6,6 +6,9 @@
 // -ffp-contract=off and SSE maths so that every build rounds identically.
 // The few transcendental functions are our own (colour_maths) for the same
 // reason.
+//
+// Sections: pixels; HSV; CIE XYZ, L*a*b*, xyY; CIE HSV; luma and
+// colour-difference spaces with the broadcast range check.
 #include "colour/colour_models.h"
 
 #include <array>
@@ -15,6 +18,7 @@
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "core/pixel_bytes.h"
+#include "core/plugin_state.h"  // the named GamutMode values (the state itself is not read here)
 #include "core/tw_assert.h"
 
 using namespace colour;
@@ -264,7 +268,7 @@ ColourTriple XyzToYxy(ColourTriple xyz) {
 
 // The inverse; the caller guarantees chromaticity y is not 0.
 ColourTriple YxyToXyz(ColourTriple yxy) {
-  TW_ASSERT(yxy.c2 != 0.0f);
+  TW_ASSERT(yxy.c2 != 0.0f && "a chromaticity y other than 0");
   const float scale = yxy.c0 / yxy.c2;
   return Triple(scale * yxy.c1, yxy.c0, scale * (1.0f - yxy.c1 - yxy.c2), yxy.alpha);
 }

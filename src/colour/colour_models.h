@@ -12,7 +12,14 @@
 #include <cstdint>
 
 #include "core/abi.h"
-#include "core/plugin_state.h"
+#include "core/colour_triple.h"
+
+// A colour in the two forms the plug-in keeps it in: its stored bytes and the
+// RGB floats they came from (a mix keeps fractions that the bytes drop).
+struct PixelAndRgb {
+  Pixel pixel;
+  ColourTriple rgb;  // RGB 0..255 with the pixel's alpha
+};
 
 ColourTriple PixelToRgb(const PluginContext* context, Pixel pixel);
 Pixel RgbToPixel(const PluginContext* context, ColourTriple rgb);

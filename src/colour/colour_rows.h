@@ -10,8 +10,10 @@
 
 // Batch forms for drawing many colours at once. Each gives,
 // element for element, exactly what the single routines give; the speed comes
-// from doing four colours per step with SSE2 and from byte tables on the
-// linear value, not from looser arithmetic.
+// from doing a group of colours per step (4 with SSE2, 8 with AVX2, 16 with
+// AVX-512) and from byte tables on the linear value, not from looser
+// arithmetic. The widest instruction set the processor has is chosen once,
+// on first use.
 //
 // rgb[3 i .. 3 i + 2] = the channels of LabToRgb(lab[i], white), truncated
 // to bytes.
@@ -45,3 +47,26 @@ void HsvFixedHuesToPixelRow(const PluginContext* context, const int32_t* sectors
 // results[i] = NtscGamutCheck(context, pixels[i], mode).
 void NtscGamutCheckRow(const PluginContext* context, int32_t mode, const Pixel* pixels, int32_t* results,
                        size_t count);
+
+// The row conversions of one instruction set, each doing the whole row.
+// Every set gives the same bits; the routines above call the chosen one.
+enum class RowPath { kPlain, kSse2, kAvx2, kAvx512 };
+struct RowConversions {
+  void (*labToRgbBytes)(const LabWhite& white, const ColourTriple* lab, uint8_t* rgb, size_t count);
+  void (*labToPixel)(const PluginContext* context, const LabWhite& white, const ColourTriple* lab, Pixel* pixels,
+                     size_t count);
+  void (*labTermsToOpaquePixel)(const PluginContext* context, const LabWhite& white, float lightness,
+                                const float* aTerms, const float* bTerms, Pixel* pixels, size_t count);
+  void (*cieHsvToPixel)(const PluginContext* context, const LabWhite& white, const ColourTriple* cieHsv,
+                        Pixel* pixels, size_t count);
+  void (*hsvToPixel)(const PluginContext* context, const ColourTriple* hsv, Pixel* pixels, size_t count);
+  void (*hsvFixedHuesToPixel)(const PluginContext* context, const int32_t* sectors, const float* fractions,
+                              float saturation, float value, Pixel* pixels, size_t count);
+  void (*ntscGamutCheck)(const PluginContext* context, int32_t mode, const Pixel* pixels, int32_t* results,
+                         size_t count);
+};
+// The conversions of a path, or null where this build or processor cannot
+// run it (the tests hold every path to the plain one).
+const RowConversions* RowConversionsOn(RowPath path);
+// The path the routines above use: the widest available, chosen on first use.
+RowPath ChosenRowPath();

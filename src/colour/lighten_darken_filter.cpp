@@ -3,9 +3,12 @@
 // Layer: colour/. Pixel contract: 32-bit premultiplied pixels, channel bytes
 // at the context's positions (alpha included), row after row. Lighten
 // replaces every visible pixel whose luma (of its un-premultiplied colour) is
-// below the current colour's; darken every one above it. A replaced pixel
-// gets the current colour premultiplied by its own alpha, so alpha never
-// changes and transparent pixels are never painted.
+// below the colour's; darken every one above it. A replaced pixel gets the
+// colour premultiplied by its own alpha, so alpha never changes and
+// transparent pixels are never painted. The colour (the current colour, on
+// the plug-in's pass) comes in as an argument in both its forms: its RGB
+// floats give the luma the pixels are held against, its stored bytes the
+// replacement.
 //
 // Every path takes the plain formula's decisions bit for bit. The vector
 // paths (SSE2, and AVX2 where the processor has it, chosen at run time in
@@ -21,6 +24,15 @@
 // The 32-bit build is compiled assuming only 4-byte stack alignment (the
 // host's), so the compiler realigns the stack of every function that keeps
 // vector values there, AVX2 ones included.
+//
+// Sections:
+//   the integer decision  the weights, the margin and the job a pass shares
+//   the plain path        the formula, pixel by pixel
+//   the vector lanes      SSE2 and AVX2 lane operations (the loop written once
+//                         over them is lighten_darken_lanes.inc)
+//   bands                 a band on the chosen path; the workers' loop over bands
+//   setting up a pass     the integer weights, premultiplying, the layout check
+//   entry points          the paths available, the pass itself
 #include "colour/lighten_darken_filter.h"
 
 #include <algorithm>
@@ -33,7 +45,6 @@
 #include "colour/colour_models.h"
 #include "core/cpu_features.h"
 #include "core/pixel_bytes.h"
-#include "core/plugin_state.h"
 #include "core/worker_threads.h"
 
 #if defined(__SSE2__)
@@ -354,8 +365,8 @@ bool FilterPathAvailable(FilterPath path) {
 }
 
 void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten,
-                                  FilterPath path, int32_t threads) {
-  const float currentLuma = RgbToYuv(GState.CurrentRgb).c0;
+                                  const PixelAndRgb& colour, FilterPath path, int32_t threads) {
+  const float currentLuma = RgbToYuv(colour.rgb).c0;
   if (!source || !destination || !source->Pixels || !destination->Pixels) return;
   if (source->Width != destination->Width || source->Height != destination->Height) return;
   if (source->Width <= 0 || source->Height <= 0) return;
@@ -375,7 +386,7 @@ void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, Hos
   job.blueShift = static_cast<int32_t>(ChannelShift(context->BluePosition));
   job.alphaShift = static_cast<int32_t>(ChannelShift(context->AlphaPosition));
   // The replacement depends only on the pixel's alpha.
-  ColourTriple current = PixelToRgb(context, GState.CurrentPixel);
+  ColourTriple current = PixelToRgb(context, colour.pixel);
   for (int32_t alpha = 0; alpha < 256; ++alpha) {
     current.alpha = alpha;
     job.replacement[static_cast<size_t>(alpha)] = RgbToPixel(context, current);
@@ -404,6 +415,7 @@ void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, Hos
   RunOnWorkerThreads(static_cast<int32_t>(std::min<ptrdiff_t>(threads, job.bandCount)), FilterBands, &job);
 }
 
-void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten) {
-  CieLightenDarkenFilterOnPath(context, source, destination, lighten, FilterPath::kAuto);
+void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten,
+                            const PixelAndRgb& colour) {
+  CieLightenDarkenFilterOnPath(context, source, destination, lighten, colour, FilterPath::kAuto);
 }

@@ -4,9 +4,13 @@
 // the paint-mode button asks the host to start that call.
 #pragma once
 
+#include "colour/colour_models.h"
 #include "core/abi.h"
 
-void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten);
+// Lightens (lighten non-zero) or darkens the source toward `colour` into the
+// destination (the same image, or one of its size).
+void CieLightenDarkenFilter(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten,
+                            const PixelAndRgb& colour);
 
 // The filter has a plain per-pixel path and vector paths picked from what the
 // processor offers; all give the same bytes. Naming a path lets tests and
@@ -18,4 +22,4 @@ bool FilterPathAvailable(FilterPath path);
 // (0: as CieLightenDarkenFilter chooses, one per usable processor for large
 // pictures; n > 0: n threads over 3n bands whatever the picture's size).
 void CieLightenDarkenFilterOnPath(PluginContext* context, HostImage* source, HostImage* destination, int32_t lighten,
-                                  FilterPath path, int32_t threads = 0);
+                                  const PixelAndRgb& colour, FilterPath path, int32_t threads = 0);

@@ -3,10 +3,8 @@
 //
 // Pixel contract: a 180 x 180 HostImage, row-major, origin top left, rows
 // running downward, channel bytes at the context's positions, premultiplied
-// (the graticules and markers are opaque). Each update unpacks a fresh
-// graticule, draws the markers and hands the picture to the scope gadget;
-// the picture shown before is freed once the new one is shown, so the window
-// holds one live picture at most.
+// (the graticules and markers are opaque). Each picture is a fresh graticule
+// with the markers drawn over it; the scope window shows it.
 //
 // Both displays use the luma/colour-difference transform of the NTSC gamut
 // warning (Y, red difference dr, blue difference db):
@@ -15,16 +13,15 @@
 //   waveform     on every even column, green at the luma level row and white
 //                at that level plus and minus the chroma amplitude; row 40 is
 //                luma 100, row 140 luma 0
-// Colour layer; calls host/.
+// Colour layer (draws only; the window and its picture are the scope
+// window's, requesters/vectorscope_window); calls host/.
 #include "colour/vectorscope.h"
 
 #include <cmath>
 
 #include "colour/colour_models.h"
 #include "core/artwork.h"
-#include "core/plugin_state.h"
 #include "host/host_calls.h"
-#include "host/host_images.h"
 
 namespace {
 
@@ -76,17 +73,9 @@ void DrawWaveLevels(const Canvas& canvas, ColourTriple luma, Pixel white, Pixel 
 
 }  // namespace
 
-void VectorscopeUpdate(PluginContext* context, Pixel pixel) {
-  const ColourTriple luma = PixelToLumaDiff(context, pixel);
-  if (!ScopeWindowStillOpen(context)) return;
-  const RequesterHandle scope = GState.VectorscopeRequester;
-  const bool vector = GState.VectorscopeMode == kScopeVector;
-
-  // Without memory for a new picture the window keeps showing the last one.
-  HostImage* image = AllocExactImage(context, kScopePictureSize, kScopePictureSize);
-  if (!image) return;
+void DrawScopePicture(PluginContext* context, HostImage* image, Pixel colour, bool vector) {
+  const ColourTriple luma = PixelToLumaDiff(context, colour);
   HostUnpackImage(context, (vector ? kVectorscopeGraticule : kWaveformGraticule).Data, image->Pixels, kPixelCount);
-
   const Canvas canvas{image};
   const Pixel white = MakePixel(context, 255, 255, 255, 255);
   const Pixel green = MakePixel(context, 0, 255, 0, 255);
@@ -95,20 +84,4 @@ void VectorscopeUpdate(PluginContext* context, Pixel pixel) {
   } else {
     DrawWaveLevels(canvas, luma, white, green);
   }
-
-  ShowHeldImage(context, scope, kScopeGadget, image, &GState.VectorscopeImage);
-}
-
-void ReleaseScopePicture(PluginContext* context) { FreeHeldImage(context, &GState.VectorscopeImage); }
-
-bool ScopeWindowStillOpen(PluginContext* context) {
-  const RequesterHandle scope = GState.VectorscopeRequester;
-  if (!scope) return false;
-  // A failed query leaves the remembered place as it was.
-  if (HostGetRequesterPlace(context, scope, &GState.VectorscopeX, &GState.VectorscopeY, nullptr, nullptr)) {
-    return true;
-  }
-  GState.VectorscopeRequester = 0;
-  ReleaseScopePicture(context);
-  return false;
 }

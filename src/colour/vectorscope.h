@@ -5,25 +5,10 @@
 
 #include "core/abi.h"
 
-// The scope window's image gadget; a click on it switches the display.
-constexpr int32_t kScopeGadget = 130;
-
 // Size of the scope picture, that of its packed graticules.
 constexpr int32_t kScopePictureSize = 180;
 
-// Shows where the colour lies on the scope window's graticule: a point on
-// the vectorscope, or luma and chroma levels on the waveform. Does nothing
-// while the window is closed.
-void VectorscopeUpdate(PluginContext* context, Pixel pixel);
-
-// Frees the picture last shown in the scope window; called once the window
-// is closed.
-void ReleaseScopePicture(PluginContext* context);
-
-// True while the scope window the plug-in holds is still open. The window is
-// a plain requester: when the user closes it the host tells the plug-in
-// nothing, so the held handle is confirmed by asking the host for the
-// window's place (kept in VectorscopeX and VectorscopeY on the way). A
-// window the host no longer has is forgotten: its handle is cleared, never to
-// be used again, and its picture freed.
-bool ScopeWindowStillOpen(PluginContext* context);
+// Draws where `colour` lies on the scope's graticule into `image` (kScopePictureSize
+// square): a point on the vectorscope when `vector`, else luma and chroma
+// levels on the waveform.
+void DrawScopePicture(PluginContext* context, HostImage* image, Pixel colour, bool vector);

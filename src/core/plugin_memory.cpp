@@ -7,7 +7,10 @@ namespace {
 
 void* SystemAllocate(size_t size) { return std::malloc(size); }
 
-// Set by tests only, between calls into the plug-in.
+// A test hook (SetPluginAllocator), set between calls into the plug-in; the
+// plug-in itself never changes it. It is not part of GState because PI_Open
+// puts GState back to its load-time values, and a test's hook must last
+// through the sessions it runs.
 PluginAllocatorHook gAllocate = SystemAllocate;
 
 }  // namespace

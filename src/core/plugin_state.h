@@ -11,14 +11,7 @@
 #include <cstdint>
 
 #include "core/abi.h"
-
-// A colour in any of the colour spaces; conversions copy alpha unchanged.
-struct ColourTriple {
-  float c0;
-  float c1;
-  float c2;
-  int32_t alpha;  // alpha byte 0..255 of the colour it came from
-};
+#include "core/colour_triple.h"
 
 // ModeFlags bits.
 constexpr int32_t kModeWeightedArmed = 0x1;   // weighted pick armed by a press on the current swatch

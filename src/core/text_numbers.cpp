@@ -142,7 +142,7 @@ void FormatFixed(double value, int decimals, char* buffer, size_t bufferSize) {
   char text[DBL_MAX_10_EXP + kMaxDecimals + 8];
   const std::to_chars_result written =
       std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed, decimals);
-  TW_ASSERT(written.ec == std::errc());
+  TW_ASSERT(written.ec == std::errc() && "room for every finite double in fixed form");
   *written.ptr = '\0';
   const size_t length = static_cast<size_t>(written.ptr - text);
   const size_t kept = length < bufferSize - 1 ? length : bufferSize - 1;
@@ -159,12 +159,12 @@ void FormatShortestFloat(float value, char (&buffer)[kShortestFloatTextSize]) {
   // number). The longest, "-1.17549435e-38", is 15 bytes.
   const std::to_chars_result written =
       std::to_chars(buffer, buffer + kShortestFloatTextSize - 1, value, std::chars_format::scientific);
-  TW_ASSERT(written.ec == std::errc());
+  TW_ASSERT(written.ec == std::errc() && "room for the shortest digits of every finite float");
   *written.ptr = '\0';
 }
 
 int ScanIntegers(const char* text, size_t size, int32_t* values, int count) {
-  TW_ASSERT(values || count <= 0);
+  TW_ASSERT((values || count <= 0) && "somewhere to put the values asked for");
   for (int i = 0; i < count; ++i) values[i] = 0;
   TextCursor cursor{text, size, 0};
   int read = 0;

@@ -23,10 +23,21 @@
 
 namespace {
 
+struct WorkerPool;
+
+// What a worker is started with; it lives in the pool, which outlives every
+// worker.
+struct WorkerStart {
+  WorkerPool* pool;
+  int32_t index;        // 1-based; the caller is 0
+  uint32_t firstRound;  // the round current when it was started: its first is the next
+};
+
 struct WorkerPool {
   pthread_mutex_t mutex;
   pthread_cond_t wake;  // a new round or the end
   pthread_t threads[kMaxWorkerThreads];
+  WorkerStart starts[kMaxWorkerThreads];
   int32_t started = 0;       // workers running (parked or working)
   uint32_t round = 0;        // incremented for every call that uses workers
   int32_t roundWorkers = 0;  // workers 1..roundWorkers may take part in this round
@@ -42,14 +53,11 @@ struct WorkerPool {
 #endif
 };
 
+// The one pool. Not part of GState: the worker threads share it, while
+// GState is the host thread's alone. Only the host's thread reads or sets
+// this pointer (workers reach the pool through their start record): the first
+// pass that wants workers creates the pool, StopWorkerThreads frees it.
 WorkerPool* gPool = nullptr;
-
-struct WorkerStart {
-  WorkerPool* pool;
-  int32_t index;        // 1-based; the caller is 0
-  uint32_t firstRound;  // the round current when it was started: its first is the next
-};
-WorkerStart gStarts[kMaxWorkerThreads];
 
 void* WorkerMain(void* argument) {
   const WorkerStart* start = static_cast<const WorkerStart*>(argument);
@@ -107,8 +115,8 @@ void StartWorkers(WorkerPool* pool, int32_t wanted) {
     }
 #endif
     const int32_t slot = pool->started;
-    gStarts[slot] = WorkerStart{pool, slot + 1, pool->round};
-    if (pthread_create(&pool->threads[slot], nullptr, WorkerMain, &gStarts[slot]) != 0) return;
+    pool->starts[slot] = WorkerStart{pool, slot + 1, pool->round};
+    if (pthread_create(&pool->threads[slot], nullptr, WorkerMain, &pool->starts[slot]) != 0) return;
     ++pool->started;
   }
 }

@@ -12,13 +12,13 @@
 #include <cmath>
 
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/pens.h"
 #include "host/host_calls.h"
 #include "host/host_images.h"
 #include "host/host_commands.h"
 #include "interact/paint_mode.h"
-#include "panel/panel_layout.h"
+#include "interact/pen_actions.h"
 #include "panel/panel_images.h"
 #include "core/plugin_state.h"
 #include "requesters/requester_support.h"
@@ -154,9 +154,11 @@ void StartPickMode(PluginContext* context) {
   HostSendCommand(context, "tv_LockMouse 1", nullptr);
 
   // The hue stays: greys keep the hue they were reached with.
-  const ColourTriple picker = RgbToPickerHsv(GState.CurrentRgb);
-  GState.CurrentHsv.c1 = picker.c1;
-  GState.CurrentHsv.c2 = picker.c2;
+  const ColourTriple followed = RgbToPickerHsv(GState.CurrentRgb);
+  ColourTriple picker = GState.CurrentHsv;
+  picker.c1 = followed.c1;
+  picker.c2 = followed.c2;
+  SetPickerHsv(picker);
   BuildSwatchImage(context);
   BuildPaletteImage(context);
 
@@ -213,7 +215,7 @@ void UpdateFxBrushWatch(PluginContext* context) {
     HostSetPointerTracking(context, window, 1);
   } else if (GState.PickRequester) {
     CloseWindowAndImage(context, &GState.PickRequester, &GState.PickImage, true);
-    SetAPen(context, GState.CurrentPixel);
+    SendCurrentColour(context);
     RefreshPanel(context);
   }
 }

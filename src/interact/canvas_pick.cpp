@@ -14,23 +14,16 @@
 
 #include <cmath>
 
-#include "colour/canvas_sampling.h"
-#include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/pens.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "interact/canvas_modes.h"
+#include "interact/host_messages.h"
 #include "panel/panel_images.h"
 
 namespace {
-
-// Canvas event kinds.
-constexpr int32_t kPickPress = 1;     // press or drag: sample the canvas
-constexpr int32_t kPickBase = 2;      // mix the base colour in
-constexpr int32_t kPickRelease = -1;  // the two release kinds
-constexpr int32_t kPickReleaseAlt = -2;
 
 constexpr int32_t kMousePressure = 127;  // pressure of a pick in mouse pressure mode
 constexpr int32_t kFullPressure = 255;
@@ -70,11 +63,8 @@ int32_t PickPressure(int32_t pressure) {
 // The current colour changed: tell the host and bring the derived records
 // along.
 void CommitMixedColour(PluginContext* context) {
-  SetAPen(context, GState.CurrentPixel);
-  GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
-  GState.CurrentHsv = RgbToPickerHsv(GState.CurrentRgb);
-  GState.HueRingHsv = GState.CurrentHsv;
-  GState.HueRingCie = GState.CieHsvMode != 0 ? 1 : 0;  // the picker's model
+  SendCurrentColour(context);
+  FollowColour(GState.CurrentRgb);
 }
 
 }  // namespace
@@ -88,7 +78,7 @@ void CanvasPickEvent(PluginContext* context, HostWord* args) {
   const int32_t flag = static_cast<int32_t>(args[4]);
 
   switch (kind) {
-    case kPickPress: {
+    case kCanvasEventPress: {
       const int32_t strength = PickPressure(pressure);
       if (GState.ModeFlags & kModeWeightedPick) {
         WeightedPick(SamplePixel(x, y, context), strength, context);
@@ -102,12 +92,12 @@ void CanvasPickEvent(PluginContext* context, HostWord* args) {
       CommitMixedColour(context);
       break;
     }
-    case kPickBase:
+    case kCanvasEventBase:
       MixIntoCurrent(GState.BasePixel, pressure, context);
       CommitMixedColour(context);
       break;
-    case kPickRelease:
-    case kPickReleaseAlt:
+    case kCanvasEventRelease:
+    case kCanvasEventReleaseAlt:
       if (flag != 0) {
         BuildSwatchImage(context);
         BuildPaletteImage(context);
@@ -128,7 +118,7 @@ void ApplySample(PluginContext* context, Pixel sample, int32_t pressure) {
     if (pressure < 1) return;
     const int32_t sensitivity = GState.PressureSensitivity;
     MixIntoCurrent(sample, pressure < sensitivity ? pressure : sensitivity, context);
-    SetAPen(context, GState.CurrentPixel);
+    SendCurrentColour(context);
     BuildSwatchImage(context);  // the mix is the panel's colour too
     return;
   }
@@ -138,17 +128,18 @@ void ApplySample(PluginContext* context, Pixel sample, int32_t pressure) {
   // colour, sent as the swatch shows it rather than through the picker's
   // HSV, whose round trip can land a byte beside it.
   if (!(GState.RingLockBits & kLockAny)) {
-    SetAPen(context, GState.CurrentPixel);
+    SendCurrentColour(context);
     return;
   }
   const ColourTriple sampled = PixelToPickerHsv(context, sample);
-  ColourTriple& current = GState.CurrentHsv;
+  ColourTriple current = GState.CurrentHsv;
   if (GState.RingLockBits & kLockRing) current.c0 = sampled.c0;
   if (GState.RingLockBits & kLockHorizontal) current.c1 = sampled.c1;
   if (GState.RingLockBits & kLockVertical) current.c2 = sampled.c2;
+  SetPickerHsv(current);
   // The host's pen is opaque: a partly covered sample gives its own hue,
   // saturation and value, not a colour darkened by its coverage.
-  SetAPen(context, PickerHsvToPixel(context, ColourTriple{current.c0, current.c1, current.c2, 255}));
+  SendAPen(context, PickerHsvToPixel(context, ColourTriple{current.c0, current.c1, current.c2, 255}));
 }
 
 void CanvasPickPreview(PluginContext* context, Pixel sample) {

@@ -6,7 +6,7 @@
 #include "interact/canvas_modes.h"
 #include "interact/draw_mode.h"
 #include "interact/panel_events.h"
-#include "panel/panel_layout.h"
+#include "interact/pen_actions.h"
 
 namespace {
 

@@ -26,32 +26,39 @@
 // click), 1 and 2 canvas x, y (16.16), 3 and 4 a second position whose upper
 // 16 bits are used, 5 pressure, 7 a flag, 9 negated with word 3 a screen
 // position.
-// Interaction layer; calls host/, colour/, panel/ and requesters/.
+//
+// Sections:
+//   event words and tools  the words' places, the brush tools, asking the active tool
+//   the watch's steps      size lock, Load and Rot, sampling, closing the watch
+//   the watch              FxBrushEvents
+//   the brush mode         its sub-modes' events, BrushModeEvents
+// Interaction layer; calls host/, colour/, panel/, requesters/ and interact/.
 #include "interact/fx_brush.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_constants.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/pens.h"
-#include "colour/vectorscope.h"
+#include "requesters/vectorscope_window.h"
 #include "core/plugin_state.h"
 #include "core/text_numbers.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "interact/canvas_modes.h"
 #include "interact/canvas_pick.h"
+#include "interact/pen_actions.h"
 #include "panel/brush_control.h"
-#include "panel/panel_layout.h"
 #include "panel/panel_images.h"
 #include "requesters/requester_support.h"
 
 namespace {
+
+// ---------------------------------------------------------------- event words and tools
 
 // Where each value stands in a canvas event's words.
 enum EventWord : int { kWordButtons, kWordX, kWordY, kWordScreenX, kWordScreenY, kWordPressure, kWordFlag = 7, kWordScreenT = 9 };
@@ -179,6 +186,8 @@ float Distance(int64_t dx, int64_t dy) {
   return std::sqrt(static_cast<float>(x * x + y * y));
 }
 
+// ---------------------------------------------------------------- the watch's steps
+
 // Keeps the brush's on-screen size across zoom changes. A measurement runs
 // over 1000 pixels of screen travel without a button; its canvas travel
 // gives the zoom percentage. The first measurement after a reset only
@@ -289,11 +298,13 @@ float AnchorAngle(int32_t dx, int32_t dy) {
 }
 
 void SetPensForBrushMode(PluginContext* context, int32_t buttons, Pixel colour) {
-  if (buttons & kButtonSecond) SetBPen(context, colour);
-  SetAPen(context, colour);
+  if (buttons & kButtonSecond) SendBPen(context, colour);
+  SendAPen(context, colour);
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the watch
 
 void FxBrushEvents(PluginContext* context, HostWord* args) {
   const int32_t buttons = Word(args, kWordButtons);
@@ -359,6 +370,8 @@ void FxBrushEvents(PluginContext* context, HostWord* args) {
   }
 }
 
+// ---------------------------------------------------------------- the brush mode
+
 namespace {
 
 // The pointer's canvas place becomes the control's sample point, its screen
@@ -381,7 +394,9 @@ float BrushHueEvent(PluginContext* context, int32_t buttons, int32_t dx, int32_t
   if (buttons == 0 && GState.CanvasSubMode == kBrushSubModeHueRing) {
     GState.CanvasSubMode = kBrushSubModeIdle;
     GState.BrushFirstDraw = 1;
-    GState.CurrentHsv.c0 = hue;
+    ColourTriple picker = GState.CurrentHsv;
+    picker.c0 = hue;  // a grey keeps the hue turned to
+    SetPickerHsv(picker);
     RefreshPanel(context);
   }
   return angle;
@@ -392,7 +407,7 @@ float BrushHueEvent(PluginContext* context, int32_t buttons, int32_t dx, int32_t
 void BrushCanvasEvent(PluginContext* context, int32_t buttons, const HostWord* args) {
   const Pixel sample = SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context);
   SetPensForBrushMode(context, buttons, sample);
-  GState.CurrentHsv = PixelToPickerHsv(context, sample);  // a grey keeps the hue it had
+  SetPickerHsv(PixelToPickerHsv(context, sample));  // a grey keeps the hue it had
   GState.BrushFirstDraw = 1;
   if (buttons == 0) {
     RefreshPanel(context);
@@ -411,7 +426,7 @@ void BrushIdlePress(PluginContext* context, int32_t dx, int32_t dy) {
   } else if (d < kHueRingRadius) {
     const ColourTriple current = GState.CurrentHsv;
     const BrushDiscLimits limits = FindBrushDiscLimits(context, current.c0, current.c1, DiscSearch::Pick);
-    SetAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
+    SendAPen(context, PickerHsvToPixel(context, BrushDiscColour(current, limits, dx, dy, d, kBrushDiscSpan)));
     RefreshPanel(context);
     GState.BrushHueOffset = AnchorAngle(dx, dy);
     GState.CanvasSubMode = kBrushSubModeHueTurn;
@@ -454,7 +469,7 @@ void BrushModeEvents(PluginContext* context, HostWord* args) {
     GState.CanvasSubMode = kBrushSubModeIdle;
     GState.BrushFirstDraw = 1;
     TakeBrushPlace(args);
-    SetAPen(context, SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context));
+    SendAPen(context, SamplePixel(GState.BrushPointer[0], GState.BrushPointer[1], context));
     RefreshPanel(context);
     DrawBrushControl(context, GState.CurrentPixel, 0.0f);
   }

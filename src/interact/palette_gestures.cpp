@@ -29,22 +29,26 @@
 // derived afresh when the colour changed since the last colour drag ended
 // (the slider, a mix, the host's pen: reusing it would snap the colour back)
 // or when it is held in another model than the one the press reads it in.
+//
+// Sections: the state the gestures test and the ring colour's validity;
+// presses by region; the colour a drag chooses (hue ring, square and bars,
+// across models); press, drag and release.
 // Interaction layer; calls host/, colour/, panel/, requesters/ and interact/.
 #include "interact/palette_gestures.h"
 
 #include <cstdlib>
 
-#include "colour/canvas_sampling.h"
-#include "colour/colour_mixing.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
 #include "core/plugin_state.h"
 #include "interact/canvas_modes.h"
 #include "interact/draw_mode.h"
 #include "interact/paint_mode.h"
+#include "interact/pen_actions.h"
 #include "interact/re_stroke.h"
-#include "panel/panel_layout.h"
+#include "panel/panel_geometry.h"
 #include "panel/panel_images.h"
 #include "requesters/lab_dialog.h"
 #include "requesters/vectorscope_window.h"
@@ -90,11 +94,6 @@ bool RingColourStillValid(int32_t kind, bool readAsCie) {
          (GState.HueRingCie != 0) == readAsCie;
 }
 
-void DeriveRingColour(bool cie) {
-  GState.HueRingHsv = cie ? PanelRgbToCieHsv(GState.CurrentRgb) : PanelRgbToHsv(GState.CurrentRgb);
-  GState.HueRingCie = cie ? 1 : 0;
-}
-
 // For square and bar drags: the ring colour in the ring's model.
 void DeriveRingColourForSquare() {
   if (!RingColourStillValid(kReleasePicker, RingIsCie())) DeriveRingColour(RingIsCie());
@@ -111,9 +110,11 @@ void HueRingPress(PluginContext* context, const PanelEvent& event) {
   }
   GState.DragTarget = kDragHueRing;
   // Only the hue follows the colour; saturation and value stay as they are.
-  const ColourTriple picker = RgbToPickerHsv(GState.CurrentRgb);
-  GState.CurrentHsv.c0 = picker.c0;
-  GState.CurrentHsv.alpha = picker.alpha;
+  const ColourTriple followed = RgbToPickerHsv(GState.CurrentRgb);
+  ColourTriple picker = GState.CurrentHsv;
+  picker.c0 = followed.c0;
+  picker.alpha = followed.alpha;
+  SetPickerHsv(picker);
   if (!RingColourStillValid(kReleaseHueRing, PaletteIsCie())) DeriveRingColour(PaletteIsCie());
   OpenScopeWindow(context);
 }
@@ -164,7 +165,7 @@ void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPo
       UpdateFxBrushWatch(context);
     } else {
       SwapPens(context);
-      GState.HueRingCie = PaletteIsCie() ? 1 : 0;  // the swap leaves the picker's coordinates there
+      SetRingColour(GState.HueRingHsv, PaletteIsCie());  // the swap leaves the picker's coordinates there
     }
     BuildPaletteImage(context);
   } else if (point.dx > 0 && point.dy < 0) {  // paint mode
@@ -184,7 +185,7 @@ void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPo
       // The colour stays; only its coordinates change model.
       const ColourTriple colour = ColourHeldInCurrentHsv();
       GState.CieHsvMode = Toggle(GState.CieHsvMode);
-      GState.CurrentHsv = RgbToPickerHsv(colour);
+      SetPickerHsv(RgbToPickerHsv(colour));
       BuildSwatchImage(context);
       BuildPaletteImage(context);
     }
@@ -197,46 +198,59 @@ void CornerPress(PluginContext* context, const PanelEvent& event, const PickerPo
 
 using Conversion = ColourTriple (*)(ColourTriple);
 
+// What a palette drag chooses: the colour, and the picker's coordinates it
+// leaves in CurrentHsv (another colour's when the ring and the palette use
+// different models).
+struct PanelColour {
+  ColourTriple rgb;
+  ColourTriple picker;
+};
+
 // The ring and the picker work in different HSV spaces: the ring's colour is
 // taken into the picker's space (`toRgb`, then `toSpace`), gets hue h there
 // and comes back (`fromSpace`); the current colour takes its saturation and
 // value in the ring's space (`toRing`).
-ColourTriple TurnHueAcrossSpaces(float h, Conversion toRgb, Conversion toSpace, Conversion fromSpace,
-                                 Conversion toRing) {
+PanelColour TurnHueAcrossSpaces(float h, Conversion toRgb, Conversion toSpace, Conversion fromSpace,
+                                Conversion toRing) {
   ColourTriple t = toSpace(toRgb(GState.HueRingHsv));
   t.c0 = h;
   const ColourTriple n = fromSpace(t);
   const ColourTriple u = toRing(n);
-  GState.CurrentHsv.c0 = h;
-  GState.CurrentHsv.c1 = u.c1;
-  GState.CurrentHsv.c2 = u.c2;
-  return n;
+  ColourTriple picker = GState.CurrentHsv;
+  picker.c0 = h;
+  picker.c1 = u.c1;
+  picker.c2 = u.c2;
+  return PanelColour{n, picker};
 }
 
 // The same for a saturation and value set in the ring's space: the current
 // colour takes the hue the result has in the picker's space.
-ColourTriple SetSatValAcrossSpaces(float s, float v, Conversion toRgb, Conversion toSpace, Conversion fromSpace,
-                                   Conversion toPicker) {
+PanelColour SetSatValAcrossSpaces(float s, float v, Conversion toRgb, Conversion toSpace, Conversion fromSpace,
+                                  Conversion toPicker) {
   ColourTriple t = toSpace(toRgb(GState.HueRingHsv));
   t.c1 = s;
   t.c2 = v;
   const ColourTriple n = fromSpace(t);
-  GState.CurrentHsv.c0 = toPicker(n).c0;
-  GState.CurrentHsv.c1 = s;
-  GState.CurrentHsv.c2 = v;
-  return n;
+  ColourTriple picker = GState.CurrentHsv;
+  picker.c0 = toPicker(n).c0;
+  picker.c1 = s;
+  picker.c2 = v;
+  return PanelColour{n, picker};
 }
 
 // New colour of a hue-ring drag at hue h (0, 1].
-ColourTriple HueRingColour(PluginContext* context, float h) {
+PanelColour HueRingColour(PluginContext* context, float h) {
   ColourTriple w = GState.CurrentHsv;
   if (GState.SliderMode == kSliderLabValue && GState.LumaLock && !PickModeOn()) {
     w = RgbToPickerHsv(SliderToRgb(context, GState.SliderCoords));
   }
+  ColourTriple picker = GState.CurrentHsv;
+  picker.c0 = h;
   if (SliderLocked()) {
     // Turn the hue while the slider coordinate holds still: a fixed number
-    // of passes of hue -> slider -> colour.
-    GState.CurrentHsv.c0 = h;
+    // of passes of hue -> slider -> colour. The hue is the picker's first,
+    // so that a grey met in the passes takes it.
+    SetPickerHsv(picker);
     ColourTriple n{};
     for (int pass = 0; pass < kSliderLockPasses; ++pass) {
       n = PickerHsvToRgb(ColourTriple{h, w.c1, w.c2, w.alpha});
@@ -247,15 +261,14 @@ ColourTriple HueRingColour(PluginContext* context, float h) {
       w.c1 = t.c1;
       w.c2 = t.c2;
       w.alpha = t.alpha;
-      GState.CurrentHsv.c1 = t.c1;
-      GState.CurrentHsv.c2 = t.c2;
+      picker.c1 = t.c1;
+      picker.c2 = t.c2;
     }
-    return n;
+    return PanelColour{n, picker};
   }
   if (PaletteIsCie() && !RingIsCie()) return TurnHueAcrossSpaces(h, PanelCieHsvToRgb, PanelRgbToHsv, HsvToRgb, PanelRgbToCieHsv);
   if (!PaletteIsCie() && RingIsCie()) return TurnHueAcrossSpaces(h, HsvToRgb, PanelRgbToCieHsv, PanelCieHsvToRgb, PanelRgbToHsv);
-  GState.CurrentHsv.c0 = h;
-  return PickerHsvToRgb(GState.CurrentHsv);
+  return PanelColour{PickerHsvToRgb(picker), picker};
 }
 
 float Clamp01(float value) {
@@ -265,7 +278,7 @@ float Clamp01(float value) {
 }
 
 // New colour of a square or bar drag.
-ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& point) {
+PanelColour SaturationValueColour(const PanelEvent& event, const PickerPoint& point) {
   float s = GState.CurrentHsv.c1;
   float v = GState.CurrentHsv.c2;
   const float f = PressureFactor(event.pressure);
@@ -297,9 +310,10 @@ ColourTriple SaturationValueColour(const PanelEvent& event, const PickerPoint& p
 
   if (PaletteIsCie() && !RingIsCie()) return SetSatValAcrossSpaces(s, v, HsvToRgb, PanelRgbToCieHsv, PanelCieHsvToRgb, PanelRgbToHsv);
   if (!PaletteIsCie() && RingIsCie()) return SetSatValAcrossSpaces(s, v, PanelCieHsvToRgb, PanelRgbToHsv, HsvToRgb, PanelRgbToCieHsv);
-  GState.CurrentHsv.c1 = s;
-  GState.CurrentHsv.c2 = v;
-  return PickerHsvToRgb(GState.CurrentHsv);
+  ColourTriple picker = GState.CurrentHsv;
+  picker.c1 = s;
+  picker.c2 = v;
+  return PanelColour{PickerHsvToRgb(picker), picker};
 }
 
 }  // namespace
@@ -320,7 +334,7 @@ void PalettePress(PluginContext* context, const PanelEvent& event) {
 void PaletteDrag(PluginContext* context, const PanelEvent& event) {
   if (!IsColourDrag(GState.DragTarget)) return;
   const PickerPoint point = PalettePoint(event);
-  ColourTriple n;
+  PanelColour n;
   if (GState.DragTarget == kDragHueRing) {
     // Right of the centre is hue 1 (not 0), straight down 0.25.
     float h = ColourAtan2(static_cast<float>(point.dy), static_cast<float>(point.dx)) / kTwoPi;
@@ -332,9 +346,9 @@ void PaletteDrag(PluginContext* context, const PanelEvent& event) {
   }
   if (PickModeOn()) {
     const bool left = (event.buttons & kPanelButtonLeft) != 0;
-    MixIntoCurrent(left ? RgbToPixel(context, n) : GState.BasePixel, event.pressure, context);
+    MixIntoCurrent(left ? RgbToPixel(context, n.rgb) : GState.BasePixel, event.pressure, context);
   }
-  CommitPanelColour(context, n);
+  CommitPanelColour(context, n.rgb, n.picker);
 }
 
 void PaletteRelease(PluginContext* context, const PanelEvent& event) {

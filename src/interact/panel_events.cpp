@@ -22,15 +22,16 @@
 // The handler keeps nothing between calls: gestures live in GState
 // (DragTarget, DragAnchor, ModeFlags). With pen pressure on, drag events at
 // full pressure (what a mouse reports) are handled every second time.
+//
+// Sections: opening and notices; the swatch band and the slider; the
+// FX-brush toggles; dispatch (the picture gadgets' table, PanelEventHandler).
 // Interaction layer; calls host/, colour/, store/, panel/, requesters/ and interact/.
 #include "interact/panel_events.h"
 
-#include "colour/canvas_sampling.h"
-#include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
 #include "colour/pens.h"
-#include "colour/vectorscope.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
@@ -40,6 +41,7 @@
 #include "interact/palette_gestures.h"
 #include "interact/panel_menu.h"
 #include "interact/panel_pointer.h"
+#include "interact/pen_actions.h"
 #include "interact/re_stroke.h"
 #include "interact/smart_fill.h"
 #include "panel/help_texts.h"
@@ -153,7 +155,7 @@ void LeftSwatchesPress(PluginContext* context, const PanelEvent& event) {
     Pixel pen = 0;
     HostGetAPenPixel(context, &pen);
     if (event.y < kBSwatchPressBottom) {
-      SetBPen(context, pen);
+      SendBPen(context, pen);
     } else {
       GState.BasePixel = pen;
     }
@@ -198,7 +200,7 @@ void SliderPress(PluginContext* context, const PanelEvent& event) {
       Redraw(context, ColourSchemePress(context, event.buttons));
     }
   }
-  GState.SliderCoords = RgbToSlider(ColourHeldInCurrentHsv());
+  MoveSliderToColour(ColourHeldInCurrentHsv());
   OpenScopeWindow(context);
 }
 
@@ -217,11 +219,8 @@ void SwatchPress(PluginContext* context, const PanelEvent& event) {
 void SwatchMixDrag(PluginContext* context, const PanelEvent& event) {
   const Pixel source = event.y > kBSwatchDragBottom ? GState.BasePixel : GetBPen(context);
   MixIntoCurrent(source, event.pressure, context);
-  SetAPen(context, GState.CurrentPixel);
-  GState.SliderCoords = PixelToSlider(context, GState.CurrentPixel);
-  GState.CurrentHsv = PixelToPickerHsv(context, GState.CurrentPixel);
-  GState.HueRingHsv = GState.CurrentHsv;
-  GState.HueRingCie = GState.CieHsvMode != 0 ? 1 : 0;  // the picker's model
+  SendCurrentColour(context);
+  FollowColour(PixelToRgb(context, GState.CurrentPixel));  // the stored bytes, as the swatch shows them
   BuildSwatchImage(context);
   BuildPaletteImage(context);
 }
@@ -234,7 +233,8 @@ void SliderDrag(PluginContext* context, const PanelEvent& event) {
     Redraw(context, ColourSchemeDrag(context));
     return;
   }
-  float& c0 = GState.SliderCoords.c0;
+  ColourTriple coords = GState.SliderCoords;
+  float& c0 = coords.c0;
   if (HasLeft(event) || PickModeOn()) {
     c0 = Clamp01(t) * SliderMaximum();
   } else {
@@ -247,17 +247,19 @@ void SliderDrag(PluginContext* context, const PanelEvent& event) {
     GState.DragAnchor[1] = event.y;
   }
   if (PickModeOn()) {
-    const Pixel target = HasLeft(event) ? SliderToPixel(context, GState.SliderCoords) : GState.BasePixel;
+    MoveSliderTo(coords);
+    const Pixel target = HasLeft(event) ? SliderToPixel(context, coords) : GState.BasePixel;
     MixIntoCurrent(target, event.pressure, context);
   } else if (GState.SliderMode != kSliderPalette) {
-    GState.CurrentPixel = SliderToPixel(context, GState.SliderCoords);
-    GState.CurrentRgb = SliderToRgb(context, GState.SliderCoords);
+    TakeCurrentFromSlider(context, coords);
+  } else {
+    MoveSliderTo(coords);
   }
   // DragTarget holds kDragSlider: the A-B gradient is not reloaded meanwhile,
   // but once the gesture is over.
-  SetAPen(context, GState.CurrentPixel);
+  SendCurrentColour(context);
   GState.GradientStale = 1;
-  GState.CurrentHsv = RgbToPickerHsv(GState.CurrentRgb);
+  SetPickerHsv(RgbToPickerHsv(GState.CurrentRgb));
   VectorscopeUpdate(context, SliderToPixel(context, GState.SliderCoords));
   BuildSwatchImage(context);
   BuildPaletteImage(context);
@@ -309,9 +311,8 @@ void ToggleRelease(PluginContext* context, HostWord requester, int32_t gadget) {
     bit = kPaintDirt;
     if (GState.PaintModeBits & kPaintDirt) {
       // Dirt off: back to the clean colour held in CurrentHsv.
-      GState.CurrentPixel = PickerHsvToPixel(context, GState.CurrentHsv);
-      GState.CurrentRgb = PickerHsvToRgb(GState.CurrentHsv);
-      SetAPen(context, PickerHsvToPixel(context, GState.CurrentHsv));
+      TakeCurrentFromPicker(context, GState.CurrentHsv);
+      SendCurrentColour(context);
       BuildSwatchImage(context);
       BuildPaletteImage(context);
     }

@@ -1,19 +1,18 @@
 // Tintwell interaction: shared pieces of the panel's gestures.
-// Interaction layer; calls host/, colour/, panel/.
+// Interaction layer; calls host/, colour/, panel/ and requesters/ (the scope).
 #include "interact/panel_pointer.h"
 
 #include <cmath>
 
-#include "colour/colour_mixing.h"
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/panel_models.h"
-#include "colour/pens.h"
-#include "colour/vectorscope.h"
-#include "panel/panel_layout.h"
+#include "requesters/vectorscope_window.h"
+#include "core/plugin_state.h"
+#include "panel/panel_geometry.h"
 #include "panel/panel_images.h"
 
 namespace {
-
 
 // Mouse pressure mode moves fine drags by this share of the pointer travel.
 constexpr float kMousePressureFactor = 48.0f / 255.0f;
@@ -71,24 +70,15 @@ ColourTriple ColourHeldInCurrentHsv() {
   return GState.CurrentRgb;
 }
 
-void CommitPanelColour(PluginContext* context, ColourTriple n) {
+void CommitPanelColour(PluginContext* context, ColourTriple n, ColourTriple picker) {
   const bool pick = (GState.ModeFlags & kModePick) != 0;
-  if (!pick) {
-    GState.CurrentPixel = RgbToPixel(context, n);
-    GState.CurrentRgb = n;
-  }
-  SetAPen(context, GState.CurrentPixel);
+  SetPickerHsv(picker);
+  if (!pick) TakeCurrentFromRgb(context, n);
+  SendCurrentColour(context);
   const bool sliderHeld = GState.DragTarget == kDragHueRing && GState.LumaLock && GState.SliderMode > kSliderHidden &&
                           GState.SliderMode != kSliderGradient && !pick;
-  if (!sliderHeld) GState.SliderCoords = RgbToSlider(pick ? GState.CurrentRgb : n);
+  if (!sliderHeld) MoveSliderToColour(pick ? GState.CurrentRgb : n);
   VectorscopeUpdate(context, RgbToPixel(context, n));
   BuildSwatchImage(context);
   BuildPaletteImage(context);
-}
-
-void TakeCurrentFromPixel(PluginContext* context, Pixel pixel) {
-  GState.CurrentPixel = pixel;
-  GState.CurrentRgb = PixelToRgb(context, pixel);
-  GState.SliderCoords = PixelToSlider(context, pixel);
-  GState.CurrentHsv = PixelToPickerHsv(context, pixel);
 }

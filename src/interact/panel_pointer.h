@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/abi.h"
-#include "core/plugin_state.h"
+#include "core/colour_triple.h"
 
 // Buttons word of a panel event.
 constexpr int32_t kPanelButtonLeft = 0x1;
@@ -56,12 +56,9 @@ float PressureFactor(int32_t pressure);
 // single colour, so the colour is CurrentRgb itself.
 ColourTriple ColourHeldInCurrentHsv();
 
-// Makes n the current colour (in the pick mode it is only the target of the
-// mix already made): sends the A pen, follows it with the slider coordinates
-// (held still while a slider-locked hue drag turns the hue) and the scope
-// marker, and redraws the swatches and the palette.
-void CommitPanelColour(PluginContext* context, ColourTriple n);
-
-// Takes a host pen as the current colour with every derived record
-// (CurrentRgb, SliderCoords, CurrentHsv); BasePixel is left alone.
-void TakeCurrentFromPixel(PluginContext* context, Pixel pixel);
+// Makes n, chosen at the picker's coordinates `picker`, the current colour
+// (in the pick mode it is only the target of the mix already made): sends
+// the A pen, follows it with the slider coordinates (held still while a
+// slider-locked hue drag turns the hue) and the scope marker, and redraws
+// the swatches and the palette.
+void CommitPanelColour(PluginContext* context, ColourTriple n, ColourTriple picker);

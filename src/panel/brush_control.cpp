@@ -93,10 +93,10 @@ struct PixelPlace {
   float turnAngle;    // atan2(dy, dx) in turns, the hue-turn convention
 };
 
-const PixelPlace* PixelPlaces() {
-  static PixelPlace places[kSide * kSide];
-  static bool built = false;
-  if (!built) {
+// Every place of the picture, built in place once and never changed after.
+struct PixelPlaceTable {
+  PixelPlace places[kSide * kSide];
+  PixelPlaceTable() {
     for (int32_t row = 0; row < kSide; ++row) {
       for (int32_t col = 0; col < kSide; ++col) {
         const int32_t dx = col - kCentre;
@@ -107,9 +107,12 @@ const PixelPlace* PixelPlaces() {
         place.turnAngle = ColourAtan2(static_cast<float>(dy), static_cast<float>(dx)) / colour::kTurn;
       }
     }
-    built = true;
   }
-  return places;
+};
+
+const PixelPlace* PixelPlaces() {
+  static const PixelPlaceTable table;
+  return table.places;
 }
 
 // The disc rule with the angle atan2(|dx|, dy) already known.

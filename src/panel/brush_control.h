@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/abi.h"
-#include "core/plugin_state.h"
+#include "core/colour_triple.h"
 
 // Value limits of the disc for one hue: where the colour goes black (vmin)
 // and white (vmax) at the given saturation, and at saturation 1 (vmin1,

@@ -3,32 +3,23 @@
 // Every option of the panel is one entry of a single pop-up menu. The menu is
 // built afresh for each right click from the current state: which sections
 // are shown decides which entries appear, and each option's value decides its
-// check mark. The chosen id is applied only when a shown entry carries it, so
-// a stray answer from the host changes nothing.
+// check mark. Only an id that a shown entry carries comes back, so a stray
+// answer from the host changes nothing; applying the choice is the
+// interaction layer's (interact/panel_menu).
 //
-// Panel layer; calls host/, colour/ and store/. Work that lives above the
-// panel (closing the scope window, the FX-brush watch) is handed back to the
-// caller as kMenuFollow* bits.
+// Panel layer; calls host/ and store/.
 #include "panel/option_menu.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "colour/colour_mixing.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
-#include "panel/about_message.h"
-#include "panel/panel_layout.h"
-#include "panel/panel_images.h"
 #include "store/builtin_texts_ids.h"
 #include "store/localisation.h"
 
 namespace {
-
-// Pressure sensitivity the question allows.
-constexpr int32_t kPressureSensitivityMin = 64;
-constexpr int32_t kPressureSensitivityMax = 255;
 
 // Every section shown gives the longest menu.
 constexpr int32_t kMaxItems = 23;
@@ -132,143 +123,11 @@ bool MenuCarries(const OptionMenu& menu, HostWord id) {
   return false;
 }
 
-int32_t Toggled(int32_t flag) { return flag ? 0 : 1; }
-
-// The slider mode an entry switches to: its own mode, or hidden when the
-// slider already is in it.
-int32_t SliderModeToggle(int32_t mode) { return GState.SliderMode == mode ? kSliderHidden : mode; }
-
-// PressureSensitivity holds the sensitivity as its magnitude and the mouse
-// pressure mode as its sign (0 and below: mouse mode on).
-void ToggleMousePressureMode(PluginContext* context) {
-  int32_t& sensitivity = GState.PressureSensitivity;
-  if (sensitivity >= 1) {
-    sensitivity = -sensitivity;  // mouse mode on; the magnitude waits for the way back
-    return;
-  }
-  // -INT32_MIN does not exist; such a stored value counts as the largest one.
-  const int32_t magnitude = sensitivity == INT32_MIN ? INT32_MAX : -sensitivity;
-  sensitivity = magnitude >= kPressureSensitivityMin ? magnitude : kPressureSensitivityMin;
-  HostAskInteger(context, LocalisedText(context, texts::kPressureQuestion), &GState.PressureSensitivity,
-                 kPressureSensitivityMin, kPressureSensitivityMax);
-  // The host keeps the answer in range; a cancelled question over a stored
-  // value beyond the range must not leave it there either.
-  if (sensitivity < kPressureSensitivityMin) sensitivity = kPressureSensitivityMin;
-  if (sensitivity > kPressureSensitivityMax) sensitivity = kPressureSensitivityMax;
-}
-
-void ToggleQuickHelp(PluginContext* context) {
-  const RequesterHandle panel = GState.PanelRequester;
-  if (GState.PopHelp) {
-    GState.PopHelp = 0;
-    if (panel) {
-      HostSetRequesterTitle(context, panel, LocalisedText(context, texts::kPanelTitle));
-      // Even the swatch band's menu hint goes until the next layout.
-      HostSetGadgetHelp(context, panel, kSwatchGadget, "");
-      if (GState.ShowPalette) HostSetGadgetHelp(context, panel, kPaletteGadget, "");
-    }
-  } else {
-    GState.PopHelp = 1;
-  }
-  // The host reports pointer moves, and so the hover help, only while tracking.
-  if (panel) HostSetPointerTracking(context, panel, GState.PopHelp);
-}
-
-// The choices that change what the panel shows; the caller lays it out
-// again. False for any other choice.
-bool ApplyLayoutChoice(int32_t id) {
-  switch (id) {
-    case kMenuIdShowPalette:
-      GState.ShowPalette = Toggled(GState.ShowPalette);
-      return true;
-    case kMenuIdSliderLab:
-      GState.SliderMode = SliderModeToggle(kSliderLabValue);
-      GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
-      return true;
-    case kMenuIdShowSlider:
-      if (GState.SliderMode > 0) {
-        GState.SliderMode = kSliderHidden;
-      } else {
-        GState.SliderMode = kSliderLabValue;
-        GState.SliderCoords = RgbToSlider(GState.CurrentRgb);
-      }
-      return true;
-    case kMenuIdSliderGradient:
-      GState.SliderMode = SliderModeToggle(kSliderGradient);
-      return true;
-    case kMenuIdSliderPalette:
-      GState.SliderMode = SliderModeToggle(kSliderPalette);
-      return true;
-    case kMenuIdGamutWide:
-    case kMenuIdGamutNarrow: {
-      const int32_t gamut = id == kMenuIdGamutWide ? kGamutWide : kGamutNarrow;
-      GState.GamutMode = GState.GamutMode == gamut ? kGamutOff : gamut;
-      return true;
-    }
-    case kMenuIdShowFxBrush:
-      GState.ShowFxBrush = Toggled(GState.ShowFxBrush);
-      return true;
-    case kMenuIdLampNative:
-    case kMenuIdLampCie:
-    case kMenuIdLampAdditive:
-      GState.LightMode = id == kMenuIdLampNative ? kLightNative : id == kMenuIdLampCie ? kLightCie : kLightAdditive;
-      return true;
-    default:
-      return false;
-  }
-}
-
-int32_t ApplyMenuChoice(PluginContext* context, int32_t id) {
-  if (ApplyLayoutChoice(id)) {
-    LayoutPanel(context);
-    return kMenuFollowNone;
-  }
-  switch (id) {
-    case kMenuIdVectorscope:
-      if (GState.VectorscopeMode > 0) {
-        GState.VectorscopeMode = kScopeOff;
-        return kMenuFollowCloseScope;
-      }
-      // The window opens with the next pointer handling on the panel or pick.
-      GState.VectorscopeMode = kScopeWaveform;
-      break;
-    case kMenuIdSliderLock:
-      GState.LumaLock = Toggled(GState.LumaLock);
-      BuildSwatchImage(context);
-      break;
-    case kMenuIdMousePressure:
-      ToggleMousePressureMode(context);
-      break;
-    case kMenuIdXyzPicker:
-      GState.XyzMixMode = Toggled(GState.XyzMixMode);
-      break;
-    case kMenuIdAggressiveAutosample:
-      GState.AggressiveAutosample = Toggled(GState.AggressiveAutosample);
-      break;
-    case kMenuIdBrushSizeLock:
-      return kMenuFollowSizeLock;
-    case kMenuIdAutoTrim:
-      GState.PaintModeBits ^= kPaintAutoTrim;
-      GState.AutoTrimPending = 0;
-      return kMenuFollowFxBrushWatch;
-    case kMenuIdQuickHelp:
-      ToggleQuickHelp(context);
-      break;
-    case kMenuIdAbout:
-      ShowAboutMessage(context);
-      break;
-    default:
-      break;
-  }
-  return kMenuFollowNone;
-}
-
 }  // namespace
 
 int32_t ShowOptionMenu(PluginContext* context) {
   OptionMenu menu{};
   BuildOptionMenu(context, &menu);
   const HostWord chosen = HostPopupMenu(context, menu.items, menu.count);
-  if (!MenuCarries(menu, chosen)) return kMenuFollowNone;
-  return ApplyMenuChoice(context, static_cast<int32_t>(chosen));
+  return MenuCarries(menu, chosen) ? static_cast<int32_t>(chosen) : kMenuIdNone;
 }

@@ -5,15 +5,8 @@
 
 #include "core/abi.h"
 
-// Work a chosen item leaves to the caller, because it lives above the panel
-// layer. ShowOptionMenu returns these bits; the caller runs them in this order
-// (RunOptionMenu in interact/panel_menu.h does both).
-constexpr int32_t kMenuFollowNone = 0;
-constexpr int32_t kMenuFollowCloseScope = 0x1;     // CloseScopeWindow (the scope was switched off)
-constexpr int32_t kMenuFollowFxBrushWatch = 0x2;   // update the FX-brush watch (auto trim)
-constexpr int32_t kMenuFollowSizeLock = 0x4;       // toggle the brush size lock (as its command letter does)
-
 // Item ids the host hands back.
+constexpr int32_t kMenuIdNone = 0;  // nothing chosen (or an id no shown entry carries)
 constexpr int32_t kMenuIdShowPalette = 10;
 constexpr int32_t kMenuIdSliderLab = 20;
 constexpr int32_t kMenuIdShowSlider = 22;
@@ -35,8 +28,8 @@ constexpr int32_t kMenuIdLampNative = 100;
 constexpr int32_t kMenuIdLampCie = 101;
 constexpr int32_t kMenuIdLampAdditive = 102;
 
-// Builds the menu, asks the host to show it and applies the chosen item; an
-// id that no shown item carries (0 included) changes nothing. Returns the
-// kMenuFollow* bits the caller must still run.
+// Builds the menu from the current state and asks the host to show it.
+// Returns the chosen item's id, or kMenuIdNone when the answer is no shown
+// item's (0 included). Applying it is RunOptionMenu's (interact/panel_menu.h).
 [[nodiscard]] int32_t ShowOptionMenu(PluginContext* context);
 

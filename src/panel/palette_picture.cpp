@@ -19,6 +19,16 @@
 // with every input they were computed from, so a drag recomputes only the
 // part it changes (the square during a ring drag, the ring's current-colour
 // bands during a square drag), with the row conversions.
+//
+// Sections:
+//   pixel rules      what one pixel of each area is, as the plain path draws it
+//   place tables     what depends only on a pixel's place, worked out once
+//   kept colours     keys, conversion batches and the cache (PaletteCache)
+//   the ring         planning its two parts and drawing them
+//   the square       the CIE and HSV squares
+//   the zones        flood colour or the dotted edges of locked bars
+//   overlays         markers, option boxes and the paint-mode sign
+//   entry points     plain and fast areas, the overlays, the cache's release
 #include "panel/palette_picture.h"
 
 #include <algorithm>
@@ -36,6 +46,8 @@
 #include "panel/panel_geometry.h"
 
 namespace {
+
+// ---------------------------------------------------------------- pixel rules
 
 constexpr float kTurn = 6.2831855f;  // 2 pi as a float: angle to fraction of a turn
 // The white the CIE ring is drawn under, whatever the user calibrated: the
@@ -361,10 +373,21 @@ struct RingPart {
   RingBatch batches[2];  // under the user's white, under the ring white
 };
 
-RingPart gRingFixed;
-RingPart gRingCurrent;
-uint32_t gRingPlanGeneration = 0;
-KeptColours gSquare;
+// The palette picture's own state: the colours kept between pictures and the
+// buffers their conversions reuse. It is derived from GState and the context
+// (dropping it costs time, never a pixel), so it is not part of GState, whose
+// header cannot name these panel types anyway; it lives as long as the
+// library, is emptied by ReleasePaletteCaches at PI_Open and PI_Close, and is
+// touched on the host's thread only, as GState is.
+struct PaletteCache {
+  RingPart ringFixed;                // ring colours that only the options change
+  RingPart ringCurrent;              // the ring's current-colour bands
+  uint32_t ringPlanGeneration = 0;   // counts ring plans; part of ringCurrent's key
+  KeptColours square;                // the SATVAL square's pixels
+  PluginVector<float> currentHues;   // the current part's HSV hues (user white batch), set with the plan
+  Batch squareBatch;                 // the square's conversion batch, kept for its memory
+};
+PaletteCache gCache;
 
 void MarkRingBatch(const PluginContext* context, RingBatch* batch);
 
@@ -433,12 +456,14 @@ void ConvertCieRingBand(const PluginContext* context, RingBatch* batch, float sa
   MarkRingBatch(context, batch);
 }
 
+// ---------------------------------------------------------------- the ring
+
 // Lays out both parts for the current options; the fixed part's colours are
 // converted here, once.
 void PlanRing(const PluginContext* context, PluginVector<float>* currentHues) {
   const PlaceTables& places = Places();
   const bool cie = (GState.HueRingMode & kRingCie) != 0;
-  for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
+  for (RingPart* part : {&gCache.ringFixed, &gCache.ringCurrent}) {
     for (RingBatch& batch : part->batches) batch.Clear();
   }
   currentHues->clear();
@@ -449,7 +474,7 @@ void PlanRing(const PluginContext* context, PluginVector<float>* currentHues) {
     const ColourTriple hsv = RingColourInputs(source, place.x, place.hue, ColourTriple{}, &underRingWhite);
     // The current part's HSV colours share one white: one batch.
     const int white = (cie && underRingWhite) ? 1 : 0;
-    RingBatch& batch = (current ? gRingCurrent : gRingFixed).batches[white];
+    RingBatch& batch = (current ? gCache.ringCurrent : gCache.ringFixed).batches[white];
     if (RingHatched(place.radius, place.hatch)) batch.checked.push_back(static_cast<uint32_t>(batch.where.size()));
     batch.where.push_back(place.index);
     batch.sine.push_back(place.sine);
@@ -461,12 +486,12 @@ void PlanRing(const PluginContext* context, PluginVector<float>* currentHues) {
     }
   }
   for (int white = 0; white < 2; ++white) {
-    ConvertRingBatch(context, &gRingFixed.batches[white], cie, BatchWhite(white != 0));
+    ConvertRingBatch(context, &gCache.ringFixed.batches[white], cie, BatchWhite(white != 0));
   }
-  for (RingPart* part : {&gRingFixed, &gRingCurrent}) {
+  for (RingPart* part : {&gCache.ringFixed, &gCache.ringCurrent}) {
     for (RingBatch& batch : part->batches) batch.runs = RunsOf<PluginVector<Run>>(batch.where.size(), [&](size_t i) { return batch.where[i]; });
   }
-  RingBatch& current = gRingCurrent.batches[0];
+  RingBatch& current = gCache.ringCurrent.batches[0];
   if (!cie) {
     current.sectors.resize(currentHues->size());
     current.fractions.resize(currentHues->size());
@@ -483,34 +508,30 @@ void DrawRingPart(const RingPart& part, Pixel* pixels) {
   }
 }
 
-// The current part's HSV hues (user white batch), set with the plan.
-PluginVector<float> gCurrentHues;
-// The square's conversion batch, kept for its memory.
-Batch gSquareBatch;
 
 void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTriple& ring) {
   ColourKey fixedKey = CommonKey(context);
   fixedKey.words[5] = static_cast<uint32_t>(GState.HueRingMode);
   fixedKey.words[6] = static_cast<uint32_t>(GState.RingLockBits & kLockRing);
-  if (!gRingFixed.valid || !(gRingFixed.key == fixedKey)) {
+  if (!gCache.ringFixed.valid || !(gCache.ringFixed.key == fixedKey)) {
     // Invalid until whole: a plan or refill that runs out of memory half
     // way is started afresh next time, never used.
-    gRingFixed.valid = false;
-    gRingCurrent.valid = false;
-    PlanRing(context, &gCurrentHues);
-    gRingFixed.key = fixedKey;
-    gRingFixed.valid = true;
-    ++gRingPlanGeneration;
+    gCache.ringFixed.valid = false;
+    gCache.ringCurrent.valid = false;
+    PlanRing(context, &gCache.currentHues);
+    gCache.ringFixed.key = fixedKey;
+    gCache.ringFixed.valid = true;
+    ++gCache.ringPlanGeneration;
   }
   ColourKey currentKey = fixedKey;
-  currentKey.words[7] = gRingPlanGeneration;
+  currentKey.words[7] = gCache.ringPlanGeneration;
   currentKey.words[8] = FloatBits(ring.c1);
   currentKey.words[9] = FloatBits(ring.c2);
-  if (!gRingCurrent.valid || !(gRingCurrent.key == currentKey)) {
-    gRingCurrent.valid = false;
+  if (!gCache.ringCurrent.valid || !(gCache.ringCurrent.key == currentKey)) {
+    gCache.ringCurrent.valid = false;
     const bool cie = (GState.HueRingMode & kRingCie) != 0;
     for (int white = 0; white < 2; ++white) {
-      RingBatch& batch = gRingCurrent.batches[white];
+      RingBatch& batch = gCache.ringCurrent.batches[white];
       if (batch.hasSectors) {
         batch.pixels.resize(batch.where.size());
         HsvFixedHuesToPixelRow(context, batch.sectors.data(), batch.fractions.data(), ring.c1, ring.c2,
@@ -522,15 +543,17 @@ void DrawRingFast(const PluginContext* context, Pixel* pixels, const ColourTripl
         ConvertCieRingBand(context, &batch, ring.c1, ring.c2, BatchWhite(white != 0));
         continue;
       }
-      FillRingColours(&batch, cie, gCurrentHues, ring.c1, ring.c2);
+      FillRingColours(&batch, cie, gCache.currentHues, ring.c1, ring.c2);
       ConvertRingBatch(context, &batch, cie, BatchWhite(white != 0));
     }
-    gRingCurrent.key = currentKey;
-    gRingCurrent.valid = true;
+    gCache.ringCurrent.key = currentKey;
+    gCache.ringCurrent.valid = true;
   }
-  DrawRingPart(gRingFixed, pixels);
-  DrawRingPart(gRingCurrent, pixels);
+  DrawRingPart(gCache.ringFixed, pixels);
+  DrawRingPart(gCache.ringCurrent, pixels);
 }
+
+// ---------------------------------------------------------------- the square
 
 // The CIE square into the kept pixels: a row per value, a*/500 and b*/200
 // per column (the hue is the square's, the chroma the column's), the gamut
@@ -544,8 +567,8 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
   for (int32_t col = 0; col < side; ++col) {
     CieLabTerms(sine, cosine, places.squareSaturation[col], &aTerms[col], &bTerms[col]);
   }
-  gSquare.pixels.resize(static_cast<size_t>(side * side));
-  Pixel* const square = gSquare.pixels.data();
+  gCache.square.pixels.resize(static_cast<size_t>(side * side));
+  Pixel* const square = gCache.square.pixels.data();
   const LabWhite white = CurrentWhite();
   for (int32_t row = 0; row < side; ++row) {
     LabTermsToOpaquePixelRow(context, white, CieLab(0.0f, 0.0f, 0.0f, places.squareValue[row]).c0, aTerms, bTerms,
@@ -581,6 +604,9 @@ void DrawCieSquare(const PluginContext* context, float squareHue) {
     for (const DotPlace& dot : list.dots) list.all.push_back(dot.index);
     return list;
   }();
+  // Buffers kept for their memory as long as the library is loaded (unlike
+  // the cache, ReleasePaletteCaches leaves them): they hold nothing between
+  // calls, and each call sizes them afresh.
   static PluginVector<Pixel> checkPixels;
   static PluginVector<int32_t> checks;
   const size_t m = marked.all.size();
@@ -606,16 +632,16 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
   ColourKey key = CommonKey(context);
   key.words[5] = static_cast<uint32_t>(GState.CieHsvMode != 0);
   key.words[6] = FloatBits(squareHue);
-  if ((!gSquare.valid || !(gSquare.key == key)) && GState.CieHsvMode) {
-    gSquare.valid = false;  // invalid until whole
+  if ((!gCache.square.valid || !(gCache.square.key == key)) && GState.CieHsvMode) {
+    gCache.square.valid = false;  // invalid until whole
     DrawCieSquare(context, squareHue);
-    gSquare.key = key;
-    gSquare.valid = true;
+    gCache.square.key = key;
+    gCache.square.valid = true;
   }
-  if (!gSquare.valid || !(gSquare.key == key)) {  // HSV square
-    gSquare.valid = false;  // invalid until whole
+  if (!gCache.square.valid || !(gCache.square.key == key)) {  // HSV square
+    gCache.square.valid = false;  // invalid until whole
     const PlaceTables& places = Places();
-    Batch& batch = gSquareBatch;
+    Batch& batch = gCache.squareBatch;
     batch.Reset(static_cast<size_t>(side * side));
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
@@ -626,24 +652,26 @@ void DrawSquareFast(const PluginContext* context, Pixel* pixels, float squareHue
     }
     ConvertBatch(context, &batch);
     const size_t n = batch.count;
-    gSquare.pixels.resize(n);
+    gCache.square.pixels.resize(n);
     ClipColumn columns[side];
     for (int32_t row = 0; row < side; ++row) {
       for (int32_t col = 0; col < side; ++col) {
         const size_t i = static_cast<size_t>(row * side + col);
         const int32_t x = kSquareLeft + col, y = kSquareLeft + row;
-        gSquare.pixels[i] =
+        gCache.square.pixels[i] =
             MarkSquarePixel(context, batch.pixels[i], batch.checks[i], x, y, kPaletteCentre - x, &columns[col]);
       }
     }
-    gSquare.key = key;
-    gSquare.valid = true;
+    gCache.square.key = key;
+    gCache.square.valid = true;
   }
   for (int32_t row = 0; row < side; ++row) {
-    std::memcpy(pixels + SquareIndex(kSquareLeft, kSquareLeft + row), gSquare.pixels.data() + row * side,
+    std::memcpy(pixels + SquareIndex(kSquareLeft, kSquareLeft + row), gCache.square.pixels.data() + row * side,
                 side * sizeof(Pixel));
   }
 }
+
+// ---------------------------------------------------------------- the zones
 
 void DrawZonesFast(const PluginContext* context, Pixel* pixels) {
   const bool locked = (GState.RingLockBits & (kLockHorizontal | kLockVertical)) != 0;
@@ -708,6 +736,8 @@ void FillBox(Pixel* pixels, int32_t x0, int32_t y0, Pixel colour) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- entry points
+
 float WrapPickerHue(float hue) {
   if (hue < 1.0f) hue += 1.0f;
   if (hue > 1.0f) hue -= 1.0f;
@@ -742,9 +772,9 @@ void DrawPaletteAreasPlain(const PluginContext* context, Pixel* pixels, const Pa
 }
 
 void ForgetPaletteColours() {
-  gRingFixed.valid = false;
-  gRingCurrent.valid = false;
-  gSquare.valid = false;
+  gCache.ringFixed.valid = false;
+  gCache.ringCurrent.valid = false;
+  gCache.square.valid = false;
 }
 
 void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {
@@ -760,11 +790,7 @@ void DrawPaletteAreas(const PluginContext* context, Pixel* pixels, const Palette
 }
 
 void ReleasePaletteCaches() {
-  gRingFixed = RingPart();
-  gRingCurrent = RingPart();
-  gSquare = KeptColours();
-  gSquareBatch = Batch();
-  gCurrentHues = PluginVector<float>();
+  gCache = PaletteCache();
 }
 
 void DrawPaletteOverlays(const PluginContext* context, Pixel* pixels, const PaletteInputs& inputs) {

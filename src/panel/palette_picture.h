@@ -12,7 +12,7 @@
 #pragma once
 
 #include "core/abi.h"
-#include "core/plugin_state.h"
+#include "core/colour_triple.h"
 
 struct PaletteInputs {
   ColourTriple marker;      // picker space; hue in (0, 1]: where the markers go, and their colour

@@ -11,10 +11,6 @@
 
 #include <cstdlib>
 
-#include "colour/colour_mixing.h"
-#include "colour/colour_models.h"
-#include "colour/panel_models.h"
-#include "colour/pens.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
 #include "host/host_images.h"
@@ -45,13 +41,6 @@ constexpr ToggleButton kToggleButtons[] = {
 int32_t RestingLampType() {
   if (!(GState.PaintModeBits & kPaintLampOn)) return kLampTypeOff;
   return (GState.PaintModeBits & kPaintLampAlt) ? kLampTypeLime : kLampTypeGreen;
-}
-
-// The current colour becomes `pixel` in every form the panel keeps.
-void TakeCurrentColour(PluginContext* context, Pixel pixel) {
-  GState.CurrentPixel = pixel;
-  GState.CurrentRgb = PixelToRgb(context, pixel);
-  GState.CurrentHsv = PixelToPickerHsv(context, pixel);
 }
 
 }  // namespace
@@ -95,34 +84,6 @@ void LayoutPanel(PluginContext* context) {
   // Without its place the panel is left where and as it is rather than
   // moved to a guessed one.
   if (placeKnown) HostSetRequesterPlace(context, panel, x, y, kPanelWidth, h);
-}
-
-void TakeAPenAsCurrent(PluginContext* context) {
-  const Pixel aPen = GetAPen(context);
-  GState.BasePixel = aPen;
-  TakeCurrentColour(context, aPen);
-  GState.SliderCoords = PixelToSlider(context, aPen);
-  GState.LastReleaseKind = kReleaseRefreshed;
-}
-
-void RefreshPanel(PluginContext* context) {
-  TakeAPenAsCurrent(context);
-  BuildSwatchImage(context);
-  BuildPaletteImage(context);
-}
-
-void SwapPens(PluginContext* context) {
-  const Pixel aPen = GetAPen(context);
-  const Pixel bPen = GetBPen(context);
-  SetBPen(context, aPen);
-  SetAPen(context, bPen);
-  TakeCurrentColour(context, bPen);
-  GState.HueRingHsv = GState.CurrentHsv;
-  GState.SliderCoords = PixelToSlider(context, bPen);
-  GState.LastAPen = bPen;
-  GState.LastBPen = aPen;
-  BuildSwatchImage(context);
-  BuildPaletteImage(context);
 }
 
 void ReleasePanelImages(PluginContext* context) {

@@ -5,29 +5,24 @@
 // (requesters/, store/, colour/, panel/, interact/).
 #include "plugin/entry_points.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-#include "interact/canvas_pick.h"
-#include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
-#include "colour/vectorscope.h"
-#include "host/host_calls.h"
-#include "host/host_images.h"
-#include "interact/draw_mode.h"
-#include "interact/fx_brush.h"
-#include "panel/about_message.h"
-#include "panel/palette_picture.h"
-#include "panel/panel_layout.h"
-#include "panel/panel_images.h"
 #include "core/host_boundary.h"
 #include "core/plugin_state.h"
 #include "core/version.h"
 #include "core/worker_threads.h"
+#include "host/host_calls.h"
+#include "host/host_images.h"
 #include "interact/canvas_modes.h"
 #include "interact/command_letters.h"
+#include "interact/host_messages.h"
 #include "interact/panel_events.h"
+#include "interact/pen_actions.h"
+#include "panel/about_message.h"
+#include "panel/palette_picture.h"
 #include "requesters/lab_dialog.h"
 #include "requesters/requester_support.h"
 #include "requesters/rooms.h"
@@ -42,8 +37,11 @@ namespace {
 constexpr int32_t kUserBlockSize = 288;
 constexpr int kNameTextLimit = 127;
 
+// A test hook (SetUserBlockAllocator), set between calls into the plug-in;
+// the plug-in itself never changes it. It is not part of GState because
+// PI_Open puts GState back to its load-time values, and the hook must outlive
+// that.
 UserBlockAllocator gUserBlockAllocator = std::calloc;
-bool gSessionRunning = false;  // PI_Open has handed the user block over
 
 // Copies the plug-in's name into the context's 128-byte field, cut to 127
 // bytes of text. Texts may be GBK: a cut never splits a two-byte character,
@@ -54,7 +52,7 @@ void CopyPluginName(char* field, const char* name) {
   field[length] = '\0';
 }
 
-int32_t OpenSession(PluginContext* context);
+int32_t OpenSession(PluginContext* context, bool* handedOver);
 void CloseSession(PluginContext* context);
 int32_t RunCommands(PluginContext* context, const char* command);
 int32_t FilterWork(PluginContext* context);
@@ -72,9 +70,9 @@ void SetUserBlockAllocator(UserBlockAllocator allocator) {
 TW_EXPORT int32_t TW_CALL PI_Open(PluginContext* context) {
   // Once the user block is handed over the session runs and the host will
   // close it; before that a failure leaves nothing open.
-  gSessionRunning = false;
-  const int32_t opened = Guarded([&] { return OpenSession(context); }, -1);
-  return opened >= 0 ? opened : (gSessionRunning ? 1 : 0);
+  bool handedOver = false;  // the user block is the host's: the session runs
+  const int32_t opened = Guarded([&] { return OpenSession(context, &handedOver); }, -1);
+  return opened >= 0 ? opened : (handedOver ? 1 : 0);
 }
 
 TW_EXPORT void TW_CALL PI_Close(PluginContext* context) {
@@ -109,7 +107,7 @@ TW_EXPORT int32_t TW_CALL PI_Msg(PluginContext* context, int32_t kind, HostWord 
 
 namespace {
 
-int32_t OpenSession(PluginContext* context) {
+int32_t OpenSession(PluginContext* context, bool* handedOver) {
   // A host may unload the library without PI_Close while the filter's
   // workers keep it loaded, and load it again: what the last session held
   // names windows, images and files of a dialogue that is over. It is
@@ -132,7 +130,7 @@ int32_t OpenSession(PluginContext* context) {
   }
   context->UserBlock = userBlock;
   context->UserBlockSize = kUserBlockSize;
-  gSessionRunning = true;
+  *handedOver = true;
 
   LoadSettings(context);
   LoadGradientTable(context);
@@ -182,7 +180,7 @@ int32_t RunCommands(PluginContext* context, const char* command) {
 
 int32_t FilterWork(PluginContext* context) {
   HostImage* image = context->WorkImage;
-  CieLightenDarkenFilter(context, image, image, (GState.PaintModeBits & kPaintCieLighten) ? 1 : 0);
+  CieLightenDarkenFilter(context, image, image, (GState.PaintModeBits & kPaintCieLighten) ? 1 : 0, CurrentColour());
   HostUpdateArea(context, context->WorkArea[0], context->WorkArea[1], context->WorkArea[2], context->WorkArea[3]);
   return 1;
 }
@@ -190,18 +188,10 @@ int32_t FilterWork(PluginContext* context) {
 int32_t RouteMessage(PluginContext* context, int32_t kind, HostWord requester, HostWord* args) {
   switch (kind) {
     case kMsgGadgetPress:
-      if (args && static_cast<int32_t>(args[0]) == kScopeGadget) {
-        GState.VectorscopeMode = GState.VectorscopeMode == kScopeVector ? kScopeWaveform : kScopeVector;
-        VectorscopeUpdate(context, GState.CurrentPixel);
-      }
+      PlainGadgetPress(context, args);
       break;
     case kMsgPointerMove:
-      if (!args || !requester) break;
-      if (requester == GState.PickRequester) {
-        FxBrushEvents(context, args);
-      } else if (requester == GState.BrushRequester) {
-        BrushModeEvents(context, args);
-      }
+      SmallWindowPointerMove(context, requester, args);
       break;
     case kMsgOverlayDraw:
       DrawCanvasOverlay(context);
@@ -213,15 +203,7 @@ int32_t RouteMessage(PluginContext* context, int32_t kind, HostWord requester, H
       EndCanvasInteraction(context);
       break;
     case kMsgCanvasPointer:
-      if (!args) break;
-      if (GState.ModeFlags & kModePick) {
-        CanvasPickEvent(context, args);
-      } else if (GState.ModeFlags & kModeBrush) {
-        const int32_t event = static_cast<int32_t>(args[2]);
-        if ((event == -1 || event == -2) && (GState.CanvasSubMode == kBrushSubModeHueTurn || GState.CanvasSubMode == kBrushSubModeSize)) {
-          AutoDrawModeFollowUp(context);
-        }
-      }
+      CanvasPointerEvent(context, args);
       break;
     default:
       break;

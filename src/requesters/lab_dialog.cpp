@@ -12,7 +12,7 @@
 // Requester layer; calls host/, colour/, store/ and panel/.
 #include "requesters/lab_dialog.h"
 
-#include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
 #include "core/host_boundary.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"

@@ -24,7 +24,10 @@ constexpr int32_t kPanelY = 128;
 constexpr int kCloseVisibilityWord = 4;
 
 // The panel's event handler (interact/), which the host reaches through
-// PanelEvents below.
+// PanelEvents below. OpenPanelWindow sets it before asking the host for the
+// panel, and it is always the same function. It is code rather than state,
+// so it is kept apart from GState: PI_Open puts GState back to its load-time
+// values while a panel the host still shows may call in.
 RequesterCallbackFn gPanelHandler = nullptr;
 
 // What the host calls for the panel's events: events under a value the

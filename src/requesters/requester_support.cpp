@@ -2,7 +2,7 @@
 // Requester layer; calls only host/ and store/.
 #include "requesters/requester_support.h"
 
-#include "colour/vectorscope.h"
+#include "requesters/vectorscope_window.h"
 #include "core/plugin_state.h"
 #include "core/tw_assert.h"
 #include "host/host_calls.h"
@@ -14,7 +14,7 @@ void ShowRequesterOpenFailure(PluginContext* context) {
 
 void CloseWindowAndImage(PluginContext* context, RequesterHandle* requester, HostImage** image,
                          bool stopTracking) {
-  TW_ASSERT(requester && image);
+  TW_ASSERT(requester && image && "the places of a window handle and of its image");
   const RequesterHandle window = *requester;
   HostImage* const picture = *image;
   *requester = 0;

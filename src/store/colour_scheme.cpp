@@ -15,6 +15,15 @@
 //   left, quick               3      segment moves (4)          add a point, undo the pick
 //   right, quick              5      >= 0.2 away: copy (8)      delete the point
 // Every release returns to 0 (idle).
+//
+// Sections:
+//   helpers        limits, the pointer, the selected point, quick presses, the slot under a drag
+//   slot file      its path, reading a value and a point, failure messages
+//   edits          what a gesture does to the points (boundaries, swaps, segments, adding, deleting)
+//   clock          the millisecond clock of the double-click timing, and its test hook
+//   load and save  the first load, loading a slot, saving one with every write read back
+//   sorting        the used points by position
+//   gestures       press, drag and release on the slider
 #include "store/colour_scheme.h"
 
 #include <cmath>
@@ -24,7 +33,7 @@
 #include <ctime>
 
 #include "colour/colour_models.h"
-#include "colour/pens.h"
+#include "colour/current_colour.h"
 #include "host/host_calls.h"
 #include "host/host_commands.h"
 #include "core/plugin_state.h"
@@ -32,6 +41,8 @@
 #include "store/scheme_slot_writes.h"
 
 namespace {
+
+// ---------------------------------------------------------------- helpers
 
 constexpr int32_t kMaxPoints = 8;
 constexpr float kMinBoundaryGap = 0.02f;     // closest two boundaries may be dragged together
@@ -83,9 +94,14 @@ constexpr int kPositionDecimals = 4;  // as "%.4f" writes
 constexpr int kPathSize = 1000 + 1 + 256 + 4 + 1;
 constexpr int kMessageSize = kPathSize + 256;
 
-// Test hook only; the plug-in itself never sets it.
-bool gClockFixed = false;
-int32_t gFixedClock = 0;
+// A test hook (SetTestClock, ClearTestClock): the clock the double-click
+// timing reads while fixed. The plug-in itself never sets it, so it is kept
+// apart from GState, which holds the plug-in's own state.
+struct TestClock {
+  bool fixed = false;
+  int32_t milliseconds = 0;
+};
+TestClock gTestClock;
 
 // The slider position the panel stored, kept inside 0..1 whatever it holds.
 float PointerPosition() {
@@ -142,6 +158,8 @@ int32_t SlotUnderDrag(const ColourSchemeState& scheme, float pointer) {
   const int32_t c = scheme.dragStartSlot + steps;
   return c >= 0 ? c % kSlotCycle : kSlotCycle - ((-c) % kSlotCycle);
 }
+
+// ---------------------------------------------------------------- slot file
 
 // Builds the slot file's path from the host's plug-in directory. False when
 // the host names no directory.
@@ -218,16 +236,12 @@ void ShowLoadFailure(PluginContext* context, int32_t failingPoint, int32_t point
   HostMessage(context, message);
 }
 
-// Boundary drag: moves the boundary right of the selected segment (the last
-// point's own boundary when the last segment is selected) to target, at least
-// kMinBoundaryGap from its neighbours and not beyond kMaxBoundary; when those
-// limits cross, the lower one wins, but the point never passes its right
-// neighbour or the end of the slider.
-// What the gesture being handled needs redrawn; the larger need wins.
-SchemeRedraw gRedraw = SchemeRedraw::kNone;
+// ---------------------------------------------------------------- edits
 
-void NeedRedraw(SchemeRedraw need) {
-  if (static_cast<int32_t>(need) > static_cast<int32_t>(gRedraw)) gRedraw = need;
+// Adds to what the gesture being handled needs redrawn (each gesture entry
+// point keeps its own, starting from nothing); the larger need wins.
+void NeedRedraw(SchemeRedraw* redraw, SchemeRedraw need) {
+  if (static_cast<int32_t>(need) > static_cast<int32_t>(*redraw)) *redraw = need;
 }
 
 // An edit makes the scheme on show the current slot's, whatever slot its
@@ -238,7 +252,12 @@ void MarkEdited(ColourSchemeState& scheme) {
   scheme.fromOtherSlot = 0;
 }
 
-void MoveBoundary(ColourSchemeState& scheme, float target) {
+// Boundary drag: moves the boundary right of the selected segment (the last
+// point's own boundary when the last segment is selected) to target, at least
+// kMinBoundaryGap from its neighbours and not beyond kMaxBoundary; when those
+// limits cross, the lower one wins, but the point never passes its right
+// neighbour or the end of the slider.
+void MoveBoundary(ColourSchemeState& scheme, float target, SchemeRedraw* redraw) {
   const int32_t s = scheme.selected;
   const int32_t n = scheme.count;
   ColourSchemePoint* moved;
@@ -270,12 +289,12 @@ void MoveBoundary(ColourSchemeState& scheme, float target) {
   moved->position = Clamp01(position);
   MarkEdited(scheme);
   // The slider shows the boundary where the pointer has it, as the drag goes.
-  NeedRedraw(SchemeRedraw::kSwatch);
+  NeedRedraw(redraw, SchemeRedraw::kSwatch);
 }
 
 // The selected segment trades places with the one on its left; both keep
 // their lengths.
-void SwapLeft(ColourSchemeState& scheme) {
+void SwapLeft(ColourSchemeState& scheme, SchemeRedraw* redraw) {
   const int32_t s = scheme.selected;
   ColourSchemePoint* selected = scheme.sorted[s];
   ColourSchemePoint* previous = scheme.sorted[s - 1];
@@ -286,11 +305,11 @@ void SwapLeft(ColourSchemeState& scheme) {
   scheme.needsSort = 1;
   MarkEdited(scheme);
   SortColourScheme();
-  NeedRedraw(SchemeRedraw::kSwatch);
+  NeedRedraw(redraw, SchemeRedraw::kSwatch);
 }
 
 // The selected segment trades places with the one on its right.
-void SwapRight(ColourSchemeState& scheme) {
+void SwapRight(ColourSchemeState& scheme, SchemeRedraw* redraw) {
   const int32_t s = scheme.selected;
   ColourSchemePoint* selected = scheme.sorted[s];
   ColourSchemePoint* next = scheme.sorted[s + 1];
@@ -301,19 +320,19 @@ void SwapRight(ColourSchemeState& scheme) {
   scheme.needsSort = 1;
   MarkEdited(scheme);
   SortColourScheme();
-  NeedRedraw(SchemeRedraw::kSwatch);
+  NeedRedraw(redraw, SchemeRedraw::kSwatch);
 }
 
 // Segment move: once the dragged segment's left edge passes the previous
 // point, or its right edge passes the next boundary, the neighbours swap.
-void MoveSegment(ColourSchemeState& scheme, float pointer) {
+void MoveSegment(ColourSchemeState& scheme, float pointer, SchemeRedraw* redraw) {
   const int32_t s = scheme.selected;
   if (s > 0 && pointer + scheme.gapLeft < scheme.sorted[s - 1]->position) {
     scheme.state = kStateSegmentMove;
-    SwapLeft(scheme);
+    SwapLeft(scheme, redraw);
   } else if (s < scheme.count - 1 && SegmentEnd(scheme, s + 1) < pointer + scheme.gapRight) {
     scheme.state = kStateSegmentMove;
-    SwapRight(scheme);
+    SwapRight(scheme, redraw);
   }
 }
 
@@ -331,20 +350,22 @@ void AddPoint(ColourSchemeState& scheme, float pointer) {
   }
 }
 
-void DeleteSelectedPoint(ColourSchemeState& scheme) {
+void DeleteSelectedPoint(ColourSchemeState& scheme, SchemeRedraw* redraw) {
   ColourSchemePoint* point = SelectedPoint();
   if (scheme.count < 2 || !point) return;
   point->used = 0;
   scheme.needsSort = 1;
   MarkEdited(scheme);
   SortColourScheme();
-  NeedRedraw(SchemeRedraw::kSwatch);
+  NeedRedraw(redraw, SchemeRedraw::kSwatch);
 }
 
 }  // namespace
 
+// ---------------------------------------------------------------- clock
+
 int32_t ClockMilliseconds() {
-  if (gClockFixed) return gFixedClock;
+  if (gTestClock.fixed) return gTestClock.milliseconds;
 #if defined(_WIN32)
   // The C runtime's clock counts milliseconds of wall time since the process
   // started (CLOCKS_PER_SEC is 1000 there).
@@ -361,11 +382,13 @@ int32_t ClockMilliseconds() {
 }
 
 void SetTestClock(int32_t milliseconds) {
-  gClockFixed = true;
-  gFixedClock = milliseconds;
+  gTestClock.fixed = true;
+  gTestClock.milliseconds = milliseconds;
 }
 
-void ClearTestClock() { gClockFixed = false; }
+void ClearTestClock() { gTestClock.fixed = false; }
+
+// ---------------------------------------------------------------- load and save
 
 void InitColourScheme(PluginContext* context) {
   ColourSchemeState& scheme = GState.ColourScheme;
@@ -562,6 +585,8 @@ bool SaveColourSchemeSlot(PluginContext* context, SchemeSaveMoment moment) {
   return true;
 }
 
+// ---------------------------------------------------------------- sorting
+
 void SortColourScheme() {
   ColourSchemeState& scheme = GState.ColourScheme;
   if (!scheme.needsSort) return;
@@ -597,13 +622,15 @@ void SortColourScheme() {
   scheme.needsSort = 0;
 }
 
+// ---------------------------------------------------------------- gestures
+
 SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
-  gRedraw = SchemeRedraw::kNone;
+  SchemeRedraw redraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
   const float pointer = PointerPosition();
   scheme.selected = SelectAt(scheme, pointer);
-  if (scheme.state != kStateIdle) return gRedraw;
+  if (scheme.state != kStateIdle) return redraw;
   scheme.pressTime = ClockMilliseconds();
   const bool quick = IsQuickPress(scheme);
   const bool left = (buttons & kSchemeButtonLeft) != 0;
@@ -623,16 +650,16 @@ SchemeRedraw ColourSchemePress(PluginContext*, int32_t buttons) {
     scheme.dragStartSlot = scheme.slot;
     // Undo the colour the first click gave the point.
     if (ColourSchemePoint* point = SelectedPoint()) point->colour = scheme.spareColour;
-    NeedRedraw(SchemeRedraw::kSwatch);
+    NeedRedraw(&redraw, SchemeRedraw::kSwatch);
   } else if (left) {
     ColourSchemePoint* point = SelectedPoint();
-    if (!point) return gRedraw;
+    if (!point) return redraw;
     scheme.pressPos = pointer;
     scheme.state = kStateClick;
     scheme.gapLeft = point->position - pointer;
     scheme.gapRight = SegmentEnd(scheme, scheme.selected) - pointer;
   }
-  return gRedraw;
+  return redraw;
 }
 
 namespace {
@@ -642,7 +669,8 @@ namespace {
 // the one on show, or when the edit could not be saved: it then stays on
 // show under its own slot, as switching would drop it or save it over the
 // next slot later.
-bool MoveToSlotUnderDrag(PluginContext* context, ColourSchemeState& scheme, float pointer, int32_t dragState) {
+bool MoveToSlotUnderDrag(PluginContext* context, ColourSchemeState& scheme, float pointer, int32_t dragState,
+                         SchemeRedraw* redraw) {
   const int32_t newSlot = SlotUnderDrag(scheme, pointer);
   if (newSlot == scheme.slot) return false;
   scheme.state = dragState;
@@ -651,14 +679,14 @@ bool MoveToSlotUnderDrag(PluginContext* context, ColourSchemeState& scheme, floa
     return false;
   }
   scheme.slot = newSlot;
-  NeedRedraw(SchemeRedraw::kSwatch);
+  NeedRedraw(redraw, SchemeRedraw::kSwatch);
   return true;
 }
 
 }  // namespace
 
 SchemeRedraw ColourSchemeDrag(PluginContext* context) {
-  gRedraw = SchemeRedraw::kNone;
+  SchemeRedraw redraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
   const float pointer = PointerPosition();
@@ -668,7 +696,7 @@ SchemeRedraw ColourSchemeDrag(PluginContext* context) {
 
   switch (scheme.state) {
     case kStateClick: {
-      if (!hasSelection || !(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return gRedraw;
+      if (!hasSelection || !(std::fabs(scheme.pressPos - pointer) > kBoundaryDragStart)) return redraw;
       const int32_t s = scheme.selected;
       const ColourSchemePoint* dragged = nullptr;
       if (s < scheme.count - 1) {
@@ -676,39 +704,39 @@ SchemeRedraw ColourSchemeDrag(PluginContext* context) {
       } else if (s > 0) {
         dragged = scheme.sorted[s];
       }
-      if (!dragged) return gRedraw;  // a single point has no boundary to drag
+      if (!dragged) return redraw;  // a single point has no boundary to drag
       scheme.gapLeft = dragged->position - pointer;
       scheme.state = kStateBoundaryDrag;
-      return gRedraw;
+      return redraw;
     }
     case kStateBoundaryDrag:
-      if (hasSelection) MoveBoundary(scheme, pointer + scheme.gapLeft);
-      return gRedraw;
+      if (hasSelection) MoveBoundary(scheme, pointer + scheme.gapLeft, &redraw);
+      return redraw;
     case kStateRightClick:
     case kStateSlotSwitch:
-      if (scheme.state != kStateSlotSwitch && !(std::fabs(scheme.pressPos - pointer) > kSlotDragStart)) return gRedraw;
-      if (MoveToSlotUnderDrag(context, scheme, pointer, kStateSlotSwitch)) {
+      if (scheme.state != kStateSlotSwitch && !(std::fabs(scheme.pressPos - pointer) > kSlotDragStart)) return redraw;
+      if (MoveToSlotUnderDrag(context, scheme, pointer, kStateSlotSwitch, &redraw)) {
         LoadColourSchemeSlot(context);
         SortColourScheme();
       }
-      return gRedraw;
+      return redraw;
     case kStateRightDouble:
     case kStateSlotCopy:
       // The scheme on show now belongs to the new slot.
-      MoveToSlotUnderDrag(context, scheme, pointer, kStateSlotCopy);
-      return gRedraw;
+      MoveToSlotUnderDrag(context, scheme, pointer, kStateSlotCopy, &redraw);
+      return redraw;
     case kStateDoubleClick:
     case kStateSegmentMove:
-      if (hasSelection) MoveSegment(scheme, pointer);
-      return gRedraw;
+      if (hasSelection) MoveSegment(scheme, pointer, &redraw);
+      return redraw;
     default:
-      return gRedraw;
+      return redraw;
   }
-  return gRedraw;
+  return redraw;
 }
 
 SchemeRedraw ColourSchemeRelease(PluginContext* context) {
-  gRedraw = SchemeRedraw::kNone;
+  SchemeRedraw redraw = SchemeRedraw::kNone;
   ColourSchemeState& scheme = GState.ColourScheme;
   SortColourScheme();
   const int32_t state = scheme.state;
@@ -722,34 +750,34 @@ SchemeRedraw ColourSchemeRelease(PluginContext* context) {
       if (ColourSchemePoint* point = SelectedPoint()) {
         // The click picks the point's colour up as the current colour.
         scheme.spareColour = RgbToPixel(context, GState.CurrentRgb);
-        SetAPen(context, point->colour);
-        NeedRedraw(SchemeRedraw::kPanel);
+        SendAPen(context, point->colour);
+        NeedRedraw(&redraw, SchemeRedraw::kPanel);
       }
-      return gRedraw;
+      return redraw;
     case kStateRightClick:
       if (ColourSchemePoint* point = SelectedPoint()) {
         scheme.spareColour = point->colour;
         point->colour = RgbToPixel(context, GState.CurrentRgb);
         MarkEdited(scheme);
-        NeedRedraw(SchemeRedraw::kSwatch);
+        NeedRedraw(&redraw, SchemeRedraw::kSwatch);
       }
-      return gRedraw;
+      return redraw;
     case kStateDoubleClick:
       if (quick) {
         AddPoint(scheme, PointerPosition());
         // Undo the pick of the first click.
-        SetAPen(context, scheme.spareColour);
-        NeedRedraw(SchemeRedraw::kPanel);
+        SendAPen(context, scheme.spareColour);
+        NeedRedraw(&redraw, SchemeRedraw::kPanel);
       }
-      return gRedraw;
+      return redraw;
     case kStateRightDouble:
-      if (quick) DeleteSelectedPoint(scheme);
-      return gRedraw;
+      if (quick) DeleteSelectedPoint(scheme, &redraw);
+      return redraw;
     case kStateSlotCopy:
       MarkEdited(scheme);
-      return gRedraw;
+      return redraw;
     default:
-      return gRedraw;
+      return redraw;
   }
-  return gRedraw;
+  return redraw;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "colour/current_colour.h"
 #include "colour/pens.h"
 #include "host/host_calls.h"
 #include "core/plugin_state.h"
@@ -206,7 +207,7 @@ void LoadStoredPens(PluginContext* context) {
   ReadSettingText(context, kPenSection, "apen", "", buffer);
   if (ParseStoredPen(buffer, sizeof buffer, rgb)) {
     const Pixel pen = MakePixel(context, rgb[0], rgb[1], rgb[2], 255);
-    SetAPen(context, pen);
+    SendAPen(context, pen);
     GState.BasePixel = pen;
     GState.LastAPen = pen;
   } else {
@@ -219,7 +220,7 @@ void LoadStoredPens(PluginContext* context) {
   ReadSettingText(context, kPenSection, "bpen", "", buffer);
   if (ParseStoredPen(buffer, sizeof buffer, rgb)) {
     const Pixel pen = MakePixel(context, rgb[0], rgb[1], rgb[2], 255);
-    SetBPen(context, pen);
+    SendBPen(context, pen);
     GState.LastBPen = pen;
   }
 }

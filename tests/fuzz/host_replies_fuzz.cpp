@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
 #include "core/plugin_state.h"
 #include "fuzz_support.h"

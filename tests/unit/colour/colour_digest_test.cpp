@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
+#include "colour/panel_models.h"
 #include "colour/colour_maths.h"
 #include "colour/colour_models.h"
 #include "colour/panel_models.h"

@@ -1,12 +1,13 @@
-// Tests of colour/colour_rows: the batch conversions against the single
-// routines, bit for bit, and their byte tables against the encoding for
-// every float the tables cover.
+// Tests of colour/colour_rows: the batch conversions of every vector path
+// this processor runs against the single routines, bit for bit, and their
+// byte tables against the encoding for every float the tables cover.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "colour/colour_models.h"
@@ -30,6 +31,34 @@ class ColourRows : public ::testing::Test {
 // The default white, D65 itself, an equal-energy white and D50.
 const float kWhites[][3] = {{95.147f, 100.1f, 108.983f}, {95.047f, 100.0f, 108.883f}, {100.0f, 100.0f, 100.0f},
                             {96.422f, 100.0f, 82.521f}};
+
+// The vector paths this build and processor can run (SSE2 everywhere, AVX2
+// and AVX-512 where the processor has them); the plain path is the single
+// routines themselves.
+struct VectorPath {
+  const char* name;
+  const RowConversions* rows;
+};
+std::vector<VectorPath> VectorPaths() {
+  std::vector<VectorPath> paths;
+  for (const VectorPath& path : {VectorPath{"SSE2", RowConversionsOn(RowPath::kSse2)},
+                                 VectorPath{"AVX2", RowConversionsOn(RowPath::kAvx2)},
+                                 VectorPath{"AVX-512", RowConversionsOn(RowPath::kAvx512)}}) {
+    if (path.rows) paths.push_back(path);
+  }
+  return paths;
+}
+
+// Mismatches counted by path (in the order of VectorPaths).
+using PathCounts = std::vector<int64_t>;
+void ExpectNoMismatches(const PathCounts& counts, const std::string& what) {
+  const std::vector<VectorPath> paths = VectorPaths();
+  for (size_t p = 0; p < paths.size(); ++p) EXPECT_EQ(0, counts[p]) << paths[p].name << ", " << what;
+}
+void Add(PathCounts* total, const PathCounts& more) {
+  total->resize(more.size());
+  for (size_t p = 0; p < more.size(); ++p) (*total)[p] += more[p];
+}
 
 void UseWhite(const float* white) {
   for (int i = 0; i < 3; ++i) GState.ReferenceWhite[i] = white[i];
@@ -108,23 +137,33 @@ TEST(ColourRowTables, SweepEveryLinearValueGetsTheEncodingsByte) {
   EXPECT_EQ(0, mismatches) << "last at " << lastBad;
 }
 
-// Bytes of the row against the truncated single routine, and the pixel
-// row against RgbToPixel of it (every fifth colour translucent); each row
-// is run whole and, for its tail handling, over short prefixes.
-int64_t LabRowMismatches(std::vector<ColourTriple> labs) {
+// Bytes of each path's row against the truncated single routine, and its
+// pixel row against RgbToPixel of it (every fifth colour translucent); each
+// row is run whole and, for its tail handling, over short prefixes.
+PathCounts LabRowMismatches(std::vector<ColourTriple> labs) {
   const PluginContext context = colourtest::LayoutContext(3, 0, 2, 1);
   for (size_t i = 0; i < labs.size(); i += 5) labs[i].alpha = static_cast<int32_t>(i % 256);
-  int64_t mismatches = 0;
-  for (size_t length : {labs.size(), size_t{7}, size_t{1}}) {
+  std::vector<uint8_t> wantBytes(3 * labs.size());
+  std::vector<Pixel> wantPixels(labs.size());
+  for (size_t i = 0; i < labs.size(); ++i) {
+    const ColourTriple rgb = PanelLabToRgb(labs[i]);
+    wantBytes[3 * i] = static_cast<uint8_t>(rgb.c0);
+    wantBytes[3 * i + 1] = static_cast<uint8_t>(rgb.c1);
+    wantBytes[3 * i + 2] = static_cast<uint8_t>(rgb.c2);
+    wantPixels[i] = RgbToPixel(&context, rgb);
+  }
+  const std::vector<VectorPath> paths = VectorPaths();
+  PathCounts mismatches(paths.size());
+  for (size_t length : {labs.size(), size_t{23}, size_t{7}, size_t{1}}) {
     length = std::min(length, labs.size());
     std::vector<uint8_t> bytes(3 * length);
     std::vector<Pixel> pixels(length);
-    LabToRgbBytesRow(CurrentWhite(), labs.data(), bytes.data(), length);
-    LabToPixelRow(&context, CurrentWhite(), labs.data(), pixels.data(), length);
-    for (size_t i = 0; i < length; ++i) {
-      const ColourTriple rgb = PanelLabToRgb(labs[i]);
-      mismatches += bytes[3 * i] != static_cast<uint8_t>(rgb.c0) || bytes[3 * i + 1] != static_cast<uint8_t>(rgb.c1) ||
-                    bytes[3 * i + 2] != static_cast<uint8_t>(rgb.c2) || pixels[i] != RgbToPixel(&context, rgb);
+    for (size_t p = 0; p < paths.size(); ++p) {
+      paths[p].rows->labToRgbBytes(CurrentWhite(), labs.data(), bytes.data(), length);
+      paths[p].rows->labToPixel(&context, CurrentWhite(), labs.data(), pixels.data(), length);
+      for (size_t i = 0; i < length; ++i) {
+        mismatches[p] += std::memcmp(&bytes[3 * i], &wantBytes[3 * i], 3) != 0 || pixels[i] != wantPixels[i];
+      }
     }
   }
   return mismatches;
@@ -133,7 +172,7 @@ int64_t LabRowMismatches(std::vector<ColourTriple> labs) {
 // Lab colours: every colour of the 8-bit cube, then a wide field beyond the
 // gamut and special values under several whites.
 TEST_F(ColourRows, SweepLabRowGivesTheTruncatedLabToRgb) {
-  int64_t cubeMismatches = 0;
+  PathCounts cubeMismatches;
   std::vector<ColourTriple> slab;
   for (int r = 0; r < 256; r += static_cast<int>(SweepStride(17))) {
     slab.clear();
@@ -142,9 +181,9 @@ TEST_F(ColourRows, SweepLabRowGivesTheTruncatedLabToRgb) {
         slab.push_back(PanelRgbToLab({static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 255}));
       }
     }
-    cubeMismatches += LabRowMismatches(slab);
+    Add(&cubeMismatches, LabRowMismatches(slab));
   }
-  EXPECT_EQ(0, cubeMismatches) << "8-bit cube";
+  ExpectNoMismatches(cubeMismatches, "8-bit cube");
   std::vector<ColourTriple> labs;
   std::mt19937 rng(11);
   std::uniform_real_distribution<float> lightness(-20.0f, 130.0f);
@@ -157,7 +196,7 @@ TEST_F(ColourRows, SweepLabRowGivesTheTruncatedLabToRgb) {
   }
   for (const auto& white : kWhites) {
     UseWhite(white);
-    EXPECT_EQ(0, LabRowMismatches(labs)) << "white " << white[0];
+    ExpectNoMismatches(LabRowMismatches(labs), "white " + std::to_string(white[0]));
   }
 }
 
@@ -193,21 +232,26 @@ TEST_F(ColourRows, SweepLabTermsRowGivesTheSingleRoutinesPixels) {
     bTerms.push_back(bs[i] / 200.0f);
   }
   const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(3, 0, 2, 1)};
-  std::vector<Pixel> pixels(as.size());
+  const std::vector<VectorPath> paths = VectorPaths();
+  std::vector<Pixel> pixels(as.size()), want(as.size());
   for (const auto& white : kWhites) {
     UseWhite(white);
-    int64_t mismatches = 0;
+    PathCounts mismatches(paths.size());
     for (const PluginContext& context : layouts) {
       for (size_t k = 0; k < lightnesses.size(); ++k) {
         const float lightness = lightnesses[k];
-        const size_t length = as.size() - k % 8;  // every tail length of a group of eight
-        LabTermsToOpaquePixelRow(&context, UsableWhite(white), lightness, aTerms.data(), bTerms.data(), pixels.data(), length);
+        const size_t length = as.size() - k % 16;  // every tail length of a group of sixteen
         for (size_t i = 0; i < length; ++i) {
-          mismatches += pixels[i] != RgbToPixel(&context, PanelLabToRgb({lightness, as[i], bs[i], 255}));
+          want[i] = RgbToPixel(&context, PanelLabToRgb({lightness, as[i], bs[i], 255}));
+        }
+        for (size_t p = 0; p < paths.size(); ++p) {
+          paths[p].rows->labTermsToOpaquePixel(&context, UsableWhite(white), lightness, aTerms.data(), bTerms.data(),
+                                               pixels.data(), length);
+          for (size_t i = 0; i < length; ++i) mismatches[p] += pixels[i] != want[i];
         }
       }
     }
-    EXPECT_EQ(0, mismatches) << "white " << white[0];
+    ExpectNoMismatches(mismatches, "white " + std::to_string(white[0]));
   }
 }
 
@@ -237,9 +281,10 @@ TEST_F(ColourRows, SweepCieHsvRowGivesTheSingleRoutinesPixels) {
   // Every 8-bit colour's CIE HSV: converted back, its channels land within a
   // hair of whole numbers, so a last-bit slip anywhere on the way (the sine
   // and cosine included) changes a byte.
-  int64_t cubeMismatches = 0;
+  const std::vector<VectorPath> paths = VectorPaths();
+  PathCounts cubeMismatches(paths.size());
   std::vector<ColourTriple> slab;
-  std::vector<Pixel> slabPixels(65536);
+  std::vector<Pixel> slabPixels(65536), slabWant(65536);
   for (int r = 0; r < 256; r += static_cast<int>(SweepStride(17))) {
     slab.clear();
     for (int g = 0; g < 256; ++g) {
@@ -247,23 +292,27 @@ TEST_F(ColourRows, SweepCieHsvRowGivesTheSingleRoutinesPixels) {
         slab.push_back(PanelRgbToCieHsv({static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 255}));
       }
     }
-    CieHsvToPixelRow(&layouts[0], CurrentWhite(), slab.data(), slabPixels.data(), slab.size());
-    for (size_t i = 0; i < slab.size(); ++i) {
-      cubeMismatches += slabPixels[i] != RgbToPixel(&layouts[0], PanelCieHsvToRgb(slab[i]));
+    for (size_t i = 0; i < slab.size(); ++i) slabWant[i] = RgbToPixel(&layouts[0], PanelCieHsvToRgb(slab[i]));
+    for (size_t p = 0; p < paths.size(); ++p) {
+      paths[p].rows->cieHsvToPixel(&layouts[0], CurrentWhite(), slab.data(), slabPixels.data(), slab.size());
+      for (size_t i = 0; i < slab.size(); ++i) cubeMismatches[p] += slabPixels[i] != slabWant[i];
     }
   }
-  EXPECT_EQ(0, cubeMismatches) << "8-bit cube";
-  std::vector<Pixel> pixels(colours.size());
+  ExpectNoMismatches(cubeMismatches, "8-bit cube");
+  std::vector<Pixel> pixels(colours.size()), want(colours.size());
   for (const auto& white : kWhites) {
     UseWhite(white);
     for (const PluginContext& context : layouts) {
-      CieHsvToPixelRow(&context, CurrentWhite(), colours.data(), pixels.data(), colours.size());
-      int64_t mismatches = 0;
-      size_t firstBad = 0;
-      for (size_t i = 0; i < colours.size(); ++i) {
-        if (pixels[i] != RgbToPixel(&context, PanelCieHsvToRgb(colours[i])) && mismatches++ == 0) firstBad = i;
+      for (size_t i = 0; i < colours.size(); ++i) want[i] = RgbToPixel(&context, PanelCieHsvToRgb(colours[i]));
+      for (const VectorPath& path : paths) {
+        path.rows->cieHsvToPixel(&context, CurrentWhite(), colours.data(), pixels.data(), colours.size());
+        int64_t mismatches = 0;
+        size_t firstBad = 0;
+        for (size_t i = 0; i < colours.size(); ++i) {
+          if (pixels[i] != want[i] && mismatches++ == 0) firstBad = i;
+        }
+        EXPECT_EQ(0, mismatches) << path.name << ", white " << white[0] << ", first at hue " << colours[firstBad].c0;
       }
-      EXPECT_EQ(0, mismatches) << "white " << white[0] << ", first at hue " << colours[firstBad].c0;
     }
   }
 }
@@ -292,18 +341,22 @@ TEST_F(ColourRows, SweepHsvRowGivesTheSingleRoutinesPixels) {
   }
   for (int32_t alpha : {0, 1, 128, 254, 256, -1}) colours.push_back({0.4f, 0.7f, 0.6f, alpha});
   const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(0, 3, 1, 2)};
-  std::vector<Pixel> pixels(colours.size());
+  const std::vector<VectorPath> paths = VectorPaths();
+  std::vector<Pixel> pixels(colours.size()), want(colours.size());
   for (const PluginContext& context : layouts) {
-    for (size_t tail = 0; tail < 4; ++tail) {
-      const size_t length = colours.size() - tail;
-      HsvToPixelRow(&context, colours.data(), pixels.data(), length);
-      int64_t mismatches = 0;
-      size_t firstBad = 0;
-      for (size_t i = 0; i < length; ++i) {
-        if (pixels[i] != RgbToPixel(&context, HsvToRgb(colours[i])) && mismatches++ == 0) firstBad = i;
+    for (size_t i = 0; i < colours.size(); ++i) want[i] = RgbToPixel(&context, HsvToRgb(colours[i]));
+    for (const VectorPath& path : paths) {
+      for (size_t tail = 0; tail < 16; tail += 5) {
+        const size_t length = colours.size() - tail;
+        path.rows->hsvToPixel(&context, colours.data(), pixels.data(), length);
+        int64_t mismatches = 0;
+        size_t firstBad = 0;
+        for (size_t i = 0; i < length; ++i) {
+          if (pixels[i] != want[i] && mismatches++ == 0) firstBad = i;
+        }
+        EXPECT_EQ(0, mismatches) << path.name << ", first at " << colours[firstBad].c0 << " " << colours[firstBad].c1
+                                 << " " << colours[firstBad].c2 << " alpha " << colours[firstBad].alpha;
       }
-      EXPECT_EQ(0, mismatches) << "first at " << colours[firstBad].c0 << " " << colours[firstBad].c1 << " "
-                               << colours[firstBad].c2 << " alpha " << colours[firstBad].alpha;
     }
   }
   // Hues worked out once, saturation and value multiplied in afterwards.
@@ -320,12 +373,15 @@ TEST_F(ColourRows, SweepHsvRowGivesTheSingleRoutinesPixels) {
   std::vector<Pixel> fixed(hues.size());
   for (float sv : {0.0f, 0.0005f, 0.37f, 1.0f, 1.3f, NAN}) {
     for (float v : {0.0f, 0.41f, 1.0f, 1.5f}) {
-      HsvFixedHuesToPixelRow(&layouts[1], sectors.data(), fractions.data(), sv, v, fixed.data(), hues.size() - 1);
-      int64_t mismatches = 0;
-      for (size_t i = 0; i + 1 < hues.size(); ++i) {
-        mismatches += fixed[i] != RgbToPixel(&layouts[1], HsvToRgb({hues[i], sv, v, 255}));
+      for (const VectorPath& path : paths) {
+        path.rows->hsvFixedHuesToPixel(&layouts[1], sectors.data(), fractions.data(), sv, v, fixed.data(),
+                                       hues.size() - 1);
+        int64_t mismatches = 0;
+        for (size_t i = 0; i + 1 < hues.size(); ++i) {
+          mismatches += fixed[i] != RgbToPixel(&layouts[1], HsvToRgb({hues[i], sv, v, 255}));
+        }
+        EXPECT_EQ(0, mismatches) << path.name << ", saturation " << sv << ", value " << v;
       }
-      EXPECT_EQ(0, mismatches) << "saturation " << sv << ", value " << v;
     }
   }
 }
@@ -346,15 +402,18 @@ TEST_F(ColourRows, GamutRowGivesTheSingleChecksResults) {
   for (int i = 0; i < 200000; ++i) pixels.push_back(word(rng));
   for (int i = 0; i < 20000; ++i) pixels.push_back(word(rng) | 0xff000000u);  // long opaque runs, as the palette's
   const PluginContext layouts[] = {colourtest::LayoutContext(2, 1, 0, 3), colourtest::LayoutContext(3, 0, 2, 1)};
-  std::vector<int32_t> results(pixels.size());
+  std::vector<int32_t> results(pixels.size()), want(pixels.size());
   for (int32_t mode : {0, 1, 2, 3}) {
     GState.GamutMode = mode;
     for (const PluginContext& context : layouts) {
-      const size_t length = pixels.size() - static_cast<size_t>(mode);  // tails of every length
-      NtscGamutCheckRow(&context, GState.GamutMode, pixels.data(), results.data(), length);
-      int64_t mismatches = 0;
-      for (size_t i = 0; i < length; ++i) mismatches += results[i] != PanelGamutCheck(&context, pixels[i]);
-      EXPECT_EQ(0, mismatches) << "mode " << mode;
+      for (size_t i = 0; i < pixels.size(); ++i) want[i] = PanelGamutCheck(&context, pixels[i]);
+      for (const VectorPath& path : VectorPaths()) {
+        const size_t length = pixels.size() - static_cast<size_t>(5 * mode);  // tails of several lengths
+        path.rows->ntscGamutCheck(&context, GState.GamutMode, pixels.data(), results.data(), length);
+        int64_t mismatches = 0;
+        for (size_t i = 0; i < length; ++i) mismatches += results[i] != want[i];
+        EXPECT_EQ(0, mismatches) << path.name << ", mode " << mode;
+      }
     }
   }
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
+#include "colour/panel_models.h"
 #include "colour/colour_models.h"
 #include "colour_test_support.h"
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
+#include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
 #include "interact/paint_mode.h"
 #include "host/host_calls.h"
@@ -112,7 +113,7 @@ void ExpectEveryPathFollowsTheRule(PluginContext ctx, const std::vector<Pixel>& 
         std::vector<Pixel> buffer(image.size() + 2, 0xdeadbeefu);
         std::copy(image.begin(), image.end(), buffer.begin() + 1);
         HostImage inPlace{width, height, {0, 0, 0, 0}, buffer.data() + 1};
-        CieLightenDarkenFilterOnPath(&ctx, &inPlace, &inPlace, lighten, path, threads);
+        CieLightenDarkenFilterOnPath(&ctx, &inPlace, &inPlace, lighten, CurrentColour(), path, threads);
         ASSERT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin() + 1)) << where;
         ASSERT_EQ(0xdeadbeefu, buffer.front()) << where;
         ASSERT_EQ(0xdeadbeefu, buffer.back()) << where;
@@ -124,7 +125,7 @@ void ExpectEveryPathFollowsTheRule(PluginContext ctx, const std::vector<Pixel>& 
         std::vector<Pixel> destination(image.size(), 0x01020304u);
         HostImage sourceImage{width, height, {0, 0, 0, 0}, source.data()};
         HostImage destinationImage{width, height, {0, 0, 0, 0}, destination.data()};
-        CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, path, threads);
+        CieLightenDarkenFilterOnPath(&ctx, &sourceImage, &destinationImage, lighten, CurrentColour(), path, threads);
         ASSERT_EQ(expected, source) << where;
         for (size_t i = 0; i < image.size(); ++i) {
           const bool unchanged = expected[i] == image[i];
@@ -270,11 +271,11 @@ TEST_F(ColourFilter, EdgeCasesOfTheRule) {
   std::vector<Pixel> pixels = {transparent, half, white, dark};
   HostImage image{2, 2, {0, 0, 0, 0}, pixels.data()};
   // Darkening toward white changes nothing.
-  CieLightenDarkenFilter(&ctx, &image, &image, 0);
+  CieLightenDarkenFilter(&ctx, &image, &image, 0, CurrentColour());
   EXPECT_EQ((std::vector<Pixel>{transparent, half, white, dark}), pixels);
   // Lightening toward white whitens every visible pixel below white's luma,
   // keeping alpha; white itself (equal luma) and transparent pixels stay.
-  CieLightenDarkenFilter(&ctx, &image, &image, 1);
+  CieLightenDarkenFilter(&ctx, &image, &image, 1, CurrentColour());
   EXPECT_EQ(transparent, pixels[0]);
   EXPECT_EQ(PackBytes(ctx, 128, 128, 128, 128), pixels[1]);
   EXPECT_EQ(white, pixels[2]);
@@ -331,7 +332,7 @@ TEST_F(ColourFilter, WorkersEndAndStartAgain) {
   for (int round = 0; round < 2; ++round) {
     std::vector<Pixel> pixels = image;
     HostImage picture{100, 50, {0, 0, 0, 0}, pixels.data()};
-    CieLightenDarkenFilterOnPath(&ctx, &picture, &picture, 1, FilterPath::kAuto, 4);
+    CieLightenDarkenFilterOnPath(&ctx, &picture, &picture, 1, CurrentColour(), FilterPath::kAuto, 4);
     EXPECT_EQ(expected, pixels) << "round " << round;
     EXPECT_EQ(3, StartedWorkerThreads()) << "round " << round;
     StopWorkerThreads();
@@ -350,12 +351,12 @@ TEST_F(ColourFilter, BuffersThatDisagreeAreLeftAlone) {
   HostImage empty{0, 5, {0, 0, 0, 0}, a.data()};
   HostImage negative{-2, -3, {0, 0, 0, 0}, a.data()};
   HostImage noPixels{2, 3, {0, 0, 0, 0}, nullptr};
-  CieLightenDarkenFilter(&ctx, &twoByThree, &threeByTwo, 1);
-  CieLightenDarkenFilter(&ctx, &twoByThree, nullptr, 1);
-  CieLightenDarkenFilter(&ctx, nullptr, &twoByThree, 1);
-  CieLightenDarkenFilter(&ctx, &empty, &empty, 1);
-  CieLightenDarkenFilter(&ctx, &negative, &negative, 1);
-  CieLightenDarkenFilter(&ctx, &twoByThree, &noPixels, 1);
+  CieLightenDarkenFilter(&ctx, &twoByThree, &threeByTwo, 1, CurrentColour());
+  CieLightenDarkenFilter(&ctx, &twoByThree, nullptr, 1, CurrentColour());
+  CieLightenDarkenFilter(&ctx, nullptr, &twoByThree, 1, CurrentColour());
+  CieLightenDarkenFilter(&ctx, &empty, &empty, 1, CurrentColour());
+  CieLightenDarkenFilter(&ctx, &negative, &negative, 1, CurrentColour());
+  CieLightenDarkenFilter(&ctx, &twoByThree, &noPixels, 1, CurrentColour());
   EXPECT_EQ(original, a);
   EXPECT_EQ(original, b);
 }

@@ -1,4 +1,4 @@
-// Tests of colour/pens and the gradient table, talking to the stand-in host:
+// Tests of colour/pens, the pens sent through the current colour's owner and the gradient table, talking to the stand-in host:
 // replies read into pens, commands sent, and when the A-B range is reloaded.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
+#include "colour/panel_models.h"
 #include "colour/pens.h"
+#include "core/plugin_state.h"
 #include "core/text_numbers.h"
 #include "host/host_commands.h"
 #include "host/host_calls.h"
@@ -47,10 +50,10 @@ TEST_F(ColourPens, ReadingPensFromReplies) {
   EXPECT_EQ(MakePixel(ctx, 1, 2, 3, 255), GetAPen(ctx));
 }
 
-TEST_F(ColourPens, SetAPenSendsTheColourThenReloadsTheRange) {
+TEST_F(ColourPens, SendAPenSendsTheColourThenReloadsTheRange) {
   PluginContext* ctx = host->Context();
   host->bPen = simhost::Rgba{0, 0, 255, 255};
-  SetAPen(ctx, MakePixel(ctx, 200, 100, 0, 255));
+  SendAPen(ctx, MakePixel(ctx, 200, 100, 0, 255));
   const std::vector<std::string> commands = host->CommandTexts();
   ASSERT_EQ(257u, commands.size());
   EXPECT_EQ("tv_SetAPen 200 100 0", commands[0]);
@@ -68,14 +71,14 @@ TEST_F(ColourPens, DraggingTheSliderSendsOnlyThePen) {
   PluginContext* ctx = host->Context();
   GState.GradientTable.fill(0x12345678u);
   GState.DragTarget = kDragSlider;
-  SetAPen(ctx, MakePixel(ctx, 1, 2, 3, 255));
-  SetAPen(ctx, MakePixel(ctx, 4, 5, 6, 255));
+  SendAPen(ctx, MakePixel(ctx, 1, 2, 3, 255));
+  SendAPen(ctx, MakePixel(ctx, 4, 5, 6, 255));
   EXPECT_EQ((std::vector<std::string>{"tv_SetAPen 1 2 3", "tv_SetAPen 4 5 6"}), host->CommandTexts());
   EXPECT_EQ(0x12345678u, GState.GradientTable[9]);
   // Other drags still reload.
   host->ClearRecords();
   GState.DragTarget = 0x10;
-  SetAPen(ctx, MakePixel(ctx, 1, 2, 3, 255));
+  SendAPen(ctx, MakePixel(ctx, 1, 2, 3, 255));
   EXPECT_EQ(256u, RangeCommands().size());
 }
 

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "colour/vectorscope.h"
 #include "core/artwork.h"
 #include "core/packed_image.h"
 #include "core/plugin_state.h"

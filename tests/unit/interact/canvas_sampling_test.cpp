@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
+#include "colour/panel_models.h"
 #include "colour/colour_models.h"
 #include "colour/panel_models.h"
 #include "core/plugin_state.h"

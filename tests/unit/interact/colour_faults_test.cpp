@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "colour/colour_mixing.h"
+#include "colour/current_colour.h"
+#include "colour/panel_models.h"
 #include "colour/colour_models.h"
 #include "colour/panel_models.h"
 #include "core/pixel_bytes.h"

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "colour/canvas_sampling.h"
 #include "colour/colour_models.h"
 #include "colour/panel_models.h"
 #include "core/plugin_state.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "colour/current_colour.h"
 #include "colour/lighten_darken_filter.h"
 #include "core/plugin_state.h"
 #include "host/host_calls.h"
@@ -129,7 +130,7 @@ TEST_F(PaintModes, CieSourceIsTheFilteredLayerOnTheSparePage) {
     std::vector<Pixel> expected(original.size());
     for (size_t i = 0; i < original.size(); ++i) expected[i] = host->ToPixel(original[i]);
     HostImage image{64, 48, {}, expected.data()};
-    CieLightenDarkenFilter(host->Context(), &image, &image, buttons == kLeft ? 1 : 0);
+    CieLightenDarkenFilter(host->Context(), &image, &image, buttons == kLeft ? 1 : 0, CurrentColour());
 
     Corner(buttons);
     ASSERT_EQ(original.size(), host->sparePage.size());

@@ -10,6 +10,7 @@
 #include "host/host_calls.h"
 #include "host/host_functions.h"
 #include "panel/lamp_picture.h"
+#include "interact/pen_actions.h"
 #include "panel/panel_layout.h"
 #include "panel/panel_images.h"
 #include "support/plugin_host.h"

@@ -6,8 +6,7 @@
 #include <set>
 #include <string>
 
-#include "colour/canvas_sampling.h"
-#include "colour/vectorscope.h"
+#include "colour/panel_models.h"
 #include "host/host_calls.h"
 #include "host/host_functions.h"
 #include "interact/canvas_pick.h"

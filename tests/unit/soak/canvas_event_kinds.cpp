@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "colour/vectorscope.h"
 #include "core/plugin_state.h"
 #include "host/host_functions.h"
 #include "interact/canvas_modes.h"

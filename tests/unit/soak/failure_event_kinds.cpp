@@ -16,6 +16,7 @@
 #include "host/host_functions.h"
 #include "panel/palette_picture.h"
 #include "panel/panel_images.h"
+#include "interact/pen_actions.h"
 #include "panel/panel_layout.h"
 #include "soak/plugin_event_kinds.h"
 #include "store/colour_scheme.h"
@@ -147,9 +148,10 @@ PointSet SchemePoints() {
   return points;
 }
 
-// After a save: when a write was refused, the slot still loads, keeps every
-// point the old and the new scheme both hold, and the artist has been told;
-// when none was and the drag left the slot, it holds the new scheme.
+// After a save: the slot still loads; unless it holds the scheme saved, a
+// write was refused (else a drag that left the slot saved nothing), every
+// point the old and the new scheme both hold is still there, and the artist
+// has been told.
 void CheckSave(const simhost::SimHost& host, const std::string& path, const std::string& section,
                const PointSet& before, const PointSet& saving, bool refused) {
   const std::optional<PointSet> after = StoredPoints(host, path, section);
@@ -157,21 +159,20 @@ void CheckSave(const simhost::SimHost& host, const std::string& path, const std:
     gSlotProblem = section + " does not load after its save";
     return;
   }
-  if (refused) {
-    for (const auto& point : before) {
-      if (saving.count(point) && !after->count(point)) {
-        gSlotProblem = section + " lost a point the old and the new scheme both hold";
-        return;
-      }
-    }
-    if (GState.ColourScheme.modified && !GState.ColourScheme.saveFailureShown) {
-      gSlotProblem = "a failed save of " + section + " was not told";
+  if (*after == saving) return;  // saved (a refused write may have held what was there already)
+  if (!refused) {
+    if ("slot_" + std::to_string(GState.ColourScheme.slot) != section) {
+      gSlotProblem = section + " does not hold the scheme saved into it";
     }
     return;
   }
-  if ("slot_" + std::to_string(GState.ColourScheme.slot) != section && *after != saving) {
-    gSlotProblem = section + " does not hold the scheme saved into it";
+  for (const auto& point : before) {
+    if (saving.count(point) && !after->count(point)) {
+      gSlotProblem = section + " lost a point the old and the new scheme both hold";
+      return;
+    }
   }
+  if (!GState.ColourScheme.saveFailureShown) gSlotProblem = "a failed save of " + section + " was not told";
 }
 
 std::string CheckSlotWrites() {
